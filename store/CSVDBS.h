@@ -1,0 +1,141 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/CellTable.h"
+#include "store/Progress.h"
+#include "store/StoreError.h"
+
+// The in-memory record store of one CSV file: field names, records, a record
+// pointer and the settings that say how the file is read and written.
+//
+// Records and fields are numbered from 1 at this interface; -1 means "none"
+// (no current record, no matching field) and, as a record number argument,
+// "the current record". Values are byte strings: UTF-8 is expected, but any
+// bytes survive a load and a save unchanged.
+//
+// Failures a caller can expect come back as false or -1. Misuse (a position
+// out of range, a field operation before any field list exists) throws
+// StoreError. The store never shows a message.
+class CSVDBS {
+public:
+    using FieldPos = std::int16_t;
+    using RecordNo = std::int32_t;
+    static constexpr int MaxFields = 32767;
+
+    CSVDBS();
+
+    // --- properties -------------------------------------------------------
+    bool ChangesMade() const { return m_changesMade; }
+    RecordNo CurrentRecord() const { return m_currentRecord; }
+    RecordNo RecordCount() const { return m_recordCount; }
+
+    void Seperator(std::string value) { m_seperator = std::move(value); }
+    const std::string& Seperator() const { return m_seperator; }
+    void HeaderLine(bool value) { m_headerLine = value; }
+    bool HeaderLine() const { return m_headerLine; }
+    void FileName(std::string value) { m_fileName = std::move(value); }
+    const std::string& FileName() const { return m_fileName; }
+    void KeyField(std::string value) { m_keyField = std::move(value); }
+    // Trimmed of spaces and upper-cased, whatever was written.
+    std::string KeyField() const;
+    void AutoGenerateKey(bool value) { m_autoGenerateKey = value; }
+    bool AutoGenerateKey() const { return m_autoGenerateKey; }
+
+    // --- files ------------------------------------------------------------
+    // Asks for a file, a separator and the header choice through the prompt
+    // seam; sets FileName, Seperator and HeaderLine. Does not load.
+    bool AskForFile();
+    bool FileExists(const std::string& fileName = "") const;
+    // Replaces the contents with the file named by FileName. On failure the
+    // store holds exactly what it held before.
+    bool LoadFile();
+    // Replaces the file named by FileName, atomically: on failure the file on
+    // disk is unchanged.
+    bool WriteFile(bool saveWithDoubleQuotes = false);
+    // Why the last LoadFile or WriteFile failed, for a caller that wants to say.
+    const std::string& LastFileError() const { return m_lastFileError; }
+    // Whether the loaded file began with a UTF-8 byte-order mark (written back).
+    bool HasByteOrderMark() const { return m_byteOrderMark; }
+
+    // --- records ----------------------------------------------------------
+    RecordNo Find(std::string_view fieldValue, const std::string& fieldName = "");
+    bool NewRecord();
+    bool GotoRecord(RecordNo recordNumber);
+    bool DeleteRecord(RecordNo recordNumber = -1);
+    bool BottomRecord();
+    bool FirstRecord();
+    bool LastRecord();
+    bool NextRecord();
+    // Stores a non-empty value (an empty one only as a generated key).
+    bool SetField(const std::string& fieldName = "", std::string_view fieldValue = "",
+                  RecordNo recordNumber = -1);
+    // nullopt stands for the Boolean false: no such field, or record below 1.
+    std::optional<std::string> GetField(const std::string& fieldName,
+                                        RecordNo recordNumber = -1) const;
+
+    // --- fields -----------------------------------------------------------
+    bool DefineFields(const std::vector<std::string>& elements);
+    bool SortData(std::int32_t direction = 1, const std::string& fieldName = "");
+    // A copy of the names, position 1 at index 0.
+    std::vector<std::string> GetFieldList() const;
+    bool ChangeFieldName(const std::string& oldKey, const std::string& newKey);
+    bool InsertField(const std::string& newKey, std::string_view defaultValue = "",
+                     std::int32_t pIndex = 0);
+    bool AddField(const std::string& newKey, std::string_view defaultValue = "");
+    bool DeleteField(const std::string& fieldName);
+    FieldPos FieldIndex(std::string_view fieldName) const;
+    void SwapFields(std::int32_t a, std::int32_t b);
+    bool FindAndReplace(std::string_view findValue, std::string_view replaceValue);
+
+    // --- by position --------------------------------------------------------
+    // The windows address columns by position, so that two fields whose names
+    // match each other by the name rule are still told apart.
+    int FieldCount() const { return m_table.fieldCount(); }
+    bool HasFieldList() const { return m_hasFieldList; }
+    // The value of field `field` (1-based) of record `record` (1-based). The
+    // view stays valid until the store's contents are next replaced.
+    std::string_view ValueAt(RecordNo record, int field) const;
+    // Stores any value, empty included, and marks the store changed.
+    void PutValue(RecordNo record, int field, std::string_view value);
+    // Deletes, in one pass, every record whose values in `fields` (1-based)
+    // repeat those of an earlier record; the first of each group stays.
+    // Values compare exactly. Returns how many records went.
+    std::int64_t RemoveDuplicates(const std::vector<int>& fields);
+    // Deletes field `field` (1-based) by position.
+    void DeleteFieldAt(int field);
+    // Inserts a new field after position `after` (0 = first) without the name
+    // check of InsertField; the name is stored as given.
+    void InsertFieldAt(int after, const std::string& name, std::string_view defaultValue = "");
+
+    // Long loops report through this; see ProgressTicker.
+    void SetProgressCallback(ProgressCallback callback) { m_progress = std::move(callback); }
+
+private:
+    std::string resolveName(const std::string& fieldName) const;
+    void requireFieldList() const;
+    void requireField(int field) const;
+    std::uint32_t slotOf(RecordNo record) const;
+    RecordNo resolveRecord(RecordNo recordNumber) const;
+    std::string GenerateKey();
+    void SwapRecords(RecordNo a, RecordNo b);
+
+    CellTable m_table;
+    bool m_hasFieldList = false;
+    bool m_byteOrderMark = false;
+
+    bool m_changesMade = false;
+    RecordNo m_currentRecord = -1;
+    RecordNo m_recordCount = -1;
+    std::string m_seperator = ",";
+    bool m_headerLine = true;
+    std::string m_fileName;
+    std::string m_keyField;
+    bool m_autoGenerateKey = false;
+    std::string m_lastFileError;
+    ProgressCallback m_progress;
+};

@@ -1,0 +1,107 @@
+// Field operations of the store: list, find by name, add, insert, delete,
+// rename and exchange fields, keeping every record in step with the names.
+#include "store/CSVDBS.h"
+
+#include <algorithm>
+
+#include "store/TextFold.h"
+
+std::vector<std::string> CSVDBS::GetFieldList() const { return m_table.names(); }
+
+CSVDBS::FieldPos CSVDBS::FieldIndex(std::string_view fieldName) const
+{
+    requireFieldList();
+    const std::string key = matchKey(fieldName);
+    const auto& names = m_table.names();
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (matchesKey(names[i], key))
+            return static_cast<FieldPos>(i + 1);
+    return -1;
+}
+
+bool CSVDBS::DefineFields(const std::vector<std::string>& elements)
+{
+    // The elements are numbered from 1, so an empty list has no upper bound
+    // of 1 or above.
+    if (elements.empty())
+        return false;
+    if (elements.size() > static_cast<std::size_t>(MaxFields))
+        throw StoreError("Overflow");
+    std::vector<std::string> names;
+    names.reserve(elements.size());
+    for (const std::string& e : elements)
+        names.push_back(matchKey(e));
+    m_table.resizeFields(std::move(names));
+    m_hasFieldList = true;
+    return true;
+}
+
+bool CSVDBS::AddField(const std::string& newKey, std::string_view defaultValue)
+{
+    return InsertField(newKey, defaultValue, std::max(FieldCount(), 0));
+}
+
+bool CSVDBS::InsertField(const std::string& newKey, std::string_view defaultValue,
+                         std::int32_t pIndex)
+{
+    if (pIndex < 0)
+        throw StoreError("Invalid procedure call or argument");
+    if (FieldIndex(newKey) >= 1)
+        return false;
+    InsertFieldAt(std::min(pIndex, FieldCount()), matchKey(newKey), defaultValue);
+    return true;
+}
+
+void CSVDBS::InsertFieldAt(int after, const std::string& name, std::string_view defaultValue)
+{
+    requireFieldList();
+    if (after < 0 || after > FieldCount())
+        throw StoreError();
+    if (FieldCount() >= MaxFields)
+        throw StoreError("Overflow");
+    m_table.insertField(after, name, m_table.intern(defaultValue));
+    m_changesMade = true;
+}
+
+bool CSVDBS::DeleteField(const std::string& fieldName)
+{
+    const int field = FieldIndex(fieldName);
+    if (field < 1)
+        return false;
+    DeleteFieldAt(field);
+    return true;
+}
+
+void CSVDBS::DeleteFieldAt(int field)
+{
+    requireField(field);
+    // A store always has at least one field; the last one stays.
+    if (FieldCount() == 1)
+        throw StoreError("The only field of the file cannot be deleted.");
+    m_table.eraseField(field - 1);
+    m_changesMade = true;
+}
+
+bool CSVDBS::ChangeFieldName(const std::string& oldKey, const std::string& newKey)
+{
+    const int field = FieldIndex(oldKey);
+    if (field < 1)
+        return false;
+    const std::string name(trimSpaces(newKey));
+    std::string& stored = m_table.name(field - 1);
+    if (stored != name) {
+        stored = name;
+        m_changesMade = true;
+    }
+    return true;
+}
+
+void CSVDBS::SwapFields(std::int32_t a, std::int32_t b)
+{
+    requireField(a);
+    requireField(b);
+    if (a == b)
+        return;
+    m_table.swapFields(a - 1, b - 1);
+    m_changesMade = true;
+}

@@ -1,0 +1,162 @@
+// Record operations of the store: create, delete, read and write one value,
+// move the record pointer, find a record by key.
+#include "store/CSVDBS.h"
+
+#include <chrono>
+#include <random>
+
+#include "store/TextFold.h"
+
+std::string CSVDBS::resolveName(const std::string& fieldName) const
+{
+    const std::string_view trimmed = trimSpaces(fieldName);
+    return trimmed.empty() ? KeyField() : std::string(trimmed);
+}
+
+CSVDBS::RecordNo CSVDBS::resolveRecord(RecordNo recordNumber) const
+{
+    return recordNumber == -1 ? m_currentRecord : recordNumber;
+}
+
+bool CSVDBS::NewRecord()
+{
+    requireFieldList();
+    m_changesMade = true;
+    bool result = true;
+    const RecordNo number = m_recordCount < 1 ? 1 : m_recordCount + 1;
+    m_table.appendEmptyRecord();
+    m_currentRecord = number;
+    if (m_autoGenerateKey) {
+        const int keyPos = m_keyField.empty() ? -1 : FieldIndex(m_keyField);
+        if (keyPos >= 1) {
+            const std::string key = GenerateKey();
+            m_table.set(m_table.recordCount() - 1, keyPos - 1, key);
+        } else {
+            m_table.eraseRecord(m_table.recordCount() - 1);
+            m_currentRecord = number - 1;
+            result = false;
+        }
+    }
+    m_recordCount = static_cast<RecordNo>(m_table.recordCount());
+    return result;
+}
+
+std::string CSVDBS::GenerateKey()
+{
+    static std::mt19937_64 random(static_cast<std::uint64_t>(
+        std::chrono::steady_clock::now().time_since_epoch().count()) ^ std::random_device{}());
+    const int keyPos = FieldIndex(m_keyField);
+    if (keyPos < 1)
+        return {};
+    std::uniform_int_distribution<int> coin(0, 1), digit(0, 9), letter(0, 25);
+    while (true) {
+        std::string candidate(12, ' ');
+        for (char& c : candidate)
+            c = coin(random) ? static_cast<char>('0' + digit(random))
+                             : static_cast<char>('A' + letter(random));
+        bool taken = false;
+        for (std::size_t r = 0; r < m_table.recordCount() && !taken; ++r)
+            taken = m_table.value(r, keyPos - 1) == candidate;
+        if (!taken)
+            return candidate;
+    }
+}
+
+bool CSVDBS::DeleteRecord(RecordNo recordNumber)
+{
+    if (m_recordCount < 1)
+        return false;
+    const RecordNo record = resolveRecord(recordNumber);
+    if (record < 1 || record > m_recordCount)
+        return false;
+    m_table.eraseRecord(static_cast<std::size_t>(record - 1));
+    m_table.compactIfWasteful();
+    m_recordCount = static_cast<RecordNo>(m_table.recordCount());
+    m_changesMade = true;
+    return true;
+}
+
+std::optional<std::string> CSVDBS::GetField(const std::string& fieldName,
+                                            RecordNo recordNumber) const
+{
+    const int field = FieldIndex(resolveName(fieldName));
+    const RecordNo record = resolveRecord(recordNumber);
+    if (field < 1 || record < 1)
+        return std::nullopt;
+    return std::string(m_table.cellAtSlot(slotOf(record), field - 1).view());
+}
+
+bool CSVDBS::SetField(const std::string& fieldName, std::string_view fieldValue,
+                      RecordNo recordNumber)
+{
+    const int field = FieldIndex(resolveName(fieldName));
+    const RecordNo record = resolveRecord(recordNumber);
+    if (field < 1 || record < 1)
+        return false;
+    slotOf(record);
+    const auto index = static_cast<std::size_t>(record - 1);
+    if (!fieldValue.empty())
+        m_table.set(index, field - 1, fieldValue);
+    else if (m_autoGenerateKey)
+        m_table.set(index, field - 1, GenerateKey());
+    else
+        return false;
+    m_changesMade = true;
+    return true;
+}
+
+bool CSVDBS::GotoRecord(RecordNo recordNumber)
+{
+    if (recordNumber < 1 || recordNumber > m_recordCount)
+        return false;
+    m_currentRecord = recordNumber;
+    return true;
+}
+
+bool CSVDBS::FirstRecord()
+{
+    m_currentRecord = 1;
+    return m_recordCount >= 1;
+}
+
+bool CSVDBS::BottomRecord()
+{
+    m_currentRecord = m_recordCount;
+    return m_recordCount >= 1;
+}
+
+bool CSVDBS::LastRecord()
+{
+    if (m_currentRecord > 1)
+        --m_currentRecord;
+    return m_recordCount >= 1;
+}
+
+bool CSVDBS::NextRecord()
+{
+    if (m_currentRecord < m_recordCount)
+        ++m_currentRecord;
+    return m_recordCount >= 1;
+}
+
+CSVDBS::RecordNo CSVDBS::Find(std::string_view fieldValue, const std::string& fieldName)
+{
+    std::string name;
+    if (fieldName.size() > 1)
+        name = fieldName;
+    else if (!KeyField().empty())
+        name = KeyField();
+    else
+        return -1;
+    const int field = FieldIndex(name);
+    if (field < 1)
+        return -1;
+    const std::string key = matchKey(fieldValue);
+    for (std::size_t r = 0; r < m_table.recordCount(); ++r) {
+        if (matchesKey(m_table.value(r, field - 1), key)) {
+            m_currentRecord = static_cast<RecordNo>(r + 1);
+            return m_currentRecord;
+        }
+    }
+    return -1;
+}

@@ -1,0 +1,152 @@
+// Whole-store operations: sorting, find-and-replace and duplicate removal.
+#include "store/CSVDBS.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <unordered_set>
+
+#include "store/TextFold.h"
+
+namespace {
+
+// The first eight bytes of a value as a big-endian number: comparing two of
+// these orders values as their bytes do, and UTF-8 byte order is code point
+// order, so most comparisons never touch the values themselves.
+std::uint64_t prefixOf(std::string_view v)
+{
+    unsigned char bytes[8] = {};
+    std::memcpy(bytes, v.data(), std::min<std::size_t>(v.size(), 8));
+    std::uint64_t p = 0;
+    for (unsigned char b : bytes)
+        p = (p << 8) | b;
+    return p;
+}
+
+struct SortEntry {
+    std::uint64_t prefix;
+    std::uint32_t slot;
+    Cell cell;
+};
+
+int compareEntries(const SortEntry& a, const SortEntry& b)
+{
+    if (a.prefix != b.prefix)
+        return a.prefix < b.prefix ? -1 : 1;
+    return a.cell.view().compare(b.cell.view());
+}
+
+} // namespace
+
+bool CSVDBS::SortData(std::int32_t direction, const std::string& fieldName)
+{
+    const std::string_view trimmed = trimSpaces(fieldName);
+    const int field = FieldIndex(trimmed.empty() ? KeyField() : std::string(trimmed));
+    if (field < 1)
+        return false;
+    if (direction != 1 && direction != 2)
+        return false;
+
+    std::vector<std::uint32_t>& order = m_table.order();
+    std::vector<SortEntry> entries;
+    entries.reserve(order.size());
+    for (std::uint32_t slot : order) {
+        const Cell& c = m_table.cellAtSlot(slot, field - 1);
+        entries.push_back({prefixOf(c.view()), slot, c});
+    }
+    // Stable in both directions: records with equal values keep their order.
+    if (direction == 1)
+        std::stable_sort(entries.begin(), entries.end(),
+                         [](const SortEntry& a, const SortEntry& b) { return compareEntries(a, b) < 0; });
+    else
+        std::stable_sort(entries.begin(), entries.end(),
+                         [](const SortEntry& a, const SortEntry& b) { return compareEntries(a, b) > 0; });
+
+    bool moved = false;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        moved = moved || order[i] != entries[i].slot;
+        order[i] = entries[i].slot;
+    }
+    if (moved)
+        m_changesMade = true;
+    return true;
+}
+
+void CSVDBS::SwapRecords(RecordNo a, RecordNo b)
+{
+    auto& order = m_table.order();
+    std::swap(order[static_cast<std::size_t>(a - 1)], order[static_cast<std::size_t>(b - 1)]);
+}
+
+bool CSVDBS::FindAndReplace(std::string_view findValue, std::string_view replaceValue)
+{
+    if (m_recordCount < 1)
+        return false;
+    const std::string key = matchKey(findValue);
+    // Every replaced value shares one copy of the replacement.
+    Cell replacement{};
+    bool interned = false;
+    bool found = false;
+    const std::size_t records = m_table.recordCount();
+    ProgressTicker ticker(m_progress, static_cast<std::int64_t>(records) * m_table.fieldCount());
+    std::int64_t done = 0;
+    for (int f = 0; f < m_table.fieldCount(); ++f) {
+        for (std::size_t r = 0; r < records; ++r) {
+            ticker.step(++done);
+            Cell& c = m_table.cell(r, f);
+            if (!matchesKey(c.view(), key))
+                continue;
+            if (!interned) {
+                replacement = m_table.intern(replaceValue);
+                interned = true;
+            }
+            c = replacement;
+            found = true;
+        }
+    }
+    if (found)
+        m_changesMade = true;
+    return found;
+}
+
+std::int64_t CSVDBS::RemoveDuplicates(const std::vector<int>& fields)
+{
+    if (m_recordCount < 1)
+        return 0;
+    for (int f : fields)
+        requireField(f);
+
+    const std::size_t records = m_table.recordCount();
+    std::vector<std::size_t> hashes(records);
+    const std::hash<std::string_view> hashValue;
+    for (std::size_t r = 0; r < records; ++r) {
+        std::size_t h = 0x9E3779B97F4A7C15ull;
+        for (int f : fields)
+            h = (h ^ hashValue(m_table.value(r, f - 1))) * 0x100000001B3ull + (h >> 29);
+        hashes[r] = h;
+    }
+    const auto hashOf = [&](std::uint32_t r) { return hashes[r]; };
+    const auto sameValues = [&](std::uint32_t a, std::uint32_t b) {
+        for (int f : fields)
+            if (m_table.value(a, f - 1) != m_table.value(b, f - 1))
+                return false;
+        return true;
+    };
+    std::unordered_set<std::uint32_t, decltype(hashOf), decltype(sameValues)> seen(records, hashOf,
+                                                                                   sameValues);
+    std::vector<bool> keep(records);
+    std::int64_t removed = 0;
+    ProgressTicker ticker(m_progress, static_cast<std::int64_t>(records));
+    for (std::size_t r = 0; r < records; ++r) {
+        ticker.step(static_cast<std::int64_t>(r));
+        keep[r] = seen.insert(static_cast<std::uint32_t>(r)).second;
+        removed += keep[r] ? 0 : 1;
+    }
+    if (removed == 0)
+        return 0;
+    m_table.keepRecords(keep);
+    m_table.compactIfWasteful();
+    m_recordCount = static_cast<RecordNo>(m_table.recordCount());
+    m_changesMade = true;
+    return removed;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "store/CellTable.h"
+#include "store/Progress.h"
+
+// Reads the CSV text format into a fresh table.
+//
+// A line ends at CR LF or a lone CR; a lone LF stays in the line, except in a
+// file that holds no CR at all, where LF ends a line. Lines are trimmed of
+// spaces and blank ones skipped anywhere. A line splits at every occurrence of
+// the separator (not aware of quotes); each piece is trimmed of spaces and
+// loses one pair of enclosing double quotes. The first line names the fields
+// when `headerLine` is set, otherwise the fields are "Field 1", "Field 2", ...
+struct CsvReadOptions {
+    std::string separator = ",";
+    bool headerLine = true;
+};
+
+struct CsvReadResult {
+    bool ok = false;
+    bool byteOrderMark = false;
+    std::string error;
+};
+
+// Takes ownership of `bytes`; cells of `out` point into it.
+CsvReadResult readCsv(std::unique_ptr<char[]> bytes, std::size_t size,
+                      const CsvReadOptions& options, CellTable& out,
+                      const ProgressCallback& progress);
+
+// Reads a whole regular file into memory.
+bool readWholeFile(const std::string& path, std::unique_ptr<char[]>& bytes, std::size_t& size,
+                   std::string& error);

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+
+// Long store loops report here so that a window can repaint and show how far it
+// got. `done` and `total` count the loop's own units (lines, records, values).
+using ProgressCallback = std::function<void(std::int64_t done, std::int64_t total)>;
+
+// Calls the callback at most every interval, checking the clock only every few
+// thousand steps so that a tight loop over millions of values stays tight.
+class ProgressTicker {
+public:
+    ProgressTicker(const ProgressCallback& callback, std::int64_t total,
+                   std::chrono::milliseconds interval = std::chrono::milliseconds(50))
+        : m_callback(callback), m_total(total), m_interval(interval),
+          m_last(std::chrono::steady_clock::now()) {}
+
+    void step(std::int64_t done)
+    {
+        if (!m_callback || (++m_counter & 0xFFF) != 0)
+            return;
+        const auto now = std::chrono::steady_clock::now();
+        if (now - m_last < m_interval)
+            return;
+        m_last = now;
+        m_callback(done, m_total);
+    }
+
+private:
+    const ProgressCallback& m_callback;
+    std::int64_t m_total;
+    std::chrono::milliseconds m_interval;
+    std::chrono::steady_clock::time_point m_last;
+    std::uint32_t m_counter = 0;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The store's one rule for comparing names and search values: spaces (only
+// the space character) removed at both ends, then upper-cased by Unicode's
+// full case mapping, so "straße" matches "STRASSE". Bytes that are not valid
+// UTF-8 are kept as they are, so two different invalid values never match.
+
+std::string_view trimSpaces(std::string_view text);
+
+// The upper-cased form of `text` (not trimmed).
+std::string upperCased(std::string_view text);
+
+// trimSpaces then upperCased.
+std::string matchKey(std::string_view text);
+
+// Whether matchKey(value) equals `key`, without building the key for the
+// usual all-ASCII value.
+bool matchesKey(std::string_view value, std::string_view key);

@@ -1,0 +1,15 @@
+#include "store/modCSV.h"
+
+#include <numeric>
+#include <vector>
+
+#include "store/CSVDBS.h"
+
+void RemoveDuplicateRows(CSVDBS& store)
+{
+    if (store.RecordCount() < 1)
+        return;
+    std::vector<int> fields(static_cast<std::size_t>(store.FieldCount()));
+    std::iota(fields.begin(), fields.end(), 1);
+    store.RemoveDuplicates(fields);
+}
