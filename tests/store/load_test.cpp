@@ -1,0 +1,273 @@
+#include "store/CSVDBS.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/TempDir.h"
+
+using namespace std::string_literals;
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+Rows rowsOf(const CSVDBS& s)
+{
+    Rows rows;
+    for (int r = 1; r <= s.RecordCount(); ++r) {
+        rows.emplace_back();
+        for (int f = 1; f <= s.FieldCount(); ++f)
+            rows.back().emplace_back(s.ValueAt(r, f));
+    }
+    return rows;
+}
+
+struct LoadCase {
+    const char* label;
+    std::string text;
+    std::string separator;
+    bool header;
+    std::vector<std::string> names;
+    Rows rows;
+};
+
+} // namespace
+
+TEST(Load, ReadsTheTextFormat)
+{
+    const std::vector<LoadCase> cases = {
+        {"quotes are not protected from the split", " \"Name\" , Age , \"x,y\"\r\n", ",", false,
+         {"Field 1", "Field 2", "Field 3", "Field 4"}, {{"Name", "Age", "\"x", "y\""}}},
+        {"two quotes are an empty value, inner quotes stay", "a,b,c\r\n\"\",\"say \"\"hi\"\"\",x\"y\r\n",
+         ",", true, {"a", "b", "c"}, {{"", "say \"\"hi\"\"", "x\"y"}}},
+        {"surplus pieces are ignored", "A,B,C\r\n1,2,3,4,5\r\n", ",", true, {"A", "B", "C"},
+         {{"1", "2", "3"}}},
+        {"blank and space-only lines are skipped anywhere", "\r\n   \r\nA,B\r\n\r\n1,2\r\n  \r\n3,4\r\n\r\n",
+         ",", true, {"A", "B"}, {{"1", "2"}, {"3", "4"}}},
+        {"without any CR, LF ends lines", "A,B\n1,2\n\n3,4", ",", true, {"A", "B"}, {{"1", "2"}, {"3", "4"}}},
+        {"with a CR, a lone LF stays in the line", "A,B\r\n1\n2,3\r4,5", ",", true, {"A", "B"},
+         {{"1\n2", "3"}, {"4", "5"}}},
+        {"spaces around values go, quoted spaces stay", "A,B,C\r\n  a , b ,\" a \"\r\n", ",", true,
+         {"A", "B", "C"}, {{"a", "b", " a "}}},
+        {"tab separator", "A\tB\r\n 1 \t 2 \r\n", "\t", true, {"A", "B"}, {{"1", "2"}}},
+        {"tabs are not trimmed", "A,B\r\n\tx\t, y\r\n", ",", true, {"A", "B"}, {{"\tx\t", "y"}}},
+        {"multi-character separator", "A::B\r\n1:2::3\r\n", "::", true, {"A", "B"}, {{"1:2", "3"}}},
+        {"empty separator keeps the line whole", "A,B\r\n1,2\r\n", "", true, {"A,B"}, {{"1,2"}}},
+    };
+    TempDir dir;
+    for (const LoadCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        CSVDBS s;
+        s.FileName(dir.file("in.csv", c.text));
+        s.Seperator(c.separator);
+        s.HeaderLine(c.header);
+        ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
+        EXPECT_EQ(s.GetFieldList(), c.names);
+        EXPECT_EQ(rowsOf(s), c.rows);
+        EXPECT_EQ(s.RecordCount(), static_cast<int>(c.rows.size()));
+        EXPECT_EQ(s.CurrentRecord(), 1);
+        EXPECT_FALSE(s.ChangesMade());
+    }
+}
+
+TEST(Load, FailureKeepsThePreviousContents)
+{
+    TempDir dir;
+    std::string wideHeader = "a";
+    for (int i = 0; i < 40000; ++i)
+        wideHeader += ",a";
+    const std::vector<std::pair<const char*, std::string>> bad = {
+        {"empty file", ""},
+        {"only blank lines", "\r\n   \r\n\r\n"},
+        {"header alone", "A,B\r\n"},
+        {"LF-only file with CR-free header alone", "A,B\n"},
+        {"too few values", "A,B\r\n1,2\r\n3\r\n"},
+        {"a lone quote as value", "A,B\r\n1, \" \r\n"},
+        {"a lone quote as name", "A,\"\r\n1,2\r\n"},
+        {"more than 32767 fields", wideHeader + "\r\n" + wideHeader + "\r\n"},
+    };
+    CSVDBS s;
+    s.FileName(dir.file("good.csv", "Name,Age\r\nBob,42\r\nAnn,7\r\n"));
+    ASSERT_TRUE(s.LoadFile());
+    ASSERT_TRUE(s.SetField("Age", "43", 1));
+    ASSERT_TRUE(s.GotoRecord(2));
+    const Rows before = rowsOf(s);
+    const auto check = [&](const char* label) {
+        SCOPED_TRACE(label);
+        EXPECT_FALSE(s.LoadFile());
+        EXPECT_FALSE(s.LastFileError().empty());
+        EXPECT_EQ(s.GetFieldList(), (std::vector<std::string>{"Name", "Age"}));
+        EXPECT_EQ(rowsOf(s), before);
+        EXPECT_EQ(s.RecordCount(), 2);
+        EXPECT_EQ(s.CurrentRecord(), 2);
+        EXPECT_TRUE(s.ChangesMade());
+    };
+    for (const auto& [label, text] : bad) {
+        s.FileName(dir.file("bad.csv", text));
+        check(label);
+    }
+    s.FileName(dir.path());
+    check("a folder");
+    s.FileName(dir.path() + "/missing.csv");
+    check("a missing file");
+    s.FileName("");
+    check("no file name");
+}
+
+TEST(Load, FieldCountLimit)
+{
+    TempDir dir;
+    std::string line = "v";
+    for (int i = 1; i < CSVDBS::MaxFields; ++i)
+        line += ",v";
+    CSVDBS s;
+    s.FileName(dir.file("wide.csv", line + "\r\n" + line + "\r\n"));
+    ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
+    EXPECT_EQ(s.FieldCount(), CSVDBS::MaxFields);
+    s.FileName(dir.file("wider.csv", line + ",v\r\n" + line + ",v\r\n"));
+    EXPECT_FALSE(s.LoadFile());
+    EXPECT_EQ(s.FieldCount(), CSVDBS::MaxFields);
+}
+
+TEST(Load, UnusualBytesSurviveLoadAndWrite)
+{
+    TempDir dir;
+    const std::vector<std::pair<const char*, std::string>> files = {
+        {"NUL and control bytes", "A,B\r\n\0\x01,x\0y\r\n\x7f,\0\r\n"s},
+        {"invalid UTF-8", "N\xff,\xc3(\r\n\xe2\x82,\xed\xa0\x80 z\r\n\xf5\x80,\xc0\xaf\r\n"},
+        {"byte-order mark", "\xEF\xBB\xBFName,Age\r\nBob,42\r\n"},
+    };
+    for (const auto& [label, text] : files) {
+        SCOPED_TRACE(label);
+        CSVDBS s;
+        s.FileName(dir.file("odd.csv", text));
+        ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
+        s.FileName(dir.path() + "/copy.csv");
+        ASSERT_TRUE(s.WriteFile());
+        EXPECT_EQ(readFile(s.FileName()), text);
+    }
+    CSVDBS bom;
+    bom.FileName(dir.file("bom.csv", "\xEF\xBB\xBFName,Age\r\nBob,42\r\n"));
+    ASSERT_TRUE(bom.LoadFile());
+    EXPECT_TRUE(bom.HasByteOrderMark());
+    EXPECT_EQ(bom.GetFieldList()[0], "Name");
+    EXPECT_EQ(bom.FieldIndex("name"), 1);
+}
+
+TEST(Load, LargeInputsAndProgress)
+{
+    TempDir dir;
+    const std::size_t half = 50u << 20;
+    std::string big = "A,B\r\n" + std::string(half, 'x') + "," + std::string(half, 'y') + "\r\n";
+    CSVDBS s;
+    s.FileName(dir.file("big.csv", big));
+    ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
+    EXPECT_EQ(s.ValueAt(1, 1).size(), half);
+    EXPECT_EQ(s.ValueAt(1, 2), std::string(half, 'y'));
+    ASSERT_TRUE(s.WriteFile());
+    EXPECT_TRUE(readFile(s.FileName()) == big);
+    big.clear();
+    big.shrink_to_fit();
+
+    std::string lines = "K,V\r\n";
+    for (int i = 0; i < 200000; ++i)
+        lines += std::to_string(i % 1000) + ",v\r\n";
+    int calls = 0;
+    CSVDBS p;
+    p.SetProgressCallback([&](std::int64_t done, std::int64_t total) {
+        ++calls;
+        EXPECT_LE(done, total);
+    });
+    p.FileName(dir.file("many.csv", lines));
+    ASSERT_TRUE(p.LoadFile());
+    EXPECT_EQ(p.RecordCount(), 200000);
+    EXPECT_TRUE(p.FindAndReplace("v", "w"));
+    EXPECT_EQ(p.RemoveDuplicates({1, 2}), 199000);
+    p.FileName(dir.path() + "/many-out.csv");
+    EXPECT_TRUE(p.WriteFile());
+    EXPECT_LT(calls, 1000);
+}
+
+TEST(Load, FileExists)
+{
+    TempDir dir;
+    CSVDBS s;
+    EXPECT_FALSE(s.FileExists());
+    EXPECT_FALSE(s.FileExists("   "));
+    s.FileName(dir.file("here.csv", "x"));
+    EXPECT_TRUE(s.FileExists("   "));
+    EXPECT_FALSE(s.FileExists(dir.path() + "/nothere.csv"));
+    EXPECT_FALSE(s.FileExists(dir.path()));
+    EXPECT_TRUE(s.FileExists(dir.file("other.csv", "")));
+}
+
+TEST(AskForFile, CancelledDialogChangesNothing)
+{
+    for (const char* answer : {"", "   ", " x "}) {
+        ScriptedPrompter ask;
+        ask.fileNames = {answer};
+        CSVDBS s;
+        s.FileName("old.csv");
+        EXPECT_FALSE(s.AskForFile());
+        EXPECT_EQ(s.FileName(), "old.csv");
+        ASSERT_EQ(ask.asked.size(), 1u);
+        EXPECT_EQ(ask.asked[0].kind, "open");
+        EXPECT_EQ(ask.asked[0].title, "Select the source file");
+        EXPECT_EQ(ask.asked[0].extra, "CSV Files|*.CSV|All Files|*.*");
+    }
+}
+
+TEST(AskForFile, AsksSeparatorAgainUntilGivenThenHeader)
+{
+    for (bool header : {true, false}) {
+        ScriptedPrompter ask;
+        ask.fileNames = {"  /data/people.csv "};
+        ask.inputs = {"", "   ", " ; "};
+        ask.yesNo = {false, false, header};
+        CSVDBS s;
+        s.HeaderLine(!header);
+        ASSERT_TRUE(s.AskForFile());
+        EXPECT_EQ(s.FileName(), "/data/people.csv");
+        EXPECT_EQ(s.Seperator(), ";");
+        EXPECT_EQ(s.HeaderLine(), header);
+        EXPECT_EQ(s.RecordCount(), -1); // asking never loads
+
+        ASSERT_EQ(ask.asked.size(), 7u);
+        for (std::size_t i : {1u, 3u, 5u}) {
+            EXPECT_EQ(ask.asked[i].kind, "input");
+            EXPECT_EQ(ask.asked[i].text, "What is used to seperate the values?");
+            EXPECT_EQ(ask.asked[i].title, "Field seperator");
+            EXPECT_EQ(ask.asked[i].extra, ",");
+        }
+        for (std::size_t i : {2u, 4u}) {
+            EXPECT_EQ(ask.asked[i].kind, "yesNo");
+            EXPECT_EQ(ask.asked[i].text, "Do you want to cancel?");
+            EXPECT_EQ(ask.asked[i].title, "No seperator value given");
+            EXPECT_EQ(ask.asked[i].icon, Prompter::Icon::Question);
+        }
+        EXPECT_EQ(ask.asked[6].kind, "yesNo");
+        EXPECT_EQ(ask.asked[6].text,
+                  "Does the first line of the file contain header information/field names?");
+        EXPECT_EQ(ask.asked[6].title, "Header line?");
+        EXPECT_EQ(ask.asked[6].icon, Prompter::Icon::Question);
+    }
+}
+
+TEST(AskForFile, YesToCancelClearsTheFileName)
+{
+    ScriptedPrompter ask;
+    ask.fileNames = {"/data/people.csv"};
+    ask.inputs = {""};
+    ask.yesNo = {true};
+    CSVDBS s;
+    s.Seperator("|");
+    s.FileName("old.csv");
+    EXPECT_FALSE(s.AskForFile());
+    EXPECT_EQ(s.FileName(), "");
+    EXPECT_EQ(s.Seperator(), "|");
+    EXPECT_EQ(ask.asked.size(), 3u);
+    EXPECT_EQ(ask.asked[1].extra, "|");
+}
