@@ -38,4 +38,6 @@ private:
     bool m_failed = false;
     std::string m_error;
     std::string m_buffer;
+    std::size_t m_written = 0;
+    std::size_t m_writeBehindFrom = 0;
 };

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <memory_resource>
 #include <unordered_set>
 
 #include "store/TextFold.h"
@@ -132,8 +133,11 @@ std::int64_t CSVDBS::RemoveDuplicates(const std::vector<int>& fields)
                 return false;
         return true;
     };
-    std::unordered_set<std::uint32_t, decltype(hashOf), decltype(sameValues)> seen(records, hashOf,
-                                                                                   sameValues);
+    // Nodes come from one arena: a million small allocations would cost more
+    // than the hashing.
+    std::pmr::monotonic_buffer_resource arena(records * 32 + 1024);
+    std::pmr::unordered_set<std::uint32_t, decltype(hashOf), decltype(sameValues)> seen(
+        records, hashOf, sameValues, &arena);
     std::vector<bool> keep(records);
     std::int64_t removed = 0;
     ProgressTicker ticker(m_progress, static_cast<std::int64_t>(records));

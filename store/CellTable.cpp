@@ -18,7 +18,7 @@ Cell CellTable::intern(std::string_view bytes)
         throw std::length_error("value too long");
     if (bytes.size() > m_chunkLeft) {
         const std::size_t size = std::max(ChunkSize, bytes.size());
-        m_buffers.push_back(std::make_unique<char[]>(size));
+        m_buffers.push_back(std::make_unique_for_overwrite<char[]>(size));
         m_chunkPos = m_buffers.back().get();
         m_chunkLeft = size;
     }
@@ -51,12 +51,6 @@ void CellTable::reserveRecords(std::size_t count)
     m_rows.reserve(count);
 }
 
-void CellTable::appendRecord(const Cell* cells)
-{
-    for (std::size_t f = 0; f < m_columns.size(); ++f)
-        m_columns[f].push_back(cells[f]);
-    m_rows.push_back(m_slotCount++);
-}
 
 void CellTable::appendEmptyRecord()
 {
@@ -139,7 +133,7 @@ void CellTable::compact()
         for (std::uint32_t s : m_rows)
             live += column[s].size;
 
-    auto buffer = std::make_unique<char[]>(std::max<std::size_t>(live, 1));
+    auto buffer = std::make_unique_for_overwrite<char[]>(std::max<std::size_t>(live, 1));
     char* pos = buffer.get();
     std::vector<std::vector<Cell>> columns(m_columns.size());
     for (std::size_t f = 0; f < m_columns.size(); ++f) {

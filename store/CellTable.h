@@ -53,7 +53,13 @@ public:
     void setNames(std::vector<std::string> names);
     void reserveRecords(std::size_t count);
     // Appends a record; `cells` holds fieldCount() cells.
-    void appendRecord(const Cell* cells);
+    void appendRecord(const Cell* cells)
+    {
+        std::vector<Cell>* column = m_columns.data();
+        for (std::size_t f = 0, n = m_columns.size(); f < n; ++f)
+            column[f].push_back(cells[f]);
+        m_rows.push_back(m_slotCount++);
+    }
     void appendEmptyRecord();
 
     void eraseRecord(std::size_t record);

@@ -84,8 +84,14 @@ private:
     const char* find(const char* pos, const char* end) const
     {
         const auto left = static_cast<std::size_t>(end - pos);
-        if (m_sep.size() == 1)
-            return static_cast<const char*>(std::memchr(pos, m_sep[0], left));
+        if (m_sep.size() == 1) {
+            // Values are mostly short, where a plain loop beats memchr's set-up.
+            const char sep = m_sep[0];
+            for (const char* p = pos; p != end; ++p)
+                if (*p == sep)
+                    return p;
+            return nullptr;
+        }
         return static_cast<const char*>(memmem(pos, left, m_sep.data(), m_sep.size()));
     }
 
@@ -220,11 +226,11 @@ bool readWholeFile(const std::string& path, std::unique_ptr<char[]>& bytes, std:
     // st_size is only a hint: the file may grow while we read, and special
     // files report 0.
     std::size_t capacity = static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1;
-    auto buffer = std::make_unique<char[]>(capacity);
+    auto buffer = std::make_unique_for_overwrite<char[]>(capacity);
     std::size_t used = 0;
     while (true) {
         if (used == capacity) {
-            auto bigger = std::make_unique<char[]>(capacity * 2);
+            auto bigger = std::make_unique_for_overwrite<char[]>(capacity * 2);
             std::memcpy(bigger.get(), buffer.get(), used);
             buffer = std::move(bigger);
             capacity *= 2;

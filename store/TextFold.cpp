@@ -43,15 +43,6 @@ std::size_t utf8SequenceLength(std::string_view text, std::size_t i)
 
 } // namespace
 
-std::string_view trimSpaces(std::string_view text)
-{
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
-
 std::string upperCased(std::string_view text)
 {
     std::string out;
