@@ -63,6 +63,10 @@ bool AtomicFileWriter::open()
     const bool exists = ::stat(m_target.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode))
         return fail("Only a regular file can be replaced.");
+    // Renaming over a file needs only the folder's permission; a file the
+    // user may not write stays protected all the same.
+    if (exists && ::faccessat(AT_FDCWD, m_target.c_str(), W_OK, AT_EACCESS) != 0)
+        return fail(std::string("The file cannot be written: ") + std::strerror(errno));
 
     const fs::path target(m_target);
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");

@@ -212,14 +212,17 @@ CsvReadResult readCsv(std::unique_ptr<char[]> bytes, std::size_t size,
 bool readWholeFile(const std::string& path, std::unique_ptr<char[]>& bytes, std::size_t& size,
                    std::string& error)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that naming a pipe cannot hang the program before the
+    // type check below refuses it.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         error = std::strerror(errno);
         return false;
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        error = S_ISDIR(st.st_mode) ? "It is a folder, not a file." : std::strerror(errno);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        error = S_ISDIR(st.st_mode) ? "It is a folder, not a file."
+                                    : "It is not a regular file (a device, pipe or socket).";
         ::close(fd);
         return false;
     }
