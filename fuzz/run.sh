@@ -14,6 +14,10 @@ CXX=clang++ cmake -S "$here/.." -B "$build" -DTABVANE_WIDGETS=OFF -DTABVANE_TEST
 cmake --build "$build" -j"$(nproc)" --target load_fuzz
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp "$here"/corpus/* "$work"/
+mkdir "$work/corpus" "$work/scratch"
+cp "$here"/corpus/* "$work/corpus"/
 cd "$build"
-./bin/load_fuzz -max_total_time="$seconds" -max_len=4096 -timeout=10 -print_final_stats=1 "$work"
+# A crashing input is written to the current folder as crash-*: copy it into
+# tests/store/data/fuzz-regressions/ so the test suite replays it for good.
+TMPDIR="$work/scratch" ./bin/load_fuzz -max_total_time="$seconds" -max_len=4096 -timeout=10 \
+    -print_final_stats=1 "$work/corpus"

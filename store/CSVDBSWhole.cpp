@@ -17,7 +17,8 @@ namespace {
 std::uint64_t prefixOf(std::string_view v)
 {
     unsigned char bytes[8] = {};
-    std::memcpy(bytes, v.data(), std::min<std::size_t>(v.size(), 8));
+    if (!v.empty()) // an empty value may have no bytes at all
+        std::memcpy(bytes, v.data(), std::min<std::size_t>(v.size(), 8));
     std::uint64_t p = 0;
     for (unsigned char b : bytes)
         p = (p << 8) | b;

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+// Permission tests mean nothing as root, who may read and write anything. These
+// run the test body in a child process that has dropped to the "nobody"
+// account when the tests run as root (as in CI), and as the current user
+// otherwise. The child reports through its exit code and stderr.
+constexpr uid_t NobodyId = 65534;
+
+inline uid_t unprivilegedUid() { return ::geteuid() == 0 ? NobodyId : ::geteuid(); }
+
+// Inside the body: a failed check ends the child with a message.
+#define CHILD_CHECK(cond)                                                                  \
+    do {                                                                                   \
+        if (!(cond)) {                                                                     \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond);  \
+            std::_Exit(1);                                                                 \
+        }                                                                                  \
+    } while (0)
+
+inline void runUnprivileged(const std::function<void()>& body)
+{
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::geteuid() == 0) {
+            CHILD_CHECK(::setgroups(0, nullptr) == 0);
+            CHILD_CHECK(::setgid(NobodyId) == 0);
+            CHILD_CHECK(::setuid(NobodyId) == 0);
+        }
+        body();
+        std::fflush(nullptr);
+        std::_Exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child died of signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "a check in the child failed (see above)";
+}
