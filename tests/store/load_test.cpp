@@ -6,24 +6,12 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/ScriptedPrompter.h"
+#include "tests/store/StoreFixture.h"
 #include "tests/support/TempDir.h"
 
 using namespace std::string_literals;
 
 namespace {
-
-using Rows = std::vector<std::vector<std::string>>;
-
-Rows rowsOf(const CSVDBS& s)
-{
-    Rows rows;
-    for (int r = 1; r <= s.RecordCount(); ++r) {
-        rows.emplace_back();
-        for (int f = 1; f <= s.FieldCount(); ++f)
-            rows.back().emplace_back(s.ValueAt(r, f));
-    }
-    return rows;
-}
 
 struct LoadCase {
     const char* label;

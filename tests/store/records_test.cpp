@@ -1,34 +1,13 @@
-#include "store/CSVDBS.h"
-
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include "tests/support/TempDir.h"
+#include "tests/store/StoreFixture.h"
 
 namespace {
 
-class Records : public ::testing::Test {
-protected:
-    void load(std::string_view text)
-    {
-        m_store.FileName(m_dir.file("in.csv", text));
-        ASSERT_TRUE(m_store.LoadFile()) << m_store.LastFileError();
-    }
-    std::vector<std::string> column(int field) const
-    {
-        std::vector<std::string> out;
-        for (int r = 1; r <= m_store.RecordCount(); ++r)
-            out.emplace_back(m_store.ValueAt(r, field));
-        return out;
-    }
-
-    TempDir m_dir;
-    CSVDBS m_store;
-};
+class Records : public StoreTest {};
 
 using Strings = std::vector<std::string>;
 
