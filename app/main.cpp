@@ -1,7 +1,9 @@
 #include <csignal>
 
 #include <QApplication>
-#include <QLabel>
+
+#include "app/Form1.h"
+#include "platform/DesktopPrompter.h"
 
 int main(int argc, char** argv)
 {
@@ -9,11 +11,11 @@ int main(int argc, char** argv)
     // kill the program with the user's other work in it.
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
-    // Stands in for the main window until it is built.
-    QLabel window(QStringLiteral("Tabvane Software"));
-    window.setAlignment(Qt::AlignCenter);
-    window.setWindowTitle(QStringLiteral("Tabvane Software"));
-    window.resize(648, 618);
+    DesktopPrompter dialogs;
+    installPrompter(&dialogs);
+    Form1 window;
     window.show();
-    return app.exec();
+    const int status = app.exec();
+    installPrompter(nullptr);
+    return status;
 }

@@ -1,0 +1,165 @@
+// The main window: start-up, closing, the pointer rules, Help and the export menu.
+#include "app/Form1.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+
+#include "app/AppTitle.h"
+#include "app/CommandScope.h"
+#include "app/ErrorReport.h"
+#include "app/GridModel.h"
+#include "app/SaveSettings.h"
+#include "app/WindowCommon.h"
+#include "platform/Prompter.h"
+#include "store/CSVDBS.h"
+
+Form1::Form1(QWidget* parent) : QWidget(parent)
+{
+    createControls();
+    connectHandlers();
+    installPointerRules();
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+void Form1::Form_Load()
+{
+    Procedure p(QStringLiteral("Form1"), QStringLiteral("Form_Load"));
+    p.step([&] { ApplySkin(this); });
+    p.step([&] { setWindowTitle(ProductName); });
+    p.step([&] { setWindowIcon(applicationIcon()); });
+    p.step([&] { SetAppTitle(); });
+    p.step([&] { loadHandPointer(this); });
+    p.step([&] { m_store = std::make_unique<CSVDBS>(); });
+    p.step([&] { readStartSeparator(); });
+}
+
+void Form1::readStartSeparator()
+{
+    m_currentSeparator.clear();
+    m_currentSeparator = SaveSettings::storedSeparator();
+}
+
+void Form1::connectHandlers()
+{
+    connect(PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
+    connect(PushButton7, &QPushButton::clicked, this, &Form1::PushButton7_Click);
+    connect(Check12, &QCheckBox::clicked, this, &Form1::Check12_Click);
+    connect(PushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
+    connect(PushButton28, &QPushButton::clicked, this, &Form1::PushButton28_Click);
+    connect(PushButton9, &QPushButton::clicked, this, &Form1::PushButton9_Click);
+    connect(PushButton10, &QPushButton::clicked, this, &Form1::PushButton10_Click);
+    ListView1->installEventFilter(this);
+}
+
+void Form1::installPointerRules()
+{
+    for (QPushButton* b : buttons())
+        installButtonRule(b, this);
+    for (QWidget* surface : {static_cast<QWidget*>(this), static_cast<QWidget*>(ListView1),
+                             ListView1->viewport(), static_cast<QWidget*>(Text1),
+                             static_cast<QWidget*>(Frame1), static_cast<QWidget*>(Frame2)})
+        installSurfaceRule(surface, this);
+}
+
+std::vector<QPushButton*> Form1::buttons() const
+{
+    return {PushButton2,  PushButton7,  PushButton6,  PushButton28, PushButton10, PushButton8,
+            PushButton5,  PushButton3,  PushButton4,  PushButton1,  PushButton11, PushButton13,
+            PushButton14, PushButton9,  PushButton16, PushButton17, PushButton18, PushButton15,
+            PushButton22, PushButton23, PushButton24, PushButton25};
+}
+
+void Form1::enableCommands()
+{
+    for (QPushButton* b : buttons())
+        if (b != PushButton2 && b != PushButton7)
+            b->setEnabled(true);
+}
+
+bool Form1::Form_QueryUnload()
+{
+    Procedure p(QStringLiteral("Form1"), QStringLiteral("Form_QueryUnload"));
+    bool close = true;
+    p.step([&] {
+        if (m_store && m_store->ChangesMade()) {
+            close = prompter().askYesNo(
+                QStringLiteral("Changes has not been saved.\r\n Do you wish to continue exit?"),
+                QStringLiteral("Changes Not Saved"), Prompter::Icon::Question);
+        }
+    });
+    p.step([&] {
+        if (close) {
+            m_grid->rebuild(nullptr, true);
+            m_store.reset();
+            m_released = true;
+        }
+    });
+    CommandScope::pumpEvents();
+    CommandScope::pumpEvents();
+    return close;
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    if (CommandScope::running(this) || (!m_released && !Form_QueryUnload())) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    // Closing the main window ends the program, whatever else is open.
+    QApplication::closeAllWindows();
+    QApplication::quit();
+}
+
+void Form1::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    layoutControls();
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ListView1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Delete) {
+            ListView1_KeyDown(key);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::ListView1_KeyDown(int key)
+{
+    if (key != Qt::Key_Delete || isBusy(this) || m_grid->rowCount() == 0)
+        return;
+    const QModelIndex current = ListView1->selectionModel()->currentIndex();
+    if (!current.isValid() || !ListView1->selectionModel()->isRowSelected(current.row(), {}))
+        return;
+    m_grid->removeGridRow(current.row());
+}
+
+void Form1::PushButton9_Click()
+{
+    Procedure p(QStringLiteral("Form1"), QStringLiteral("PushButton9_Click"));
+    p.step([&] {
+        prompter().message(QStringLiteral("Questions? Please contact Team Varnhold at ") + contactPage(),
+                           appTitle(), Prompter::Icon::None);
+    });
+}
+
+void Form1::PushButton10_Click()
+{
+    Procedure p(QStringLiteral("Form1"), QStringLiteral("PushButton10_Click"));
+    p.step([&] { mnuSaveAs->popup(QCursor::pos()); });
+}

@@ -1,0 +1,117 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include <QRect>
+#include <QString>
+#include <QWidget>
+
+class CSVDBS;
+class GridModel;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTableView;
+
+// The main window: the open file in a grid and one button per operation. It
+// owns the record store and the current separator for the whole run.
+class Form1 final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
+
+    CSVDBS& store() { return *m_store; }
+    const QString& currentSeparator() const { return m_currentSeparator; }
+    void setCurrentSeparator(const QString& separator) { m_currentSeparator = separator; }
+    GridModel& grid() { return *m_grid; }
+
+    // Start-up, run once from the constructor.
+    void Form_Load();
+    // Asks about unsaved changes; false keeps the window open.
+    bool Form_QueryUnload();
+
+    void PushButton2_Click();
+    void PushButton7_Click();
+    void Check12_Click();
+    void loadCSVToListview();
+    void PushButton6_Click();
+    void PushButton28_Click();
+    void PushButton9_Click();
+    void PushButton10_Click();
+    void ListView1_KeyDown(int key);
+
+    // The controls, named as the window has always named them.
+    QGroupBox* Frame1 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QPushButton* PushButton2 = nullptr;
+    QPushButton* PushButton7 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QCheckBox* Check12 = nullptr;
+    QLabel* lblLoading = nullptr;
+    QTableView* ListView1 = nullptr;
+    QPushButton* PushButton6 = nullptr;
+    QPushButton* PushButton28 = nullptr;
+    QPushButton* PushButton10 = nullptr;
+    QPushButton* PushButton8 = nullptr;
+    QPushButton* PushButton5 = nullptr;
+    QPushButton* PushButton3 = nullptr;
+    QPushButton* PushButton4 = nullptr;
+    QPushButton* PushButton1 = nullptr;
+    QPushButton* PushButton11 = nullptr;
+    QPushButton* PushButton13 = nullptr;
+    QPushButton* PushButton14 = nullptr;
+    QPushButton* PushButton9 = nullptr;
+    QPushButton* PushButton16 = nullptr;
+    QPushButton* PushButton17 = nullptr;
+    QPushButton* PushButton18 = nullptr;
+    QPushButton* PushButton15 = nullptr;
+    QPushButton* PushButton22 = nullptr;
+    QPushButton* PushButton23 = nullptr;
+    QPushButton* PushButton24 = nullptr;
+    QPushButton* PushButton25 = nullptr;
+    QMenu* mnuSaveAs = nullptr;
+
+    // The client size the window was designed for, in pixels at this screen's dpi.
+    QSize designedSize() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // How a control moves when the window grows beyond its designed size.
+    enum class Anchor { Fixed, Widen, Grid, FrameButton, ButtonBlock, Label };
+    struct Placement {
+        QWidget* widget;
+        QRect twips;
+        Anchor anchor;
+    };
+
+    void createControls();
+    QPushButton* button(QWidget* parent, const QString& caption, QRect twips, Anchor anchor);
+    void place(QWidget* widget, QRect twips, Anchor anchor);
+    void layoutControls();
+    void connectHandlers();
+    void installPointerRules();
+    int px(int twips) const;
+
+    void readStartSeparator();
+    bool mayDiscardChanges();
+    bool loadInto(const QString& fileName);
+    void showLoadProgress(std::int64_t done, std::int64_t total);
+    void enableCommands();
+    std::vector<QPushButton*> buttons() const;
+
+    std::unique_ptr<CSVDBS> m_store;
+    GridModel* m_grid = nullptr;
+    QString m_currentSeparator;
+    std::vector<Placement> m_placements;
+    bool m_released = false;
+};

@@ -1,0 +1,187 @@
+// The main window's file commands: opening a file into the grid, the header
+// choice, refilling the grid, saving and the save options.
+#include "app/Form1.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+
+#include "app/AppTitle.h"
+#include "app/CommandScope.h"
+#include "app/ErrorReport.h"
+#include "app/Form13.h"
+#include "app/GridModel.h"
+#include "app/SaveSettings.h"
+#include "app/WindowCommon.h"
+#include "platform/Prompter.h"
+#include "store/CSVDBS.h"
+
+namespace {
+
+void tell(const QString& text) { prompter().message(text, appTitle(), Prompter::Icon::None); }
+
+std::string localPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+} // namespace
+
+bool Form1::mayDiscardChanges()
+{
+    if (!m_store || !m_store->ChangesMade())
+        return true;
+    return prompter().askYesNo(
+        QStringLiteral("Changes has not been saved.\r\n Do you wish to continue and discard them?"),
+        QStringLiteral("Changes Not Saved"), Prompter::Icon::Question);
+}
+
+void Form1::showLoadProgress(std::int64_t done, std::int64_t total)
+{
+    lblLoading->setText(QStringLiteral("Loading line %1 of %2").arg(done).arg(total));
+    layoutControls();
+    CommandScope::pumpEvents();
+}
+
+// Loads `fileName` with the current separator and header choice. A failed
+// load leaves the store as it was, its file name included, so that a later
+// save cannot write the old contents over the file that failed to load.
+bool Form1::loadInto(const QString& fileName)
+{
+    CSVDBS& store = *m_store;
+    const std::string oldName = store.FileName();
+    const std::string oldSeparator = store.Seperator();
+    const bool oldHeader = store.HeaderLine();
+    store.Seperator(m_currentSeparator.toStdString());
+    store.FileName(localPath(fileName));
+    store.HeaderLine(Check12->isChecked());
+
+    bool loaded = false;
+    {
+        CommandScope scope(this);
+        store.SetProgressCallback([this](std::int64_t done, std::int64_t total) { showLoadProgress(done, total); });
+        loaded = store.LoadFile();
+        store.SetProgressCallback({});
+        lblLoading->clear();
+    }
+    if (!loaded) {
+        store.FileName(oldName);
+        store.Seperator(oldSeparator);
+        store.HeaderLine(oldHeader);
+    }
+    return loaded;
+}
+
+void Form1::PushButton2_Click()
+{
+    Procedure p(QStringLiteral("Form1"), QStringLiteral("PushButton2_Click"));
+    QString chosen;
+    p.step([&] {
+        chosen = prompter().openFileName(QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"),
+                                         QStringLiteral("CSV Files (*.csv)|*.csv"), QString());
+    });
+    if (chosen.isEmpty() || !mayDiscardChanges())
+        return;
+    const QString previous = Text1->text();
+    BusyPointer busy(this);
+    p.step([&] { Text1->setText(chosen); });
+    bool loaded = false;
+    p.step([&] { loaded = loadInto(Text1->text()); });
+    if (loaded) {
+        p.step([&] { loadCSVToListview(); });
+        p.step([&] { enableCommands(); });
+    } else {
+        p.step([&] { Text1->setText(previous); });
+        p.step([&] { tell(QStringLiteral("Error loading CSV file.")); });
+    }
+}
+
+void Form1::PushButton7_Click()
+{
+    Procedure p(QStringLiteral("Form1"), QStringLiteral("PushButton7_Click"));
+    if (!mayDiscardChanges())
+        return;
+    const QString previous = Text1->text();
+    p.step([&] { Text1->setText(appFile(QStringLiteral("Samples/sample1.csv"))); });
+    bool loaded = false;
+    p.step([&] { loaded = loadInto(Text1->text()); });
+    if (!loaded) {
+        p.step([&] { Text1->setText(previous); });
+        p.step([&] { tell(QStringLiteral("Error loading CSV file.")); });
+    }
+    p.step([&] { loadCSVToListview(); });
+    p.step([&] { enableCommands(); });
+    p.step([&] { setCursor(Qt::ArrowCursor); });
+}
+
+void Form1::Check12_Click()
+{
+    // No error report of its own, but a failure must never end the program.
+    try {
+        const QString path = Text1->text().trimmed();
+        if (path.isEmpty() || !QFileInfo(Text1->text()).isFile())
+            return;
+        if (!mayDiscardChanges()) {
+            Check12->setChecked(!Check12->isChecked());
+            return;
+        }
+        CSVDBS& store = *m_store;
+        const bool oldHeader = store.HeaderLine();
+        store.HeaderLine(Check12->isChecked());
+        bool loaded = false;
+        {
+            CommandScope scope(this);
+            store.SetProgressCallback(
+                [this](std::int64_t done, std::int64_t total) { showLoadProgress(done, total); });
+            loaded = store.LoadFile();
+            store.SetProgressCallback({});
+            lblLoading->clear();
+        }
+        if (loaded) {
+            loadCSVToListview();
+        } else {
+            store.HeaderLine(oldHeader);
+            tell(QStringLiteral("Error loading CSV file."));
+        }
+    } catch (...) {
+    }
+}
+
+void Form1::loadCSVToListview()
+{
+    Procedure p(QStringLiteral("Form1"), QStringLiteral("loadCSVToListview"));
+    p.step([&] { m_grid->rebuild(m_store.get(), Check12->isChecked()); });
+    p.step([&] { lblLoading->clear(); });
+}
+
+void Form1::PushButton6_Click()
+{
+    Procedure p(QStringLiteral("Form1"), QStringLiteral("PushButton6_Click"));
+    if (!m_store || !m_store->HasFieldList()) {
+        p.step([&] { tell(QStringLiteral("Please load CSV file first.")); });
+        return;
+    }
+    bool written = false;
+    {
+        BusyPointer busy(this);
+        CommandScope scope(this);
+        p.step([&] { m_store->Seperator(m_currentSeparator.toStdString()); });
+        bool quotes = false;
+        p.step([&] { quotes = SaveSettings::saveQuotes(); });
+        p.step([&] {
+            m_store->SetProgressCallback([](std::int64_t, std::int64_t) { CommandScope::pumpEvents(); });
+            written = m_store->WriteFile(quotes);
+            m_store->SetProgressCallback({});
+        });
+    }
+    p.step([&] { tell(written ? QStringLiteral("Done.") : QStringLiteral("Error saving CSV file.")); });
+}
+
+void Form1::PushButton28_Click()
+{
+    Procedure p(QStringLiteral("Form1"), QStringLiteral("PushButton28_Click"));
+    p.step([&] {
+        Form13 dialog(this, m_currentSeparator);
+        dialog.exec();
+    });
+}

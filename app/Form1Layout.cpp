@@ -1,0 +1,170 @@
+// The main window's controls and where they sit. Positions are in twips as
+// the window was designed (15 twips to a pixel at 96 dpi); when the window is
+// enlarged the grid takes the extra room and the buttons keep together below it.
+#include "app/Form1.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QCheckBox>
+#include <QFont>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+
+#include "app/GridModel.h"
+
+namespace {
+constexpr int ClientWidth = 9720;
+constexpr int ClientHeight = 9270;
+constexpr int Margin = 120;
+} // namespace
+
+int Form1::px(int twips) const
+{
+    return static_cast<int>(std::lround(twips / 15.0 * logicalDpiX() / 96.0));
+}
+
+QSize Form1::designedSize() const { return {px(ClientWidth), px(ClientHeight)}; }
+
+void Form1::place(QWidget* widget, QRect twips, Anchor anchor)
+{
+    m_placements.push_back({widget, twips, anchor});
+}
+
+QPushButton* Form1::button(QWidget* parent, const QString& caption, QRect twips, Anchor anchor)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setAutoDefault(false);
+    place(b, twips, anchor);
+    return b;
+}
+
+void Form1::createControls()
+{
+    QFont font(QStringLiteral("Arial"), 8);
+    font.setBold(true);
+    setFont(font);
+
+    Frame1 = new QGroupBox(QStringLiteral("CSV File"), this);
+    place(Frame1, {120, 120, 9480, 1275}, Anchor::Widen);
+    Text1 = new QLineEdit(Frame1);
+    place(Text1, {180, 270, 9120, 345}, Anchor::Widen);
+    PushButton2 = button(Frame1, QStringLiteral("Load CSV File"), {180, 720, 4485, 405}, Anchor::FrameButton);
+    PushButton7 = button(Frame1, QStringLiteral("Load Sample/Example CSV File"), {4800, 720, 4485, 405},
+                         Anchor::FrameButton);
+
+    Frame2 = new QGroupBox(QStringLiteral("First Line Option"), this);
+    place(Frame2, {120, 1440, 9480, 765}, Anchor::Widen);
+    Check12 = new QCheckBox(QStringLiteral("Use first line in file as header (do not use first line as data)"),
+                            Frame2);
+    Check12->setChecked(true);
+    place(Check12, {180, 300, 5805, 285}, Anchor::Fixed);
+
+    lblLoading = new QLabel(this);
+    place(lblLoading, {8715, 2025, 0, 0}, Anchor::Label);
+
+    ListView1 = new QTableView(this);
+    m_grid = new GridModel(this);
+    ListView1->setModel(m_grid);
+    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView1->setWordWrap(false);
+    ListView1->setAlternatingRowColors(true);
+    ListView1->verticalHeader()->hide();
+    // Fixed row heights: the view never measures a million rows.
+    ListView1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    ListView1->verticalHeader()->setDefaultSectionSize(ListView1->fontMetrics().height() + 6);
+    ListView1->horizontalHeader()->setDefaultSectionSize(px(1500));
+    ListView1->horizontalHeader()->setHighlightSections(false);
+    place(ListView1, {120, 2310, 9480, 3300}, Anchor::Grid);
+
+    const auto blockButton = [&](const char* caption, QRect twips) {
+        return button(this, QString::fromUtf8(caption), twips, Anchor::ButtonBlock);
+    };
+    PushButton6 = blockButton("Save Changes", {120, 5700, 2280, 405});
+    PushButton28 = blockButton("Save Options", {2520, 5700, 2280, 405});
+    PushButton10 = blockButton("Export CSV To...", {4920, 5700, 2280, 405});
+    PushButton8 = blockButton("Filter", {7320, 5700, 2280, 405});
+    PushButton5 = blockButton("Insert Row", {120, 6210, 2280, 405});
+    PushButton3 = blockButton("Delete Row", {2520, 6210, 2280, 405});
+    PushButton4 = blockButton("Insert Column", {4920, 6210, 2280, 405});
+    PushButton1 = blockButton("Delete Column", {7320, 6210, 2280, 405});
+    PushButton11 = blockButton("Remove Entire Row Duplicates", {120, 6720, 4680, 405});
+    PushButton13 = blockButton("Remove Partial Duplicates", {4920, 6720, 4680, 405});
+    PushButton14 = blockButton("Sort By Column", {120, 7230, 2280, 405});
+    PushButton9 = blockButton("Help", {2520, 7230, 2280, 405});
+    PushButton16 = blockButton("Split Columns", {4920, 7230, 2280, 405});
+    PushButton17 = blockButton("Join Columns", {7320, 7230, 2280, 405});
+    PushButton18 = blockButton("Change Case Of Text", {120, 7740, 4680, 405});
+    PushButton15 = blockButton("Add Prefix-Suffix To All Column Data", {4920, 7740, 4680, 405});
+    PushButton22 = blockButton("Rearrange Column Order", {120, 8250, 4680, 405});
+    PushButton23 = blockButton("Find and Replace", {4920, 8250, 4680, 405});
+    PushButton24 = blockButton("Append File (Up and Down)", {120, 8745, 4680, 405});
+    PushButton25 = blockButton("Merge File (Left and Right)", {4920, 8760, 4680, 405});
+
+    mnuSaveAs = new QMenu(QStringLiteral("Save As"), this);
+    for (const char* entry : {"TXT", "XLS", "PDF", "XML", "DOC", "HTML"})
+        mnuSaveAs->addAction(QString::fromLatin1(entry))->setObjectName(QStringLiteral("mnu") + entry);
+
+    for (QObject* child : children())
+        if (auto* w = qobject_cast<QWidget*>(child))
+            w->setFont(font);
+    setMinimumSize(designedSize());
+    resize(designedSize());
+}
+
+void Form1::layoutControls()
+{
+    const QSize designed = designedSize();
+    const int dx = std::max(0, width() - designed.width());
+    const int dy = std::max(0, height() - designed.height());
+    // Rows of buttons widen with the grid, keeping their proportions.
+    const double stretch = double(designed.width() - 2 * px(Margin) + dx) / (designed.width() - 2 * px(Margin));
+    const auto scaledX = [&](int left, int origin) {
+        return origin + static_cast<int>(std::lround((px(left) - origin) * stretch));
+    };
+
+    for (const Placement& p : m_placements) {
+        const QRect t = p.twips;
+        QRect r(px(t.x()), px(t.y()), px(t.width()), px(t.height()));
+        switch (p.anchor) {
+        case Anchor::Fixed:
+            // A caption wider than its designed box (another font) still shows whole.
+            r.setWidth(std::max(r.width(), p.widget->sizeHint().width()));
+            break;
+        case Anchor::Widen:
+            r.setWidth(r.width() + dx);
+            break;
+        case Anchor::Grid:
+            r.setSize({r.width() + dx, r.height() + dy});
+            break;
+        case Anchor::FrameButton: {
+            const int origin = px(180);
+            const int left = scaledX(t.x(), origin);
+            r = QRect(left, r.y(), scaledX(t.x() + t.width(), origin) - left, r.height());
+            break;
+        }
+        case Anchor::ButtonBlock: {
+            const int origin = px(Margin);
+            const int left = scaledX(t.x(), origin);
+            r = QRect(left, r.y() + dy, scaledX(t.x() + t.width(), origin) - left, r.height());
+            break;
+        }
+        case Anchor::Label: {
+            // Sized to its text; moved left rather than running off the window.
+            const QSize text = p.widget->sizeHint();
+            const int right = px(ClientWidth - Margin) + dx;
+            r = QRect(std::min(r.x() + dx, right - text.width()), r.y(), text.width(),
+                      text.height());
+            break;
+        }
+        }
+        p.widget->setGeometry(r);
+    }
+}

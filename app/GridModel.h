@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include <QAbstractTableModel>
+#include <QStringList>
+
+class CSVDBS;
+
+// The grid's view of the store: column i is field i, and each row shows the
+// record whose number the row list holds. Values are read from the store as
+// they are painted, never copied, so a million records cost one number each.
+class GridModel final : public QAbstractTableModel {
+public:
+    explicit GridModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
+
+    // Shows every record of `store` in order, headed by the field names or,
+    // with `namedHeadings` false, by "Column 1", "Column 2" ...; an empty or
+    // never-loaded store shows an empty grid.
+    void rebuild(const CSVDBS* store, bool namedHeadings);
+    // Takes a row out of the grid alone; the store keeps the record.
+    void removeGridRow(int row);
+    // The record number row `row` shows.
+    std::int32_t recordAt(int row) const { return m_records[static_cast<std::size_t>(row)]; }
+
+    QString heading(int column) const { return m_headings.value(column); }
+    QStringList headings() const { return m_headings; }
+    // The text of one cell, whole (the display may shorten long values).
+    QString cellText(int row, int column) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    const CSVDBS* m_store = nullptr;
+    QStringList m_headings;
+    std::vector<std::int32_t> m_records;
+};

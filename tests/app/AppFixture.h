@@ -1,0 +1,75 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QSettings>
+#include <QTableView>
+
+#include <gtest/gtest.h>
+
+#include "app/Form1.h"
+#include "app/GridModel.h"
+#include "store/CSVDBS.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/TempDir.h"
+
+// Settings as the program stores them.
+inline void storeSetting(const QString& key, const QString& value)
+{
+    QSettings settings(QStringLiteral("Varnhold"), QStringLiteral("Tabvane Software"));
+    settings.beginGroup(QStringLiteral("Tabvane Software"));
+    settings.setValue(key, value);
+}
+
+inline QString storedSetting(const QString& key)
+{
+    QSettings settings(QStringLiteral("Varnhold"), QStringLiteral("Tabvane Software"));
+    settings.beginGroup(QStringLiteral("Tabvane Software"));
+    return settings.value(key).toString();
+}
+
+inline void clearSettings()
+{
+    QSettings settings(QStringLiteral("Varnhold"), QStringLiteral("Tabvane Software"));
+    settings.clear();
+}
+
+// A fresh main window with no settings, answering prompts from a script.
+class AppTest : public ::testing::Test {
+protected:
+    AppTest() { clearSettings(); }
+
+    Form1& window()
+    {
+        if (!m_window)
+            m_window = std::make_unique<Form1>();
+        return *m_window;
+    }
+
+    // Opens `text` through "Load CSV File".
+    void open(const std::string& text, const std::string& name = "in.csv")
+    {
+        m_ask.fileNames.push_back(QString::fromStdString(m_dir.file(name, text)));
+        window().PushButton2_Click();
+    }
+
+    QStringList headings() { return window().grid().headings(); }
+    QString cell(int row, int column) { return window().grid().cellText(row, column); }
+    int rows() { return window().grid().rowCount(); }
+    // The messages shown so far, in order.
+    std::vector<std::string> messages() const
+    {
+        std::vector<std::string> out;
+        for (const auto& a : m_ask.asked)
+            if (a.kind == "message")
+                out.push_back(a.text);
+        return out;
+    }
+
+    ScriptedPrompter m_ask;
+    TempDir m_dir;
+    std::unique_ptr<Form1> m_window;
+};

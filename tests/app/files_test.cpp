@@ -1,0 +1,186 @@
+#include <filesystem>
+
+#include <QPushButton>
+
+#include "app/SaveSettings.h"
+#include "tests/app/AppFixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+class Files : public AppTest {};
+const std::string People = "Name,Age\r\nBob,42\r\nAnn,7\r\n";
+} // namespace
+
+TEST_F(Files, LoadWithAndWithoutTheHeaderBox)
+{
+    open(People);
+    Form1& w = window();
+    ASSERT_EQ(m_ask.asked.size(), 1u);
+    EXPECT_EQ(m_ask.asked[0].kind, "open");
+    EXPECT_EQ(m_ask.asked[0].title, "Add File(s) - Hold Ctrl to select multiple files");
+    EXPECT_EQ(m_ask.asked[0].extra, "CSV Files (*.csv)|*.csv");
+    EXPECT_EQ(w.Text1->text().toStdString(), m_dir.path() + "/in.csv");
+    EXPECT_EQ(headings(), (QStringList{"Name", "Age"}));
+    EXPECT_EQ(rows(), 2);
+    EXPECT_EQ(cell(1, 0), "Ann");
+
+    // Clearing the box reloads the file with its first line as data.
+    w.Check12->setChecked(false);
+    w.Check12_Click();
+    EXPECT_EQ(headings(), (QStringList{"Column 1", "Column 2"}));
+    EXPECT_EQ(rows(), 3);
+    EXPECT_EQ(cell(0, 0), "Name");
+    w.Check12->setChecked(true);
+    w.Check12_Click();
+    EXPECT_EQ(rows(), 2);
+
+    // With nothing (or nothing that exists) in the file box only the tick changes.
+    w.Text1->setText("  ");
+    w.Check12->setChecked(false);
+    w.Check12_Click();
+    w.Text1->setText(QString::fromStdString(m_dir.path() + "/gone.csv"));
+    w.Check12_Click();
+    EXPECT_EQ(rows(), 2);
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(Files, CancelledAndFailedLoadsKeepEverything)
+{
+    open(People);
+    Form1& w = window();
+    const QString shown = w.Text1->text();
+    m_ask.fileNames.push_back("");
+    w.PushButton2_Click();
+    EXPECT_EQ(w.Text1->text(), shown);
+
+    open("Only,Header\r\n", "bad.csv");
+    EXPECT_EQ(messages(), (std::vector<std::string>{"Error loading CSV file."}));
+    EXPECT_EQ(m_ask.asked.back().title, "Tabvane");
+    EXPECT_EQ(rows(), 2);
+    EXPECT_EQ(w.Text1->text(), shown);
+    // The store still belongs to the first file: saving it cannot overwrite the one that failed.
+    EXPECT_EQ(w.store().FileName(), m_dir.path() + "/in.csv");
+    w.PushButton6_Click();
+    EXPECT_EQ(readFile(m_dir.path() + "/bad.csv"), "Only,Header\r\n");
+    EXPECT_EQ(readFile(m_dir.path() + "/in.csv"), People);
+}
+
+TEST_F(Files, UnsavedChangesAreNotDiscardedWithoutAsking)
+{
+    open(People);
+    Form1& w = window();
+    w.store().PutValue(1, 2, "43");
+    const auto question = [&] {
+        const auto& a = m_ask.asked.back();
+        EXPECT_EQ(a.kind, "yesNo");
+        EXPECT_EQ(a.title, "Changes Not Saved");
+        EXPECT_EQ(a.text, "Changes has not been saved.\r\n Do you wish to continue and discard them?");
+    };
+    m_ask.yesNo = {false};
+    open("Other\r\nx\r\n", "other.csv");
+    question();
+    EXPECT_EQ(headings(), (QStringList{"Name", "Age"}));
+    EXPECT_EQ(w.store().ValueAt(1, 2), "43");
+
+    m_ask.yesNo = {false};
+    w.Check12->setChecked(false);
+    w.Check12_Click();
+    question();
+    EXPECT_TRUE(w.Check12->isChecked()) << "No puts the tick back";
+    EXPECT_EQ(rows(), 2);
+
+    m_ask.yesNo = {false};
+    w.PushButton7_Click();
+    question();
+    EXPECT_EQ(w.store().ValueAt(1, 2), "43");
+
+    m_ask.yesNo = {true};
+    open("Other\r\nx\r\n", "other.csv");
+    question();
+    EXPECT_EQ(headings(), (QStringList{"Other"}));
+}
+
+TEST_F(Files, SampleLoadsFromTheApplicationFolder)
+{
+    Form1& w = window();
+    w.PushButton7_Click();
+    EXPECT_TRUE(messages().empty()) << (messages().empty() ? "" : messages()[0]);
+    EXPECT_TRUE(w.Text1->text().endsWith("/Samples/sample1.csv"));
+    EXPECT_GT(rows(), 30);
+    EXPECT_EQ(headings().first(), "Customer ID");
+    EXPECT_FALSE(w.store().ChangesMade());
+}
+
+TEST_F(Files, SaveWithEachSeparatorAndQuotes)
+{
+    const std::vector<std::tuple<int, bool, std::string>> cases = {
+        {0, false, "Name,Age\r\nBob,42\r\nAnn,7\r\n"},
+        {1, false, "Name;Age\r\nBob;42\r\nAnn;7\r\n"},
+        {2, true, "\"Name\"\t\"Age\"\r\n\"Bob\"\t\"42\"\r\n\"Ann\"\t\"7\"\r\n"},
+        {3, false, "Name|Age\r\nBob|42\r\nAnn|7\r\n"},
+        {4, false, "Name::Age\r\nBob::42\r\nAnn::7\r\n"},
+    };
+    for (const auto& [index, quotes, expected] : cases) {
+        SCOPED_TRACE(index);
+        clearSettings();
+        m_window.reset();
+        open(People);
+        storeSetting("Save Quotes", quotes ? "1" : "0");
+        window().setCurrentSeparator(SaveSettings::separatorFor(index, "::"));
+        window().store().PutValue(1, 1, "Bob");
+        window().PushButton6_Click();
+        EXPECT_EQ(messages().back(), "Done.");
+        EXPECT_EQ(readFile(m_dir.path() + "/in.csv"), expected);
+        EXPECT_FALSE(window().store().ChangesMade());
+        // Read back with the same separator: the same grid.
+        window().Check12_Click();
+        EXPECT_EQ(headings(), (QStringList{"Name", "Age"}));
+        EXPECT_EQ(cell(0, 1), "42");
+        fs::remove(m_dir.path() + "/in.csv");
+    }
+}
+
+TEST_F(Files, SaveReportsFailureAndNothingLoaded)
+{
+    Form1& w = window();
+    w.PushButton6_Click();
+    EXPECT_EQ(messages(), (std::vector<std::string>{"Please load CSV file first."}));
+
+    open(People);
+    w.store().PutValue(1, 2, "43");
+    const std::string path = m_dir.path() + "/in.csv";
+    fs::remove(path);
+    fs::create_directory(path); // the file became a folder: the save must fail
+    w.PushButton6_Click();
+    EXPECT_EQ(messages().back(), "Error saving CSV file.");
+    EXPECT_EQ(m_ask.asked.back().title, "Tabvane");
+    EXPECT_TRUE(w.store().ChangesMade()) << "the work is still unsaved";
+}
+
+TEST_F(Files, GridFollowsTheStoreAndTheDeleteKey)
+{
+    Form1& w = window();
+    w.loadCSVToListview();
+    EXPECT_TRUE(messages().empty()) << "an empty store shows an empty grid, not a report";
+    EXPECT_EQ(w.grid().columnCount(), 0);
+
+    open("K\r\na\r\nb\r\nc\r\n");
+    w.ListView1->selectRow(1);
+    w.ListView1_KeyDown(Qt::Key_Delete);
+    EXPECT_EQ(rows(), 2);
+    EXPECT_EQ(w.grid().recordAt(1), 3) << "row 2 now shows record 3";
+    EXPECT_EQ(cell(1, 0), "c");
+    EXPECT_EQ(w.store().RecordCount(), 3) << "the store keeps the record";
+
+    w.ListView1->clearSelection();
+    w.ListView1_KeyDown(Qt::Key_Delete);
+    EXPECT_EQ(rows(), 2) << "no selected row: nothing happens";
+    w.ListView1->selectRow(0);
+    w.setCursor(Qt::WaitCursor);
+    w.ListView1_KeyDown(Qt::Key_Delete);
+    EXPECT_EQ(rows(), 2) << "nothing while busy";
+    w.setCursor(Qt::ArrowCursor);
+    w.loadCSVToListview();
+    EXPECT_EQ(rows(), 3);
+}

@@ -1,0 +1,112 @@
+#include <QApplication>
+#include <QComboBox>
+#include <QTimer>
+#include <QPushButton>
+
+#include "app/Form13.h"
+#include "tests/app/AppFixture.h"
+
+namespace {
+class SaveOption : public AppTest {};
+} // namespace
+
+TEST_F(SaveOption, DefaultsAndStoredChoices)
+{
+    QString separator = ",";
+    {
+        Form13 dialog(nullptr, separator);
+        EXPECT_EQ(dialog.windowTitle(), "Save Option");
+        EXPECT_EQ(dialog.Combo1->count(), 5);
+        EXPECT_EQ(dialog.Combo1->itemText(3), "| (Pipeline)");
+        EXPECT_EQ(dialog.Combo1->currentIndex(), 0);
+        EXPECT_EQ(dialog.Text2->text(), "-");
+        EXPECT_FALSE(dialog.Text2->isEnabled());
+        EXPECT_FALSE(dialog.Check20->isChecked());
+    }
+    storeSetting("Separator", "4");
+    storeSetting("Other Separator", "#");
+    storeSetting("Save Quotes", "1");
+    {
+        Form13 dialog(nullptr, separator);
+        EXPECT_EQ(dialog.Combo1->currentIndex(), 4);
+        EXPECT_TRUE(dialog.Text2->isEnabled());
+        EXPECT_EQ(dialog.Text2->text(), "#");
+        EXPECT_TRUE(dialog.Check20->isChecked());
+    }
+    storeSetting("Separator", "9");
+    Form13 dialog(nullptr, separator);
+    EXPECT_EQ(dialog.Combo1->currentIndex(), 0) << "an index out of range counts as a comma";
+    EXPECT_TRUE(m_ask.asked.empty());
+}
+
+TEST_F(SaveOption, OkStoresAndSetsTheSeparatorCancelDoesNot)
+{
+    QString separator = ",";
+    {
+        Form13 dialog(nullptr, separator);
+        dialog.Combo1->setCurrentIndex(3);
+        dialog.Check20->setChecked(true);
+        dialog.Text2->setText("~");
+        dialog.PushButton4_Click();
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    }
+    EXPECT_EQ(separator, ",");
+    EXPECT_TRUE(storedSetting("Separator").isEmpty());
+    {
+        Form13 dialog(nullptr, separator);
+        dialog.Combo1->setCurrentIndex(3);
+        dialog.Check20->setChecked(true);
+        dialog.PushButton2_Click();
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    }
+    EXPECT_EQ(separator, "|");
+    EXPECT_EQ(storedSetting("Separator"), "3");
+    EXPECT_EQ(storedSetting("Other Separator"), "-");
+    EXPECT_EQ(storedSetting("Save Quotes"), "1");
+    {
+        Form13 dialog(nullptr, separator);
+        dialog.Combo1->setCurrentIndex(4);
+        dialog.Text2->setText("::");
+        dialog.PushButton2_Click();
+    }
+    EXPECT_EQ(separator, "::");
+    EXPECT_EQ(storedSetting("Separator"), "4");
+    EXPECT_EQ(storedSetting("Other Separator"), "::");
+}
+
+TEST_F(SaveOption, OtherNeedsASeparator)
+{
+    QString separator = ";";
+    Form13 dialog(nullptr, separator);
+    dialog.show();
+    dialog.Combo1->setCurrentIndex(4);
+    dialog.Text2->clear();
+    dialog.PushButton2_Click();
+    ASSERT_EQ(m_ask.asked.size(), 1u);
+    EXPECT_EQ(m_ask.asked[0].text, "You must input a separator.");
+    EXPECT_EQ(m_ask.asked[0].title, "Tabvane");
+    EXPECT_TRUE(dialog.isVisible()) << "the dialog stays open";
+    EXPECT_EQ(separator, ";");
+    EXPECT_TRUE(storedSetting("Separator").isEmpty());
+
+    dialog.Text2_LostFocus();
+    EXPECT_EQ(m_ask.asked.size(), 2u);
+    dialog.Text2->setText("/");
+    dialog.Text2_LostFocus();
+    EXPECT_EQ(m_ask.asked.size(), 2u) << "a separator is there: no message";
+}
+
+TEST_F(SaveOption, SaveOptionsButtonChangesTheNextLoad)
+{
+    Form1& w = window();
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<Form13*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->Combo1->setCurrentIndex(1);
+        dialog->PushButton2_Click();
+    });
+    w.PushButton28_Click();
+    EXPECT_EQ(w.currentSeparator(), ";");
+    open("A;B\r\n1;2\r\n");
+    EXPECT_EQ(headings(), (QStringList{"A", "B"}));
+}

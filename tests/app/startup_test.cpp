@@ -1,0 +1,80 @@
+#include "app/AppTitle.h"
+#include "app/ErrorReport.h"
+#include "store/StoreError.h"
+#include "tests/app/AppFixture.h"
+
+namespace {
+class StartUp : public AppTest {};
+} // namespace
+
+TEST_F(StartUp, FirstStartWithNoSettings)
+{
+    Form1& w = window();
+    EXPECT_EQ(w.windowTitle(), "Tabvane Software");
+    EXPECT_EQ(appTitle(), "Tabvane");
+    EXPECT_EQ(w.currentSeparator(), ",");
+    EXPECT_TRUE(w.Check12->isChecked());
+    EXPECT_TRUE(w.Text1->text().isEmpty());
+    EXPECT_EQ(rows(), 0);
+    EXPECT_EQ(w.store().RecordCount(), -1);
+    EXPECT_TRUE(m_ask.asked.empty()) << "start-up asks nothing and reports nothing";
+}
+
+TEST_F(StartUp, SeparatorFromTheSettings)
+{
+    const std::vector<std::tuple<QString, QString, QString>> cases = {
+        {"0", "", ","},   {"1", "", ";"},  {"2", "", "\t"},     {"3", "", "|"},
+        {"4", "", "-"},   {"4", "#", "#"}, {" 3 ", "", "|"},
+        // Anything that would give an empty separator reads as a comma.
+        {"7", "", ","},   {"-1", "", ","}, {"pipe", "", ","}, {"", "", ","},
+    };
+    for (const auto& [index, other, expected] : cases) {
+        SCOPED_TRACE(index.toStdString() + " / " + other.toStdString());
+        clearSettings();
+        storeSetting("Separator", index);
+        if (!other.isEmpty())
+            storeSetting("Other Separator", other);
+        m_window.reset();
+        EXPECT_EQ(window().currentSeparator(), expected);
+    }
+    clearSettings();
+    storeSetting("Separator", "4");
+    storeSetting("Other Separator", "");
+    m_window.reset();
+    EXPECT_EQ(window().currentSeparator(), ",") << "an empty other separator is not used";
+}
+
+TEST(AppTitle, CutsWholeWordsAtLeastOnce)
+{
+    const auto title = [](const char* name) { return shortenedTitle(name).toStdString(); };
+    EXPECT_EQ(title("Tabvane Software"), "Tabvane");
+    EXPECT_EQ(title("Tabvane"), "Tabvane");
+    // 53 characters: cut to 45, then to 40.
+    EXPECT_EQ(title("The Quite Remarkably Long Name Of A Very Good Product"),
+              "The Quite Remarkably Long Name Of A Very");
+    EXPECT_EQ(title("A B"), "A");
+}
+
+TEST(ErrorReport, TextAndStepNumbers)
+{
+    EXPECT_EQ(errorReportText("Subscript out of range", "Form1", "PushButton2_Click", 104),
+              "Subscript out of range\r\nin Tabvane2021/08/31.Form1.PushButton2_Click at line 104\r\r"
+              "Please email screenshot of this message to support@example.com");
+
+    ScriptedPrompter ask;
+    Procedure p("Form1", "PushButton3_Click");
+    std::vector<int> ran;
+    EXPECT_TRUE(p.step([&] { ran.push_back(1); }));
+    EXPECT_FALSE(p.step([&] { throw StoreError(); }));
+    EXPECT_TRUE(p.step([&] { ran.push_back(3); }));
+    EXPECT_FALSE(p.step([&] { throw std::bad_alloc(); }));
+    EXPECT_EQ(ran, (std::vector<int>{1, 3})) << "the step after a failure still runs";
+    ASSERT_EQ(ask.asked.size(), 2u);
+    EXPECT_EQ(ask.asked[0].title, "Application Error");
+    EXPECT_EQ(ask.asked[0].icon, Prompter::Icon::Exclamation);
+    EXPECT_EQ(ask.asked[0].text.rfind(
+                  "Subscript out of range\r\nin Tabvane2021/08/31.Form1.PushButton3_Click at line 102\r\r", 0),
+              0u);
+    EXPECT_NE(ask.asked[1].text.find("Out of memory\r\nin Tabvane2021/08/31.Form1.PushButton3_Click at line 106"),
+              std::string::npos);
+}

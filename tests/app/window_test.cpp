@@ -1,0 +1,95 @@
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/CommandScope.h"
+#include "app/WindowCommon.h"
+#include "tests/app/AppFixture.h"
+
+namespace {
+
+class Window : public AppTest {};
+
+void moveOver(QWidget* w)
+{
+    QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), w->mapToGlobal(QPointF(3, 3)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &move);
+}
+
+} // namespace
+
+TEST_F(Window, ClosingAsksOnlyAboutUnsavedChanges)
+{
+    Form1& w = window();
+    w.show();
+    EXPECT_TRUE(w.close()) << "nothing loaded: no question";
+    EXPECT_TRUE(m_ask.asked.empty());
+
+    m_window.reset();
+    open("A\r\n1\r\n");
+    window().show();
+    window().store().PutValue(1, 1, "2");
+    m_ask.yesNo = {false};
+    EXPECT_FALSE(window().close());
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_EQ(window().store().ValueAt(1, 1), "2");
+    const auto& asked = m_ask.asked.back();
+    EXPECT_EQ(asked.title, "Changes Not Saved");
+    EXPECT_EQ(asked.text, "Changes has not been saved.\r\n Do you wish to continue exit?");
+    m_ask.yesNo = {true};
+    EXPECT_TRUE(window().close());
+    EXPECT_EQ(readFile(m_dir.path() + "/in.csv"), "A\r\n1\r\n") << "Yes ends without saving";
+}
+
+TEST_F(Window, HoverPointerRules)
+{
+    Form1& w = window();
+    w.show();
+    const bool hand = loadHandPointer(&w);
+    moveOver(w.PushButton9);
+    EXPECT_EQ(w.cursor().shape(), hand ? Qt::BitmapCursor : Qt::ArrowCursor);
+    moveOver(w.ListView1->viewport());
+    EXPECT_EQ(w.cursor().shape(), Qt::ArrowCursor);
+    moveOver(w.PushButton6);
+    {
+        BusyPointer busy(&w);
+        moveOver(w.ListView1->viewport());
+        EXPECT_EQ(w.cursor().shape(), Qt::WaitCursor);
+        moveOver(w.PushButton2);
+        EXPECT_EQ(w.cursor().shape(), Qt::WaitCursor);
+    }
+    EXPECT_EQ(w.cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(Window, NoOtherCommandWhileOneRuns)
+{
+    Form1& w = window();
+    w.show();
+    {
+        CommandScope scope(&w);
+        QTest::mouseClick(w.PushButton9, Qt::LeftButton);
+        EXPECT_TRUE(m_ask.asked.empty()) << "Help must not run in the middle of a command";
+        EXPECT_FALSE(w.close());
+    }
+    QTest::mouseClick(w.PushButton9, Qt::LeftButton);
+    ASSERT_EQ(m_ask.asked.size(), 1u);
+    EXPECT_EQ(m_ask.asked[0].text, "Questions? Please contact Team Varnhold at https://www.example.com/contact");
+}
+
+TEST_F(Window, DesignedLayoutAndGrowth)
+{
+    Form1& w = window();
+    w.show();
+    const QSize designed = w.designedSize();
+    EXPECT_EQ(w.size(), designed);
+    EXPECT_EQ(w.ListView1->geometry(), QRect(8, 154, 632, 220));
+    EXPECT_EQ(w.PushButton25->geometry(), QRect(328, 584, 312, 27));
+    w.resize(designed + QSize(200, 300));
+    EXPECT_EQ(w.ListView1->size(), QSize(832, 520));
+    EXPECT_EQ(w.PushButton6->y(), 380 + 300) << "the buttons move down with the grid's bottom";
+    EXPECT_EQ(w.PushButton25->geometry().right(), w.ListView1->geometry().right());
+    // Every caption fits its control.
+    for (QPushButton* b : w.findChildren<QPushButton*>())
+        EXPECT_LE(b->fontMetrics().horizontalAdvance(b->text()) + 8, b->width()) << b->text().toStdString();
+}
