@@ -107,6 +107,7 @@ private:
     bool loadInto(const QString& fileName);
     void showLoadProgress(std::int64_t done, std::int64_t total);
     void enableCommands();
+    void fitColumns();
     std::vector<QPushButton*> buttons() const;
 
     std::unique_ptr<CSVDBS> m_store;

@@ -34,9 +34,6 @@ int Form13::px(int twips) const
 void Form13::createControls()
 {
     setWindowTitle(QStringLiteral("Save Option"));
-    QFont font(QStringLiteral("Arial"), 8);
-    font.setBold(true);
-    setFont(font);
     const auto at = [&](QWidget* w, int left, int top, int width, int height) {
         w->setGeometry(px(left), px(top), px(width), px(height));
     };
@@ -57,6 +54,7 @@ void Form13::createControls()
         installButtonRule(b, this);
     }
     installSurfaceRule(this, this);
+    useWindowFont(this);
     // Labels and check boxes keep their designed boxes unless the font needs more.
     for (QWidget* w : {static_cast<QWidget*>(Check20), static_cast<QWidget*>(Label2)})
         w->resize(std::max(w->width(), w->sizeHint().width()), w->height());

@@ -151,7 +151,20 @@ void Form1::loadCSVToListview()
 {
     Procedure p(QStringLiteral("Form1"), QStringLiteral("loadCSVToListview"));
     p.step([&] { m_grid->rebuild(m_store.get(), Check12->isChecked()); });
+    p.step([&] { fitColumns(); });
     p.step([&] { lblLoading->clear(); });
+}
+
+void Form1::fitColumns()
+{
+    // Wide enough for the heading and the first rows, but never so wide that
+    // one long value pushes every other column out of sight.
+    const int widest = px(4500);
+    for (int c = 0; c < m_grid->columnCount(); ++c) {
+        ListView1->resizeColumnToContents(c);
+        if (ListView1->columnWidth(c) > widest)
+            ListView1->setColumnWidth(c, widest);
+    }
 }
 
 void Form1::PushButton6_Click()

@@ -17,6 +17,7 @@
 #include <QTableView>
 
 #include "app/GridModel.h"
+#include "app/WindowCommon.h"
 
 namespace {
 constexpr int ClientWidth = 9720;
@@ -46,10 +47,6 @@ QPushButton* Form1::button(QWidget* parent, const QString& caption, QRect twips,
 
 void Form1::createControls()
 {
-    QFont font(QStringLiteral("Arial"), 8);
-    font.setBold(true);
-    setFont(font);
-
     Frame1 = new QGroupBox(QStringLiteral("CSV File"), this);
     place(Frame1, {120, 120, 9480, 1275}, Anchor::Widen);
     Text1 = new QLineEdit(Frame1);
@@ -79,9 +76,10 @@ void Form1::createControls()
     ListView1->verticalHeader()->hide();
     // Fixed row heights: the view never measures a million rows.
     ListView1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    ListView1->verticalHeader()->setDefaultSectionSize(ListView1->fontMetrics().height() + 6);
     ListView1->horizontalHeader()->setDefaultSectionSize(px(1500));
     ListView1->horizontalHeader()->setHighlightSections(false);
+    // Fitting a column to its contents looks at a few hundred rows, not a million.
+    ListView1->horizontalHeader()->setResizeContentsPrecision(200);
     place(ListView1, {120, 2310, 9480, 3300}, Anchor::Grid);
 
     const auto blockButton = [&](const char* caption, QRect twips) {
@@ -112,9 +110,9 @@ void Form1::createControls()
     for (const char* entry : {"TXT", "XLS", "PDF", "XML", "DOC", "HTML"})
         mnuSaveAs->addAction(QString::fromLatin1(entry))->setObjectName(QStringLiteral("mnu") + entry);
 
-    for (QObject* child : children())
-        if (auto* w = qobject_cast<QWidget*>(child))
-            w->setFont(font);
+    useWindowFont(this);
+    ListView1->verticalHeader()->setDefaultSectionSize(ListView1->fontMetrics().height() + 6);
+    mnuSaveAs->setFont(font());
     setMinimumSize(designedSize());
     resize(designedSize());
 }
@@ -145,9 +143,11 @@ void Form1::layoutControls()
             r.setSize({r.width() + dx, r.height() + dy});
             break;
         case Anchor::FrameButton: {
+            // They widen with the file box above them.
             const int origin = px(180);
-            const int left = scaledX(t.x(), origin);
-            r = QRect(left, r.y(), scaledX(t.x() + t.width(), origin) - left, r.height());
+            const double inFrame = double(px(9120) + dx) / px(9120);
+            const auto x = [&](int left) { return origin + static_cast<int>(std::lround((px(left) - origin) * inFrame)); };
+            r = QRect(x(t.x()), r.y(), x(t.x() + t.width()) - x(t.x()), r.height());
             break;
         }
         case Anchor::ButtonBlock: {

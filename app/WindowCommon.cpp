@@ -10,6 +10,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QFont>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -52,12 +53,15 @@ private:
     bool m_button;
 };
 
-void setBackground(QWidget* w, const QColor& colour)
+// Only the form paints its background; the controls take the colour but let
+// the surface behind them show, so a frame drawn lighter by the skin keeps
+// its look around the labels and check boxes inside it.
+void setBackground(QWidget* w, const QColor& colour, bool paint)
 {
     QPalette palette = w->palette();
     palette.setColor(QPalette::Window, colour);
     w->setPalette(palette);
-    w->setAutoFillBackground(true);
+    w->setAutoFillBackground(paint);
 }
 
 } // namespace
@@ -65,11 +69,11 @@ void setBackground(QWidget* w, const QColor& colour)
 void SetFormColors(QWidget* form)
 {
     const QColor face = QApplication::palette().color(QPalette::Button);
-    setBackground(form, face);
+    setBackground(form, face, true);
     for (QWidget* child : form->findChildren<QWidget*>()) {
         if (qobject_cast<QRadioButton*>(child) || qobject_cast<QCheckBox*>(child)
             || qobject_cast<QGroupBox*>(child) || qobject_cast<QLabel*>(child))
-            setBackground(child, face);
+            setBackground(child, face, false);
     }
 }
 
@@ -119,9 +123,18 @@ void ApplySkin(QWidget* window)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error("Cannot read the skin file " + path.toStdString());
-    // The skin covers the whole program, dialogs included, as they are
-    // children of the main window.
-    window->setStyleSheet(QString::fromUtf8(file.readAll()));
+    // Set on the application rather than the window, so that the dialogs and
+    // message boxes wear the same skin.
+    qApp->setStyleSheet(QString::fromUtf8(file.readAll()));
+}
+
+void useWindowFont(QWidget* window)
+{
+    QFont font(QStringLiteral("Arial"), 8);
+    font.setBold(true);
+    window->setFont(font);
+    for (QWidget* child : window->findChildren<QWidget*>())
+        child->setFont(font);
 }
 
 void installButtonRule(QAbstractButton* button, QWidget* window)

@@ -31,6 +31,9 @@ bool loadHandPointer(QWidget* window);
 // Skins the main window when x/o.cjs is present: it is a Qt style sheet.
 void ApplySkin(QWidget* window);
 
+// Arial bold on the window and every control in it, as the windows were designed.
+void useWindowFont(QWidget* window);
+
 // The hover rules: over a push button the window shows its hand pointer (the
 // arrow when it has none); over a surface, the arrow. Neither rule touches a
 // busy pointer.

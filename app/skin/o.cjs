@@ -64,12 +64,6 @@ QHeaderView::section {
     padding: 3px 6px;
     font-weight: bold;
 }
-QLabel {
-    background: transparent;
-}
-QCheckBox {
-    background: transparent;
-}
 QMenu {
     background: #ffffff;
     border: 1px solid #a9b7c6;
