@@ -58,6 +58,19 @@ void Form1::connectHandlers()
     connect(PushButton28, &QPushButton::clicked, this, &Form1::PushButton28_Click);
     connect(PushButton9, &QPushButton::clicked, this, &Form1::PushButton9_Click);
     connect(PushButton10, &QPushButton::clicked, this, &Form1::PushButton10_Click);
+    connect(PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
+    connect(PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
+    connect(PushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
+    connect(PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
+    connect(PushButton11, &QPushButton::clicked, this, &Form1::PushButton11_Click);
+    connect(PushButton13, &QPushButton::clicked, this, &Form1::PushButton13_Click);
+    connect(PushButton14, &QPushButton::clicked, this, &Form1::PushButton14_Click);
+    connect(PushButton16, &QPushButton::clicked, this, &Form1::PushButton16_Click);
+    connect(PushButton15, &QPushButton::clicked, this, &Form1::PushButton15_Click);
+    connect(PushButton18, &QPushButton::clicked, this, &Form1::PushButton18_Click);
+    connect(PushButton17, &QPushButton::clicked, this, &Form1::PushButton17_Click);
+    connect(PushButton22, &QPushButton::clicked, this, &Form1::PushButton22_Click);
+    connect(PushButton23, &QPushButton::clicked, this, &Form1::PushButton23_Click);
     ListView1->installEventFilter(this);
 }
 
@@ -143,10 +156,9 @@ void Form1::ListView1_KeyDown(int key)
 {
     if (key != Qt::Key_Delete || isBusy(this) || m_grid->rowCount() == 0)
         return;
-    const QModelIndex current = ListView1->selectionModel()->currentIndex();
-    if (!current.isValid() || !ListView1->selectionModel()->isRowSelected(current.row(), {}))
-        return;
-    m_grid->removeGridRow(current.row());
+    const int row = selectedGridRow();
+    if (row >= 0)
+        m_grid->removeGridRow(row);
 }
 
 void Form1::PushButton9_Click()

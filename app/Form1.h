@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -45,6 +46,21 @@ public:
     void PushButton9_Click();
     void PushButton10_Click();
     void ListView1_KeyDown(int key);
+
+    // Editing commands and the column tools.
+    void PushButton5_Click();
+    void PushButton3_Click();
+    void PushButton4_Click();
+    void PushButton1_Click();
+    void PushButton11_Click();
+    void PushButton13_Click();
+    void PushButton14_Click();
+    void PushButton16_Click();
+    void PushButton15_Click();
+    void PushButton18_Click();
+    void PushButton17_Click();
+    void PushButton22_Click();
+    void PushButton23_Click();
 
     // The controls, named as the window has always named them.
     QGroupBox* Frame1 = nullptr;
@@ -108,6 +124,12 @@ private:
     void showLoadProgress(std::int64_t done, std::int64_t total);
     void enableCommands();
     void fitColumns();
+    // The grid row the user has selected, or -1.
+    int selectedGridRow() const;
+    // Runs store work with the busy pointer and progress, taking no other command.
+    void runLongWork(const std::function<void()>& work);
+    template <typename Tool>
+    void openTool(const QString& handler);
     std::vector<QPushButton*> buttons() const;
 
     std::unique_ptr<CSVDBS> m_store;

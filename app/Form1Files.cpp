@@ -59,9 +59,9 @@ bool Form1::loadInto(const QString& fileName)
     bool loaded = false;
     {
         CommandScope scope(this);
-        store.SetProgressCallback([this](std::int64_t done, std::int64_t total) { showLoadProgress(done, total); });
+        const ProgressScope reporting(
+            store, [this](std::int64_t done, std::int64_t total) { showLoadProgress(done, total); });
         loaded = store.LoadFile();
-        store.SetProgressCallback({});
         lblLoading->clear();
     }
     if (!loaded) {
@@ -131,10 +131,9 @@ void Form1::Check12_Click()
         bool loaded = false;
         {
             CommandScope scope(this);
-            store.SetProgressCallback(
-                [this](std::int64_t done, std::int64_t total) { showLoadProgress(done, total); });
+            const ProgressScope reporting(
+                store, [this](std::int64_t done, std::int64_t total) { showLoadProgress(done, total); });
             loaded = store.LoadFile();
-            store.SetProgressCallback({});
             lblLoading->clear();
         }
         if (loaded) {
@@ -182,9 +181,8 @@ void Form1::PushButton6_Click()
         bool quotes = false;
         p.step([&] { quotes = SaveSettings::saveQuotes(); });
         p.step([&] {
-            m_store->SetProgressCallback([](std::int64_t, std::int64_t) { CommandScope::pumpEvents(); });
+            const ProgressScope reporting(*m_store, [](std::int64_t, std::int64_t) { CommandScope::pumpEvents(); });
             written = m_store->WriteFile(quotes);
-            m_store->SetProgressCallback({});
         });
     }
     p.step([&] { tell(written ? QStringLiteral("Done.") : QStringLiteral("Error saving CSV file.")); });

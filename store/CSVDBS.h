@@ -106,6 +106,9 @@ public:
     // repeat those of an earlier record; the first of each group stays.
     // Values compare exactly. Returns how many records went.
     std::int64_t RemoveDuplicates(const std::vector<int>& fields);
+    // Sorts the records by field `field` (1-based), stably; direction 1 is
+    // ascending, 2 descending. False for any other direction.
+    bool SortDataAt(std::int32_t direction, int field);
     // Deletes field `field` (1-based) by position.
     void DeleteFieldAt(int field);
     // Inserts a new field after position `after` (0 = first) without the name
@@ -138,4 +141,20 @@ private:
     bool m_autoGenerateKey = false;
     std::string m_lastFileError;
     ProgressCallback m_progress;
+};
+
+// Gives a store a progress callback for the life of the object, so that no
+// failure can leave the store calling back into a window that has gone.
+class ProgressScope {
+public:
+    ProgressScope(CSVDBS& store, ProgressCallback callback) : m_store(store)
+    {
+        m_store.SetProgressCallback(std::move(callback));
+    }
+    ~ProgressScope() { m_store.SetProgressCallback({}); }
+    ProgressScope(const ProgressScope&) = delete;
+    ProgressScope& operator=(const ProgressScope&) = delete;
+
+private:
+    CSVDBS& m_store;
 };

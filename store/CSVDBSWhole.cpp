@@ -46,6 +46,12 @@ bool CSVDBS::SortData(std::int32_t direction, const std::string& fieldName)
     const int field = FieldIndex(trimmed.empty() ? KeyField() : std::string(trimmed));
     if (field < 1)
         return false;
+    return SortDataAt(direction, field);
+}
+
+bool CSVDBS::SortDataAt(std::int32_t direction, int field)
+{
+    requireField(field);
     if (direction != 1 && direction != 2)
         return false;
 

@@ -14,8 +14,8 @@ bool isAscii(std::string_view text)
     return true;
 }
 
-// Length of the valid UTF-8 sequence starting at text[i], or 0 when the byte
-// there does not begin one.
+} // namespace
+
 std::size_t utf8SequenceLength(std::string_view text, std::size_t i)
 {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
@@ -40,8 +40,6 @@ std::size_t utf8SequenceLength(std::string_view text, std::size_t i)
         return 0; // overlong, surrogate or beyond U+10FFFF
     return len;
 }
-
-} // namespace
 
 std::string upperCased(std::string_view text)
 {

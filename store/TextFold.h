@@ -20,6 +20,10 @@ inline std::string_view trimSpaces(std::string_view text)
     return {begin, static_cast<std::size_t>(end - begin)};
 }
 
+// Length of the valid UTF-8 sequence of two or more bytes that starts at
+// text[i], or 0 when the byte there does not begin one (ASCII included).
+std::size_t utf8SequenceLength(std::string_view text, std::size_t i);
+
 // The upper-cased form of `text` (not trimmed).
 std::string upperCased(std::string_view text);
 

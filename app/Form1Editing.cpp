@@ -1,0 +1,155 @@
+// The main window's editing commands: rows, columns, whole-row duplicates,
+// and opening the column tools.
+#include "app/Form1.h"
+
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+
+#include "app/AppTitle.h"
+#include "app/CommandScope.h"
+#include "app/ErrorReport.h"
+#include "app/GridModel.h"
+#include "app/WindowCommon.h"
+#include "platform/Prompter.h"
+#include "store/CSVDBS.h"
+#include "store/modCSV.h"
+#include "tools/Form10.h"
+#include "tools/Form2.h"
+#include "tools/Form3.h"
+#include "tools/Form4.h"
+#include "tools/Form5.h"
+#include "tools/Form6.h"
+#include "tools/Form7.h"
+#include "tools/Form9.h"
+
+namespace {
+void tell(const QString& text) { prompter().message(text, appTitle(), Prompter::Icon::None); }
+} // namespace
+
+int Form1::selectedGridRow() const
+{
+    const QModelIndex current = ListView1->selectionModel()->currentIndex();
+    if (!current.isValid() || !ListView1->selectionModel()->isRowSelected(current.row(), {}))
+        return -1;
+    return current.row();
+}
+
+void Form1::runLongWork(const std::function<void()>& work)
+{
+    BusyPointer busy(this);
+    CommandScope scope(this);
+    const ProgressScope reporting(*m_store, [this](std::int64_t done, std::int64_t total) {
+        lblLoading->setText(QStringLiteral("Working on %1 of %2").arg(done).arg(total));
+        layoutControls();
+        CommandScope::pumpEvents();
+    });
+    struct ClearAfter {
+        QLabel* label;
+        ~ClearAfter() { label->clear(); }
+    } clear{lblLoading};
+    work();
+}
+
+void Form1::PushButton5_Click()
+{
+    Procedure p(QStringLiteral("Form1"), QStringLiteral("PushButton5_Click"));
+    p.step([&] { m_store->NewRecord(); });
+    const int columns = m_grid->columnCount();
+    for (int i = 0; i < columns; ++i) {
+        QString answer;
+        p.step([&] {
+            answer = prompter().inputBox(QStringLiteral("Enter ") + m_grid->heading(i) + QStringLiteral(" Value: "),
+                                         QStringLiteral("Input Value"), QString());
+        });
+        // Column i shows field i, whatever its heading says: a headerless file's
+        // headings are not its field names.
+        if (!answer.isEmpty())
+            p.step([&] { m_store->PutValue(m_store->RecordCount(), i + 1, answer.toStdString()); });
+    }
+    p.step([&] { loadCSVToListview(); });
+}
+
+void Form1::PushButton3_Click()
+{
+    Procedure p(QStringLiteral("Form1"), QStringLiteral("PushButton3_Click"));
+    if (m_grid->rowCount() == 0)
+        return;
+    // The grid may have hidden rows (the Delete key), so a row's position is
+    // not its record number; the row knows which record it shows.
+    const int row = selectedGridRow();
+    if (row < 0)
+        return;
+    p.step([&] { m_store->DeleteRecord(m_grid->recordAt(row)); });
+    p.step([&] { loadCSVToListview(); });
+}
+
+void Form1::PushButton4_Click()
+{
+    Procedure p(QStringLiteral("Form1"), QStringLiteral("PushButton4_Click"));
+    QString name;
+    p.step([&] {
+        name = prompter().inputBox(QStringLiteral("Enter Column Name: "), QStringLiteral("Input Column"), QString());
+    });
+    if (name.isEmpty())
+        return;
+    p.step([&] { m_store->AddField(name.toStdString(), ""); });
+    p.step([&] { loadCSVToListview(); });
+}
+
+void Form1::PushButton1_Click()
+{
+    Procedure p(QStringLiteral("Form1"), QStringLiteral("PushButton1_Click"));
+    QString name;
+    p.step([&] {
+        name = prompter().inputBox(QStringLiteral("Enter Field Name To Delete: "), QStringLiteral("Delete Column"),
+                                   QString());
+    });
+    if (name.isEmpty())
+        return;
+    bool deleted = false;
+    p.step([&] { deleted = m_store->DeleteField(name.toStdString()); });
+    if (deleted)
+        p.step([&] { loadCSVToListview(); });
+    else
+        p.step([&] { tell(QStringLiteral("Field name not found.\r\nCannot Delete")); });
+}
+
+void Form1::PushButton11_Click()
+{
+    Procedure p(QStringLiteral("Form1"), QStringLiteral("PushButton11_Click"));
+    p.step([&] { runLongWork([&] { RemoveDuplicateRows(*m_store); }); });
+    p.step([&] { loadCSVToListview(); });
+}
+
+// Shows a tool modally over the window; however it closes, the grid is
+// refilled from the store it may have changed.
+template <typename Tool>
+void Form1::openTool(const QString& handler)
+{
+    Procedure p(QStringLiteral("Form1"), handler);
+    p.step([&] {
+        Tool dialog(this, *m_store);
+        dialog.exec();
+    });
+    p.step([&] { loadCSVToListview(); });
+}
+
+void Form1::PushButton13_Click() { openTool<Form2>(QStringLiteral("PushButton13_Click")); }
+void Form1::PushButton14_Click() { openTool<Form3>(QStringLiteral("PushButton14_Click")); }
+void Form1::PushButton16_Click() { openTool<Form6>(QStringLiteral("PushButton16_Click")); }
+void Form1::PushButton15_Click() { openTool<Form5>(QStringLiteral("PushButton15_Click")); }
+void Form1::PushButton18_Click() { openTool<Form4>(QStringLiteral("PushButton18_Click")); }
+void Form1::PushButton17_Click() { openTool<Form7>(QStringLiteral("PushButton17_Click")); }
+void Form1::PushButton23_Click() { openTool<Form10>(QStringLiteral("PushButton23_Click")); }
+
+void Form1::PushButton22_Click()
+{
+    if (m_grid->rowCount() == 0) {
+        Procedure p(QStringLiteral("Form1"), QStringLiteral("PushButton22_Click"));
+        p.step([&] { tell(QStringLiteral("Please load CSV file first.")); });
+        return;
+    }
+    openTool<Form9>(QStringLiteral("PushButton22_Click"));
+}

@@ -1,0 +1,201 @@
+#include "tools/ColumnEdits.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "store/CSVDBS.h"
+#include "store/TextFold.h"
+
+namespace ColumnEdits {
+
+namespace {
+
+std::int64_t records(const CSVDBS& store) { return std::max<std::int64_t>(store.RecordCount(), 0); }
+
+// Calls `each(record)` for every record, ticking the progress.
+template <typename Each>
+void forEachRecord(const CSVDBS& store, const ProgressCallback& progress, Each each)
+{
+    const std::int64_t count = records(store);
+    ProgressTicker ticker(progress, count);
+    for (std::int64_t r = 1; r <= count; ++r) {
+        ticker.step(r);
+        each(static_cast<CSVDBS::RecordNo>(r));
+    }
+}
+
+std::size_t pieceCount(std::string_view value, std::string_view divider)
+{
+    if (value.empty())
+        return 0;
+    if (divider.empty())
+        return 1;
+    std::size_t count = 1;
+    for (std::size_t at = value.find(divider); at != std::string_view::npos;
+         at = value.find(divider, at + divider.size()))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+std::vector<std::string_view> cutValue(std::string_view value, std::string_view divider)
+{
+    std::vector<std::string_view> pieces;
+    if (value.empty())
+        return pieces;
+    if (divider.empty()) {
+        pieces.push_back(value);
+        return pieces;
+    }
+    std::size_t start = 0;
+    for (std::size_t at = value.find(divider); at != std::string_view::npos; at = value.find(divider, start)) {
+        pieces.push_back(value.substr(start, at - start));
+        start = at + divider.size();
+    }
+    pieces.push_back(value.substr(start));
+    return pieces;
+}
+
+int freeNumberedName(const CSVDBS& store, const std::string& base, int from)
+{
+    int n = std::max(from, 1);
+    while (store.FieldIndex(std::to_string(n) + base) >= 1)
+        ++n;
+    return n;
+}
+
+void removePartialDuplicates(CSVDBS& store, const std::vector<int>& fields, const ProgressCallback& progress)
+{
+    const ProgressScope reporting(store, progress);
+    store.RemoveDuplicates(fields);
+}
+
+void addPrefixSuffix(CSVDBS& store, const std::vector<int>& fields, std::string_view prefix,
+                     std::string_view suffix, const ProgressCallback& progress)
+{
+    std::string text;
+    forEachRecord(store, progress, [&](CSVDBS::RecordNo r) {
+        for (int f : fields) {
+            text.assign(prefix);
+            text.append(store.ValueAt(r, f));
+            text.append(suffix);
+            store.PutValue(r, f, text);
+        }
+    });
+}
+
+void changeCase(CSVDBS& store, const std::vector<int>& fields, CaseStyle style, const ProgressCallback& progress)
+{
+    forEachRecord(store, progress, [&](CSVDBS::RecordNo r) {
+        for (int f : fields) {
+            const std::string_view value = store.ValueAt(r, f);
+            const std::string converted = convertCase(value, style);
+            if (converted != value)
+                store.PutValue(r, f, converted);
+        }
+    });
+}
+
+void splitColumns(CSVDBS& store, const std::vector<int>& fields, std::string_view divider,
+                  const ProgressCallback& progress)
+{
+    // New fields go in after each split field, so every later field has moved
+    // on by the number of fields made so far.
+    int inserted = 0;
+    for (int original : fields) {
+        const int field = original + inserted;
+        std::size_t most = 0;
+        forEachRecord(store, progress, [&](CSVDBS::RecordNo r) {
+            most = std::max(most, pieceCount(store.ValueAt(r, field), divider));
+        });
+        if (most <= 1)
+            continue;
+        const int made = static_cast<int>(most - 1);
+        int number = 0;
+        for (int k = 1; k <= made; ++k) {
+            number = freeNumberedName(store, "Column", number + 1);
+            store.InsertField(std::to_string(number) + "Column", "", field + k - 1);
+        }
+        forEachRecord(store, progress, [&](CSVDBS::RecordNo r) {
+            const std::string_view value = store.ValueAt(r, field);
+            const std::vector<std::string_view> pieces = cutValue(value, divider);
+            if (pieces.size() <= 1)
+                return; // the value stays whole, its new cells empty
+            // Copies first: storing a piece may not disturb the value it is cut from.
+            const std::vector<std::string> owned(pieces.begin(), pieces.end());
+            store.PutValue(r, field, owned[0]);
+            for (std::size_t k = 1; k < owned.size(); ++k)
+                if (!owned[k].empty())
+                    store.PutValue(r, field + static_cast<int>(k), owned[k]);
+        });
+        inserted += made;
+    }
+}
+
+std::string joinedText(const CSVDBS& store, int record, const std::vector<int>& fields, const JoinOptions& options)
+{
+    std::string text;
+    for (int f : fields) {
+        text.append(store.ValueAt(record, f));
+        text.append(options.separator);
+    }
+    if (options.cutLastSeparator)
+        text.resize(text.size() - options.separator.size());
+    return std::string(trimSpaces(text));
+}
+
+void joinColumns(CSVDBS& store, const std::vector<int>& fields, const JoinOptions& options,
+                 const ProgressCallback& progress)
+{
+    if (fields.empty())
+        throw std::invalid_argument("no column to join");
+    int target = fields.front();
+    if (options.newColumn) {
+        std::string name = options.newName;
+        if (store.FieldIndex(name) >= 1)
+            name = std::to_string(freeNumberedName(store, options.newName, 1)) + options.newName;
+        store.AddField(name, "");
+        target = store.FieldCount();
+    }
+    forEachRecord(store, progress, [&](CSVDBS::RecordNo r) {
+        const std::string text = joinedText(store, r, fields, options);
+        if (!options.newColumn || !text.empty())
+            store.PutValue(r, target, text);
+    });
+    if (!options.newColumn) {
+        // From the last, so that the positions still to delete stay put.
+        std::vector<int> others(fields.begin() + 1, fields.end());
+        std::sort(others.rbegin(), others.rend());
+        for (int f : others)
+            if (f != target)
+                store.DeleteFieldAt(f);
+    }
+}
+
+void rearrangeColumns(CSVDBS& store, const std::vector<int>& order)
+{
+    const int n = store.FieldCount();
+    if (static_cast<int>(order.size()) != n)
+        throw std::invalid_argument("the new order must name every field once");
+    // where[o] is the present position of the field that stood at o; at[p]
+    // the original position of the field now at p.
+    std::vector<int> where(static_cast<std::size_t>(n) + 1), at(static_cast<std::size_t>(n) + 1);
+    for (int p = 1; p <= n; ++p)
+        where[static_cast<std::size_t>(p)] = at[static_cast<std::size_t>(p)] = p;
+    for (int i = 1; i <= n; ++i) {
+        const int wanted = order[static_cast<std::size_t>(i - 1)];
+        if (wanted < 1 || wanted > n)
+            throw std::invalid_argument("the new order must name every field once");
+        const int k = where[static_cast<std::size_t>(wanted)];
+        if (k < i)
+            throw std::invalid_argument("the new order must name every field once");
+        store.SwapFields(i, k);
+        const int displaced = at[static_cast<std::size_t>(i)];
+        std::swap(at[static_cast<std::size_t>(i)], at[static_cast<std::size_t>(k)]);
+        where[static_cast<std::size_t>(wanted)] = i;
+        where[static_cast<std::size_t>(displaced)] = k;
+    }
+}
+
+} // namespace ColumnEdits

@@ -1,0 +1,129 @@
+#include "tools/ColumnPicker.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "store/CSVDBS.h"
+#include "tools/ToolLayout.h"
+
+ColumnPicker::ColumnPicker(QWidget* parent, CSVDBS& store, const Design& design)
+    : ToolDialog(parent, store, design.form, design.caption), m_design(design)
+{
+    listFrame = new QGroupBox(design.frameCaption, this);
+    ListView1 = new QTreeWidget(listFrame);
+    ListView1->setRootIsDecorated(false);
+    ListView1->setUniformRowHeights(true);
+    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    selectAllButton = makeButton(QStringLiteral("Select All"));
+    unselectAllButton = makeButton(QStringLiteral("Unselect All"));
+    PushButton2 = makeButton(QStringLiteral("OK"));
+    PushButton4 = makeButton(QStringLiteral("Cancel"));
+
+    auto* frameLayout = new QVBoxLayout(listFrame);
+    frameLayout->addWidget(ListView1);
+    auto* selection = new QHBoxLayout;
+    selection->addWidget(selectAllButton);
+    selection->addWidget(unselectAllButton);
+    selection->addStretch();
+    frameLayout->addLayout(selection);
+
+    m_options = new QVBoxLayout;
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(listFrame, 0, 0);
+    grid->addLayout(m_options, 0, 1);
+    grid->addLayout(dialogButtonRow(progressLabel(), PushButton2, PushButton4), 1, 0, 1, 2);
+    grid->setColumnStretch(0, 1);
+
+    connect(selectAllButton, &QPushButton::clicked, this, &ColumnPicker::selectAllClick);
+    connect(unselectAllButton, &QPushButton::clicked, this, &ColumnPicker::unselectAllClick);
+    connect(PushButton2, &QPushButton::clicked, this, &ColumnPicker::PushButton2_Click);
+    connect(PushButton4, &QPushButton::clicked, this, &ColumnPicker::PushButton4_Click);
+    handOver({selectAllButton, unselectAllButton, PushButton2, PushButton4});
+    arrowOver({this, listFrame, ListView1, ListView1->viewport()});
+}
+
+void ColumnPicker::Form_Load()
+{
+    Procedure p = procedure(QStringLiteral("Form_Load"));
+    p.step([&] { applyLoadPattern(); });
+    p.step([&] { loadColumns(); });
+    p.step([&] { ListView1->setMinimumHeight(px(this, 3600)); });
+}
+
+void ColumnPicker::loadColumns()
+{
+    Procedure p = procedure(QStringLiteral("loadColumns"));
+    std::vector<std::string> names;
+    p.step([&] { names = store().GetFieldList(); });
+    p.step([&] {
+        ListView1->setHeaderLabels({QStringLiteral(" ")});
+        ListView1->setColumnWidth(0, px(this, 5550));
+        ListView1->setMinimumWidth(px(this, 5550) + 24);
+    });
+    p.step([&] { ListView1->clear(); });
+    p.step([&] {
+        QList<QTreeWidgetItem*> items;
+        items.reserve(static_cast<qsizetype>(names.size()));
+        for (const std::string& name : names) {
+            auto* item = new QTreeWidgetItem({QString::fromStdString(name)});
+            item->setCheckState(0, Qt::Unchecked);
+            items.push_back(item);
+        }
+        ListView1->addTopLevelItems(items);
+    });
+}
+
+void ColumnPicker::setAllTicks(bool ticked)
+{
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
+        ListView1->topLevelItem(i)->setCheckState(0, ticked ? Qt::Checked : Qt::Unchecked);
+}
+
+void ColumnPicker::selectAllClick()
+{
+    Procedure p = procedure(m_design.selectAllName);
+    p.step([&] { setAllTicks(true); });
+}
+
+void ColumnPicker::unselectAllClick()
+{
+    Procedure p = procedure(m_design.unselectAllName);
+    p.step([&] { setAllTicks(false); });
+}
+
+std::vector<int> ColumnPicker::tickedFields() const
+{
+    std::vector<int> fields;
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
+        if (ListView1->topLevelItem(i)->checkState(0) == Qt::Checked)
+            fields.push_back(i + 1);
+    return fields;
+}
+
+void ColumnPicker::PushButton2_Click()
+{
+    Procedure p = procedure(QStringLiteral("PushButton2_Click"));
+    bool valid = false;
+    p.step([&] { valid = optionsAreValid(); });
+    if (!valid)
+        return;
+    const std::vector<int> fields = tickedFields();
+    if (fields.empty()) {
+        p.step([&] { tell(QStringLiteral("You must select first columns.")); });
+        return;
+    }
+    p.step([&] { apply(fields); });
+    accept();
+}
+
+void ColumnPicker::PushButton4_Click()
+{
+    Procedure p = procedure(QStringLiteral("PushButton4_Click"));
+    p.step([&] { reject(); });
+}

@@ -1,0 +1,20 @@
+#include "tools/Form2.h"
+
+#include "tools/ColumnEdits.h"
+
+Form2::Form2(QWidget* parent, CSVDBS& store)
+    : ColumnPicker(parent, store,
+                   {QStringLiteral("Form2"), QStringLiteral("Remove Partial Duplicates"),
+                    QStringLiteral("Select columns to look at when finding duplicate rows"),
+                    QStringLiteral("PushButton11_Click"), QStringLiteral("PushButton33_Click")})
+{
+    Frame1 = listFrame;
+    PushButton11 = selectAllButton;
+    PushButton33 = unselectAllButton;
+    Form_Load();
+}
+
+void Form2::apply(const std::vector<int>& fields)
+{
+    runWork([&](const ProgressCallback& progress) { ColumnEdits::removePartialDuplicates(store(), fields, progress); });
+}

@@ -1,0 +1,49 @@
+#include "tools/Form5.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "tools/ColumnEdits.h"
+
+Form5::Form5(QWidget* parent, CSVDBS& store)
+    : ColumnPicker(parent, store,
+                   {QStringLiteral("Form5"), QStringLiteral("Add Prefix-Suffix"),
+                    QStringLiteral("Select columns to add prefix/suffix text to"),
+                    QStringLiteral("PushButton1_Click"), QStringLiteral("PushButton3_Click")})
+{
+    Frame2 = listFrame;
+    PushButton1 = selectAllButton;
+    PushButton3 = unselectAllButton;
+    Label1[0] = new QLabel(QStringLiteral("Prefix:"), this);
+    Label1[1] = new QLabel(QStringLiteral("Suffix:"), this);
+    Text1 = new QLineEdit(this);
+    Text2 = new QLineEdit(this);
+    auto* texts = new QGridLayout;
+    texts->addWidget(Label1[0], 0, 0);
+    texts->addWidget(Text1, 0, 1);
+    texts->addWidget(Label1[1], 1, 0);
+    texts->addWidget(Text2, 1, 1);
+    Text1->setMinimumWidth(180);
+    optionsArea()->addLayout(texts);
+    optionsArea()->addStretch();
+    Form_Load();
+}
+
+bool Form5::optionsAreValid()
+{
+    if (!Text1->text().isEmpty() || !Text2->text().isEmpty())
+        return true;
+    tell(QStringLiteral("You forgot to add prefix/suffix."));
+    return false;
+}
+
+void Form5::apply(const std::vector<int>& fields)
+{
+    const std::string prefix = Text1->text().toStdString();
+    const std::string suffix = Text2->text().toStdString();
+    runWork([&](const ProgressCallback& progress) {
+        ColumnEdits::addPrefixSuffix(store(), fields, prefix, suffix, progress);
+    });
+}

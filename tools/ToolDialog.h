@@ -1,0 +1,49 @@
+#pragma once
+
+#include <functional>
+#include <initializer_list>
+
+#include <QDialog>
+#include <QString>
+
+#include "app/ErrorReport.h"
+#include "store/Progress.h"
+
+class CSVDBS;
+class QAbstractButton;
+class QLabel;
+class QPushButton;
+
+// What every tool dialog shares: it works on the main window's store, loads
+// in the program's usual way (colours, icon, hand pointer), names its error
+// reports after itself, and runs its work with the busy pointer and a line of
+// progress while no other command is taken.
+class ToolDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    ToolDialog(QWidget* parent, CSVDBS& store, QString formName, const QString& caption);
+
+    CSVDBS& store() { return m_store; }
+    QLabel* progressLabel() const { return m_progress; }
+
+protected:
+    Procedure procedure(const QString& name) const { return Procedure(m_formName, name); }
+    // Colours, icon and hand pointer; then Arial bold on every control.
+    void applyLoadPattern();
+    // Runs `work`, handing it a progress callback that repaints the dialog.
+    void runWork(const std::function<void(const ProgressCallback&)>& work);
+    static void tell(const QString& text);
+
+    QPushButton* makeButton(const QString& caption);
+    // The hover rules: the hand pointer over these buttons, the arrow over these surfaces.
+    void handOver(std::initializer_list<QAbstractButton*> buttons);
+    void arrowOver(std::initializer_list<QWidget*> surfaces);
+
+private:
+    void showProgress(std::int64_t done, std::int64_t total);
+
+    CSVDBS& m_store;
+    QString m_formName;
+    QLabel* m_progress;
+};
