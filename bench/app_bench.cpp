@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -20,50 +19,42 @@
 
 #include "app/Form1.h"
 #include "app/GridModel.h"
-#include "bench/DataGenerator.h"
+#include "bench/BenchSupport.h"
 #include "platform/Prompter.h"
 
 namespace {
 
 constexpr int Rows = 1000000;
 
-struct GeneratedFile {
-    std::string path;
-    GeneratedFile()
-        : path((std::filesystem::temp_directory_path() /
-                ("tabvane-app-bench-" + std::to_string(getpid()) + ".csv")).string())
-    {
-        const std::string text = makePeopleCsv(Rows);
-        std::ofstream(path, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
-    }
-    ~GeneratedFile() { std::remove(path.c_str()); }
-};
-
-const std::string& inputFile()
+const GeneratedFile& generated()
 {
-    static const GeneratedFile file;
-    return file.path;
+    static const GeneratedFile file("tabvane-app-bench-", Rows);
+    return file;
 }
 
-double fileMB() { return static_cast<double>(std::filesystem::file_size(inputFile())) / 1e6; }
+const std::string& inputFile() { return generated().path(); }
+double fileMB() { return generated().megabytes(); }
 
-// The user's choice in the open dialog is the generated file; nothing else is
-// ever asked while the benchmark runs.
+// The user's choice in the open dialog is `path`; nothing else should be
+// asked while a benchmark runs, and a message means the open failed.
 class ChoosesFile final : public Prompter {
 public:
-    ChoosesFile() { installPrompter(this); }
+    explicit ChoosesFile(std::string path) : m_path(QString::fromStdString(path)) { installPrompter(this); }
     ~ChoosesFile() override { installPrompter(nullptr); }
     void message(const QString& text, const QString&, Icon) override
     {
         std::fprintf(stderr, "unexpected message: %s\n", qPrintable(text));
+        failed = true;
     }
     bool askYesNo(const QString&, const QString&, Icon) override { return true; }
     QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
-    QString openFileName(const QString&, const QString&, const QString&) override
-    {
-        return QString::fromStdString(inputFile());
-    }
+    QString openFileName(const QString&, const QString&, const QString&) override { return m_path; }
     QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+
+    bool failed = false;
+
+private:
+    QString m_path;
 };
 
 // Paints the grid now, as the screen would on the next frame.
@@ -91,7 +82,7 @@ void openFile(Form1& window)
 
 void BM_OpenToFirstPaint(benchmark::State& state)
 {
-    ChoosesFile chooses;
+    ChoosesFile chooses(inputFile());
     for (auto _ : state) {
         auto window = shownWindow();
         const auto start = Clock::now();
@@ -108,7 +99,7 @@ void BM_OpenToFirstPaint(benchmark::State& state)
 
 void BM_RebuildGrid(benchmark::State& state)
 {
-    ChoosesFile chooses;
+    ChoosesFile chooses(inputFile());
     auto window = shownWindow();
     openFile(*window);
     for (auto _ : state) {
@@ -119,7 +110,7 @@ void BM_RebuildGrid(benchmark::State& state)
 
 void BM_ScrollToLastRow(benchmark::State& state)
 {
-    ChoosesFile chooses;
+    ChoosesFile chooses(inputFile());
     auto window = shownWindow();
     openFile(*window);
     for (auto _ : state) {
@@ -137,52 +128,22 @@ void BM_ScrollToLastRow(benchmark::State& state)
 void BM_OpenedMemory(benchmark::State& state)
 {
     double peakMB = 0;
-    for (auto _ : state) {
-        const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-        const std::string command = "'" + self + "' --open-only '" + inputFile() + "'";
-        FILE* child = popen(command.c_str(), "r");
-        long kB = 0;
-        if (!child || std::fscanf(child, "%ld", &kB) != 1 || pclose(child) != 0)
+    for (auto _ : state)
+        if ((peakMB = childPeakMB("--open-only", inputFile())) < 0)
             state.SkipWithError("the opening process failed");
-        peakMB = static_cast<double>(kB) / 1e3;
-    }
     state.counters["file_MB"] = fileMB();
     state.counters["peak_MB"] = peakMB;
     state.counters["peak_per_file"] = peakMB / fileMB();
 }
 
-long peakResidentKB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stol(line.substr(6));
-    return -1;
-}
-
 int openOnly(const char* path)
 {
-    class Chooses final : public Prompter {
-    public:
-        explicit Chooses(QString p) : m_path(std::move(p)) { installPrompter(this); }
-        ~Chooses() override { installPrompter(nullptr); }
-        void message(const QString&, const QString&, Icon) override { m_failed = true; }
-        bool askYesNo(const QString&, const QString&, Icon) override { return true; }
-        QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
-        QString openFileName(const QString&, const QString&, const QString&) override { return m_path; }
-        QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
-        bool m_failed = false;
-
-    private:
-        QString m_path;
-    } chooses(QString::fromLocal8Bit(path));
+    ChoosesFile chooses(path);
     auto window = shownWindow();
-    window->PushButton2_Click();
-    paintGrid(*window);
+    openFile(*window);
     window->ListView1->scrollToBottom();
     paintGrid(*window);
-    if (chooses.m_failed || window->grid().rowCount() != Rows)
+    if (chooses.failed || window->grid().rowCount() != Rows)
         return 1;
     std::printf("%ld\n", peakResidentKB());
     // The peak is measured; leave without tearing down a million records.

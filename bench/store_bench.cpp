@@ -1,16 +1,13 @@
 // Speed and memory of the record store on a file of a million records.
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 
 #include <benchmark/benchmark.h>
 
-#include "bench/DataGenerator.h"
+#include "bench/BenchSupport.h"
 #include "store/CSVDBS.h"
 #include "store/modCSV.h"
 
@@ -18,27 +15,14 @@ namespace {
 
 constexpr int Rows = 1000000;
 
-// The generated file, written once per run into the temp folder and removed
-// when the run ends.
-struct GeneratedFile {
-    std::string path;
-    GeneratedFile()
-        : path((std::filesystem::temp_directory_path() /
-                ("tabvane-bench-" + std::to_string(getpid()) + ".csv")).string())
-    {
-        const std::string text = makePeopleCsv(Rows);
-        std::ofstream(path, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
-    }
-    ~GeneratedFile() { std::remove(path.c_str()); }
-};
-
-const std::string& inputFile()
+const GeneratedFile& generated()
 {
-    static const GeneratedFile file;
-    return file.path;
+    static const GeneratedFile file("tabvane-bench-", Rows);
+    return file;
 }
 
-double fileMB() { return static_cast<double>(std::filesystem::file_size(inputFile())) / 1e6; }
+const std::string& inputFile() { return generated().path(); }
+double fileMB() { return generated().megabytes(); }
 
 void loaded(CSVDBS& s)
 {
@@ -131,34 +115,16 @@ void BM_InsertSecondField(benchmark::State& state)
 }
 
 // Peak resident memory of a fresh process that only loads the file, against
-// the file's size. A new process, so earlier benchmarks do not raise the peak;
-// it reports its own high-water mark, which starts afresh at exec.
+// the file's size.
 void BM_LoadedMemory(benchmark::State& state)
 {
     double peakMB = 0;
-    for (auto _ : state) {
-        const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-        const std::string command = "'" + self + "' --load-only '" + inputFile() + "'";
-        FILE* child = popen(command.c_str(), "r");
-        long kB = 0;
-        if (!child || std::fscanf(child, "%ld", &kB) != 1 || pclose(child) != 0)
+    for (auto _ : state)
+        if ((peakMB = childPeakMB("--load-only", inputFile())) < 0)
             state.SkipWithError("the loading process failed");
-        peakMB = static_cast<double>(kB) / 1e3;
-    }
     state.counters["file_MB"] = fileMB();
     state.counters["peak_MB"] = peakMB;
     state.counters["peak_per_file"] = peakMB / fileMB();
-}
-
-// The peak resident memory of this process so far, in kB.
-long peakResidentKB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stol(line.substr(6));
-    return -1;
 }
 
 } // namespace
