@@ -121,6 +121,8 @@ private:
     void readStartSeparator();
     bool mayDiscardChanges();
     bool loadInto(const QString& fileName);
+    // LoadFile with the progress line, the busy pointer and no other command taken.
+    bool loadWithProgress();
     void showLoadProgress(std::int64_t done, std::int64_t total);
     void enableCommands();
     void fitColumns();

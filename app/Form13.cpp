@@ -95,7 +95,7 @@ void Form13::Text2_LostFocus()
 {
     if (!Text2->text().isEmpty() || !isVisible())
         return;
-    prompter().message(QStringLiteral("You must input a separator."), appTitle(), Prompter::Icon::None);
+    tellUser(QStringLiteral("You must input a separator."));
     Text2->setFocus();
 }
 
@@ -106,7 +106,7 @@ void Form13::PushButton2_Click()
     // An empty separator would glue every value of a record together.
     if (index == 4 && Text2->text().isEmpty()) {
         p.step([&] {
-            prompter().message(QStringLiteral("You must input a separator."), appTitle(), Prompter::Icon::None);
+            tellUser(QStringLiteral("You must input a separator."));
             Text2->setFocus();
         });
         return;

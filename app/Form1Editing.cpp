@@ -11,6 +11,7 @@
 #include "app/CommandScope.h"
 #include "app/ErrorReport.h"
 #include "app/GridModel.h"
+#include "app/LongWork.h"
 #include "app/WindowCommon.h"
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"
@@ -24,10 +25,6 @@
 #include "tools/Form7.h"
 #include "tools/Form9.h"
 
-namespace {
-void tell(const QString& text) { prompter().message(text, appTitle(), Prompter::Icon::None); }
-} // namespace
-
 int Form1::selectedGridRow() const
 {
     const QModelIndex current = ListView1->selectionModel()->currentIndex();
@@ -38,17 +35,11 @@ int Form1::selectedGridRow() const
 
 void Form1::runLongWork(const std::function<void()>& work)
 {
-    BusyPointer busy(this);
-    CommandScope scope(this);
-    const ProgressScope reporting(*m_store, [this](std::int64_t done, std::int64_t total) {
+    const LongWork running(this, *m_store, lblLoading, [this](std::int64_t done, std::int64_t total) {
         lblLoading->setText(QStringLiteral("Working on %1 of %2").arg(done).arg(total));
         layoutControls();
         CommandScope::pumpEvents();
     });
-    struct ClearAfter {
-        QLabel* label;
-        ~ClearAfter() { label->clear(); }
-    } clear{lblLoading};
     work();
 }
 
@@ -113,7 +104,7 @@ void Form1::PushButton1_Click()
     if (deleted)
         p.step([&] { loadCSVToListview(); });
     else
-        p.step([&] { tell(QStringLiteral("Field name not found.\r\nCannot Delete")); });
+        p.step([&] { tellUser(QStringLiteral("Field name not found.\r\nCannot Delete")); });
 }
 
 void Form1::PushButton11_Click()
@@ -148,7 +139,7 @@ void Form1::PushButton22_Click()
 {
     if (m_grid->rowCount() == 0) {
         Procedure p(QStringLiteral("Form1"), QStringLiteral("PushButton22_Click"));
-        p.step([&] { tell(QStringLiteral("Please load CSV file first.")); });
+        p.step([&] { tellUser(QStringLiteral("Please load CSV file first.")); });
         return;
     }
     openTool<Form9>(QStringLiteral("PushButton22_Click"));

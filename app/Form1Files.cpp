@@ -14,14 +14,13 @@
 #include "app/ErrorReport.h"
 #include "app/Form13.h"
 #include "app/GridModel.h"
+#include "app/LongWork.h"
 #include "app/SaveSettings.h"
 #include "app/WindowCommon.h"
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"
 
 namespace {
-
-void tell(const QString& text) { prompter().message(text, appTitle(), Prompter::Icon::None); }
 
 std::string localPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
@@ -43,6 +42,13 @@ void Form1::showLoadProgress(std::int64_t done, std::int64_t total)
     CommandScope::pumpEvents();
 }
 
+bool Form1::loadWithProgress()
+{
+    const LongWork running(this, *m_store, lblLoading,
+                           [this](std::int64_t done, std::int64_t total) { showLoadProgress(done, total); });
+    return m_store->LoadFile();
+}
+
 // Loads `fileName` with the current separator and header choice. A failed
 // load leaves the store as it was, its file name included, so that a later
 // save cannot write the old contents over the file that failed to load.
@@ -56,14 +62,7 @@ bool Form1::loadInto(const QString& fileName)
     store.FileName(localPath(fileName));
     store.HeaderLine(Check12->isChecked());
 
-    bool loaded = false;
-    {
-        CommandScope scope(this);
-        const ProgressScope reporting(
-            store, [this](std::int64_t done, std::int64_t total) { showLoadProgress(done, total); });
-        loaded = store.LoadFile();
-        lblLoading->clear();
-    }
+    const bool loaded = loadWithProgress();
     if (!loaded) {
         store.FileName(oldName);
         store.Seperator(oldSeparator);
@@ -92,7 +91,7 @@ void Form1::PushButton2_Click()
         p.step([&] { enableCommands(); });
     } else {
         p.step([&] { Text1->setText(previous); });
-        p.step([&] { tell(QStringLiteral("Error loading CSV file.")); });
+        p.step([&] { tellUser(QStringLiteral("Error loading CSV file.")); });
     }
 }
 
@@ -107,7 +106,7 @@ void Form1::PushButton7_Click()
     p.step([&] { loaded = loadInto(Text1->text()); });
     if (!loaded) {
         p.step([&] { Text1->setText(previous); });
-        p.step([&] { tell(QStringLiteral("Error loading CSV file.")); });
+        p.step([&] { tellUser(QStringLiteral("Error loading CSV file.")); });
     }
     p.step([&] { loadCSVToListview(); });
     p.step([&] { enableCommands(); });
@@ -128,19 +127,11 @@ void Form1::Check12_Click()
         CSVDBS& store = *m_store;
         const bool oldHeader = store.HeaderLine();
         store.HeaderLine(Check12->isChecked());
-        bool loaded = false;
-        {
-            CommandScope scope(this);
-            const ProgressScope reporting(
-                store, [this](std::int64_t done, std::int64_t total) { showLoadProgress(done, total); });
-            loaded = store.LoadFile();
-            lblLoading->clear();
-        }
-        if (loaded) {
+        if (loadWithProgress()) {
             loadCSVToListview();
         } else {
             store.HeaderLine(oldHeader);
-            tell(QStringLiteral("Error loading CSV file."));
+            tellUser(QStringLiteral("Error loading CSV file."));
         }
     } catch (...) {
     }
@@ -170,22 +161,19 @@ void Form1::PushButton6_Click()
 {
     Procedure p(QStringLiteral("Form1"), QStringLiteral("PushButton6_Click"));
     if (!m_store || !m_store->HasFieldList()) {
-        p.step([&] { tell(QStringLiteral("Please load CSV file first.")); });
+        p.step([&] { tellUser(QStringLiteral("Please load CSV file first.")); });
         return;
     }
     bool written = false;
     {
-        BusyPointer busy(this);
-        CommandScope scope(this);
+        const LongWork running(this, *m_store, lblLoading,
+                               [](std::int64_t, std::int64_t) { CommandScope::pumpEvents(); });
         p.step([&] { m_store->Seperator(m_currentSeparator.toStdString()); });
         bool quotes = false;
         p.step([&] { quotes = SaveSettings::saveQuotes(); });
-        p.step([&] {
-            const ProgressScope reporting(*m_store, [](std::int64_t, std::int64_t) { CommandScope::pumpEvents(); });
-            written = m_store->WriteFile(quotes);
-        });
+        p.step([&] { written = m_store->WriteFile(quotes); });
     }
-    p.step([&] { tell(written ? QStringLiteral("Done.") : QStringLiteral("Error saving CSV file.")); });
+    p.step([&] { tellUser(written ? QStringLiteral("Done.") : QStringLiteral("Error saving CSV file.")); });
 }
 
 void Form1::PushButton28_Click()

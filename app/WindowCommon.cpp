@@ -18,8 +18,10 @@
 #include <QRadioButton>
 #include <QWidget>
 
+#include "app/AppTitle.h"
 #include "platform/AppFolder.h"
 #include "platform/CursorFile.h"
+#include "platform/Prompter.h"
 
 namespace {
 
@@ -76,6 +78,8 @@ void SetFormColors(QWidget* form)
             setBackground(child, face, false);
     }
 }
+
+void tellUser(const QString& text) { prompter().message(text, appTitle(), Prompter::Icon::None); }
 
 bool PathExists(const QString& path)
 {
@@ -151,6 +155,13 @@ void installSurfaceRule(QWidget* surface, QWidget* window)
 
 bool isBusy(const QWidget* window) { return window->cursor().shape() == Qt::WaitCursor; }
 
-BusyPointer::BusyPointer(QWidget* window) : m_window(window) { m_window->setCursor(Qt::WaitCursor); }
+BusyPointer::BusyPointer(QWidget* window) : m_window(window), m_outer(!isBusy(window))
+{
+    m_window->setCursor(Qt::WaitCursor);
+}
 
-BusyPointer::~BusyPointer() { m_window->setCursor(Qt::ArrowCursor); }
+BusyPointer::~BusyPointer()
+{
+    if (m_outer)
+        m_window->setCursor(Qt::ArrowCursor);
+}

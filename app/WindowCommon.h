@@ -13,6 +13,9 @@ class QWidget;
 // button-face colour; text boxes, grids, lists and buttons keep theirs.
 void SetFormColors(QWidget* form);
 
+// A plain message box (OK only, no icon) with the application title.
+void tellUser(const QString& text);
+
 // True when the file system can report the modification time of `path`.
 bool PathExists(const QString& path);
 
@@ -41,7 +44,8 @@ void installButtonRule(QAbstractButton* button, QWidget* window);
 void installSurfaceRule(QWidget* surface, QWidget* window);
 bool isBusy(const QWidget* window);
 
-// The busy pointer over `window` for the life of the object; the arrow after.
+// The busy pointer over `window` for the life of the object; the arrow after,
+// unless the window was busy already (an outer command still runs).
 class BusyPointer {
 public:
     explicit BusyPointer(QWidget* window);
@@ -51,4 +55,5 @@ public:
 
 private:
     QWidget* m_window;
+    bool m_outer;
 };

@@ -9,6 +9,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "app/WindowCommon.h"
 #include "store/CSVDBS.h"
 #include "tools/ToolLayout.h"
 
@@ -16,10 +17,7 @@ ColumnPicker::ColumnPicker(QWidget* parent, CSVDBS& store, const Design& design)
     : ToolDialog(parent, store, design.form, design.caption), m_design(design)
 {
     listFrame = new QGroupBox(design.frameCaption, this);
-    ListView1 = new QTreeWidget(listFrame);
-    ListView1->setRootIsDecorated(false);
-    ListView1->setUniformRowHeights(true);
-    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1 = makeColumnList(listFrame);
     selectAllButton = makeButton(QStringLiteral("Select All"));
     unselectAllButton = makeButton(QStringLiteral("Unselect All"));
     PushButton2 = makeButton(QStringLiteral("OK"));
@@ -53,31 +51,9 @@ void ColumnPicker::Form_Load()
     Procedure p = procedure(QStringLiteral("Form_Load"));
     p.step([&] { applyLoadPattern(); });
     p.step([&] { loadColumns(); });
-    p.step([&] { ListView1->setMinimumHeight(px(this, 3600)); });
 }
 
-void ColumnPicker::loadColumns()
-{
-    Procedure p = procedure(QStringLiteral("loadColumns"));
-    std::vector<std::string> names;
-    p.step([&] { names = store().GetFieldList(); });
-    p.step([&] {
-        ListView1->setHeaderLabels({QStringLiteral(" ")});
-        ListView1->setColumnWidth(0, px(this, 5550));
-        ListView1->setMinimumWidth(px(this, 5550) + 24);
-    });
-    p.step([&] { ListView1->clear(); });
-    p.step([&] {
-        QList<QTreeWidgetItem*> items;
-        items.reserve(static_cast<qsizetype>(names.size()));
-        for (const std::string& name : names) {
-            auto* item = new QTreeWidgetItem({QString::fromStdString(name)});
-            item->setCheckState(0, Qt::Unchecked);
-            items.push_back(item);
-        }
-        ListView1->addTopLevelItems(items);
-    });
-}
+void ColumnPicker::loadColumns() { fillColumnList(ListView1, true); }
 
 void ColumnPicker::setAllTicks(bool ticked)
 {
@@ -115,7 +91,7 @@ void ColumnPicker::PushButton2_Click()
         return;
     const std::vector<int> fields = tickedFields();
     if (fields.empty()) {
-        p.step([&] { tell(QStringLiteral("You must select first columns.")); });
+        p.step([&] { tellUser(QStringLiteral("You must select first columns.")); });
         return;
     }
     p.step([&] { apply(fields); });

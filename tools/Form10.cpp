@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "app/WindowCommon.h"
 #include "store/CSVDBS.h"
 #include "tools/ToolLayout.h"
 
@@ -50,7 +51,7 @@ void Form10::PushButton2_Click()
         runWork([&](const ProgressCallback&) { found = store().FindAndReplace(find, replace); });
     });
     if (!found)
-        p.step([&] { tell(QStringLiteral("Search found no match.")); });
+        p.step([&] { tellUser(QStringLiteral("Search found no match.")); });
     accept();
 }
 

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "app/WindowCommon.h"
 #include "store/CSVDBS.h"
 #include "tools/ToolLayout.h"
 
@@ -62,7 +63,7 @@ void Form3::PushButton2_Click()
     Procedure p = procedure(QStringLiteral("PushButton2_Click"));
     const int index = Combo1->currentIndex();
     if (index == -1) {
-        p.step([&] { tell(QStringLiteral("You must select first column to sort.")); });
+        p.step([&] { tellUser(QStringLiteral("You must select first column to sort.")); });
         return;
     }
     const int direction = Option1->isChecked() ? 1 : Option2->isChecked() ? 2 : 0;

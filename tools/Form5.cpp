@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "app/WindowCommon.h"
 #include "tools/ColumnEdits.h"
 
 Form5::Form5(QWidget* parent, CSVDBS& store)
@@ -35,7 +36,7 @@ bool Form5::optionsAreValid()
 {
     if (!Text1->text().isEmpty() || !Text2->text().isEmpty())
         return true;
-    tell(QStringLiteral("You forgot to add prefix/suffix."));
+    tellUser(QStringLiteral("You forgot to add prefix/suffix."));
     return false;
 }
 

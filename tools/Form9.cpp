@@ -10,17 +10,10 @@
 #include "tools/ColumnEdits.h"
 #include "tools/ToolLayout.h"
 
-namespace {
-constexpr int FieldRole = Qt::UserRole;
-}
-
 Form9::Form9(QWidget* parent, CSVDBS& store)
     : ToolDialog(parent, store, QStringLiteral("Form9"), QStringLiteral("Rearrange Column Order "))
 {
-    ListView1 = new QTreeWidget(this);
-    ListView1->setRootIsDecorated(false);
-    ListView1->setUniformRowHeights(true);
-    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1 = makeColumnList(this);
     PushButton5 = makeButton(QStringLiteral("Move Up"));
     PushButton6 = makeButton(QStringLiteral("Move Down"));
     PushButton2 = makeButton(QStringLiteral("OK"));
@@ -49,28 +42,14 @@ void Form9::Form_Load()
     Procedure p = procedure(QStringLiteral("Form_Load"));
     p.step([&] { applyLoadPattern(); });
     p.step([&] { loadColumns(); });
-    p.step([&] { ListView1->setMinimumHeight(px(this, 3600)); });
 }
 
 void Form9::loadColumns()
 {
-    Procedure p = procedure(QStringLiteral("loadColumns"));
-    std::vector<std::string> names;
-    p.step([&] { names = store().GetFieldList(); });
-    p.step([&] {
-        ListView1->setHeaderLabels({QStringLiteral(" ")});
-        ListView1->setColumnWidth(0, px(this, 5550));
-        ListView1->setMinimumWidth(px(this, 5550) + 24);
-    });
-    p.step([&] { ListView1->clear(); });
-    p.step([&] {
-        for (std::size_t i = 0; i < names.size(); ++i) {
-            auto* item = new QTreeWidgetItem(ListView1, {QString::fromStdString(names[i])});
-            item->setData(0, FieldRole, static_cast<int>(i + 1));
-        }
-        if (ListView1->topLevelItemCount() > 0)
-            ListView1->setCurrentItem(ListView1->topLevelItem(0));
-    });
+    fillColumnList(ListView1, false);
+    // The first item counts as selected, so a move works before any click.
+    if (ListView1->topLevelItemCount() > 0)
+        ListView1->setCurrentItem(ListView1->topLevelItem(0));
 }
 
 void Form9::moveSelected(int step)

@@ -13,6 +13,7 @@ class CSVDBS;
 class QAbstractButton;
 class QLabel;
 class QPushButton;
+class QTreeWidget;
 
 // What every tool dialog shares: it works on the main window's store, loads
 // in the program's usual way (colours, icon, hand pointer), names its error
@@ -22,6 +23,9 @@ class ToolDialog : public QDialog {
     Q_OBJECT
 
 public:
+    // Each item of a column list holds the position of the field it stands for.
+    static constexpr int FieldRole = Qt::UserRole;
+
     ToolDialog(QWidget* parent, CSVDBS& store, QString formName, const QString& caption);
 
     CSVDBS& store() { return m_store; }
@@ -33,7 +37,11 @@ protected:
     void applyLoadPattern();
     // Runs `work`, handing it a progress callback that repaints the dialog.
     void runWork(const std::function<void(const ProgressCallback&)>& work);
-    static void tell(const QString& text);
+
+    // The store's columns as a one-column list; item i is field i. With
+    // `tickable` each item has a check box, unticked.
+    QTreeWidget* makeColumnList(QWidget* parent);
+    void fillColumnList(QTreeWidget* list, bool tickable);
 
     QPushButton* makeButton(const QString& caption);
     // The hover rules: the hand pointer over these buttons, the arrow over these surfaces.
