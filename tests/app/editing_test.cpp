@@ -1,0 +1,128 @@
+// The main window's row and column commands and the tool buttons.
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+
+#include "tests/app/AppFixture.h"
+
+namespace {
+
+// Closes the next modal dialog with Cancel as soon as it is shown.
+void cancelNextDialog()
+{
+    QTimer::singleShot(0, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->reject();
+    });
+}
+
+} // namespace
+
+class EditingTest : public AppTest {};
+
+TEST_F(EditingTest, DeleteRowDeletesTheRecordTheSelectedRowShows)
+{
+    open("N\r\none\r\ntwo\r\nthree\r\nfour\r\n");
+    Form1& w = window();
+    w.ListView1->selectRow(0);
+    w.ListView1_KeyDown(Qt::Key_Delete); // hides "one" only
+    ASSERT_EQ(cell(0, 0), QStringLiteral("two"));
+    w.ListView1->selectRow(1); // shows "three", record 3
+    w.PushButton3_Click();
+    EXPECT_EQ(w.store().RecordCount(), 3);
+    EXPECT_EQ(w.store().ValueAt(1, 1), "one");
+    EXPECT_EQ(w.store().ValueAt(2, 1), "two");
+    EXPECT_EQ(w.store().ValueAt(3, 1), "four");
+}
+
+TEST_F(EditingTest, DeleteRowWithNoSelectionDoesNothing)
+{
+    open("N\r\none\r\ntwo\r\n");
+    Form1& w = window();
+    w.ListView1->clearSelection();
+    w.PushButton3_Click();
+    EXPECT_EQ(w.store().RecordCount(), 2);
+    EXPECT_FALSE(w.store().ChangesMade());
+}
+
+TEST_F(EditingTest, InsertRowAsksForEachColumnAndKeepsTypedValues)
+{
+    open("Name,City\r\nAnn,Oslo\r\n");
+    m_ask.inputs = {QStringLiteral("Bob"), QString()};
+    window().PushButton5_Click();
+    ASSERT_EQ(rows(), 2);
+    EXPECT_EQ(cell(1, 0), QStringLiteral("Bob"));
+    EXPECT_EQ(cell(1, 1), QString());
+    EXPECT_EQ(m_ask.asked[1].text, "Enter Name Value: ");
+    EXPECT_EQ(m_ask.asked[2].text, "Enter City Value: ");
+    EXPECT_EQ(m_ask.asked[2].title, "Input Value");
+}
+
+TEST_F(EditingTest, InsertRowWithoutAHeaderPutsValuesInTheirFields)
+{
+    Form1& w = window();
+    w.Check12->setChecked(false);
+    open("a,b\r\n");
+    ASSERT_EQ(headings(), (QStringList{"Column 1", "Column 2"}));
+    m_ask.inputs = {QStringLiteral("x"), QStringLiteral("y")};
+    w.PushButton5_Click();
+    ASSERT_EQ(rows(), 2);
+    EXPECT_EQ(cell(1, 0), QStringLiteral("x"));
+    EXPECT_EQ(cell(1, 1), QStringLiteral("y"));
+}
+
+TEST_F(EditingTest, InsertAndDeleteColumnByName)
+{
+    open("Name,City\r\nAnn,Oslo\r\n");
+    m_ask.inputs = {QStringLiteral("Zip"), QStringLiteral(" city "), QStringLiteral("Nope"), QString()};
+    Form1& w = window();
+    w.PushButton4_Click();
+    EXPECT_EQ(headings(), (QStringList{"Name", "City", "ZIP"}));
+    w.PushButton1_Click();
+    EXPECT_EQ(headings(), (QStringList{"Name", "ZIP"}));
+    w.PushButton1_Click();
+    EXPECT_EQ(messages(), (std::vector<std::string>{"Field name not found.\r\nCannot Delete"}));
+    w.PushButton1_Click(); // an empty answer deletes nothing and says nothing
+    EXPECT_EQ(headings(), (QStringList{"Name", "ZIP"}));
+    EXPECT_EQ(messages().size(), 1u);
+}
+
+TEST_F(EditingTest, WholeRowDuplicatesGoAndTheGridFollows)
+{
+    open("A,B\r\n1,x\r\n1,x\r\n1,y\r\n");
+    window().PushButton11_Click();
+    EXPECT_EQ(rows(), 2);
+    EXPECT_EQ(cell(1, 1), QStringLiteral("y"));
+}
+
+TEST_F(EditingTest, ToolButtonsRefillTheGridEvenAfterCancel)
+{
+    open("N\r\none\r\ntwo\r\n");
+    Form1& w = window();
+    w.ListView1->selectRow(0);
+    w.ListView1_KeyDown(Qt::Key_Delete);
+    ASSERT_EQ(rows(), 1);
+    const std::vector<void (Form1::*)()> buttons = {
+        &Form1::PushButton13_Click, &Form1::PushButton14_Click, &Form1::PushButton16_Click,
+        &Form1::PushButton15_Click, &Form1::PushButton18_Click, &Form1::PushButton17_Click,
+        &Form1::PushButton23_Click, &Form1::PushButton22_Click};
+    for (auto button : buttons) {
+        w.ListView1->selectRow(0);
+        w.ListView1_KeyDown(Qt::Key_Delete);
+        cancelNextDialog();
+        (w.*button)();
+        EXPECT_EQ(rows(), 2) << "the hidden row is back";
+    }
+    EXPECT_FALSE(w.store().ChangesMade());
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(EditingTest, RearrangeNeedsRows)
+{
+    open("A,B\r\n1,2\r\n");
+    window().ListView1->selectRow(0);
+    window().PushButton3_Click();
+    ASSERT_EQ(rows(), 0);
+    window().PushButton22_Click();
+    EXPECT_EQ(messages(), (std::vector<std::string>{"Please load CSV file first."}));
+}

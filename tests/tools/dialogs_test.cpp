@@ -1,0 +1,312 @@
+// The tool dialogs driven through their controls, as a user would.
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include "tests/store/StoreFixture.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tools/Form10.h"
+#include "tools/Form2.h"
+#include "tools/Form3.h"
+#include "tools/Form4.h"
+#include "tools/Form5.h"
+#include "tools/Form6.h"
+#include "tools/Form7.h"
+#include "tools/Form9.h"
+
+using Names = std::vector<std::string>;
+
+namespace {
+
+QStringList itemTexts(const QTreeWidget* list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        texts << list->topLevelItem(i)->text(0);
+    return texts;
+}
+
+int tickedCount(const QTreeWidget* list)
+{
+    int ticked = 0;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        ticked += list->topLevelItem(i)->checkState(0) == Qt::Checked;
+    return ticked;
+}
+
+void tick(QTreeWidget* list, std::initializer_list<int> items)
+{
+    for (int i : items)
+        list->topLevelItem(i)->setCheckState(0, Qt::Checked);
+}
+
+} // namespace
+
+class ToolDialogTest : public StoreTest {
+protected:
+    std::vector<std::string> messages() const
+    {
+        std::vector<std::string> out;
+        for (const auto& a : m_ask.asked)
+            out.push_back(a.text);
+        return out;
+    }
+    // Shows the dialog as exec() would, without blocking the test.
+    template <typename Tool>
+    std::unique_ptr<Tool> opened()
+    {
+        auto dialog = std::make_unique<Tool>(nullptr, m_store);
+        dialog->show();
+        return dialog;
+    }
+    static bool closedWithOk(const QDialog& d) { return !d.isVisible() && d.result() == QDialog::Accepted; }
+
+    ScriptedPrompter m_ask;
+};
+
+TEST_F(ToolDialogTest, ColumnListShowsEveryFieldUntickedAndSelectsAllOrNone)
+{
+    load("Name,NAME,,City\r\na,b,c,d\r\n");
+    auto d = opened<Form2>();
+    EXPECT_EQ(itemTexts(d->ListView1), (QStringList{"Name", "NAME", "", "City"}));
+    EXPECT_EQ(tickedCount(d->ListView1), 0);
+    d->selectAllButton->click();
+    EXPECT_EQ(tickedCount(d->ListView1), 4);
+    EXPECT_EQ(d->tickedFields(), (std::vector<int>{1, 2, 3, 4}));
+    d->unselectAllButton->click();
+    EXPECT_EQ(tickedCount(d->ListView1), 0);
+}
+
+TEST_F(ToolDialogTest, OkWithNothingTickedKeepsTheDialogOpen)
+{
+    load("A,B\r\nx y,z\r\n");
+    auto d = opened<Form6>();
+    d->Option3->setChecked(true);
+    d->Text1->setText(QStringLiteral("y"));
+    d->PushButton2->click();
+    EXPECT_EQ(messages(), (std::vector<std::string>{"You must select first columns."}));
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_TRUE(d->Option3->isChecked());
+    EXPECT_EQ(d->Text1->text(), QStringLiteral("y")) << "the inputs survive";
+    EXPECT_EQ(m_store.FieldCount(), 2);
+    EXPECT_FALSE(m_store.ChangesMade());
+}
+
+TEST_F(ToolDialogTest, EmptyStoreListsNothingAndAsksForColumns)
+{
+    auto d = opened<Form4>();
+    EXPECT_EQ(d->ListView1->topLevelItemCount(), 0);
+    d->selectAllButton->click();
+    d->PushButton2->click();
+    EXPECT_EQ(messages(), (std::vector<std::string>{"You must select first columns."}));
+    EXPECT_TRUE(d->isVisible());
+}
+
+TEST_F(ToolDialogTest, CancelAndTheCloseBoxChangeNothing)
+{
+    load("A,B\r\nx y,z\r\nx y,z\r\n");
+    const Rows before = rowsOf(m_store);
+    {
+        auto d = opened<Form6>();
+        tick(d->ListView1, {0});
+        d->PushButton4->click();
+        EXPECT_FALSE(d->isVisible());
+        EXPECT_EQ(d->result(), QDialog::Rejected);
+    }
+    {
+        auto d = opened<Form2>();
+        d->selectAllButton->click();
+        d->close();
+        EXPECT_FALSE(d->isVisible());
+    }
+    EXPECT_EQ(rowsOf(m_store), before);
+    EXPECT_FALSE(m_store.ChangesMade());
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(ToolDialogTest, PartialDuplicatesOfTheTickedColumns)
+{
+    load("Name,City\r\nAnn,Oslo\r\nann ,Rome\r\nBob,Oslo\r\n");
+    auto d = opened<Form2>();
+    tick(d->ListView1, {1});
+    d->PushButton2->click();
+    EXPECT_TRUE(closedWithOk(*d));
+    EXPECT_EQ(rowsOf(m_store), (Rows{{"Ann", "Oslo"}, {"ann", "Rome"}}));
+}
+
+TEST_F(ToolDialogTest, SortDefaultsToTheFirstColumnAscending)
+{
+    load("N,NAME,Name\r\n2,b,z\r\n1,c,x\r\n3,a,y\r\n");
+    auto d = opened<Form3>();
+    EXPECT_EQ(d->Combo1->currentIndex(), 0);
+    EXPECT_TRUE(d->Option1->isChecked());
+    EXPECT_FALSE(d->Option2->isChecked());
+    d->PushButton2->click();
+    EXPECT_TRUE(closedWithOk(*d));
+    EXPECT_EQ(column(1), (Names{"1", "2", "3"}));
+
+    // The third entry is sorted, not the first field matching its name.
+    auto again = opened<Form3>();
+    again->Combo1->setCurrentIndex(2);
+    again->Option2->setChecked(true);
+    again->PushButton2->click();
+    EXPECT_EQ(column(3), (Names{"z", "y", "x"}));
+    EXPECT_EQ(column(1), (Names{"2", "3", "1"}));
+}
+
+TEST_F(ToolDialogTest, SortWithNoFieldsAsksForAColumn)
+{
+    auto d = opened<Form3>();
+    EXPECT_EQ(d->Combo1->count(), 0);
+    d->PushButton2->click();
+    EXPECT_EQ(messages(), (std::vector<std::string>{"You must select first column to sort."}));
+    EXPECT_TRUE(d->isVisible());
+}
+
+TEST_F(ToolDialogTest, SplitTheWorkedExample)
+{
+    load("Name,City\r\nx y,Oslo\r\np q r,Rome\r\n");
+    auto d = opened<Form6>();
+    EXPECT_TRUE(d->Option1->isChecked()) << "Space is the default divider";
+    tick(d->ListView1, {0});
+    d->PushButton2->click();
+    EXPECT_TRUE(closedWithOk(*d));
+    EXPECT_EQ(m_store.GetFieldList(), (Names{"Name", "1COLUMN", "2COLUMN", "City"}));
+    EXPECT_EQ(rowsOf(m_store), (Rows{{"x", "y", "", "Oslo"}, {"p", "q", "r", "Rome"}}));
+}
+
+TEST_F(ToolDialogTest, SplitAtATypedDivider)
+{
+    load("Code\r\nab--cd\r\n");
+    auto d = opened<Form6>();
+    d->Option3->setChecked(true);
+    d->Text1->setText(QStringLiteral("--"));
+    tick(d->ListView1, {0});
+    d->PushButton2->click();
+    EXPECT_EQ(rowsOf(m_store), (Rows{{"ab", "cd"}}));
+}
+
+TEST_F(ToolDialogTest, PrefixSuffixAsksForTextBeforeColumns)
+{
+    load("A,B\r\nx,y\r\n");
+    auto d = opened<Form5>();
+    d->PushButton2->click();
+    d->Text2->setText(QStringLiteral("!"));
+    d->PushButton2->click();
+    EXPECT_EQ(messages(), (std::vector<std::string>{"You forgot to add prefix/suffix.", "You must select first columns."}));
+    EXPECT_TRUE(d->isVisible());
+    tick(d->ListView1, {1});
+    d->Text1->setText(QStringLiteral("#"));
+    d->PushButton2->click();
+    EXPECT_TRUE(closedWithOk(*d));
+    EXPECT_EQ(rowsOf(m_store), (Rows{{"x", "#y!"}}));
+}
+
+TEST_F(ToolDialogTest, CaseOfEachOption)
+{
+    const std::string mixed = "mIxed wORD. next";
+    load("A,B,C,D\r\n" + mixed + "," + mixed + "," + mixed + "," + mixed + "\r\n");
+    for (int item = 0; item < 4; ++item) {
+        auto d = opened<Form4>();
+        EXPECT_TRUE(d->Option1->isChecked()) << "Proper Case is the default";
+        QRadioButton* options[] = {d->Option1, d->Option2, d->Option3, d->Option4};
+        options[item]->setChecked(true);
+        tick(d->ListView1, {item});
+        d->PushButton2->click();
+        EXPECT_TRUE(closedWithOk(*d));
+    }
+    EXPECT_EQ(rowsOf(m_store), (Rows{{"Mixed Word. Next", "MIXED WORD. NEXT", "mixed word. next", "MIxed wORD. Next"}}));
+}
+
+TEST_F(ToolDialogTest, JoinTheWorkedExampleAndNumberTheNewColumn)
+{
+    load("X,Y,Z\r\na,b,c\r\n");
+    auto d = opened<Form7>();
+    EXPECT_TRUE(d->Option1->isChecked());
+    EXPECT_TRUE(d->Option4->isChecked());
+    EXPECT_EQ(d->Text2->text(), QStringLiteral("Joined Column"));
+    d->selectAllButton->click();
+    d->PushButton2->click();
+    EXPECT_TRUE(closedWithOk(*d));
+
+    auto other = opened<Form7>();
+    tick(other->ListView1, {0, 1, 2});
+    other->Option3->setChecked(true);
+    other->Text1->setText(QStringLiteral("-"));
+    other->PushButton2->click();
+
+    auto inFirst = opened<Form7>();
+    tick(inFirst->ListView1, {0, 1, 2});
+    inFirst->Option2->setChecked(true);
+    inFirst->Option5->setChecked(true);
+    inFirst->PushButton2->click();
+
+    EXPECT_EQ(m_store.GetFieldList(), (Names{"X", "JOINED COLUMN", "1JOINED COLUMN"}));
+    EXPECT_EQ(rowsOf(m_store), (Rows{{"abc", "a b c", "a-b-c"}}));
+}
+
+TEST_F(ToolDialogTest, RearrangeMovesWithinTheEnds)
+{
+    load("A,B,C\r\n1,2,3\r\n");
+    auto d = opened<Form9>();
+    EXPECT_EQ(d->windowTitle(), QStringLiteral("Rearrange Column Order "));
+    d->PushButton5->click(); // A is first: nothing moves
+    EXPECT_EQ(itemTexts(d->ListView1), (QStringList{"A", "B", "C"}));
+    d->ListView1->setCurrentItem(d->ListView1->topLevelItem(2));
+    d->PushButton6->click(); // C is last: nothing moves
+    d->PushButton5->click();
+    d->PushButton5->click();
+    d->PushButton5->click();
+    EXPECT_EQ(itemTexts(d->ListView1), (QStringList{"C", "A", "B"}));
+    d->ListView1->setCurrentItem(d->ListView1->topLevelItem(1));
+    d->PushButton6->click();
+    EXPECT_EQ(itemTexts(d->ListView1), (QStringList{"C", "B", "A"}));
+    d->PushButton2->click();
+    EXPECT_TRUE(closedWithOk(*d));
+    EXPECT_EQ(m_store.GetFieldList(), (Names{"C", "B", "A"}));
+    EXPECT_EQ(rowsOf(m_store), (Rows{{"3", "2", "1"}}));
+}
+
+TEST_F(ToolDialogTest, RearrangeCancelledKeepsTheOrder)
+{
+    load("A,B\r\n1,2\r\n");
+    auto d = opened<Form9>();
+    d->PushButton6->click();
+    d->PushButton4->click();
+    EXPECT_EQ(m_store.GetFieldList(), (Names{"A", "B"}));
+}
+
+TEST_F(ToolDialogTest, FindAndReplaceMatchesWholeTrimmedValuesInAnyCase)
+{
+    load("A,B\r\nplace,Oslo City\r\nOSLO,x\r\n");
+    m_store.PutValue(1, 1, " oslo ");
+    auto d = opened<Form10>();
+    d->Text1->setText(QStringLiteral("Oslo "));
+    d->Text2->setText(QStringLiteral(" Bergen"));
+    d->PushButton2->click();
+    EXPECT_TRUE(closedWithOk(*d));
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(rowsOf(m_store), (Rows{{" Bergen", "Oslo City"}, {" Bergen", "x"}}));
+}
+
+TEST_F(ToolDialogTest, FindAndReplaceWithoutAMatchSaysSoAndCloses)
+{
+    load("A\r\nOslo\r\n");
+    auto d = opened<Form10>();
+    d->Text1->setText(QStringLiteral("Os"));
+    d->PushButton2->click();
+    EXPECT_EQ(messages(), (std::vector<std::string>{"Search found no match."}));
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_EQ(column(1), (Names{"Oslo"}));
+
+    CSVDBS empty;
+    Form10 none(nullptr, empty);
+    none.show();
+    none.PushButton2->click();
+    EXPECT_EQ(messages().size(), 2u);
+}
