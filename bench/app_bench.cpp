@@ -5,22 +5,18 @@
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <string>
 
-#include <QApplication>
-#include <QScrollBar>
-#include <QSettings>
 #include <QTableView>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 #include "app/Form1.h"
 #include "app/GridModel.h"
 #include "bench/BenchSupport.h"
-#include "platform/Prompter.h"
+#include "bench/ChoosesFile.h"
+#include "bench/WindowBench.h"
 
 namespace {
 
@@ -34,51 +30,6 @@ const GeneratedFile& generated()
 
 const std::string& inputFile() { return generated().path(); }
 double fileMB() { return generated().megabytes(); }
-
-// The user's choice in the open dialog is `path`; nothing else should be
-// asked while a benchmark runs, and a message means the open failed.
-class ChoosesFile final : public Prompter {
-public:
-    explicit ChoosesFile(std::string path) : m_path(QString::fromStdString(path)) { installPrompter(this); }
-    ~ChoosesFile() override { installPrompter(nullptr); }
-    void message(const QString& text, const QString&, Icon) override
-    {
-        std::fprintf(stderr, "unexpected message: %s\n", qPrintable(text));
-        failed = true;
-    }
-    bool askYesNo(const QString&, const QString&, Icon) override { return true; }
-    QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
-    QString openFileName(const QString&, const QString&, const QString&) override { return m_path; }
-    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
-
-    bool failed = false;
-
-private:
-    QString m_path;
-};
-
-// Paints the grid now, as the screen would on the next frame.
-void paintGrid(Form1& window)
-{
-    window.ListView1->viewport()->repaint();
-}
-
-using Clock = std::chrono::steady_clock;
-double seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-std::unique_ptr<Form1> shownWindow()
-{
-    auto window = std::make_unique<Form1>();
-    window->show();
-    QApplication::processEvents();
-    return window;
-}
-
-void openFile(Form1& window)
-{
-    window.PushButton2_Click();
-    paintGrid(window);
-}
 
 void BM_OpenToFirstPaint(benchmark::State& state)
 {
@@ -160,22 +111,10 @@ BENCHMARK(BM_OpenedMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Settings of its own, so the benchmark neither reads nor changes the user's.
-    QTemporaryDir settingsHome;
-    qputenv("XDG_CONFIG_HOME", settingsHome.path().toLocal8Bit());
-    QApplication app(argc, argv);
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsHome.path());
+    BenchApplication app(argc, argv);
     if (argc == 3 && std::string(argv[1]) == "--open-only")
         return openOnly(argv[2]);
-    // Read the file once, so every figure is for a file in the page cache, as
-    // a file the user has just saved or copied is.
-    {
-        std::ifstream in(inputFile(), std::ios::binary);
-        std::string chunk(1 << 20, '\0');
-        while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())))
-            ;
-    }
+    warmPageCache(inputFile());
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
