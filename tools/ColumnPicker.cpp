@@ -5,7 +5,9 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -44,6 +46,28 @@ ColumnPicker::ColumnPicker(QWidget* parent, CSVDBS& store, const Design& design)
     connect(PushButton4, &QPushButton::clicked, this, &ColumnPicker::PushButton4_Click);
     handOver({selectAllButton, unselectAllButton, PushButton2, PushButton4});
     arrowOver({this, listFrame, ListView1, ListView1->viewport()});
+}
+
+QGroupBox* ColumnPicker::addChoiceFrame(const QString& caption, std::initializer_list<Choice> choices,
+                                        QLineEdit** besideLast)
+{
+    auto* frame = new QGroupBox(caption, this);
+    auto* lines = new QGridLayout(frame);
+    int line = 0;
+    for (const Choice& choice : choices) {
+        *choice.button = new QRadioButton(choice.caption, frame);
+        lines->addWidget(*choice.button, line++, 0);
+    }
+    if (besideLast) {
+        *besideLast = new QLineEdit(frame);
+        (*besideLast)->setMaximumWidth(120);
+        lines->addWidget(*besideLast, line - 1, 1, Qt::AlignLeft);
+        lines->setColumnStretch(1, 1);
+    }
+    (*choices.begin()->button)->setChecked(true);
+    m_options->addWidget(frame);
+    arrowOver({frame});
+    return frame;
 }
 
 void ColumnPicker::Form_Load()

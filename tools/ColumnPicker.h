@@ -5,6 +5,8 @@
 #include "tools/ToolDialog.h"
 
 class QGroupBox;
+class QLineEdit;
+class QRadioButton;
 class QTreeWidget;
 class QVBoxLayout;
 
@@ -46,6 +48,15 @@ public:
 protected:
     // Where the tool puts its option frames, beside the list.
     QVBoxLayout* optionsArea() const { return m_options; }
+    struct Choice {
+        QRadioButton** button;
+        QString caption;
+    };
+    // A frame of option buttons added to the options area, one button per
+    // line, the first selected; with `besideLast` a text box follows the last
+    // button on its line.
+    QGroupBox* addChoiceFrame(const QString& caption, std::initializer_list<Choice> choices,
+                              QLineEdit** besideLast = nullptr);
     // A check of the tool's own inputs made before the column check; false
     // keeps the dialog open (the tool has said why).
     virtual bool optionsAreValid() { return true; }

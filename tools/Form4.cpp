@@ -15,18 +15,11 @@ Form4::Form4(QWidget* parent, CSVDBS& store)
     Frame2 = listFrame;
     PushButton1 = selectAllButton;
     PushButton3 = unselectAllButton;
-    Frame1 = new QGroupBox(QStringLiteral("Changes case to"), this);
-    Option1 = new QRadioButton(QStringLiteral("Proper Case"), Frame1);
-    Option2 = new QRadioButton(QStringLiteral("UPPER CASE"), Frame1);
-    Option3 = new QRadioButton(QStringLiteral("lower case"), Frame1);
-    Option4 = new QRadioButton(QStringLiteral("Sentence case"), Frame1);
-    auto* options = new QVBoxLayout(Frame1);
-    for (QRadioButton* o : {Option1, Option2, Option3, Option4})
-        options->addWidget(o);
-    Option1->setChecked(true);
-    optionsArea()->addWidget(Frame1);
+    Frame1 = addChoiceFrame(QStringLiteral("Changes case to"), {{&Option1, QStringLiteral("Proper Case")},
+                                                                 {&Option2, QStringLiteral("UPPER CASE")},
+                                                                 {&Option3, QStringLiteral("lower case")},
+                                                                 {&Option4, QStringLiteral("Sentence case")}});
     optionsArea()->addStretch();
-    arrowOver({Frame1});
     Form_Load();
 }
 

@@ -16,22 +16,12 @@ Form6::Form6(QWidget* parent, CSVDBS& store)
     Frame2 = listFrame;
     PushButton1 = selectAllButton;
     PushButton3 = unselectAllButton;
-    Frame1 = new QGroupBox(QStringLiteral("Split each column in new columns by this dividing character"), this);
-    Option1 = new QRadioButton(QStringLiteral("Space"), Frame1);
-    Option2 = new QRadioButton(QStringLiteral("Comma"), Frame1);
-    Option3 = new QRadioButton(QStringLiteral("Other"), Frame1);
-    Text1 = new QLineEdit(Frame1);
-    Text1->setMaximumWidth(120);
-    auto* options = new QGridLayout(Frame1);
-    options->addWidget(Option1, 1, 0);
-    options->addWidget(Option2, 2, 0);
-    options->addWidget(Option3, 3, 0);
-    options->addWidget(Text1, 3, 1, Qt::AlignLeft);
-    Option1->setChecked(true);
-    options->setColumnStretch(1, 1);
-    optionsArea()->addWidget(Frame1);
+    Frame1 = addChoiceFrame(QStringLiteral("Split each column in new columns by this dividing character"),
+                            {{&Option1, QStringLiteral("Space")},
+                             {&Option2, QStringLiteral("Comma")},
+                             {&Option3, QStringLiteral("Other")}},
+                            &Text1);
     optionsArea()->addStretch();
-    arrowOver({Frame1});
     Form_Load();
 }
 

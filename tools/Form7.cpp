@@ -15,18 +15,11 @@ Form7::Form7(QWidget* parent, CSVDBS& store)
     PushButton1 = selectAllButton;
     PushButton3 = unselectAllButton;
 
-    Frame1 = new QGroupBox(QStringLiteral("Add this character between joined columns"), this);
-    Option1 = new QRadioButton(QStringLiteral("Space"), Frame1);
-    Option2 = new QRadioButton(QStringLiteral("Nothing"), Frame1);
-    Option3 = new QRadioButton(QStringLiteral("Other"), Frame1);
-    Text1 = new QLineEdit(Frame1);
-    Text1->setMaximumWidth(120);
-    auto* between = new QGridLayout(Frame1);
-    between->addWidget(Option1, 0, 0);
-    between->addWidget(Option2, 1, 0);
-    between->addWidget(Option3, 2, 0);
-    between->addWidget(Text1, 2, 1, Qt::AlignLeft);
-    Option1->setChecked(true);
+    Frame1 = addChoiceFrame(QStringLiteral("Add this character between joined columns"),
+                            {{&Option1, QStringLiteral("Space")},
+                             {&Option2, QStringLiteral("Nothing")},
+                             {&Option3, QStringLiteral("Other")}},
+                            &Text1);
 
     Frame3 = new QGroupBox(QStringLiteral("Join Option"), this);
     Option4 = new QRadioButton(QStringLiteral("Create New Column"), Frame3);
@@ -38,10 +31,9 @@ Form7::Form7(QWidget* parent, CSVDBS& store)
     target->addWidget(Option5, 2, 0);
     Option4->setChecked(true);
 
-    optionsArea()->addWidget(Frame1);
     optionsArea()->addWidget(Frame3);
     optionsArea()->addStretch();
-    arrowOver({Frame1, Frame3});
+    arrowOver({Frame3});
     Form_Load();
 }
 
