@@ -38,6 +38,35 @@ int compareEntries(const SortEntry& a, const SortEntry& b)
     return a.cell.view().compare(b.cell.view());
 }
 
+// A stable sort in steps, so that a long sort can report progress: sorted runs
+// first, then merged pairwise. std::merge puts equal entries of the left run
+// first, so the result is the one a single std::stable_sort gives.
+template <typename Less>
+void stableSortInSteps(std::vector<SortEntry>& entries, Less less, const ProgressCallback& progress)
+{
+    const std::size_t n = entries.size();
+    const std::size_t runs = std::clamp<std::size_t>(n / 16384, 1, 64);
+    const std::size_t runLength = (n + runs - 1) / runs;
+    ProgressTicker ticker(progress, static_cast<std::int64_t>(2 * runs));
+    std::int64_t done = 0;
+    const auto at = [](std::vector<SortEntry>& v, std::size_t i) { return v.begin() + static_cast<std::ptrdiff_t>(i); };
+    for (std::size_t start = 0; start < n; start += runLength) {
+        std::stable_sort(at(entries, start), at(entries, std::min(n, start + runLength)), less);
+        ticker.coarseStep(++done);
+    }
+    if (runs == 1)
+        return;
+    std::vector<SortEntry> merged(n);
+    for (std::size_t width = runLength; width < n; width *= 2) {
+        for (std::size_t low = 0; low < n; low += 2 * width) {
+            const std::size_t mid = std::min(low + width, n), high = std::min(low + 2 * width, n);
+            std::merge(at(entries, low), at(entries, mid), at(entries, mid), at(entries, high), at(merged, low), less);
+            ticker.coarseStep(++done);
+        }
+        entries.swap(merged);
+    }
+}
+
 } // namespace
 
 bool CSVDBS::SortData(std::int32_t direction, const std::string& fieldName)
@@ -64,11 +93,11 @@ bool CSVDBS::SortDataAt(std::int32_t direction, int field)
     }
     // Stable in both directions: records with equal values keep their order.
     if (direction == 1)
-        std::stable_sort(entries.begin(), entries.end(),
-                         [](const SortEntry& a, const SortEntry& b) { return compareEntries(a, b) < 0; });
+        stableSortInSteps(
+            entries, [](const SortEntry& a, const SortEntry& b) { return compareEntries(a, b) < 0; }, m_progress);
     else
-        std::stable_sort(entries.begin(), entries.end(),
-                         [](const SortEntry& a, const SortEntry& b) { return compareEntries(a, b) > 0; });
+        stableSortInSteps(
+            entries, [](const SortEntry& a, const SortEntry& b) { return compareEntries(a, b) > 0; }, m_progress);
 
     bool moved = false;
     for (std::size_t i = 0; i < order.size(); ++i) {

@@ -21,6 +21,19 @@ public:
     {
         if (!m_callback || (++m_counter & 0xFFF) != 0)
             return;
+        reportIfDue(done);
+    }
+
+    // For loops of a few long steps, where every step is worth a look at the clock.
+    void coarseStep(std::int64_t done)
+    {
+        if (m_callback)
+            reportIfDue(done);
+    }
+
+private:
+    void reportIfDue(std::int64_t done)
+    {
         const auto now = std::chrono::steady_clock::now();
         if (now - m_last < m_interval)
             return;
@@ -28,7 +41,6 @@ public:
         m_callback(done, m_total);
     }
 
-private:
     const ProgressCallback& m_callback;
     std::int64_t m_total;
     std::chrono::milliseconds m_interval;
