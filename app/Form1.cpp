@@ -1,6 +1,7 @@
-// The main window: start-up, closing, the pointer rules, Help and the export menu.
+// The main window: start-up, closing, the pointer rules, Help and the export menu button.
 #include "app/Form1.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -71,6 +72,13 @@ void Form1::connectHandlers()
     connect(PushButton17, &QPushButton::clicked, this, &Form1::PushButton17_Click);
     connect(PushButton22, &QPushButton::clicked, this, &Form1::PushButton22_Click);
     connect(PushButton23, &QPushButton::clicked, this, &Form1::PushButton23_Click);
+    connect(PushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
+    connect(mnuTXT, &QAction::triggered, this, &Form1::mnuTXT_Click);
+    connect(mnuXLS, &QAction::triggered, this, &Form1::mnuXLS_Click);
+    connect(mnuPDF, &QAction::triggered, this, &Form1::mnuPDF_Click);
+    connect(mnuXML, &QAction::triggered, this, &Form1::mnuXML_Click);
+    connect(mnuDOC, &QAction::triggered, this, &Form1::mnuDOC_Click);
+    connect(mnuHTML, &QAction::triggered, this, &Form1::mnuHTML_Click);
     ListView1->installEventFilter(this);
 }
 

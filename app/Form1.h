@@ -16,6 +16,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QAction;
 class QTableView;
 
 // The main window: the open file in a grid and one button per operation. It
@@ -62,6 +63,15 @@ public:
     void PushButton22_Click();
     void PushButton23_Click();
 
+    // Filter and the "Export CSV To..." menu.
+    void PushButton8_Click();
+    void mnuTXT_Click();
+    void mnuXLS_Click();
+    void mnuPDF_Click();
+    void mnuXML_Click();
+    void mnuDOC_Click();
+    void mnuHTML_Click();
+
     // The controls, named as the window has always named them.
     QGroupBox* Frame1 = nullptr;
     QLineEdit* Text1 = nullptr;
@@ -92,6 +102,12 @@ public:
     QPushButton* PushButton24 = nullptr;
     QPushButton* PushButton25 = nullptr;
     QMenu* mnuSaveAs = nullptr;
+    QAction* mnuTXT = nullptr;
+    QAction* mnuXLS = nullptr;
+    QAction* mnuPDF = nullptr;
+    QAction* mnuXML = nullptr;
+    QAction* mnuDOC = nullptr;
+    QAction* mnuHTML = nullptr;
 
     // The client size the window was designed for, in pixels at this screen's dpi.
     QSize designedSize() const;

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QFont>
 #include <QGroupBox>
@@ -107,8 +109,12 @@ void Form1::createControls()
     PushButton25 = blockButton("Merge File (Left and Right)", {4920, 8760, 4680, 405});
 
     mnuSaveAs = new QMenu(QStringLiteral("Save As"), this);
-    for (const char* entry : {"TXT", "XLS", "PDF", "XML", "DOC", "HTML"})
-        mnuSaveAs->addAction(QString::fromLatin1(entry))->setObjectName(QStringLiteral("mnu") + entry);
+    const std::pair<QAction**, const char*> entries[] = {{&mnuTXT, "TXT"}, {&mnuXLS, "XLS"}, {&mnuPDF, "PDF"},
+                                                         {&mnuXML, "XML"}, {&mnuDOC, "DOC"}, {&mnuHTML, "HTML"}};
+    for (auto [action, entry] : entries) {
+        *action = mnuSaveAs->addAction(QString::fromLatin1(entry));
+        (*action)->setObjectName(QStringLiteral("mnu") + QString::fromLatin1(entry));
+    }
 
     useWindowFont(this);
     ListView1->verticalHeader()->setDefaultSectionSize(ListView1->fontMetrics().height() + 6);

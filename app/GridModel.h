@@ -1,17 +1,20 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include <QAbstractTableModel>
 #include <QStringList>
+
+#include "export/GridText.h"
 
 class CSVDBS;
 
 // The grid's view of the store: column i is field i, and each row shows the
 // record whose number the row list holds. Values are read from the store as
 // they are painted, never copied, so a million records cost one number each.
-class GridModel final : public QAbstractTableModel {
+class GridModel final : public QAbstractTableModel, public GridText {
 public:
     explicit GridModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
 
@@ -29,6 +32,11 @@ public:
     // The text of one cell, whole (the display may shorten long values).
     QString cellText(int row, int column) const;
 
+    int headingCount() const override { return static_cast<int>(m_headingBytes.size()); }
+    int shownRows() const override { return static_cast<int>(m_records.size()); }
+    const std::string& headingText(int column) const override { return m_headingBytes[static_cast<std::size_t>(column)]; }
+    std::string_view cellBytes(int row, int column) const override;
+
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -37,5 +45,6 @@ public:
 private:
     const CSVDBS* m_store = nullptr;
     QStringList m_headings;
+    std::vector<std::string> m_headingBytes;
     std::vector<std::int32_t> m_records;
 };

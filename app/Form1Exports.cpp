@@ -1,0 +1,62 @@
+// The main window's Filter button and its "Export CSV To..." menu: both read
+// the grid as shown, hidden rows left out, and never change the store.
+#include "app/Form1.h"
+
+#include <vector>
+
+#include <QTableView>
+
+#include "app/ErrorReport.h"
+#include "app/GridModel.h"
+#include "app/WindowCommon.h"
+#include "export/Form8.h"
+#include "export/GridExport.h"
+#include "export/SaveListview.h"
+
+void Form1::PushButton8_Click()
+{
+    Procedure p(QStringLiteral("Form1"), QStringLiteral("PushButton8_Click"));
+    p.step([&] {
+        std::vector<int> widths;
+        for (int c = 0; c < m_grid->columnCount(); ++c)
+            widths.push_back(ListView1->columnWidth(c));
+        Form8 filter(this, *m_grid, widths);
+        filter.exec();
+    });
+}
+
+void Form1::mnuTXT_Click()
+{
+    Procedure p(QStringLiteral("Form1"), QStringLiteral("mnuTXT_Click"));
+    saveGridAs(this, p, *m_grid, QStringLiteral("Text Files (*.txt)|*.txt"), SaveListviewToTXT);
+}
+
+void Form1::mnuHTML_Click()
+{
+    Procedure p(QStringLiteral("Form1"), QStringLiteral("mnuHTML_Click"));
+    saveGridAs(this, p, *m_grid, QStringLiteral("HTML Files (*.html)|*.html"), SaveListviewToHTML);
+}
+
+void Form1::mnuXML_Click()
+{
+    Procedure p(QStringLiteral("Form1"), QStringLiteral("mnuXML_Click"));
+    saveGridAs(this, p, *m_grid, QStringLiteral("XML Files (*.xml)|*.xml"), SaveListviewToXML);
+}
+
+void Form1::mnuXLS_Click()
+{
+    Procedure p(QStringLiteral("Form1"), QStringLiteral("mnuXLS_Click"));
+    p.step([&] { tellUser(QStringLiteral("Saving as a spreadsheet is not available in this version.")); });
+}
+
+void Form1::mnuPDF_Click()
+{
+    Procedure p(QStringLiteral("Form1"), QStringLiteral("mnuPDF_Click"));
+    p.step([&] { tellUser(QStringLiteral("Saving as PDF is not available in this version.")); });
+}
+
+void Form1::mnuDOC_Click()
+{
+    Procedure p(QStringLiteral("Form1"), QStringLiteral("mnuDOC_Click"));
+    p.step([&] { tellUser(QStringLiteral("Saving as a document is not available in this version.")); });
+}

@@ -1,0 +1,129 @@
+#include "export/Form8.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "app/ErrorReport.h"
+#include "app/WindowCommon.h"
+#include "export/FilterResults.h"
+#include "export/GridExport.h"
+#include "export/SaveListview.h"
+#include "store/TextFold.h"
+
+namespace {
+const QString FormName = QStringLiteral("Form8");
+} // namespace
+
+Form8::Form8(QWidget* parent, const GridText& grid, std::vector<int> columnWidths)
+    : QDialog(parent), m_results(new FilterResults(grid, this)), m_columnWidths(std::move(columnWidths))
+{
+    setWindowTitle(QStringLiteral("Filter"));
+    setModal(true);
+    createControls();
+    Form_Load();
+}
+
+Form8::~Form8() = default;
+
+void Form8::createControls()
+{
+    Label1 = new QLabel(QStringLiteral("Find What:"), this);
+    Text1 = new QLineEdit(this);
+    Frame1 = new QGroupBox(QStringLiteral("Search Results"), this);
+    ListView2 = new QTableView(Frame1);
+    ListView2->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView2->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView2->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView2->setWordWrap(false);
+    ListView2->verticalHeader()->hide();
+    ListView2->horizontalHeader()->setHighlightSections(false);
+    PushButton7 = new QPushButton(QStringLiteral("Save As CSV"), this);
+    PushButton19 = new QPushButton(QStringLiteral("Save As PDF"), this);
+    PushButton21 = new QPushButton(QStringLiteral("Save As XML"), this);
+    PushButton1 = new QPushButton(QStringLiteral("Save As Excel"), this);
+
+    auto* search = new QHBoxLayout;
+    search->addWidget(Label1);
+    search->addWidget(Text1, 1);
+    auto* frame = new QVBoxLayout(Frame1);
+    frame->addWidget(ListView2);
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {PushButton7, PushButton19, PushButton21, PushButton1}) {
+        b->setAutoDefault(false);
+        b->setMinimumWidth(150);
+        buttons->addWidget(b);
+    }
+    buttons->addStretch();
+    auto* window = new QVBoxLayout(this);
+    window->addLayout(search);
+    window->addWidget(Frame1, 1);
+    window->addLayout(buttons);
+    resize(820, 520);
+
+    connect(Text1, &QLineEdit::textChanged, this, &Form8::Text1_Change);
+    connect(PushButton7, &QPushButton::clicked, this, &Form8::PushButton7_Click);
+    connect(PushButton19, &QPushButton::clicked, this, &Form8::PushButton19_Click);
+    connect(PushButton21, &QPushButton::clicked, this, &Form8::PushButton21_Click);
+    connect(PushButton1, &QPushButton::clicked, this, &Form8::PushButton1_Click);
+    for (QPushButton* b : {PushButton7, PushButton19, PushButton21, PushButton1})
+        installButtonRule(b, this);
+    for (QWidget* surface : {static_cast<QWidget*>(this), static_cast<QWidget*>(Frame1), ListView2->viewport()})
+        installSurfaceRule(surface, this);
+}
+
+void Form8::Form_Load()
+{
+    Procedure p(FormName, QStringLiteral("Form_Load"));
+    p.step([&] { useWindowFont(this); });
+    p.step([&] { applyDialogLoadPattern(this); });
+    // Before the first search the results grid has no columns at all.
+    p.step([&] { ListView2->setModel(m_results); });
+}
+
+void Form8::showResultColumns()
+{
+    for (int c = 0; c < m_results->headingCount(); ++c)
+        if (c < static_cast<int>(m_columnWidths.size()))
+            ListView2->setColumnWidth(c, m_columnWidths[static_cast<std::size_t>(c)]);
+}
+
+void Form8::Text1_Change()
+{
+    Procedure p(FormName, QStringLiteral("Text1_Change"));
+    const std::string text = Text1->text().toStdString();
+    // A search box emptied (or left with spaces only) keeps the last results.
+    if (trimSpaces(text).empty())
+        return;
+    p.step([&] { m_results->search(text); });
+    p.step([&] { showResultColumns(); });
+}
+
+void Form8::PushButton7_Click()
+{
+    Procedure p(FormName, QStringLiteral("PushButton7_Click"));
+    saveGridAs(this, p, *m_results, QStringLiteral("CSV Files (*.csv)|*.csv"), SaveListviewToCSV);
+}
+
+void Form8::PushButton21_Click()
+{
+    Procedure p(FormName, QStringLiteral("PushButton21_Click"));
+    saveGridAs(this, p, *m_results, QStringLiteral("XML Files (*.xml)|*.xml"), SaveListviewToXML);
+}
+
+void Form8::PushButton19_Click()
+{
+    Procedure p(FormName, QStringLiteral("PushButton19_Click"));
+    p.step([&] { tellUser(QStringLiteral("Saving as PDF is not available in this version.")); });
+}
+
+void Form8::PushButton1_Click()
+{
+    Procedure p(FormName, QStringLiteral("PushButton1_Click"));
+    p.step([&] { tellUser(QStringLiteral("Saving as a spreadsheet is not available in this version.")); });
+}

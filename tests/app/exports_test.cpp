@@ -1,0 +1,72 @@
+// The main window's export menu and Filter button read the grid as shown.
+#include <QApplication>
+#include <QLineEdit>
+#include <QTimer>
+
+#include "export/FilterResults.h"
+#include "export/Form8.h"
+#include "tests/app/AppFixture.h"
+
+class ExportsTest : public AppTest {
+protected:
+    // Opens a file of three people and hides the second with the Delete key.
+    void openWithHiddenRow()
+    {
+        open("Name,City\r\nAnn,Oslo\r\nBob,Rome\r\nCleo,Bern\r\n");
+        window().ListView1->selectRow(1);
+        window().ListView1_KeyDown(Qt::Key_Delete);
+    }
+    std::string exported(void (Form1::*entry)(), const std::string& name)
+    {
+        const std::string path = m_dir.path() + "/" + name;
+        m_ask.fileNames.push_back(QString::fromStdString(path));
+        (window().*entry)();
+        return readFile(path);
+    }
+};
+
+TEST_F(ExportsTest, MenuEntriesWriteTheShownRows)
+{
+    openWithHiddenRow();
+    EXPECT_EQ(exported(&Form1::mnuTXT_Click, "out.txt"), "Name\tCity\t\r\nAnn\tOslo\t\r\nCleo\tBern\t\r\n\r\n");
+    EXPECT_EQ(exported(&Form1::mnuXML_Click, "out.xml"),
+              "<xml>\r\n<row>\r\n<Name>Ann</Name>\r\n<City>Oslo</City>\r\n</row>\r\n"
+              "<row>\r\n<Name>Cleo</Name>\r\n<City>Bern</City>\r\n</row>\r\n</xml>\r\n");
+    EXPECT_NE(exported(&Form1::mnuHTML_Click, "out.html").find("<td>Cleo</td>"), std::string::npos);
+    std::vector<std::string> filters;
+    for (const auto& a : m_ask.asked)
+        if (a.kind == "save")
+            filters.push_back(a.extra);
+    EXPECT_EQ(filters, (std::vector<std::string>{"Text Files (*.txt)|*.txt", "XML Files (*.xml)|*.xml",
+                                                 "HTML Files (*.html)|*.html"}));
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(window().store().RecordCount(), 3) << "exports leave the store alone";
+}
+
+TEST_F(ExportsTest, ACancelledOrFailedExport)
+{
+    openWithHiddenRow();
+    m_ask.fileNames.push_back(QString());
+    window().mnuTXT_Click();
+    EXPECT_TRUE(messages().empty());
+    m_ask.fileNames.push_back(QString::fromStdString(m_dir.path() + "/missing/out.txt"));
+    window().mnuTXT_Click();
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_NE(messages()[0].find("Form1.mnuTXT_Click"), std::string::npos);
+}
+
+TEST_F(ExportsTest, FilterSearchesTheGridAsShown)
+{
+    openWithHiddenRow();
+    int found = -1;
+    QTimer::singleShot(0, [&] {
+        auto* filter = qobject_cast<Form8*>(QApplication::activeModalWidget());
+        ASSERT_NE(filter, nullptr);
+        filter->Text1->setText(QStringLiteral("o"));
+        found = filter->results().shownRows();
+        filter->close();
+    });
+    window().PushButton8_Click();
+    EXPECT_EQ(found, 2) << "Ann (Oslo) and Cleo; Bob is hidden";
+    EXPECT_EQ(rows(), 2) << "the grid is not refilled";
+}

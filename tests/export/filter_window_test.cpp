@@ -1,0 +1,66 @@
+// The Filter window driven through its controls.
+#include <filesystem>
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+
+#include <gtest/gtest.h>
+
+#include "export/FilterResults.h"
+#include "app/WindowCommon.h"
+#include "export/Form8.h"
+#include "tests/export/FakeGrid.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/TempDir.h"
+
+class FilterWindowTest : public ::testing::Test {
+protected:
+    FakeGrid m_grid{{"Name", "City"}, {{"Anna", "Berlin"}, {"Bob", "Rome"}, {"Cleo", "Annecy"}}};
+    Form8 m_window{nullptr, m_grid, {111, 77}};
+    ScriptedPrompter m_ask;
+    TempDir m_dir;
+};
+
+TEST_F(FilterWindowTest, SearchesOnEveryChangeAndKeepsResultsForABlankSearch)
+{
+    EXPECT_EQ(m_window.ListView2->model()->columnCount(), 0);
+    m_window.Text1->setText(QStringLiteral("an"));
+    EXPECT_EQ(m_window.results().shownRows(), 2);
+    EXPECT_EQ(m_window.ListView2->model()->rowCount(), 2);
+    EXPECT_EQ(m_window.ListView2->columnWidth(0), 111) << "the main grid's widths";
+    EXPECT_EQ(m_window.ListView2->columnWidth(1), 77);
+    m_window.Text1->setText(QStringLiteral("ROME"));
+    EXPECT_EQ(m_window.results().shownRows(), 1);
+    m_window.Text1->setText(QStringLiteral("   "));
+    EXPECT_EQ(m_window.results().shownRows(), 1) << "spaces only keep the last results";
+    m_window.Text1->clear();
+    EXPECT_EQ(m_window.results().cellBytes(0, 0), "Bob");
+}
+
+TEST_F(FilterWindowTest, SavesTheResultsAndWritesNothingWhenCancelled)
+{
+    m_window.Text1->setText(QStringLiteral("ann"));
+    const std::string csv = m_dir.path() + "/found.csv";
+    m_ask.fileNames = {QString::fromStdString(csv), QString()};
+    m_window.PushButton7->click();
+    EXPECT_EQ(readFile(csv), "Name,City\r\nAnna,Berlin\r\nCleo,Annecy\r\n\r\n");
+    EXPECT_EQ(m_ask.asked[0].title, "Save");
+    EXPECT_EQ(m_ask.asked[0].extra, "CSV Files (*.csv)|*.csv");
+    m_window.PushButton21->click(); // cancelled
+    EXPECT_EQ(m_ask.asked[1].extra, "XML Files (*.xml)|*.xml");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.path()), {}), 1);
+    EXPECT_EQ(m_ask.asked.size(), 2u) << "no message after a save or a cancel";
+}
+
+TEST_F(FilterWindowTest, AFailedSaveShowsTheErrorReport)
+{
+    m_window.Text1->setText(QStringLiteral("x"));
+    m_ask.fileNames = {QString::fromStdString(m_dir.path() + "/missing/out.xml")};
+    m_window.PushButton21->click();
+    ASSERT_EQ(m_ask.asked.size(), 2u);
+    EXPECT_EQ(m_ask.asked[1].kind, "message");
+    EXPECT_NE(m_ask.asked[1].text.find("Form8.PushButton21_Click"), std::string::npos) << m_ask.asked[1].text;
+    EXPECT_FALSE(isBusy(&m_window)) << "the busy pointer is gone";
+}
