@@ -17,7 +17,9 @@ public:
 private:
     bool asciiFoundIn(std::string_view value) const;
 
-    std::string m_lowerAscii; // the needle lower-cased, when it is all ASCII
-    bool m_asciiNeedle = true;
     QString m_needle;
+    // The needle case-folded, and whether that is all ASCII: only then can a
+    // value of ASCII letters hold it ("K", the Kelvin sign, folds to "k").
+    std::string m_foldedAscii;
+    bool m_foldsToAscii = true;
 };

@@ -97,9 +97,12 @@ bool AtomicFileWriter::write(std::string_view bytes)
         return false;
     if (m_buffer.size() + bytes.size() > BufferSize && !flush())
         return false;
+    // A large piece goes out as it is, without a copy into the buffer.
     if (bytes.size() >= BufferSize) {
-        m_buffer.assign(bytes);
-        return flush();
+        for (std::size_t at = 0; at < bytes.size(); at += BufferSize)
+            if (!writeOut(bytes.substr(at, BufferSize)))
+                return false;
+        return true;
     }
     m_buffer.append(bytes);
     return true;
@@ -107,8 +110,16 @@ bool AtomicFileWriter::write(std::string_view bytes)
 
 bool AtomicFileWriter::flush()
 {
-    const char* pos = m_buffer.data();
-    std::size_t left = m_buffer.size();
+    if (!writeOut(m_buffer))
+        return false;
+    m_buffer.clear();
+    return true;
+}
+
+bool AtomicFileWriter::writeOut(std::string_view bytes)
+{
+    const char* pos = bytes.data();
+    std::size_t left = bytes.size();
     while (left > 0) {
         const ssize_t n = ::write(m_fd, pos, left);
         if (n < 0) {
@@ -122,7 +133,6 @@ bool AtomicFileWriter::flush()
         left -= static_cast<std::size_t>(n);
         m_written += static_cast<std::size_t>(n);
     }
-    m_buffer.clear();
     // Start the disk writing now, while the rest is still being formatted, so
     // that the final fsync has little left to wait for. Only a hint: fsync
     // still decides.

@@ -29,6 +29,7 @@ public:
 
 private:
     bool flush();
+    bool writeOut(std::string_view bytes);
     bool fail(const std::string& what);
 
     std::string m_path;

@@ -18,6 +18,8 @@ TEST(TextSearch, FindsTheTextInAnyCaseSpacesIncluded)
     EXPECT_TRUE(TextSearch("gör").foundIn("GÖRLITZ"));
     EXPECT_TRUE(TextSearch("litz").foundIn("Görlitz")) << "ASCII text inside a non-ASCII value";
     EXPECT_FALSE(TextSearch("x").foundIn(""));
+    EXPECT_TRUE(TextSearch("\u212A").foundIn("ok")) << "the Kelvin sign folds to k";
+    EXPECT_FALSE(TextSearch("é").foundIn("e"));
 }
 
 TEST(FilterResults, ListsEachMatchingRowOnceInGridOrder)
