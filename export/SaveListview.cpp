@@ -14,10 +14,6 @@ constexpr std::string_view CRLF = "\r\n";
 // value holding a script would run in the reader's browser.
 void appendEscaped(std::string& out, std::string_view text)
 {
-    if (text.find_first_of("&<>") == std::string_view::npos) {
-        out.append(text);
-        return;
-    }
     std::size_t plain = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
