@@ -80,7 +80,11 @@ void Form8::createControls()
 void Form8::Form_Load()
 {
     Procedure p(FormName, QStringLiteral("Form_Load"));
-    p.step([&] { useWindowFont(this); });
+    p.step([&] {
+        useWindowFont(this);
+        // Rows as tall as the main grid's.
+        ListView2->verticalHeader()->setDefaultSectionSize(ListView2->fontMetrics().height() + 6);
+    });
     p.step([&] { applyDialogLoadPattern(this); });
     // Before the first search the results grid has no columns at all.
     p.step([&] { ListView2->setModel(m_results); });
