@@ -71,30 +71,6 @@ TEST_F(EditingTest, InsertRowWithoutAHeaderPutsValuesInTheirFields)
     EXPECT_EQ(cell(1, 1), QStringLiteral("y"));
 }
 
-TEST_F(EditingTest, InsertAndDeleteColumnByName)
-{
-    open("Name,City\r\nAnn,Oslo\r\n");
-    m_ask.inputs = {QStringLiteral("Zip"), QStringLiteral(" city "), QStringLiteral("Nope"), QString()};
-    Form1& w = window();
-    w.PushButton4_Click();
-    EXPECT_EQ(headings(), (QStringList{"Name", "City", "ZIP"}));
-    w.PushButton1_Click();
-    EXPECT_EQ(headings(), (QStringList{"Name", "ZIP"}));
-    w.PushButton1_Click();
-    EXPECT_EQ(messages(), (std::vector<std::string>{"Field name not found.\r\nCannot Delete"}));
-    w.PushButton1_Click(); // an empty answer deletes nothing and says nothing
-    EXPECT_EQ(headings(), (QStringList{"Name", "ZIP"}));
-    EXPECT_EQ(messages().size(), 1u);
-}
-
-TEST_F(EditingTest, WholeRowDuplicatesGoAndTheGridFollows)
-{
-    open("A,B\r\n1,x\r\n1,x\r\n1,y\r\n");
-    window().PushButton11_Click();
-    EXPECT_EQ(rows(), 2);
-    EXPECT_EQ(cell(1, 1), QStringLiteral("y"));
-}
-
 TEST_F(EditingTest, ToolButtonsRefillTheGridEvenAfterCancel)
 {
     open("N\r\none\r\ntwo\r\n");

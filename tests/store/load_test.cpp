@@ -179,19 +179,6 @@ TEST(Load, LargeInputsAndProgress)
     EXPECT_LT(calls, 1000);
 }
 
-TEST(Load, FileExists)
-{
-    TempDir dir;
-    CSVDBS s;
-    EXPECT_FALSE(s.FileExists());
-    EXPECT_FALSE(s.FileExists("   "));
-    s.FileName(dir.file("here.csv", "x"));
-    EXPECT_TRUE(s.FileExists("   "));
-    EXPECT_FALSE(s.FileExists(dir.path() + "/nothere.csv"));
-    EXPECT_FALSE(s.FileExists(dir.path()));
-    EXPECT_TRUE(s.FileExists(dir.file("other.csv", "")));
-}
-
 TEST(AskForFile, CancelledDialogChangesNothing)
 {
     for (const char* answer : {"", "   ", " x "}) {

@@ -103,30 +103,6 @@ TEST_F(Records, DeleteAndNewRecord)
     EXPECT_EQ(s.CurrentRecord(), 2);
 }
 
-TEST_F(Records, Navigation)
-{
-    load("A\r\n1\r\n2\r\n3\r\n");
-    CSVDBS& s = m_store;
-    struct Step {
-        bool (CSVDBS::*op)();
-        int expected;
-    };
-    const std::vector<Step> steps = {
-        {&CSVDBS::LastRecord, 1}, {&CSVDBS::NextRecord, 2},   {&CSVDBS::NextRecord, 3},
-        {&CSVDBS::NextRecord, 3}, {&CSVDBS::FirstRecord, 1},  {&CSVDBS::BottomRecord, 3},
-        {&CSVDBS::LastRecord, 2},
-    };
-    for (const Step& step : steps) {
-        EXPECT_TRUE((s.*step.op)());
-        EXPECT_EQ(s.CurrentRecord(), step.expected);
-    }
-    EXPECT_FALSE(s.GotoRecord(0));
-    EXPECT_FALSE(s.GotoRecord(4));
-    EXPECT_EQ(s.CurrentRecord(), 2);
-    EXPECT_TRUE(s.GotoRecord(3));
-    EXPECT_FALSE(s.ChangesMade());
-}
-
 TEST_F(Records, Find)
 {
     load("Id,City\r\nk1,Paris\r\nk2,Straße\r\nk3,élan\r\nk4, STRASSE \r\n");

@@ -38,24 +38,6 @@ std::string randomFile(std::mt19937& rng, int fields, int rows, bool sameNames)
 
 } // namespace
 
-TEST_F(Whole, SortOrdersByCodePointAndKeepsEqualRecordsInOrder)
-{
-    load("K,Tag\r\n10,a\r\n9,b\r\nb,c\r\nB,d\r\n\"\",e\r\né,f\r\nz,g\r\n");
-    CSVDBS& s = m_store;
-    ASSERT_TRUE(s.SortData(1, " k "));
-    EXPECT_EQ(column(1), (Strings{"", "10", "9", "B", "b", "z", "é"}));
-    EXPECT_EQ(column(2), (Strings{"e", "a", "b", "d", "c", "g", "f"})) << "records move whole";
-    EXPECT_TRUE(s.ChangesMade());
-    ASSERT_TRUE(s.SortData(2, "K"));
-    EXPECT_EQ(column(1), (Strings{"é", "z", "b", "B", "9", "10", ""}));
-
-    load("N,Tag\r\n2,first\r\n2,second\r\n1,third\r\n");
-    ASSERT_TRUE(s.SortData(1, "N"));
-    EXPECT_EQ(column(2), (Strings{"third", "first", "second"}));
-    ASSERT_TRUE(s.SortData(2, "N"));
-    EXPECT_EQ(column(2), (Strings{"first", "second", "third"}));
-}
-
 TEST_F(Whole, SortMatchesAStableSortOfTheSameRecords)
 {
     std::mt19937 rng(11);

@@ -20,15 +20,6 @@ TEST(CutValue, PiecesAtEveryDivider)
     EXPECT_TRUE(cutValue("", " ").empty());
 }
 
-TEST_F(ColumnEditsTest, SplitPutsPiecesInNumberedColumnsAfterTheSplitOne)
-{
-    load("Name,City\r\nx y,Oslo\r\np q r,Rome\r\nsolo,Bern\r\n");
-    splitColumns(m_store, {1}, " ");
-    EXPECT_EQ(m_store.GetFieldList(), (Names{"Name", "1COLUMN", "2COLUMN", "City"}));
-    EXPECT_EQ(rowsOf(m_store), (Rows{{"x", "y", "", "Oslo"}, {"p", "q", "r", "Rome"}, {"solo", "", "", "Bern"}}));
-    EXPECT_TRUE(m_store.ChangesMade());
-}
-
 TEST_F(ColumnEditsTest, SplitNumberingGoesOnAcrossColumnsAndSkipsTakenNames)
 {
     load("A,1column,B\r\nx y,keep,u v\r\n");
@@ -50,22 +41,6 @@ TEST_F(ColumnEditsTest, SplitActsOnTheTickedFieldEvenWhenANameRepeats)
     load("Name,NAME\r\nkeep me,a b\r\n");
     splitColumns(m_store, {2}, " ");
     EXPECT_EQ(rowsOf(m_store), (Rows{{"keep me", "a", "b"}}));
-}
-
-TEST_F(ColumnEditsTest, JoinWithEachSeparatorIntoANewColumn)
-{
-    load("X,Y,Z\r\na,b,c\r\n");
-    JoinOptions space;
-    space.separator = " ";
-    joinColumns(m_store, {1, 2, 3}, space);
-    JoinOptions nothing;
-    joinColumns(m_store, {1, 2, 3}, nothing);
-    JoinOptions hyphen;
-    hyphen.separator = "-";
-    hyphen.cutLastSeparator = true;
-    joinColumns(m_store, {1, 2, 3}, hyphen);
-    EXPECT_EQ(m_store.GetFieldList(), (Names{"X", "Y", "Z", "JOINED COLUMN", "1JOINED COLUMN", "2JOINED COLUMN"}));
-    EXPECT_EQ(rowsOf(m_store), (Rows{{"a", "b", "c", "a b c", "abc", "a-b-c"}}));
 }
 
 TEST_F(ColumnEditsTest, JoinedTextTrimsAndCutsOnlyATypedSeparator)
@@ -111,23 +86,6 @@ TEST_F(ColumnEditsTest, PartialDuplicatesCompareTheTickedFieldsByPosition)
         << "rows differing in the second Name column stay";
     removePartialDuplicates(m_store, {1});
     EXPECT_EQ(rowsOf(m_store), (Rows{{"Ann", "x", "Oslo"}, {"Bob", "x", "Oslo"}}));
-}
-
-TEST_F(ColumnEditsTest, PrefixSuffixAndCaseChangeOnlyTheTickedFields)
-{
-    load("Name,NAME,Note\r\nann lee,ann lee,\r\n");
-    addPrefixSuffix(m_store, {2, 3}, "<", ">");
-    EXPECT_EQ(rowsOf(m_store), (Rows{{"ann lee", "<ann lee>", "<>"}}));
-    changeCase(m_store, {1}, CaseStyle::Proper);
-    EXPECT_EQ(rowsOf(m_store), (Rows{{"Ann Lee", "<ann lee>", "<>"}}));
-}
-
-TEST_F(ColumnEditsTest, RearrangeMovesNamesAndValuesTogether)
-{
-    load("A,B,C\r\n1,2,3\r\n4,5,6\r\n");
-    rearrangeColumns(m_store, {3, 1, 2});
-    EXPECT_EQ(m_store.GetFieldList(), (Names{"C", "A", "B"}));
-    EXPECT_EQ(rowsOf(m_store), (Rows{{"3", "1", "2"}, {"6", "4", "5"}}));
 }
 
 TEST_F(ColumnEditsTest, RearrangeKeepsTwoMatchingNamesApart)

@@ -45,11 +45,3 @@ TEST(TextCase, SentenceCaseUpperCasesAfterFullStopsAndLowersNothing)
     EXPECT_EQ(toSentenceCase(" lead"), " lead") << "the first character is a space";
     EXPECT_EQ(toSentenceCase(""), "");
 }
-
-TEST(TextCase, ConvertCaseDispatchesEachStyle)
-{
-    EXPECT_EQ(convertCase("mIxEd woRD", CaseStyle::Proper), "Mixed Word");
-    EXPECT_EQ(convertCase("mIxEd woRD", CaseStyle::Upper), "MIXED WORD");
-    EXPECT_EQ(convertCase("mIxEd woRD", CaseStyle::Lower), "mixed word");
-    EXPECT_EQ(convertCase("mIxEd woRD", CaseStyle::Sentence), "MIxEd woRD");
-}
