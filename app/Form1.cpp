@@ -72,6 +72,8 @@ void Form1::connectHandlers()
     connect(PushButton17, &QPushButton::clicked, this, &Form1::PushButton17_Click);
     connect(PushButton22, &QPushButton::clicked, this, &Form1::PushButton22_Click);
     connect(PushButton23, &QPushButton::clicked, this, &Form1::PushButton23_Click);
+    connect(PushButton24, &QPushButton::clicked, this, &Form1::PushButton24_Click);
+    connect(PushButton25, &QPushButton::clicked, this, &Form1::PushButton25_Click);
     connect(PushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
     connect(mnuTXT, &QAction::triggered, this, &Form1::mnuTXT_Click);
     connect(mnuXLS, &QAction::triggered, this, &Form1::mnuXLS_Click);

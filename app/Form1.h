@@ -63,6 +63,10 @@ public:
     void PushButton22_Click();
     void PushButton23_Click();
 
+    // Combining with a second file.
+    void PushButton24_Click();
+    void PushButton25_Click();
+
     // Filter and the "Export CSV To..." menu.
     void PushButton8_Click();
     void mnuTXT_Click();
@@ -146,8 +150,8 @@ private:
     int selectedGridRow() const;
     // Runs store work with the busy pointer and progress, taking no other command.
     void runLongWork(const std::function<void()>& work);
-    template <typename Tool>
-    void openTool(const QString& handler);
+    template <typename Tool, typename... Extra>
+    void openTool(const QString& handler, const Extra&... extra);
     std::vector<QPushButton*> buttons() const;
 
     std::unique_ptr<CSVDBS> m_store;

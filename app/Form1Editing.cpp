@@ -13,6 +13,8 @@
 #include "app/GridModel.h"
 #include "app/LongWork.h"
 #include "app/WindowCommon.h"
+#include "combine/Form11.h"
+#include "combine/Form12.h"
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"
 #include "store/modCSV.h"
@@ -116,12 +118,12 @@ void Form1::PushButton11_Click()
 
 // Shows a tool modally over the window; however it closes, the grid is
 // refilled from the store it may have changed.
-template <typename Tool>
-void Form1::openTool(const QString& handler)
+template <typename Tool, typename... Extra>
+void Form1::openTool(const QString& handler, const Extra&... extra)
 {
     Procedure p(QStringLiteral("Form1"), handler);
     p.step([&] {
-        Tool dialog(this, *m_store);
+        Tool dialog(this, *m_store, extra...);
         dialog.exec();
     });
     p.step([&] { loadCSVToListview(); });
@@ -134,6 +136,10 @@ void Form1::PushButton15_Click() { openTool<Form5>(QStringLiteral("PushButton15_
 void Form1::PushButton18_Click() { openTool<Form4>(QStringLiteral("PushButton18_Click")); }
 void Form1::PushButton17_Click() { openTool<Form7>(QStringLiteral("PushButton17_Click")); }
 void Form1::PushButton23_Click() { openTool<Form10>(QStringLiteral("PushButton23_Click")); }
+
+// The second file is read with the separator every other load uses.
+void Form1::PushButton24_Click() { openTool<Form11>(QStringLiteral("PushButton24_Click"), m_currentSeparator); }
+void Form1::PushButton25_Click() { openTool<Form12>(QStringLiteral("PushButton25_Click"), m_currentSeparator); }
 
 void Form1::PushButton22_Click()
 {

@@ -1,5 +1,6 @@
 #include "store/CSVDBS.h"
 
+#include <algorithm>
 #include <new>
 #include <string>
 
@@ -71,7 +72,7 @@ bool CSVDBS::LoadFile()
             return false;
         CellTable fresh;
         const CsvReadResult read = readCsv(std::move(bytes), size,
-                                           CsvReadOptions{m_seperator, m_headerLine}, fresh,
+                                           CsvReadOptions{m_seperator, m_headerLine, m_headingsSuffice}, fresh,
                                            m_progress);
         if (!read.ok) {
             m_lastFileError = read.error;
@@ -187,6 +188,18 @@ std::string_view CSVDBS::ValueAt(RecordNo record, int field) const
 {
     requireField(field);
     return m_table.cellAtSlot(slotOf(record), field - 1).view();
+}
+
+void CSVDBS::MoveRecordsToTop(RecordNo count)
+{
+    std::vector<std::uint32_t>& order = m_table.order();
+    if (count < 0 || static_cast<std::size_t>(count) > order.size())
+        throw StoreError();
+    if (count == 0 || static_cast<std::size_t>(count) == order.size())
+        return;
+    // Records are slots in an order list, so this moves 4-byte numbers only.
+    std::rotate(order.begin(), order.end() - count, order.end());
+    m_changesMade = true;
 }
 
 void CSVDBS::PutValue(RecordNo record, int field, std::string_view value)

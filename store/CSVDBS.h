@@ -38,6 +38,9 @@ public:
     const std::string& Seperator() const { return m_seperator; }
     void HeaderLine(bool value) { m_headerLine = value; }
     bool HeaderLine() const { return m_headerLine; }
+    // Whether LoadFile accepts a file of column names only, as zero records.
+    // Off by default: opening such a file has always failed.
+    void HeadingsSuffice(bool value) { m_headingsSuffice = value; }
     void FileName(std::string value) { m_fileName = std::move(value); }
     const std::string& FileName() const { return m_fileName; }
     void KeyField(std::string value) { m_keyField = std::move(value); }
@@ -115,6 +118,10 @@ public:
     // check of InsertField; the name is stored as given.
     void InsertFieldAt(int after, const std::string& name, std::string_view defaultValue = "");
 
+    // Moves the last `count` records, in their order, in front of all the
+    // others; the others keep their order behind them.
+    void MoveRecordsToTop(RecordNo count);
+
     // Long loops report through this; see ProgressTicker.
     void SetProgressCallback(ProgressCallback callback) { m_progress = std::move(callback); }
 
@@ -136,6 +143,7 @@ private:
     RecordNo m_recordCount = -1;
     std::string m_seperator = ",";
     bool m_headerLine = true;
+    bool m_headingsSuffice = false;
     std::string m_fileName;
     std::string m_keyField;
     bool m_autoGenerateKey = false;

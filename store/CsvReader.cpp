@@ -199,7 +199,7 @@ CsvReadResult readCsv(std::unique_ptr<char[]> bytes, std::size_t size,
         table.appendRecord(row.data());
     }
 
-    if (table.recordCount() == 0) {
+    if (table.recordCount() == 0 && !(options.headingsSuffice && table.fieldCount() > 0)) {
         result.error = "The file holds no data line.";
         return result;
     }

@@ -18,6 +18,9 @@
 struct CsvReadOptions {
     std::string separator = ",";
     bool headerLine = true;
+    // A heading line with no data line under it reads as zero records instead
+    // of failing.
+    bool headingsSuffice = false;
 };
 
 struct CsvReadResult {

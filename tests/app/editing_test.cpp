@@ -1,6 +1,8 @@
 // The main window's row and column commands and the tool buttons.
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
 
 #include "tests/app/AppFixture.h"
@@ -81,7 +83,8 @@ TEST_F(EditingTest, ToolButtonsRefillTheGridEvenAfterCancel)
     const std::vector<void (Form1::*)()> buttons = {
         &Form1::PushButton13_Click, &Form1::PushButton14_Click, &Form1::PushButton16_Click,
         &Form1::PushButton15_Click, &Form1::PushButton18_Click, &Form1::PushButton17_Click,
-        &Form1::PushButton23_Click, &Form1::PushButton22_Click};
+        &Form1::PushButton23_Click, &Form1::PushButton22_Click, &Form1::PushButton24_Click,
+        &Form1::PushButton25_Click};
     for (auto button : buttons) {
         w.ListView1->selectRow(0);
         w.ListView1_KeyDown(Qt::Key_Delete);
@@ -90,6 +93,34 @@ TEST_F(EditingTest, ToolButtonsRefillTheGridEvenAfterCancel)
         EXPECT_EQ(rows(), 2) << "the hidden row is back";
     }
     EXPECT_FALSE(w.store().ChangesMade());
+    EXPECT_TRUE(messages().empty());
+}
+
+// The combine dialogs read the second file with the separator the user chose
+// and the grid shows the result at once.
+TEST_F(EditingTest, AppendAndMergeUseTheCurrentSeparator)
+{
+    window().setCurrentSeparator(QStringLiteral(";"));
+    open("A;B\r\n1;2\r\n");
+    const QString more = QString::fromStdString(m_dir.file("more.csv", "P;Q\r\n3;4\r\n"));
+    const auto okWith = [&](const QString& path) {
+        QTimer::singleShot(0, [path] {
+            auto* dialog = QApplication::activeModalWidget();
+            dialog->findChild<QLineEdit*>()->setText(path);
+            for (auto* b : dialog->findChildren<QPushButton*>())
+                if (b->text() == "OK")
+                    b->click();
+        });
+    };
+    okWith(more);
+    window().PushButton24_Click(); // up, by default
+    EXPECT_EQ(rows(), 2);
+    EXPECT_EQ(cell(0, 0), "3");
+    okWith(more);
+    window().PushButton25_Click(); // left, by default
+    EXPECT_EQ(headings(), (QStringList{"P", "Q", "A", "B"}));
+    EXPECT_EQ(cell(0, 0), "3");
+    EXPECT_EQ(cell(1, 3), "2");
     EXPECT_TRUE(messages().empty());
 }
 

@@ -1,0 +1,87 @@
+#include "combine/CombineFiles.h"
+
+#include <algorithm>
+
+#include "store/CSVDBS.h"
+#include "tools/ColumnEdits.h"
+
+namespace CombineFiles {
+
+namespace {
+
+std::int64_t records(const CSVDBS& store) { return std::max<std::int64_t>(store.RecordCount(), 0); }
+
+void copyRecord(CSVDBS& open, CSVDBS::RecordNo to, const CSVDBS& second, CSVDBS::RecordNo from, int fields)
+{
+    for (int f = 1; f <= fields; ++f)
+        open.PutValue(to, f, second.ValueAt(from, f));
+}
+
+} // namespace
+
+bool readSecondFile(CSVDBS& second, const std::string& path, const std::string& separator, bool headerLine)
+{
+    second.FileName(path);
+    second.Seperator(separator);
+    second.HeaderLine(headerLine);
+    // Column names alone are a file of zero records: nothing to append, or
+    // empty columns to merge.
+    second.HeadingsSuffice(true);
+    return second.LoadFile();
+}
+
+bool sameFieldCount(const CSVDBS& open, const CSVDBS& second)
+{
+    const int openCount = open.HasFieldList() ? open.FieldCount() : 0;
+    const int secondCount = second.HasFieldList() ? second.FieldCount() : 0;
+    return openCount == secondCount;
+}
+
+void appendRecords(CSVDBS& open, const CSVDBS& second, AppendPlace where, const ProgressCallback& progress)
+{
+    const std::int64_t added = records(second);
+    const int fields = second.FieldCount();
+    ProgressTicker ticker(progress, 2 * added);
+    const auto before = static_cast<CSVDBS::RecordNo>(records(open));
+    for (std::int64_t i = 1; i <= added; ++i) {
+        ticker.step(i);
+        open.NewRecord();
+    }
+    // The new records are empty and already in place below; moving them to
+    // the top leaves every old record holding exactly what it held.
+    if (where == AppendPlace::Above)
+        open.MoveRecordsToTop(static_cast<CSVDBS::RecordNo>(added));
+    const CSVDBS::RecordNo first = where == AppendPlace::Above ? 1 : before + 1;
+    for (std::int64_t i = 1; i <= added; ++i) {
+        ticker.step(added + i);
+        copyRecord(open, static_cast<CSVDBS::RecordNo>(first + i - 1), second, static_cast<CSVDBS::RecordNo>(i), fields);
+    }
+}
+
+std::string mergedName(const CSVDBS& open, const std::string& name)
+{
+    if (open.FieldIndex(name) < 1)
+        return name;
+    return std::to_string(ColumnEdits::freeNumberedName(open, name, 1)) + name;
+}
+
+void mergeFields(CSVDBS& open, const CSVDBS& second, MergePlace where, const ProgressCallback& progress)
+{
+    const int added = second.FieldCount();
+    const std::vector<std::string> names = second.GetFieldList();
+    const auto paired = static_cast<CSVDBS::RecordNo>(std::min(records(open), records(second)));
+    ProgressTicker ticker(progress, static_cast<std::int64_t>(added) * paired);
+    const int before = open.FieldCount();
+    for (int k = 1; k <= added; ++k) {
+        const std::string name = mergedName(open, names[static_cast<std::size_t>(k - 1)]);
+        const int at = where == MergePlace::Left ? k : before + k;
+        open.InsertField(name, "", at - 1);
+        const std::int64_t done = static_cast<std::int64_t>(k - 1) * paired;
+        for (CSVDBS::RecordNo i = 1; i <= paired; ++i) {
+            ticker.step(done + i);
+            open.PutValue(i, at, second.ValueAt(i, k));
+        }
+    }
+}
+
+} // namespace CombineFiles

@@ -1,0 +1,81 @@
+#include "combine/SecondFileDialog.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/WindowCommon.h"
+#include "combine/CombineFiles.h"
+#include "platform/Prompter.h"
+#include "store/CSVDBS.h"
+#include "tools/ToolLayout.h"
+
+SecondFileDialog::SecondFileDialog(QWidget* parent, CSVDBS& store, QString formName, const QString& caption,
+                                   QString separator)
+    : ToolDialog(parent, store, std::move(formName), caption), m_separator(std::move(separator))
+{
+    Text1 = new QLineEdit(this);
+    Text1->setMinimumWidth(px(this, 5400));
+    PushButton2 = makeButton(QStringLiteral("..."));
+    PushButton2->setMinimumWidth(0);
+    PushButton2->setFixedWidth(px(this, 450));
+    PushButton1 = makeButton(QStringLiteral("OK"));
+    PushButton4 = makeButton(QStringLiteral("Cancel"));
+}
+
+void SecondFileDialog::connectButtons()
+{
+    connect(PushButton2, &QPushButton::clicked, this, &SecondFileDialog::PushButton2_Click);
+    connect(PushButton4, &QPushButton::clicked, this, &SecondFileDialog::PushButton4_Click);
+    handOver({PushButton1, PushButton2, PushButton4});
+    arrowOver({this});
+}
+
+void SecondFileDialog::Form_Load()
+{
+    Procedure p = procedure(QStringLiteral("Form_Load"));
+    p.step([&] { applyLoadPattern(); });
+}
+
+void SecondFileDialog::PushButton2_Click()
+{
+    Procedure p = procedure(QStringLiteral("PushButton2_Click"));
+    QString chosen;
+    p.step([&] {
+        chosen = prompter().openFileName(QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"),
+                                         QStringLiteral("CSV Files (*.csv)|*.csv"), QString());
+    });
+    if (!chosen.isEmpty())
+        p.step([&] { Text1->setText(chosen); });
+}
+
+void SecondFileDialog::PushButton4_Click()
+{
+    Procedure p = procedure(QStringLiteral("PushButton4_Click"));
+    p.step([&] { reject(); });
+}
+
+bool SecondFileDialog::readSecondFile(Procedure& p, CSVDBS& second, bool headerLine)
+{
+    const QString path = Text1->text();
+    if (path.trimmed().isEmpty()) {
+        p.step([&] { tellUser(QStringLiteral("You must select first file to append.")); });
+        return false;
+    }
+    if (!QFileInfo(path).isFile()) {
+        p.step([&] { tellUser(QStringLiteral("Append file not found.")); });
+        return false;
+    }
+    bool loaded = false;
+    p.step([&] {
+        runWork([&](const ProgressCallback& progress) {
+            const ProgressScope reporting(second, progress);
+            loaded = CombineFiles::readSecondFile(second, QFile::encodeName(path).toStdString(),
+                                                  m_separator.toStdString(), headerLine);
+        });
+    });
+    if (!loaded)
+        p.step([&] { tellUser(QStringLiteral("Error loading CSV file.")); });
+    return loaded;
+}

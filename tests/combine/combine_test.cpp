@@ -1,0 +1,189 @@
+// Appending and merging a second file, driven through the two dialogs.
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <gtest/gtest.h>
+
+#include "combine/CombineFiles.h"
+#include "combine/Form11.h"
+#include "combine/Form12.h"
+#include "tests/store/StoreFixture.h"
+#include "tests/support/ScriptedPrompter.h"
+
+using Names = std::vector<std::string>;
+
+class CombineTest : public StoreTest {
+protected:
+    template <typename Dialog>
+    std::unique_ptr<Dialog> opened(const QString& separator = QStringLiteral(","))
+    {
+        auto dialog = std::make_unique<Dialog>(nullptr, m_store, separator);
+        dialog->show();
+        return dialog;
+    }
+    QString second(std::string_view text, const std::string& name = "second.csv")
+    {
+        return QString::fromStdString(m_dir.file(name, text));
+    }
+
+    // Appends `text` with the dialog's controls; true when the dialog closed.
+    bool append(std::string_view text, bool up, bool header = true)
+    {
+        auto d = opened<Form11>();
+        d->Text1->setText(second(text));
+        d->Check12->setChecked(header);
+        (up ? d->Option1 : d->Option2)->setChecked(true);
+        d->PushButton1->click();
+        return !d->isVisible() && d->result() == QDialog::Accepted;
+    }
+    bool merge(std::string_view text, bool left)
+    {
+        auto d = opened<Form12>();
+        d->Text1->setText(second(text));
+        (left ? d->Option1 : d->Option2)->setChecked(true);
+        d->PushButton1->click();
+        return !d->isVisible() && d->result() == QDialog::Accepted;
+    }
+    std::vector<std::string> messages() const
+    {
+        std::vector<std::string> out;
+        for (const auto& a : m_ask.asked)
+            out.push_back(a.text);
+        return out;
+    }
+
+    ScriptedPrompter m_ask;
+};
+
+// Three records with empty cells, and a second file with other names and
+// empty cells of its own: every cell of the result holds exactly one source
+// value, by position, whichever way it goes.
+TEST_F(CombineTest, AppendUpAndDownCopyEveryCellByPosition)
+{
+    const char* open = "A,B\r\n1,\r\n2,x\r\n,3\r\n";
+    const char* more = "P,Q\r\nn1,\r\n,n2\r\n";
+    load(open);
+    ASSERT_TRUE(append(more, true));
+    EXPECT_EQ(rowsOf(m_store), (Rows{{"n1", ""}, {"", "n2"}, {"1", ""}, {"2", "x"}, {"", "3"}}));
+    EXPECT_EQ(m_store.GetFieldList(), (Names{"A", "B"}));
+    EXPECT_TRUE(m_store.ChangesMade());
+
+    load(open);
+    ASSERT_TRUE(append(more, false));
+    EXPECT_EQ(rowsOf(m_store), (Rows{{"1", ""}, {"2", "x"}, {"", "3"}, {"n1", ""}, {"", "n2"}}));
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(CombineTest, AppendOfColumnNamesAloneDependsOnTheHeaderBox)
+{
+    load("A,B\r\n1,2\r\n");
+    ASSERT_TRUE(append("P,Q\r\n", false, true));
+    EXPECT_EQ(rowsOf(m_store), (Rows{{"1", "2"}}));
+    ASSERT_TRUE(append("P,Q\r\n", true, false));
+    EXPECT_EQ(rowsOf(m_store), (Rows{{"P", "Q"}, {"1", "2"}}));
+}
+
+// Each failed check tells the user and keeps the dialog open, its inputs as
+// typed, the open file untouched.
+TEST_F(CombineTest, FailedChecksKeepTheDialogOpen)
+{
+    load("A,B\r\n1,2\r\n");
+    const struct {
+        QString path;
+        const char* message;
+    } cases[] = {
+        {QStringLiteral("   "), "You must select first file to append."},
+        {QString::fromStdString(m_dir.path() + "/missing.csv"), "Append file not found."},
+        {QString::fromStdString(m_dir.path()), "Append file not found."},
+        {second("", "empty.csv"), "Error loading CSV file."},
+        {second("P,Q,R\r\n1,2,3\r\n"), "Column does not match.\r\nColumn count must be the same to append"},
+    };
+    for (const auto& c : cases) {
+        auto d = opened<Form11>();
+        d->Text1->setText(c.path);
+        d->Option2->setChecked(true);
+        d->PushButton1->click();
+        EXPECT_TRUE(d->isVisible()) << c.message;
+        EXPECT_EQ(d->Text1->text(), c.path);
+        EXPECT_TRUE(d->Option2->isChecked());
+        ASSERT_FALSE(m_ask.asked.empty());
+        EXPECT_EQ(m_ask.asked.back().text, c.message);
+        EXPECT_EQ(m_ask.asked.back().icon, Prompter::Icon::None);
+    }
+    for (const char* path : {"   ", "/nowhere/x.csv"}) {
+        auto d = opened<Form12>();
+        d->Text1->setText(QString::fromLatin1(path));
+        d->PushButton1->click();
+        EXPECT_TRUE(d->isVisible());
+    }
+    EXPECT_EQ(m_ask.asked.back().text, "Append file not found.");
+    EXPECT_EQ(rowsOf(m_store), (Rows{{"1", "2"}}));
+    EXPECT_FALSE(m_store.ChangesMade());
+}
+
+TEST_F(CombineTest, AppendWithNoFileOpenReportsTheColumnCount)
+{
+    EXPECT_FALSE(append("P,Q\r\n1,2\r\n", true));
+    EXPECT_EQ(messages(), (Names{"Column does not match.\r\nColumn count must be the same to append"}));
+    EXPECT_FALSE(merge("P,Q\r\n1,2\r\n", true));
+    EXPECT_EQ(messages().back(), "Please load CSV file first.");
+}
+
+// The user works with semicolon files: the second file is read with the same
+// separator as the open one.
+TEST_F(CombineTest, SecondFileIsReadWithTheSeparatorInForce)
+{
+    m_store.Seperator(";");
+    load("A;B\r\n1;2\r\n");
+    auto d = opened<Form11>(QStringLiteral(";"));
+    d->Text1->setText(second("P;Q\r\nx,y;z\r\n"));
+    d->Option2->setChecked(true);
+    d->PushButton1->click();
+    EXPECT_EQ(rowsOf(m_store), (Rows{{"1", "2"}, {"x,y", "z"}}));
+}
+
+TEST_F(CombineTest, MergeLeftAndRightPairRecordsByPosition)
+{
+    const char* open = "A,B\r\na1,b1\r\na2,b2\r\na3,b3\r\n";
+    load(open);
+    ASSERT_TRUE(merge("X,Y\r\nx1,y1\r\n,y2\r\n", true));
+    EXPECT_EQ(m_store.GetFieldList(), (Names{"X", "Y", "A", "B"}));
+    EXPECT_EQ(rowsOf(m_store), (Rows{{"x1", "y1", "a1", "b1"}, {"", "y2", "a2", "b2"}, {"", "", "a3", "b3"}}));
+
+    load(open);
+    ASSERT_TRUE(merge("X,Y\r\nx1,y1\r\nx2,y2\r\nx3,y3\r\nx4,y4\r\n", false));
+    EXPECT_EQ(m_store.GetFieldList(), (Names{"A", "B", "X", "Y"}));
+    EXPECT_EQ(rowsOf(m_store), (Rows{{"a1", "b1", "x1", "y1"}, {"a2", "b2", "x2", "y2"}, {"a3", "b3", "x3", "y3"}}));
+
+    load(open);
+    ASSERT_TRUE(merge("X,Y\r\n", false));
+    EXPECT_EQ(column(3), (Names{"", "", ""}));
+    EXPECT_EQ(column(4), (Names{"", "", ""}));
+}
+
+// A second-file column named like one of the open file's comes in beside it
+// under a free numbered name; nothing of the open file is overwritten.
+TEST_F(CombineTest, MergeKeepsColumnsWhoseNamesClash)
+{
+    load("Name,1Name\r\nann,keep\r\n");
+    ASSERT_TRUE(merge("name,City,City\r\nbob,Oslo,Rome\r\n", false));
+    EXPECT_EQ(m_store.GetFieldList(), (Names{"Name", "1Name", "2NAME", "CITY", "1CITY"}));
+    EXPECT_EQ(rowsOf(m_store), (Rows{{"ann", "keep", "bob", "Oslo", "Rome"}}));
+}
+
+TEST_F(CombineTest, BrowseFillsThePathUnlessCancelled)
+{
+    auto d = opened<Form12>();
+    d->Text1->setText(QStringLiteral("typed"));
+    m_ask.fileNames = {QString(), QStringLiteral("/data/b.csv")};
+    d->PushButton2->click();
+    EXPECT_EQ(d->Text1->text(), "typed");
+    d->PushButton2->click();
+    EXPECT_EQ(d->Text1->text(), "/data/b.csv");
+    EXPECT_EQ(m_ask.asked[0].title, "Add File(s) - Hold Ctrl to select multiple files");
+    EXPECT_EQ(m_ask.asked[0].extra, "CSV Files (*.csv)|*.csv");
+    d->PushButton4->click();
+    EXPECT_EQ(d->result(), QDialog::Rejected);
+}
