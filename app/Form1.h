@@ -8,6 +8,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "store/Progress.h"
+
 class CSVDBS;
 class GridModel;
 class QCheckBox;
@@ -75,6 +77,7 @@ public:
     void mnuXML_Click();
     void mnuDOC_Click();
     void mnuHTML_Click();
+    bool SaveResultsAsExcelFileIsExcelInstalled();
 
     // The controls, named as the window has always named them.
     QGroupBox* Frame1 = nullptr;
@@ -149,7 +152,7 @@ private:
     // The grid row the user has selected, or -1.
     int selectedGridRow() const;
     // Runs store work with the busy pointer and progress, taking no other command.
-    void runLongWork(const std::function<void()>& work);
+    void runLongWork(const std::function<void(const ProgressCallback&)>& work);
     template <typename Tool, typename... Extra>
     void openTool(const QString& handler, const Extra&... extra);
     std::vector<QPushButton*> buttons() const;

@@ -35,14 +35,15 @@ int Form1::selectedGridRow() const
     return current.row();
 }
 
-void Form1::runLongWork(const std::function<void()>& work)
+void Form1::runLongWork(const std::function<void(const ProgressCallback&)>& work)
 {
-    const LongWork running(this, *m_store, lblLoading, [this](std::int64_t done, std::int64_t total) {
+    const ProgressCallback show = [this](std::int64_t done, std::int64_t total) {
         lblLoading->setText(QStringLiteral("Working on %1 of %2").arg(done).arg(total));
         layoutControls();
         CommandScope::pumpEvents();
-    });
-    work();
+    };
+    const LongWork running(this, *m_store, lblLoading, show);
+    work(show);
 }
 
 void Form1::PushButton5_Click()
@@ -112,7 +113,7 @@ void Form1::PushButton1_Click()
 void Form1::PushButton11_Click()
 {
     Procedure p(QStringLiteral("Form1"), QStringLiteral("PushButton11_Click"));
-    p.step([&] { runLongWork([&] { RemoveDuplicateRows(*m_store); }); });
+    p.step([&] { runLongWork([&](const ProgressCallback&) { RemoveDuplicateRows(*m_store); }); });
     p.step([&] { loadCSVToListview(); });
 }
 

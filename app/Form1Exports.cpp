@@ -11,6 +11,7 @@
 #include "app/WindowCommon.h"
 #include "export/Form8.h"
 #include "export/GridExport.h"
+#include "export/OfficeExport.h"
 #include "export/SaveListview.h"
 
 void Form1::PushButton8_Click()
@@ -43,10 +44,20 @@ void Form1::mnuXML_Click()
     saveGridAs(this, p, *m_grid, QStringLiteral("XML Files (*.xml)|*.xml"), SaveListviewToXML);
 }
 
+bool Form1::SaveResultsAsExcelFileIsExcelInstalled() { return spreadsheetProgramOrSay(); }
+
 void Form1::mnuXLS_Click()
 {
+    // A failure here (a full disk, say) is reported like any other, not left
+    // to end the program.
     Procedure p(QStringLiteral("Form1"), QStringLiteral("mnuXLS_Click"));
-    p.step([&] { tellUser(QStringLiteral("Saving as a spreadsheet is not available in this version.")); });
+    if (m_grid->shownRows() == 0)
+        return;
+    if (!SaveResultsAsExcelFileIsExcelInstalled()) {
+        p.step([&] { tellUser(NoSpreadsheetForFeature); });
+        return;
+    }
+    p.step([&] { runLongWork([&](const ProgressCallback& progress) { OfficeExport::exportToSpreadsheet(*m_grid, progress); }); });
 }
 
 void Form1::mnuPDF_Click()
@@ -57,6 +68,7 @@ void Form1::mnuPDF_Click()
 
 void Form1::mnuDOC_Click()
 {
+    // One step: after a failure the export stops with one report.
     Procedure p(QStringLiteral("Form1"), QStringLiteral("mnuDOC_Click"));
-    p.step([&] { tellUser(QStringLiteral("Saving as a document is not available in this version.")); });
+    p.step([&] { runLongWork([&](const ProgressCallback& progress) { OfficeExport::exportToDocument(*m_grid, progress); }); });
 }

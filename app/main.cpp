@@ -4,6 +4,7 @@
 
 #include "app/Form1.h"
 #include "platform/DesktopPrompter.h"
+#include "platform/FreedesktopHandOff.h"
 
 int main(int argc, char** argv)
 {
@@ -13,9 +14,12 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     DesktopPrompter dialogs;
     installPrompter(&dialogs);
+    FreedesktopHandOff desktop;
+    installDesktopHandOff(&desktop);
     Form1 window;
     window.show();
     const int status = app.exec();
+    installDesktopHandOff(nullptr);
     installPrompter(nullptr);
     return status;
 }

@@ -9,10 +9,12 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "app/CommandScope.h"
 #include "app/ErrorReport.h"
 #include "app/WindowCommon.h"
 #include "export/FilterResults.h"
 #include "export/GridExport.h"
+#include "export/OfficeExport.h"
 #include "export/SaveListview.h"
 #include "store/TextFold.h"
 
@@ -60,6 +62,8 @@ void Form8::createControls()
         buttons->addWidget(b);
     }
     buttons->addStretch();
+    lblProgress = new QLabel(this);
+    buttons->addWidget(lblProgress);
     auto* window = new QVBoxLayout(this);
     window->addLayout(search);
     window->addWidget(Frame1, 1);
@@ -126,8 +130,26 @@ void Form8::PushButton19_Click()
     p.step([&] { tellUser(QStringLiteral("Saving as PDF is not available in this version.")); });
 }
 
+bool Form8::SaveResultsAsExcelFileIsExcelInstalled() { return spreadsheetProgramOrSay(); }
+
 void Form8::PushButton1_Click()
 {
     Procedure p(FormName, QStringLiteral("PushButton1_Click"));
-    p.step([&] { tellUser(QStringLiteral("Saving as a spreadsheet is not available in this version.")); });
+    bool installed = false;
+    p.step([&] { installed = SaveResultsAsExcelFileIsExcelInstalled(); });
+    if (!installed) {
+        p.step([&] { tellUser(NoSpreadsheetForFeature); });
+        return;
+    }
+    if (m_results->shownRows() == 0)
+        return;
+    p.step([&] {
+        const BusyPointer busy(this);
+        const CommandScope running(this);
+        OfficeExport::exportToSpreadsheet(*m_results, [this](std::int64_t done, std::int64_t total) {
+            lblProgress->setText(QStringLiteral("Working on %1 of %2").arg(done).arg(total));
+            CommandScope::pumpEvents();
+        });
+    });
+    lblProgress->clear();
 }

@@ -29,6 +29,7 @@ public:
     void PushButton19_Click();
     void PushButton21_Click();
     void PushButton1_Click();
+    bool SaveResultsAsExcelFileIsExcelInstalled();
 
     const FilterResults& results() const { return *m_results; }
 
@@ -40,6 +41,8 @@ public:
     QPushButton* PushButton19 = nullptr;
     QPushButton* PushButton21 = nullptr;
     QPushButton* PushButton1 = nullptr;
+    // Where a long save says how far it got.
+    QLabel* lblProgress = nullptr;
 
 private:
     void createControls();

@@ -14,6 +14,8 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir settingsHome;
     qputenv("XDG_CONFIG_HOME", settingsHome.path().toLocal8Bit());
+    // Office exports land in a cache folder of the test's own.
+    qputenv("XDG_CACHE_HOME", (settingsHome.path() + "/cache").toLocal8Bit());
     QApplication app(argc, argv);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsHome.path());
     ::testing::InitGoogleTest(&argc, argv);

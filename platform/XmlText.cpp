@@ -1,0 +1,104 @@
+#include "platform/XmlText.h"
+
+#include <cstdint>
+
+namespace {
+
+// The code point at `text[at]` and its length in bytes; length 0 for a byte
+// that starts no valid sequence.
+std::uint32_t decode(std::string_view text, std::size_t at, std::size_t& length)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    length = 0;
+    if (lead < 0x80) {
+        length = 1;
+        return lead;
+    }
+    std::size_t n = 0;
+    std::uint32_t cp = 0;
+    std::uint32_t min = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        n = 2, cp = lead & 0x1F, min = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        n = 3, cp = lead & 0x0F, min = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        n = 4, cp = lead & 0x07, min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (at + n > text.size())
+        return 0;
+    for (std::size_t i = 1; i < n; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (byte(at + i) & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    length = n;
+    return cp;
+}
+
+bool allowed(std::uint32_t cp)
+{
+    return cp >= 0x20 ? (cp != 0xFFFE && cp != 0xFFFF) : (cp == '\t' || cp == '\n' || cp == '\r');
+}
+
+bool isWide(std::uint32_t cp)
+{
+    return (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0xA4CF) || (cp >= 0xAC00 && cp <= 0xD7A3) ||
+           (cp >= 0xF900 && cp <= 0xFAFF) || (cp >= 0xFE30 && cp <= 0xFE4F) || (cp >= 0xFF00 && cp <= 0xFF60) ||
+           (cp >= 0xFFE0 && cp <= 0xFFE6) || (cp >= 0x20000 && cp <= 0x3FFFD);
+}
+
+} // namespace
+
+bool isXmlSafe(std::string_view text)
+{
+    for (std::size_t at = 0; at < text.size();) {
+        const auto c = static_cast<unsigned char>(text[at]);
+        if (c >= 0x20 && c < 0x80) {
+            ++at;
+            continue;
+        }
+        std::size_t length = 0;
+        const std::uint32_t cp = decode(text, at, length);
+        if (length == 0 || !allowed(cp))
+            return false;
+        at += length;
+    }
+    return true;
+}
+
+std::string xmlSafe(std::string_view text)
+{
+    if (isXmlSafe(text))
+        return std::string(text);
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t length = 0;
+        const std::uint32_t cp = decode(text, at, length);
+        if (length == 0 || !allowed(cp)) {
+            out += "\xEF\xBF\xBD";
+            at += length == 0 ? 1 : length;
+        } else {
+            out.append(text.substr(at, length));
+            at += length;
+        }
+    }
+    return out;
+}
+
+int displayWidth(std::string_view text)
+{
+    int width = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t length = 0;
+        const std::uint32_t cp = decode(text, at, length);
+        width += isWide(cp) ? 2 : 1;
+        at += length == 0 ? 1 : length;
+    }
+    return width;
+}
