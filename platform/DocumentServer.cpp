@@ -182,13 +182,33 @@ void DocumentServer::moveRight()
         ++m_at;
 }
 
+std::vector<std::string> DocumentServer::columnWidths(int tableWidth) const
+{
+    // The table spans the page; each column gets a share after its longest
+    // text, within bounds, so short codes do not take the room long addresses need.
+    std::vector<int> weight(static_cast<std::size_t>(m_columns), 6);
+    for (std::size_t i = 0; i < m_cells.size(); ++i) {
+        int& w = weight[i % static_cast<std::size_t>(m_columns)];
+        if (w < 40)
+            w = std::clamp(displayWidth(m_cells[i]), w, 40);
+    }
+    long total = 0;
+    for (int& w : weight) {
+        w += 3; // the cell's own margins
+        total += w;
+    }
+    std::vector<std::string> widths;
+    for (int w : weight)
+        widths.push_back(std::to_string(static_cast<long>(tableWidth) * w / std::max(total, 1L)));
+    return widths;
+}
+
 std::string DocumentServer::documentXml() const
 {
     Page page = portraitPage();
     if (m_landscape)
         std::swap(page.width, page.height);
-    const int columnWidth = (page.width - 2 * Margin) / std::max(m_columns, 1);
-    const std::string width = std::to_string(columnWidth);
+    const std::vector<std::string> widths = columnWidths(page.width - 2 * Margin);
 
     std::string out;
     std::size_t bytes = 0;
@@ -203,7 +223,7 @@ std::string DocumentServer::documentXml() const
                R"(<w:tblLayout w:type="autofit"/><w:tblLook w:val="04E0" w:firstRow="1" w:lastRow="1")"
                R"( w:firstColumn="1" w:lastColumn="1" w:noHBand="0" w:noVBand="0"/></w:tblPr><w:tblGrid>)";
         for (int c = 0; c < m_columns; ++c)
-            out += R"(<w:gridCol w:w=")" + width + R"("/>)";
+            out += R"(<w:gridCol w:w=")" + widths[static_cast<std::size_t>(c)] + R"("/>)";
         out += "</w:tblGrid>";
         for (int r = 0; r < m_rows; ++r) {
             out += "<w:tr>";
@@ -214,7 +234,7 @@ std::string DocumentServer::documentXml() const
                 const std::size_t i = static_cast<std::size_t>(r) * static_cast<std::size_t>(m_columns) +
                                       static_cast<std::size_t>(c);
                 const bool heading = m_heading[i];
-                out += R"(<w:tc><w:tcPr><w:tcW w:w=")" + width + R"(" w:type="dxa"/>)";
+                out += R"(<w:tc><w:tcPr><w:tcW w:w=")" + widths[static_cast<std::size_t>(c)] + R"(" w:type="dxa"/>)";
                 if (heading)
                     out += R"(<w:vAlign w:val="center"/>)";
                 out += "</w:tcPr><w:p>";

@@ -45,6 +45,7 @@ public:
 
 private:
     std::string documentXml() const;
+    std::vector<std::string> columnWidths(int tableWidth) const;
     void requireTable() const;
 
     QString m_fileName;

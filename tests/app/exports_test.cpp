@@ -6,6 +6,7 @@
 #include "export/FilterResults.h"
 #include "export/Form8.h"
 #include "tests/app/AppFixture.h"
+#include "tests/support/RecordingHandOff.h"
 
 class ExportsTest : public AppTest {
 protected:
@@ -69,4 +70,50 @@ TEST_F(ExportsTest, FilterSearchesTheGridAsShown)
     window().PushButton8_Click();
     EXPECT_EQ(found, 2) << "Ann (Oslo) and Cleo; Bob is hidden";
     EXPECT_EQ(rows(), 2) << "the grid is not refilled";
+}
+
+TEST_F(ExportsTest, OfficeEntriesOpenTheShownRowsInTheDesktopsPrograms)
+{
+    RecordingHandOff desktop;
+    openWithHiddenRow();
+    window().mnuXLS_Click();
+    window().mnuDOC_Click();
+    ASSERT_EQ(desktop.opened.size(), 2u);
+    EXPECT_TRUE(desktop.opened[0].endsWith(".xlsx"));
+    EXPECT_TRUE(desktop.opened[1].endsWith(".docx"));
+    EXPECT_TRUE(messages().empty());
+}
+
+// With no spreadsheet program the test's message comes first, then the
+// caller's; an empty grid is checked first and says nothing.
+TEST_F(ExportsTest, SpreadsheetEntryWithoutASpreadsheetProgram)
+{
+    RecordingHandOff desktop;
+    desktop.installed = false;
+    open("Name\r\nAnn\r\n");
+    window().ListView1->selectRow(0);
+    window().ListView1_KeyDown(Qt::Key_Delete);
+    window().mnuXLS_Click();
+    EXPECT_TRUE(messages().empty());
+    window().loadCSVToListview();
+    window().mnuXLS_Click();
+    EXPECT_EQ(messages(),
+              (std::vector<std::string>{
+                  "Excel is not installed on this computer. You need to have it installed to use this software without error.",
+                  "Excel is not installed on this computer. You need to have it installed to use this feature."}));
+    EXPECT_TRUE(desktop.opened.empty());
+}
+
+// A failure midway is one standard report, and the program goes on.
+TEST_F(ExportsTest, AFailedOfficeExportIsReportedOnce)
+{
+    RecordingHandOff desktop;
+    desktop.opens = false;
+    openWithHiddenRow();
+    window().mnuDOC_Click();
+    window().mnuXLS_Click();
+    ASSERT_EQ(messages().size(), 2u);
+    EXPECT_NE(messages()[0].find("Form1.mnuDOC_Click"), std::string::npos);
+    EXPECT_NE(messages()[0].find("No application opened the document"), std::string::npos);
+    EXPECT_NE(messages()[1].find("Form1.mnuXLS_Click"), std::string::npos);
 }

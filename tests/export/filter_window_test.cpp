@@ -12,6 +12,8 @@
 #include "app/WindowCommon.h"
 #include "export/Form8.h"
 #include "tests/export/FakeGrid.h"
+#include "tests/support/OfficeFile.h"
+#include "tests/support/RecordingHandOff.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TempDir.h"
 
@@ -63,4 +65,23 @@ TEST_F(FilterWindowTest, AFailedSaveShowsTheErrorReport)
     EXPECT_EQ(m_ask.asked[1].kind, "message");
     EXPECT_NE(m_ask.asked[1].text.find("Form8.PushButton21_Click"), std::string::npos) << m_ask.asked[1].text;
     EXPECT_FALSE(isBusy(&m_window)) << "the busy pointer is gone";
+}
+
+// "Save As Excel" tests for the program before it counts the results.
+TEST_F(FilterWindowTest, SaveAsExcelTestsFirstThenOpensTheResults)
+{
+    RecordingHandOff desktop;
+    desktop.installed = false;
+    m_window.PushButton1->click();
+    ASSERT_EQ(m_ask.asked.size(), 2u) << "both messages, though there are no results";
+    EXPECT_EQ(m_ask.asked[1].text, "Excel is not installed on this computer. You need to have it installed to use this feature.");
+    desktop.installed = true;
+    m_window.PushButton1->click();
+    EXPECT_TRUE(desktop.opened.empty()) << "no results, no workbook";
+    m_window.Text1->setText(QStringLiteral("ann"));
+    m_window.PushButton1->click();
+    ASSERT_EQ(desktop.opened.size(), 1u);
+    EXPECT_EQ(readSheet(desktop.opened[0]).cells.at("A3"), "Cleo");
+    EXPECT_EQ(m_ask.asked.size(), 2u);
+    EXPECT_FALSE(isBusy(&m_window));
 }
