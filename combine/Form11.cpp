@@ -27,13 +27,8 @@ Form11::Form11(QWidget* parent, CSVDBS& store, const QString& separator)
     Check12->setChecked(true);
     (new QVBoxLayout(Frame3))->addWidget(Check12);
 
-    Frame1 = new QGroupBox(QStringLiteral("Append Option"), this);
-    Option1 = new QRadioButton(QStringLiteral("Append File Up"), Frame1);
-    Option2 = new QRadioButton(QStringLiteral("Append File Down"), Frame1);
-    Option1->setChecked(true);
-    auto* options = new QVBoxLayout(Frame1);
-    options->addWidget(Option1);
-    options->addWidget(Option2);
+    Frame1 = makeOptionFrame(QStringLiteral("Append Option"), {QStringLiteral("Append File Up"), &Option1},
+                             {QStringLiteral("Append File Down"), &Option2});
 
     auto* choices = new QHBoxLayout;
     choices->addWidget(Frame3, 1);

@@ -19,13 +19,8 @@ Form12::Form12(QWidget* parent, CSVDBS& store, const QString& separator)
 {
     Label1 = new QLabel(QStringLiteral("CSV File:"), this);
 
-    Frame1 = new QGroupBox(QStringLiteral("Merge Option"), this);
-    Option1 = new QRadioButton(QStringLiteral("Merge File Left"), Frame1);
-    Option2 = new QRadioButton(QStringLiteral("Merge File Right"), Frame1);
-    Option1->setChecked(true);
-    auto* options = new QVBoxLayout(Frame1);
-    options->addWidget(Option1);
-    options->addWidget(Option2);
+    Frame1 = makeOptionFrame(QStringLiteral("Merge Option"), {QStringLiteral("Merge File Left"), &Option1},
+                             {QStringLiteral("Merge File Right"), &Option2});
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(Label1, 0, 0);

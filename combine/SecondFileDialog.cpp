@@ -2,8 +2,11 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
 
 #include "app/WindowCommon.h"
 #include "combine/CombineFiles.h"
@@ -22,6 +25,18 @@ SecondFileDialog::SecondFileDialog(QWidget* parent, CSVDBS& store, QString formN
     PushButton2->setFixedWidth(px(this, 450));
     PushButton1 = makeButton(QStringLiteral("OK"));
     PushButton4 = makeButton(QStringLiteral("Cancel"));
+}
+
+QGroupBox* SecondFileDialog::makeOptionFrame(const QString& caption, Option first, Option second)
+{
+    auto* frame = new QGroupBox(caption, this);
+    auto* lines = new QVBoxLayout(frame);
+    for (const Option& option : {first, second}) {
+        *option.button = new QRadioButton(option.caption, frame);
+        lines->addWidget(*option.button);
+    }
+    (*first.button)->setChecked(true);
+    return frame;
 }
 
 void SecondFileDialog::connectButtons()

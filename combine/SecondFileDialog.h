@@ -4,7 +4,9 @@
 
 #include "tools/ToolDialog.h"
 
+class QGroupBox;
 class QLineEdit;
+class QRadioButton;
 
 // What the append and merge dialogs share: a path box with a browse button,
 // OK and Cancel, and the checks that read the second file into a store of
@@ -29,6 +31,12 @@ protected:
     // Steps 1 to 3 of every OK: the path box, the file, the load. Tells the
     // user and returns false when any of them fails.
     bool readSecondFile(Procedure& p, CSVDBS& second, bool headerLine);
+    struct Option {
+        QString caption;
+        QRadioButton** button;
+    };
+    // A frame of two option buttons, the first one selected.
+    QGroupBox* makeOptionFrame(const QString& caption, Option first, Option second);
     // Browse and Cancel, and the hover rules of the three buttons.
     void connectButtons();
 
