@@ -28,14 +28,6 @@ TEST_F(ColumnEditsTest, SplitNumberingGoesOnAcrossColumnsAndSkipsTakenNames)
     EXPECT_EQ(rowsOf(m_store), (Rows{{"x", "y", "keep", "u", "v"}}));
 }
 
-TEST_F(ColumnEditsTest, SplitByCommaLeavesAnEmptyFirstPiece)
-{
-    load("V\r\nplaceholder\r\n");
-    m_store.PutValue(1, 1, ",a,b");
-    splitColumns(m_store, {1}, ",");
-    EXPECT_EQ(rowsOf(m_store), (Rows{{"", "a", "b"}}));
-}
-
 TEST_F(ColumnEditsTest, SplitActsOnTheTickedFieldEvenWhenANameRepeats)
 {
     load("Name,NAME\r\nkeep me,a b\r\n");
