@@ -13,6 +13,7 @@
 #include "app/WindowCommon.h"
 #include "export/FilterResults.h"
 #include "export/GridExport.h"
+#include "export/PdfExport.h"
 #include "export/SaveListview.h"
 #include "store/TextFold.h"
 
@@ -123,7 +124,7 @@ void Form8::PushButton21_Click()
 void Form8::PushButton19_Click()
 {
     Procedure p(FormName, QStringLiteral("PushButton19_Click"));
-    p.step([&] { tellUser(QStringLiteral("Saving as PDF is not available in this version.")); });
+    printGridToPdf(p, *m_results);
 }
 
 void Form8::PushButton1_Click()

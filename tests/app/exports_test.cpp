@@ -70,3 +70,20 @@ TEST_F(ExportsTest, FilterSearchesTheGridAsShown)
     EXPECT_EQ(found, 2) << "Ann (Oslo) and Cleo; Bob is hidden";
     EXPECT_EQ(rows(), 2) << "the grid is not refilled";
 }
+
+TEST_F(ExportsTest, PdfPrintsTheShownRows)
+{
+    openWithHiddenRow();
+    qputenv("TEMP", QByteArray::fromStdString(m_dir.path()));
+    std::string printed;
+    m_printers.onRun = [&](const QString& commandLine) {
+        const QString file = commandLine.section(QLatin1Char('"'), 1, 1);
+        printed = readFile(file.toStdString());
+        return 0;
+    };
+    window().mnuPDF_Click();
+    qunsetenv("TEMP");
+    EXPECT_EQ(printed, "Name\tCity\t\r\nAnn\tOslo\t\r\nCleo\tBern\t\r\n\r\n");
+    EXPECT_EQ(m_printers.current.name, "Office Laser");
+    EXPECT_TRUE(messages().empty());
+}
