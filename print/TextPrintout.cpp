@@ -71,9 +71,12 @@ std::vector<QStringList> splitLines(const QString& text)
     return rows;
 }
 
+double textWidth(const QString& text, const Faces& faces, QPaintDevice* device);
+
 // The width of each tab column: its widest text and a gap of two characters.
 // The text after a line's last tab has no column of its own.
-std::vector<double> naturalWidths(const std::vector<QStringList>& rows, const QFontMetricsF& metrics)
+std::vector<double> naturalWidths(const std::vector<QStringList>& rows, const Faces& faces,
+                                  const QFontMetricsF& metrics, QPaintDevice* device)
 {
     std::vector<double> widths;
     const double gap = 2 * metrics.horizontalAdvance(QLatin1Char(' '));
@@ -82,7 +85,7 @@ std::vector<double> naturalWidths(const std::vector<QStringList>& rows, const QF
         if (widths.size() < tabbed)
             widths.resize(tabbed, 0.0);
         for (std::size_t c = 0; c < tabbed; ++c)
-            widths[c] = std::max(widths[c], metrics.horizontalAdvance(fields[static_cast<int>(c)]) + gap);
+            widths[c] = std::max(widths[c], textWidth(fields[static_cast<int>(c)], faces, device) + gap);
     }
     return widths;
 }
@@ -110,9 +113,8 @@ void fitWidths(std::vector<double>& widths, double room)
         w = std::min(w, cap);
 }
 
-// One field laid out in its column, wrapped at its width.
-std::unique_ptr<QTextLayout> layField(const QString& text, const Faces& faces, QPaintDevice* device,
-                                      double width, double lineHeight, int& lines)
+// A field's text with each character in its face, not yet laid out.
+std::unique_ptr<QTextLayout> fieldText(const QString& text, const Faces& faces, QPaintDevice* device)
 {
     auto layout = std::make_unique<QTextLayout>(text, faces.latin, device);
     QList<QTextLayout::FormatRange> others;
@@ -137,6 +139,26 @@ std::unique_ptr<QTextLayout> layField(const QString& text, const Faces& faces, Q
         }
     }
     layout->setFormats(others);
+    return layout;
+}
+
+// The width of a field's text on one line.
+double textWidth(const QString& text, const Faces& faces, QPaintDevice* device)
+{
+    const auto layout = fieldText(text, faces, device);
+    layout->beginLayout();
+    QTextLine line = layout->createLine();
+    line.setLineWidth(1e9);
+    const double width = line.naturalTextWidth();
+    layout->endLayout();
+    return width;
+}
+
+// One field laid out in its column, wrapped at its width.
+std::unique_ptr<QTextLayout> layField(const QString& text, const Faces& faces, QPaintDevice* device,
+                                      double width, double lineHeight, double ascent, int& lines)
+{
+    auto layout = fieldText(text, faces, device);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout->setTextOption(option);
@@ -144,7 +166,8 @@ std::unique_ptr<QTextLayout> layField(const QString& text, const Faces& faces, Q
     lines = 0;
     for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
         line.setLineWidth(width);
-        line.setPosition(QPointF(0, lines * lineHeight));
+        // One baseline for the whole printed line, whichever face a field uses.
+        line.setPosition(QPointF(0, lines * lineHeight + ascent - line.ascent()));
         ++lines;
     }
     layout->endLayout();
@@ -179,7 +202,7 @@ QString printTextToPdf(const QString& text, const QString& pdfPath, const QStrin
         writer.setPageOrientation(choice.orientation);
         faces = printFaces(choice.points);
         const QFontMetricsF metrics(faces.latin, &writer);
-        widths = naturalWidths(rows, metrics);
+        widths = naturalWidths(rows, faces, metrics, &writer);
         room = writer.pageLayout().paintRectPixels(writer.resolution()).width();
         double total = 0;
         for (double w : widths)
@@ -187,9 +210,12 @@ QString printTextToPdf(const QString& text, const QString& pdfPath, const QStrin
         if (total + metrics.averageCharWidth() <= room)
             break;
     }
-    // The last field of a line has what is left of the page, at least a
-    // quarter of it.
-    fitWidths(widths, room * 0.75);
+    // The text after a line's last tab has what is left of the page, at
+    // least a quarter of it when there is any such text.
+    const bool trailingText = std::any_of(rows.begin(), rows.end(), [](const QStringList& fields) {
+        return fields.size() > 1 && !fields.last().isEmpty();
+    });
+    fitWidths(widths, trailingText ? room * 0.75 : room);
 
     QPainter painter;
     if (!painter.begin(&writer))
@@ -209,7 +235,7 @@ QString printTextToPdf(const QString& text, const QString& pdfPath, const QStrin
             const double width = last ? std::max(room - x, room * 0.25) : widths[static_cast<std::size_t>(c)];
             int lines = 1;
             laid.push_back(layField(fields[c], faces, &writer, last ? width : width - metrics.averageCharWidth(),
-                                    lineHeight, lines));
+                                    lineHeight, metrics.ascent(), lines));
             xs.push_back(x);
             rowLines = std::max(rowLines, lines);
             x += width;
