@@ -71,7 +71,9 @@ QString GetWordpadPath()
 
 void DeleteTempFile(const QString& path)
 {
-    QCoreApplication::processEvents();
+    // Painting may go on; a click now would start a second export while
+    // this one still holds the default printer.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     try {
         std::error_code ec;
         if (!std::filesystem::remove(path.toStdString(), ec) && ec)
