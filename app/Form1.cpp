@@ -19,6 +19,7 @@
 #include "app/GridModel.h"
 #include "app/SaveSettings.h"
 #include "app/WindowCommon.h"
+#include "export/PdfExport.h"
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"
 
@@ -42,6 +43,7 @@ void Form1::Form_Load()
     p.step([&] { loadHandPointer(this); });
     p.step([&] { m_store = std::make_unique<CSVDBS>(); });
     p.step([&] { readStartSeparator(); });
+    p.step([&] { CheckPdfWriterInstalled(); });
 }
 
 void Form1::readStartSeparator()

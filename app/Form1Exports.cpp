@@ -12,6 +12,7 @@
 #include "export/Form8.h"
 #include "export/GridExport.h"
 #include "export/OfficeExport.h"
+#include "export/PdfExport.h"
 #include "export/SaveListview.h"
 
 void Form1::PushButton8_Click()
@@ -63,7 +64,7 @@ void Form1::mnuXLS_Click()
 void Form1::mnuPDF_Click()
 {
     Procedure p(QStringLiteral("Form1"), QStringLiteral("mnuPDF_Click"));
-    p.step([&] { tellUser(QStringLiteral("Saving as PDF is not available in this version.")); });
+    printGridToPdf(p, *m_grid);
 }
 
 void Form1::mnuDOC_Click()

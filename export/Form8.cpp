@@ -15,6 +15,7 @@
 #include "export/FilterResults.h"
 #include "export/GridExport.h"
 #include "export/OfficeExport.h"
+#include "export/PdfExport.h"
 #include "export/SaveListview.h"
 #include "store/TextFold.h"
 
@@ -127,7 +128,7 @@ void Form8::PushButton21_Click()
 void Form8::PushButton19_Click()
 {
     Procedure p(FormName, QStringLiteral("PushButton19_Click"));
-    p.step([&] { tellUser(QStringLiteral("Saving as PDF is not available in this version.")); });
+    printGridToPdf(p, *m_results);
 }
 
 bool Form8::SaveResultsAsExcelFileIsExcelInstalled() { return spreadsheetProgramOrSay(); }

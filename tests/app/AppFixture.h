@@ -13,6 +13,7 @@
 #include "app/Form1.h"
 #include "app/GridModel.h"
 #include "store/CSVDBS.h"
+#include "tests/support/ScriptedPrinters.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TempDir.h"
 
@@ -70,6 +71,7 @@ protected:
     }
 
     ScriptedPrompter m_ask;
+    ScriptedPrinters m_printers;
     TempDir m_dir;
     std::unique_ptr<Form1> m_window;
 };

@@ -117,3 +117,20 @@ TEST_F(ExportsTest, AFailedOfficeExportIsReportedOnce)
     EXPECT_NE(messages()[0].find("No application opened the document"), std::string::npos);
     EXPECT_NE(messages()[1].find("Form1.mnuXLS_Click"), std::string::npos);
 }
+
+TEST_F(ExportsTest, PdfPrintsTheShownRows)
+{
+    openWithHiddenRow();
+    qputenv("TEMP", QByteArray::fromStdString(m_dir.path()));
+    std::string printed;
+    m_printers.onRun = [&](const QString& commandLine) {
+        const QString file = commandLine.section(QLatin1Char('"'), 1, 1);
+        printed = readFile(file.toStdString());
+        return 0;
+    };
+    window().mnuPDF_Click();
+    qunsetenv("TEMP");
+    EXPECT_EQ(printed, "Name\tCity\t\r\nAnn\tOslo\t\r\nCleo\tBern\t\r\n\r\n");
+    EXPECT_EQ(m_printers.current.name, "Office Laser");
+    EXPECT_TRUE(messages().empty());
+}

@@ -78,3 +78,13 @@ TEST(ErrorReport, TextAndStepNumbers)
     EXPECT_NE(ask.asked[1].text.find("Out of memory\r\nin Tabvane2021/08/31.Form1.PushButton3_Click at line 106"),
               std::string::npos);
 }
+
+TEST_F(StartUp, LastStepTellsHowToInstallAMissingPdfPrinter)
+{
+    m_printers.names = {"Varnhold_PDF_Writer", "varnhold pdf writer"};
+    window();
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].rfind("Varnhold PDF Writer is not installed. Please follow these instructions:\r\n\r\n", 0),
+              0u);
+    EXPECT_NE(messages()[0].find("2) Choose ''CPW2: (Varnhold PDF Writer)'' on Select"), std::string::npos);
+}
