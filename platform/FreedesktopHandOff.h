@@ -2,9 +2,9 @@
 
 #include "platform/DesktopHandOff.h"
 
-// The desktop's own hand-off: the MIME associations of the freedesktop
-// specification (mimeapps.list, then the installed applications' cache), an
-// office program on the PATH as a last resort, and xdg-open through Qt.
+// The desktop's own hand-off: the freedesktop MIME associations
+// (mimeapps.list, then the installed applications' cache), an office program
+// on the PATH as a last resort, and xdg-open through Qt.
 class FreedesktopHandOff final : public DesktopHandOff {
 public:
     bool hasApplicationFor(const QString& mimeType) override;
