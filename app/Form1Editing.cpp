@@ -37,11 +37,7 @@ int Form1::selectedGridRow() const
 
 void Form1::runLongWork(const std::function<void(const ProgressCallback&)>& work)
 {
-    const ProgressCallback show = [this](std::int64_t done, std::int64_t total) {
-        lblLoading->setText(QStringLiteral("Working on %1 of %2").arg(done).arg(total));
-        layoutControls();
-        CommandScope::pumpEvents();
-    };
+    const ProgressCallback show = workProgressIn(lblLoading, [this] { layoutControls(); });
     const LongWork running(this, *m_store, lblLoading, show);
     work(show);
 }

@@ -4,7 +4,13 @@
 #include "app/WindowCommon.h"
 #include "store/CSVDBS.h"
 
+#include <functional>
+
 class QLabel;
+
+// Progress as every long command shows it: "Working on r of n" in `label`,
+// then `relayout` (when the label's size matters to the window) and a repaint.
+ProgressCallback workProgressIn(QLabel* label, std::function<void()> relayout = {});
 
 // A long command in `window`: the busy pointer, no other command taken, the
 // store's progress handed to `show`, and the progress line `label` cleared

@@ -11,6 +11,7 @@
 
 #include "app/CommandScope.h"
 #include "app/ErrorReport.h"
+#include "app/LongWork.h"
 #include "app/WindowCommon.h"
 #include "export/FilterResults.h"
 #include "export/GridExport.h"
@@ -147,10 +148,7 @@ void Form8::PushButton1_Click()
     p.step([&] {
         const BusyPointer busy(this);
         const CommandScope running(this);
-        OfficeExport::exportToSpreadsheet(*m_results, [this](std::int64_t done, std::int64_t total) {
-            lblProgress->setText(QStringLiteral("Working on %1 of %2").arg(done).arg(total));
-            CommandScope::pumpEvents();
-        });
+        OfficeExport::exportToSpreadsheet(*m_results, workProgressIn(lblProgress));
     });
     lblProgress->clear();
 }

@@ -34,15 +34,9 @@ void ToolDialog::applyLoadPattern()
     }
 }
 
-void ToolDialog::showProgress(std::int64_t done, std::int64_t total)
-{
-    m_progress->setText(QStringLiteral("Working on %1 of %2").arg(done).arg(total));
-    CommandScope::pumpEvents();
-}
-
 void ToolDialog::runWork(const std::function<void(const ProgressCallback&)>& work)
 {
-    const ProgressCallback progress = [this](std::int64_t done, std::int64_t total) { showProgress(done, total); };
+    const ProgressCallback progress = workProgressIn(m_progress);
     // The store's own long loops report too.
     const LongWork running(this, m_store, m_progress, progress);
     work(progress);

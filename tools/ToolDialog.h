@@ -49,8 +49,6 @@ protected:
     void arrowOver(std::initializer_list<QWidget*> surfaces);
 
 private:
-    void showProgress(std::int64_t done, std::int64_t total);
-
     CSVDBS& m_store;
     QString m_formName;
     QLabel* m_progress;
