@@ -17,6 +17,14 @@ void copyRecord(CSVDBS& open, CSVDBS::RecordNo to, const CSVDBS& second, CSVDBS:
         open.PutValue(to, f, second.ValueAt(from, f));
 }
 
+// The name a second-file column gets in the open file.
+std::string mergedName(const CSVDBS& open, const std::string& name)
+{
+    if (open.FieldIndex(name) < 1)
+        return name;
+    return std::to_string(ColumnEdits::freeNumberedName(open, name, 1)) + name;
+}
+
 } // namespace
 
 bool readSecondFile(CSVDBS& second, const std::string& path, const std::string& separator, bool headerLine)
@@ -30,12 +38,7 @@ bool readSecondFile(CSVDBS& second, const std::string& path, const std::string& 
     return second.LoadFile();
 }
 
-bool sameFieldCount(const CSVDBS& open, const CSVDBS& second)
-{
-    const int openCount = open.HasFieldList() ? open.FieldCount() : 0;
-    const int secondCount = second.HasFieldList() ? second.FieldCount() : 0;
-    return openCount == secondCount;
-}
+bool sameFieldCount(const CSVDBS& open, const CSVDBS& second) { return open.FieldCount() == second.FieldCount(); }
 
 void appendRecords(CSVDBS& open, const CSVDBS& second, AppendPlace where, const ProgressCallback& progress)
 {
@@ -56,13 +59,6 @@ void appendRecords(CSVDBS& open, const CSVDBS& second, AppendPlace where, const 
         ticker.step(added + i);
         copyRecord(open, static_cast<CSVDBS::RecordNo>(first + i - 1), second, static_cast<CSVDBS::RecordNo>(i), fields);
     }
-}
-
-std::string mergedName(const CSVDBS& open, const std::string& name)
-{
-    if (open.FieldIndex(name) < 1)
-        return name;
-    return std::to_string(ColumnEdits::freeNumberedName(open, name, 1)) + name;
 }
 
 void mergeFields(CSVDBS& open, const CSVDBS& second, MergePlace where, const ProgressCallback& progress)

@@ -33,7 +33,4 @@ void appendRecords(CSVDBS& open, const CSVDBS& second, AppendPlace where, const 
 // open file's later records get empty cells.
 void mergeFields(CSVDBS& open, const CSVDBS& second, MergePlace where, const ProgressCallback& progress);
 
-// The name a second-file column gets in the open file.
-std::string mergedName(const CSVDBS& open, const std::string& name);
-
 } // namespace CombineFiles
