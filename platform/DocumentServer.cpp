@@ -101,7 +101,8 @@ struct ZipArchive {
     }
 };
 
-void addPart(zip_t* zip, const char* name, const std::string& data, bool fast)
+// `data` must stay in place until the archive is closed.
+void addPart(zip_t* zip, const char* name, std::string_view data, bool fast)
 {
     zip_source_t* source = zip_source_buffer(zip, data.data(), data.size(), 0);
     if (!source)
@@ -262,7 +263,6 @@ void DocumentServer::makeVisible()
         throw OfficeError("There is no document to show.");
     const std::string document = documentXml();
     const std::string styles = stylesXml(m_font.empty() ? std::string("Times New Roman") : m_font);
-    const std::string types = ContentTypes, packageRels = PackageRels, documentRels = DocumentRels;
 
     ZipArchive archive;
     int error = 0;
@@ -274,9 +274,9 @@ void DocumentServer::makeVisible()
         zip_error_fini(&detail);
         throw OfficeError("The document could not be written: " + text);
     }
-    addPart(archive.zip, "[Content_Types].xml", types, false);
-    addPart(archive.zip, "_rels/.rels", packageRels, false);
-    addPart(archive.zip, "word/_rels/document.xml.rels", documentRels, false);
+    addPart(archive.zip, "[Content_Types].xml", ContentTypes, false);
+    addPart(archive.zip, "_rels/.rels", PackageRels, false);
+    addPart(archive.zip, "word/_rels/document.xml.rels", DocumentRels, false);
     addPart(archive.zip, "word/styles.xml", styles, false);
     addPart(archive.zip, "word/document.xml", document, true);
     if (zip_close(archive.zip) != 0)

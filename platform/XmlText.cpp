@@ -15,18 +15,23 @@ std::uint32_t decode(std::string_view text, std::size_t at, std::size_t& length)
         length = 1;
         return lead;
     }
-    std::size_t n = 0;
-    std::uint32_t cp = 0;
-    std::uint32_t min = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        n = 2, cp = lead & 0x1F, min = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        n = 3, cp = lead & 0x0F, min = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        n = 4, cp = lead & 0x07, min = 0x10000;
-    } else {
+    // Sequence length, payload bits of the lead byte, smallest code point
+    // that needs this length (anything below is an overlong form).
+    struct Form {
+        unsigned char mask, value;
+        std::size_t n;
+        std::uint32_t min;
+    };
+    static constexpr Form forms[] = {{0xE0, 0xC0, 2, 0x80}, {0xF0, 0xE0, 3, 0x800}, {0xF8, 0xF0, 4, 0x10000}};
+    const Form* form = nullptr;
+    for (const Form& f : forms)
+        if ((lead & f.mask) == f.value)
+            form = &f;
+    if (!form)
         return 0;
-    }
+    const std::size_t n = form->n;
+    const std::uint32_t min = form->min;
+    std::uint32_t cp = lead & static_cast<unsigned char>(~form->mask);
     if (at + n > text.size())
         return 0;
     for (std::size_t i = 1; i < n; ++i) {
