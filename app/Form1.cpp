@@ -13,12 +13,12 @@
 #include <QPushButton>
 #include <QTableView>
 
-#include "app/AppTitle.h"
-#include "app/CommandScope.h"
-#include "app/ErrorReport.h"
+#include "window/AppTitle.h"
+#include "window/CommandScope.h"
+#include "window/Procedure.h"
 #include "app/GridModel.h"
 #include "app/SaveSettings.h"
-#include "app/WindowCommon.h"
+#include "window/WindowCommon.h"
 #include "export/PdfExport.h"
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"

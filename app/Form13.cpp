@@ -10,10 +10,10 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/AppTitle.h"
-#include "app/ErrorReport.h"
+#include "window/AppTitle.h"
+#include "window/Procedure.h"
 #include "app/SaveSettings.h"
-#include "app/WindowCommon.h"
+#include "window/WindowCommon.h"
 #include "platform/Prompter.h"
 
 Form13::Form13(QWidget* parent, QString& currentSeparator) : QDialog(parent), m_currentSeparator(currentSeparator)

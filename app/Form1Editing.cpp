@@ -7,12 +7,12 @@
 #include <QPushButton>
 #include <QTableView>
 
-#include "app/AppTitle.h"
-#include "app/CommandScope.h"
-#include "app/ErrorReport.h"
+#include "window/AppTitle.h"
+#include "window/CommandScope.h"
+#include "window/Procedure.h"
 #include "app/GridModel.h"
-#include "app/LongWork.h"
-#include "app/WindowCommon.h"
+#include "window/LongWork.h"
+#include "window/WindowCommon.h"
 #include "combine/Form11.h"
 #include "combine/Form12.h"
 #include "platform/Prompter.h"

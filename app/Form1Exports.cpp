@@ -6,9 +6,9 @@
 
 #include <QTableView>
 
-#include "app/ErrorReport.h"
+#include "window/Procedure.h"
 #include "app/GridModel.h"
-#include "app/WindowCommon.h"
+#include "window/WindowCommon.h"
 #include "export/Form8.h"
 #include "export/GridExport.h"
 #include "export/OfficeExport.h"

@@ -9,14 +9,14 @@
 #include <QPushButton>
 #include <QTableView>
 
-#include "app/AppTitle.h"
-#include "app/CommandScope.h"
-#include "app/ErrorReport.h"
+#include "window/AppTitle.h"
+#include "window/CommandScope.h"
+#include "window/Procedure.h"
 #include "app/Form13.h"
 #include "app/GridModel.h"
-#include "app/LongWork.h"
+#include "window/LongWork.h"
 #include "app/SaveSettings.h"
-#include "app/WindowCommon.h"
+#include "window/WindowCommon.h"
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"
 

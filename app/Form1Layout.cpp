@@ -19,7 +19,7 @@
 #include <QTableView>
 
 #include "app/GridModel.h"
-#include "app/WindowCommon.h"
+#include "window/WindowCommon.h"
 
 namespace {
 constexpr int ClientWidth = 9720;

@@ -8,7 +8,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/WindowCommon.h"
+#include "window/WindowCommon.h"
 #include "combine/CombineFiles.h"
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"

@@ -9,10 +9,10 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "app/CommandScope.h"
-#include "app/ErrorReport.h"
-#include "app/LongWork.h"
-#include "app/WindowCommon.h"
+#include "window/CommandScope.h"
+#include "window/Procedure.h"
+#include "window/LongWork.h"
+#include "window/WindowCommon.h"
 #include "export/FilterResults.h"
 #include "export/GridExport.h"
 #include "export/OfficeExport.h"

@@ -1,7 +1,7 @@
 #include "export/GridExport.h"
 
-#include "app/ErrorReport.h"
-#include "app/WindowCommon.h"
+#include "window/Procedure.h"
+#include "window/WindowCommon.h"
 #include "export/OfficeExport.h"
 #include "platform/Prompter.h"
 

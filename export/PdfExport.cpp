@@ -10,8 +10,8 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
-#include "app/ErrorReport.h"
-#include "app/WindowCommon.h"
+#include "window/Procedure.h"
+#include "window/WindowCommon.h"
 #include "export/SaveListview.h"
 #include "platform/Printers.h"
 

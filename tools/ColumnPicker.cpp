@@ -11,7 +11,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app/WindowCommon.h"
+#include "window/WindowCommon.h"
 #include "store/CSVDBS.h"
 #include "tools/ToolLayout.h"
 

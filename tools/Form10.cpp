@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/WindowCommon.h"
+#include "window/WindowCommon.h"
 #include "store/CSVDBS.h"
 #include "tools/ToolLayout.h"
 

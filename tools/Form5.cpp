@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "app/WindowCommon.h"
+#include "window/WindowCommon.h"
 #include "tools/ColumnEdits.h"
 
 Form5::Form5(QWidget* parent, CSVDBS& store)

@@ -5,7 +5,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app/WindowCommon.h"
+#include "window/WindowCommon.h"
 #include "store/CSVDBS.h"
 #include "tools/ColumnEdits.h"
 #include "tools/ToolLayout.h"

@@ -9,8 +9,8 @@
 
 #include <QTreeWidget>
 
-#include "app/LongWork.h"
-#include "app/WindowCommon.h"
+#include "window/LongWork.h"
+#include "window/WindowCommon.h"
 #include "store/CSVDBS.h"
 #include "tools/ToolLayout.h"
 

@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "app/ErrorReport.h"
+#include "window/Procedure.h"
 #include "store/Progress.h"
 
 class CSVDBS;

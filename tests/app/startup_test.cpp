@@ -1,5 +1,5 @@
-#include "app/AppTitle.h"
-#include "app/ErrorReport.h"
+#include "window/AppTitle.h"
+#include "window/Procedure.h"
 #include "store/StoreError.h"
 #include "tests/app/AppFixture.h"
 

@@ -2,8 +2,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/CommandScope.h"
-#include "app/WindowCommon.h"
+#include "window/CommandScope.h"
+#include "window/WindowCommon.h"
 #include "tests/app/AppFixture.h"
 
 namespace {

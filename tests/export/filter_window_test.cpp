@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "export/FilterResults.h"
-#include "app/WindowCommon.h"
+#include "window/WindowCommon.h"
 #include "export/Form8.h"
 #include "tests/export/FakeGrid.h"
 #include "tests/support/OfficeFile.h"

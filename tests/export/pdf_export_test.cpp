@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/ErrorReport.h"
+#include "window/Procedure.h"
 #include "export/Form8.h"
 #include "export/PdfExport.h"
 #include "tests/export/FakeGrid.h"

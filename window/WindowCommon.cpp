@@ -1,4 +1,4 @@
-#include "app/WindowCommon.h"
+#include "window/WindowCommon.h"
 
 #include <optional>
 #include <stdexcept>
@@ -18,7 +18,7 @@
 #include <QRadioButton>
 #include <QWidget>
 
-#include "app/AppTitle.h"
+#include "window/AppTitle.h"
 #include "platform/AppFolder.h"
 #include "platform/CursorFile.h"
 #include "platform/Prompter.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/CommandScope.h"
-#include "app/WindowCommon.h"
+#include "window/CommandScope.h"
+#include "window/WindowCommon.h"
 #include "store/CSVDBS.h"
 
 #include <functional>

@@ -1,4 +1,4 @@
-#include "app/AppTitle.h"
+#include "window/AppTitle.h"
 
 namespace {
 QString g_appTitle;

@@ -1,4 +1,4 @@
-#include "app/ErrorReport.h"
+#include "window/Procedure.h"
 
 #include <exception>
 #include <new>

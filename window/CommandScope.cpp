@@ -1,4 +1,4 @@
-#include "app/CommandScope.h"
+#include "window/CommandScope.h"
 
 #include <QApplication>
 #include <QEvent>

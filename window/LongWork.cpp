@@ -1,4 +1,4 @@
-#include "app/LongWork.h"
+#include "window/LongWork.h"
 
 #include <QLabel>
 
