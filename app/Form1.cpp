@@ -13,15 +13,17 @@
 #include <QPushButton>
 #include <QTableView>
 
-#include "window/AppTitle.h"
-#include "window/CommandScope.h"
-#include "window/Procedure.h"
 #include "app/GridModel.h"
 #include "app/SaveSettings.h"
-#include "window/WindowCommon.h"
 #include "export/PdfExport.h"
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"
+#include "window/AppFiles.h"
+#include "window/AppTitle.h"
+#include "window/CommandScope.h"
+#include "window/Look.h"
+#include "window/PointerRules.h"
+#include "window/Procedure.h"
 
 Form1::Form1(QWidget* parent) : QWidget(parent)
 {

@@ -146,13 +146,13 @@ private:
     bool loadInto(const QString& fileName);
     // LoadFile with the progress line, the busy pointer and no other command taken.
     bool loadWithProgress();
-    void showLoadProgress(std::int64_t done, std::int64_t total);
     void enableCommands();
     void fitColumns();
     // The grid row the user has selected, or -1.
     int selectedGridRow() const;
-    // Runs store work with the busy pointer and progress, taking no other command.
-    void runLongWork(const std::function<void(const ProgressCallback&)>& work);
+    // Runs work through the long-work runner; the store's progress shows in
+    // lblLoading while it runs.
+    void runLongWork(const std::function<void()>& work);
     template <typename Tool, typename... Extra>
     void openTool(const QString& handler, const Extra&... extra);
     std::vector<QPushButton*> buttons() const;

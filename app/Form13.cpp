@@ -1,7 +1,5 @@
 #include "app/Form13.h"
 
-#include <cmath>
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFocusEvent>
@@ -10,11 +8,14 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "window/AppTitle.h"
-#include "window/Procedure.h"
 #include "app/SaveSettings.h"
-#include "window/WindowCommon.h"
 #include "platform/Prompter.h"
+#include "window/AppTitle.h"
+#include "window/DialogSetup.h"
+#include "window/Look.h"
+#include "window/PointerRules.h"
+#include "window/Procedure.h"
+#include "window/Twips.h"
 
 Form13::Form13(QWidget* parent, QString& currentSeparator) : QDialog(parent), m_currentSeparator(currentSeparator)
 {
@@ -26,10 +27,7 @@ Form13::Form13(QWidget* parent, QString& currentSeparator) : QDialog(parent), m_
     Form_Load();
 }
 
-int Form13::px(int twips) const
-{
-    return static_cast<int>(std::lround(twips / 15.0 * logicalDpiX() / 96.0));
-}
+int Form13::px(int twips) const { return ::px(this, twips); }
 
 void Form13::createControls()
 {
@@ -45,15 +43,12 @@ void Form13::createControls()
     at(Combo1, 2880, 480, 1500, 345);
     Text2 = new QLineEdit(this);
     at(Text2, 4440, 480, 450, 345);
-    PushButton2 = new QPushButton(QStringLiteral("OK"), this);
+    PushButton2 = dialogButton(this, QStringLiteral("OK"), 0);
     at(PushButton2, 120, 960, 2400, 405);
-    PushButton4 = new QPushButton(QStringLiteral("Cancel"), this);
+    PushButton4 = dialogButton(this, QStringLiteral("Cancel"), 0);
     at(PushButton4, 2640, 960, 2520, 405);
-    for (QPushButton* b : {PushButton2, PushButton4}) {
-        b->setAutoDefault(false);
-        installButtonRule(b, this);
-    }
-    installSurfaceRule(this, this);
+    handOver(this, {PushButton2, PushButton4});
+    arrowOver(this, {this});
     useWindowFont(this);
     // Labels and check boxes keep their designed boxes unless the font needs more.
     for (QWidget* w : {static_cast<QWidget*>(Check20), static_cast<QWidget*>(Label2)})

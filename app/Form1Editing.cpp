@@ -7,12 +7,7 @@
 #include <QPushButton>
 #include <QTableView>
 
-#include "window/AppTitle.h"
-#include "window/CommandScope.h"
-#include "window/Procedure.h"
 #include "app/GridModel.h"
-#include "window/LongWork.h"
-#include "window/WindowCommon.h"
 #include "combine/Form11.h"
 #include "combine/Form12.h"
 #include "platform/Prompter.h"
@@ -26,6 +21,10 @@
 #include "tools/Form6.h"
 #include "tools/Form7.h"
 #include "tools/Form9.h"
+#include "window/AppTitle.h"
+#include "window/CommandScope.h"
+#include "window/LongWork.h"
+#include "window/Procedure.h"
 
 int Form1::selectedGridRow() const
 {
@@ -35,11 +34,9 @@ int Form1::selectedGridRow() const
     return current.row();
 }
 
-void Form1::runLongWork(const std::function<void(const ProgressCallback&)>& work)
+void Form1::runLongWork(const std::function<void()>& work)
 {
-    const ProgressCallback show = workProgressIn(lblLoading, [this] { layoutControls(); });
-    const LongWork running(this, *m_store, lblLoading, show);
-    work(show);
+    LongWork::run(this, lblLoading, m_store.get(), work, [this] { layoutControls(); });
 }
 
 void Form1::PushButton5_Click()
@@ -109,7 +106,7 @@ void Form1::PushButton1_Click()
 void Form1::PushButton11_Click()
 {
     Procedure p(QStringLiteral("Form1"), QStringLiteral("PushButton11_Click"));
-    p.step([&] { runLongWork([&](const ProgressCallback&) { RemoveDuplicateRows(*m_store); }); });
+    p.step([&] { runLongWork([&] { RemoveDuplicateRows(*m_store); }); });
     p.step([&] { loadCSVToListview(); });
 }
 

@@ -6,14 +6,15 @@
 
 #include <QTableView>
 
-#include "window/Procedure.h"
 #include "app/GridModel.h"
-#include "window/WindowCommon.h"
 #include "export/Form8.h"
 #include "export/GridExport.h"
 #include "export/OfficeExport.h"
 #include "export/PdfExport.h"
 #include "export/SaveListview.h"
+#include "store/CSVDBS.h"
+#include "window/AppTitle.h"
+#include "window/Procedure.h"
 
 void Form1::PushButton8_Click()
 {
@@ -58,7 +59,7 @@ void Form1::mnuXLS_Click()
         p.step([&] { tellUser(NoSpreadsheetForFeature); });
         return;
     }
-    p.step([&] { runLongWork([&](const ProgressCallback& progress) { OfficeExport::exportToSpreadsheet(*m_grid, progress); }); });
+    p.step([&] { runLongWork([&] { OfficeExport::exportToSpreadsheet(*m_grid, m_store->progressCallback()); }); });
 }
 
 void Form1::mnuPDF_Click()
@@ -71,5 +72,5 @@ void Form1::mnuDOC_Click()
 {
     // One step: after a failure the export stops with one report.
     Procedure p(QStringLiteral("Form1"), QStringLiteral("mnuDOC_Click"));
-    p.step([&] { runLongWork([&](const ProgressCallback& progress) { OfficeExport::exportToDocument(*m_grid, progress); }); });
+    p.step([&] { runLongWork([&] { OfficeExport::exportToDocument(*m_grid, m_store->progressCallback()); }); });
 }

@@ -9,16 +9,16 @@
 #include <QPushButton>
 #include <QTableView>
 
-#include "window/AppTitle.h"
-#include "window/CommandScope.h"
-#include "window/Procedure.h"
 #include "app/Form13.h"
 #include "app/GridModel.h"
-#include "window/LongWork.h"
 #include "app/SaveSettings.h"
-#include "window/WindowCommon.h"
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"
+#include "window/AppFiles.h"
+#include "window/AppTitle.h"
+#include "window/CommandScope.h"
+#include "window/LongWork.h"
+#include "window/Procedure.h"
 
 namespace {
 
@@ -35,17 +35,10 @@ bool Form1::mayDiscardChanges()
         QStringLiteral("Changes Not Saved"), Prompter::Icon::Question);
 }
 
-void Form1::showLoadProgress(std::int64_t done, std::int64_t total)
-{
-    lblLoading->setText(QStringLiteral("Loading line %1 of %2").arg(done).arg(total));
-    layoutControls();
-    CommandScope::pumpEvents();
-}
-
 bool Form1::loadWithProgress()
 {
-    const LongWork running(this, *m_store, lblLoading,
-                           [this](std::int64_t done, std::int64_t total) { showLoadProgress(done, total); });
+    const LongWork running(this, lblLoading, m_store.get(), [this] { layoutControls(); },
+                           QStringLiteral("Loading line %1 of %2"));
     return m_store->LoadFile();
 }
 
@@ -82,7 +75,7 @@ void Form1::PushButton2_Click()
     if (chosen.isEmpty() || !mayDiscardChanges())
         return;
     const QString previous = Text1->text();
-    BusyPointer busy(this);
+    const CommandScope running(this);
     p.step([&] { Text1->setText(chosen); });
     bool loaded = false;
     p.step([&] { loaded = loadInto(Text1->text()); });
@@ -165,14 +158,12 @@ void Form1::PushButton6_Click()
         return;
     }
     bool written = false;
-    {
-        const LongWork running(this, *m_store, lblLoading,
-                               [](std::int64_t, std::int64_t) { CommandScope::pumpEvents(); });
+    runLongWork([&] {
         p.step([&] { m_store->Seperator(m_currentSeparator.toStdString()); });
         bool quotes = false;
         p.step([&] { quotes = SaveSettings::saveQuotes(); });
         p.step([&] { written = m_store->WriteFile(quotes); });
-    }
+    });
     p.step([&] { tellUser(written ? QStringLiteral("Done.") : QStringLiteral("Error saving CSV file.")); });
 }
 

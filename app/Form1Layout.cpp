@@ -19,7 +19,8 @@
 #include <QTableView>
 
 #include "app/GridModel.h"
-#include "window/WindowCommon.h"
+#include "window/Look.h"
+#include "window/Twips.h"
 
 namespace {
 constexpr int ClientWidth = 9720;
@@ -29,7 +30,7 @@ constexpr int Margin = 120;
 
 int Form1::px(int twips) const
 {
-    return static_cast<int>(std::lround(twips / 15.0 * logicalDpiX() / 96.0));
+    return ::px(this, twips);
 }
 
 QSize Form1::designedSize() const { return {px(ClientWidth), px(ClientHeight)}; }

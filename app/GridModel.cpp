@@ -17,7 +17,7 @@ void GridModel::rebuild(const CSVDBS* store, bool namedHeadings)
             m_headingBytes.push_back(namedHeadings ? names[i] : "Column " + std::to_string(i + 1));
             m_headings << QString::fromStdString(m_headingBytes.back());
         }
-        const std::int32_t records = std::max(store->RecordCount(), 0);
+        const std::int32_t records = store->RecordsHeld();
         m_records.resize(static_cast<std::size_t>(records));
         std::iota(m_records.begin(), m_records.end(), 1);
     }
@@ -42,30 +42,4 @@ QString GridModel::cellText(int row, int column) const
 {
     const std::string_view value = cellBytes(row, column);
     return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
-}
-
-int GridModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : static_cast<int>(m_records.size());
-}
-
-int GridModel::columnCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : static_cast<int>(m_headings.size());
-}
-
-QVariant GridModel::data(const QModelIndex& index, int role) const
-{
-    if (role != Qt::DisplayRole || !index.isValid())
-        return {};
-    return displayedCell(cellBytes(index.row(), index.column()));
-}
-
-QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (role != Qt::DisplayRole)
-        return {};
-    if (orientation == Qt::Horizontal)
-        return m_headings.value(section);
-    return section + 1;
 }

@@ -4,19 +4,18 @@
 #include <string>
 #include <vector>
 
-#include <QAbstractTableModel>
 #include <QStringList>
 
-#include "export/GridText.h"
+#include "export/GridTableModel.h"
 
 class CSVDBS;
 
 // The grid's view of the store: column i is field i, and each row shows the
 // record whose number the row list holds. Values are read from the store as
 // they are painted, never copied, so a million records cost one number each.
-class GridModel final : public QAbstractTableModel, public GridText {
+class GridModel final : public GridTableModel {
 public:
-    explicit GridModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
+    explicit GridModel(QObject* parent = nullptr) : GridTableModel(parent) {}
 
     // Shows every record of `store` in order, headed by the field names or,
     // with `namedHeadings` false, by "Column 1", "Column 2" ...; an empty or
@@ -36,11 +35,6 @@ public:
     int shownRows() const override { return static_cast<int>(m_records.size()); }
     const std::string& headingText(int column) const override { return m_headingBytes[static_cast<std::size_t>(column)]; }
     std::string_view cellBytes(int row, int column) const override;
-
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
     const CSVDBS* m_store = nullptr;

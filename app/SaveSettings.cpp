@@ -68,4 +68,29 @@ QString separatorFor(int index, const QString& other)
 
 QString storedSeparator() { return separatorFor(separatorIndex(), otherSeparator()); }
 
+namespace {
+const QString& keyText(Key key)
+{
+    switch (key) {
+    case Key::Separator:
+        return SeparatorKey;
+    case Key::OtherSeparator:
+        return OtherSeparatorKey;
+    case Key::SaveQuotes:
+        break;
+    }
+    return SaveQuotesKey;
+}
+} // namespace
+
+QString storedText(Key key) { return read(keyText(key), QString()).toString(); }
+
+void storeText(Key key, const QString& text) { write(keyText(key), text); }
+
+void clearAll()
+{
+    QSettings settings(Organisation, Group);
+    settings.clear();
+}
+
 } // namespace SaveSettings

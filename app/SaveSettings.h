@@ -22,4 +22,12 @@ QString separatorFor(int index, const QString& other);
 // The separator the stored settings stand for.
 QString storedSeparator();
 
+// The stored text itself, unchecked: empty when nothing is stored. For the
+// tests, which set up and inspect exactly what a user's settings hold.
+enum class Key { Separator, OtherSeparator, SaveQuotes };
+QString storedText(Key key);
+void storeText(Key key, const QString& text);
+// Forgets every setting of the program.
+void clearAll();
+
 } // namespace SaveSettings

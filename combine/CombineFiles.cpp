@@ -9,8 +9,6 @@ namespace CombineFiles {
 
 namespace {
 
-std::int64_t records(const CSVDBS& store) { return std::max<std::int64_t>(store.RecordCount(), 0); }
-
 void copyRecord(CSVDBS& open, CSVDBS::RecordNo to, const CSVDBS& second, CSVDBS::RecordNo from, int fields)
 {
     for (int f = 1; f <= fields; ++f)
@@ -40,12 +38,12 @@ bool readSecondFile(CSVDBS& second, const std::string& path, const std::string& 
 
 bool sameFieldCount(const CSVDBS& open, const CSVDBS& second) { return open.FieldCount() == second.FieldCount(); }
 
-void appendRecords(CSVDBS& open, const CSVDBS& second, AppendPlace where, const ProgressCallback& progress)
+void appendRecords(CSVDBS& open, const CSVDBS& second, AppendPlace where)
 {
-    const std::int64_t added = records(second);
+    const std::int64_t added = second.RecordsHeld();
     const int fields = second.FieldCount();
-    ProgressTicker ticker(progress, 2 * added);
-    const auto before = static_cast<CSVDBS::RecordNo>(records(open));
+    ProgressTicker ticker(open.progressCallback(), 2 * added);
+    const auto before = static_cast<CSVDBS::RecordNo>(open.RecordsHeld());
     for (std::int64_t i = 1; i <= added; ++i) {
         ticker.step(i);
         open.NewRecord();
@@ -61,12 +59,12 @@ void appendRecords(CSVDBS& open, const CSVDBS& second, AppendPlace where, const 
     }
 }
 
-void mergeFields(CSVDBS& open, const CSVDBS& second, MergePlace where, const ProgressCallback& progress)
+void mergeFields(CSVDBS& open, const CSVDBS& second, MergePlace where)
 {
     const int added = second.FieldCount();
     const std::vector<std::string> names = second.GetFieldList();
-    const auto paired = static_cast<CSVDBS::RecordNo>(std::min(records(open), records(second)));
-    ProgressTicker ticker(progress, static_cast<std::int64_t>(added) * paired);
+    const auto paired = static_cast<CSVDBS::RecordNo>(std::min(open.RecordsHeld(), second.RecordsHeld()));
+    ProgressTicker ticker(open.progressCallback(), static_cast<std::int64_t>(added) * paired);
     const int before = open.FieldCount();
     for (int k = 1; k <= added; ++k) {
         const std::string name = mergedName(open, names[static_cast<std::size_t>(k - 1)]);

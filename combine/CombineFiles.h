@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "store/Progress.h"
 
 class CSVDBS;
 
@@ -23,14 +22,15 @@ bool readSecondFile(CSVDBS& second, const std::string& path, const std::string& 
 bool sameFieldCount(const CSVDBS& open, const CSVDBS& second);
 
 // Adds the second file's records above or below the open file's, every value
-// copied exactly, an empty one included.
-void appendRecords(CSVDBS& open, const CSVDBS& second, AppendPlace where, const ProgressCallback& progress);
+// copied exactly, an empty one included. Both operations report through the
+// open store's progress callback.
+void appendRecords(CSVDBS& open, const CSVDBS& second, AppendPlace where);
 
 // Adds the second file's columns in front of or after the open file's, record
 // by record. A column whose name the open file already has comes in under the
 // first free numbered name (1NAME, 2NAME, ...), so no existing column is
 // overwritten. Records beyond the open file's count have nowhere to go; the
 // open file's later records get empty cells.
-void mergeFields(CSVDBS& open, const CSVDBS& second, MergePlace where, const ProgressCallback& progress);
+void mergeFields(CSVDBS& open, const CSVDBS& second, MergePlace where);
 
 } // namespace CombineFiles

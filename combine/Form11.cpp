@@ -8,10 +8,10 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "window/WindowCommon.h"
 #include "combine/CombineFiles.h"
 #include "store/CSVDBS.h"
 #include "tools/ToolLayout.h"
+#include "window/AppTitle.h"
 
 Form11::Form11(QWidget* parent, CSVDBS& store, const QString& separator)
     : SecondFileDialog(parent, store, QStringLiteral("Form11"), QStringLiteral("Append File (Up and Down)"),
@@ -59,7 +59,7 @@ void Form11::PushButton1_Click()
     }
     const auto where = Option1->isChecked() ? CombineFiles::AppendPlace::Above : CombineFiles::AppendPlace::Below;
     p.step([&] {
-        runWork([&](const ProgressCallback& progress) { CombineFiles::appendRecords(store(), second, where, progress); });
+        runWork([&] { CombineFiles::appendRecords(store(), second, where); });
     });
     accept();
 }

@@ -8,10 +8,10 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "window/WindowCommon.h"
 #include "combine/CombineFiles.h"
 #include "store/CSVDBS.h"
 #include "tools/ToolLayout.h"
+#include "window/AppTitle.h"
 
 Form12::Form12(QWidget* parent, CSVDBS& store, const QString& separator)
     : SecondFileDialog(parent, store, QStringLiteral("Form12"), QStringLiteral("Merge File (Left and Right)"),
@@ -50,7 +50,7 @@ void Form12::PushButton1_Click()
         return;
     const auto where = Option1->isChecked() ? CombineFiles::MergePlace::Left : CombineFiles::MergePlace::Right;
     p.step([&] {
-        runWork([&](const ProgressCallback& progress) { CombineFiles::mergeFields(store(), second, where, progress); });
+        runWork([&] { CombineFiles::mergeFields(store(), second, where); });
     });
     accept();
 }

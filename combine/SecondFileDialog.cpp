@@ -8,11 +8,11 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "window/WindowCommon.h"
 #include "combine/CombineFiles.h"
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"
 #include "tools/ToolLayout.h"
+#include "window/AppTitle.h"
 
 SecondFileDialog::SecondFileDialog(QWidget* parent, CSVDBS& store, QString formName, const QString& caption,
                                    QString separator)
@@ -84,8 +84,8 @@ bool SecondFileDialog::readSecondFile(Procedure& p, CSVDBS& second, bool headerL
     }
     bool loaded = false;
     p.step([&] {
-        runWork([&](const ProgressCallback& progress) {
-            const ProgressScope reporting(second, progress);
+        runWork([&] {
+            const ProgressScope reporting(second, store().progressCallback());
             loaded = CombineFiles::readSecondFile(second, QFile::encodeName(path).toStdString(),
                                                   m_separator.toStdString(), headerLine);
         });

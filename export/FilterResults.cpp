@@ -19,19 +19,3 @@ void FilterResults::search(const std::string& text)
             }
     endResetModel();
 }
-
-QVariant FilterResults::data(const QModelIndex& index, int role) const
-{
-    if (role != Qt::DisplayRole || !index.isValid())
-        return {};
-    return displayedCell(cellBytes(index.row(), index.column()));
-}
-
-QVariant FilterResults::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (role != Qt::DisplayRole)
-        return {};
-    if (orientation == Qt::Horizontal)
-        return QString::fromStdString(m_headings[static_cast<std::size_t>(section)]);
-    return section + 1;
-}

@@ -3,17 +3,15 @@
 #include <string>
 #include <vector>
 
-#include <QAbstractTableModel>
-
-#include "export/GridText.h"
+#include "export/GridTableModel.h"
 
 // The rows of another grid that contain a search text, in that grid's order,
 // under the same headings. It keeps only the numbers of the matching rows and
 // reads their texts from the source grid, which must not change meanwhile.
-class FilterResults final : public QAbstractTableModel, public GridText {
+class FilterResults final : public GridTableModel {
 public:
     explicit FilterResults(const GridText& source, QObject* parent = nullptr)
-        : QAbstractTableModel(parent), m_source(source) {}
+        : GridTableModel(parent), m_source(source) {}
 
     // Takes the source's headings and lists every row with a cell that holds
     // `text`, case aside; each row once, on its first matching cell.
@@ -25,11 +23,6 @@ public:
     int shownRows() const override { return static_cast<int>(m_rows.size()); }
     const std::string& headingText(int column) const override { return m_headings[static_cast<std::size_t>(column)]; }
     std::string_view cellBytes(int row, int column) const override { return m_source.cellBytes(sourceRow(row), column); }
-
-    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : shownRows(); }
-    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : headingCount(); }
-    QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
     const GridText& m_source;

@@ -9,16 +9,19 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "window/CommandScope.h"
-#include "window/Procedure.h"
-#include "window/LongWork.h"
-#include "window/WindowCommon.h"
 #include "export/FilterResults.h"
 #include "export/GridExport.h"
 #include "export/OfficeExport.h"
 #include "export/PdfExport.h"
 #include "export/SaveListview.h"
 #include "store/TextFold.h"
+#include "window/AppTitle.h"
+#include "window/CommandScope.h"
+#include "window/DialogSetup.h"
+#include "window/LongWork.h"
+#include "window/Look.h"
+#include "window/PointerRules.h"
+#include "window/Procedure.h"
 
 namespace {
 const QString FormName = QStringLiteral("Form8");
@@ -47,10 +50,10 @@ void Form8::createControls()
     ListView2->setWordWrap(false);
     ListView2->verticalHeader()->hide();
     ListView2->horizontalHeader()->setHighlightSections(false);
-    PushButton7 = new QPushButton(QStringLiteral("Save As CSV"), this);
-    PushButton19 = new QPushButton(QStringLiteral("Save As PDF"), this);
-    PushButton21 = new QPushButton(QStringLiteral("Save As XML"), this);
-    PushButton1 = new QPushButton(QStringLiteral("Save As Excel"), this);
+    PushButton7 = dialogButton(this, QStringLiteral("Save As CSV"), 150);
+    PushButton19 = dialogButton(this, QStringLiteral("Save As PDF"), 150);
+    PushButton21 = dialogButton(this, QStringLiteral("Save As XML"), 150);
+    PushButton1 = dialogButton(this, QStringLiteral("Save As Excel"), 150);
 
     auto* search = new QHBoxLayout;
     search->addWidget(Label1);
@@ -58,11 +61,8 @@ void Form8::createControls()
     auto* frame = new QVBoxLayout(Frame1);
     frame->addWidget(ListView2);
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {PushButton7, PushButton19, PushButton21, PushButton1}) {
-        b->setAutoDefault(false);
-        b->setMinimumWidth(150);
+    for (QPushButton* b : {PushButton7, PushButton19, PushButton21, PushButton1})
         buttons->addWidget(b);
-    }
     buttons->addStretch();
     lblProgress = new QLabel(this);
     buttons->addWidget(lblProgress);
@@ -77,10 +77,8 @@ void Form8::createControls()
     connect(PushButton19, &QPushButton::clicked, this, &Form8::PushButton19_Click);
     connect(PushButton21, &QPushButton::clicked, this, &Form8::PushButton21_Click);
     connect(PushButton1, &QPushButton::clicked, this, &Form8::PushButton1_Click);
-    for (QPushButton* b : {PushButton7, PushButton19, PushButton21, PushButton1})
-        installButtonRule(b, this);
-    for (QWidget* surface : {static_cast<QWidget*>(this), static_cast<QWidget*>(Frame1), ListView2->viewport()})
-        installSurfaceRule(surface, this);
+    handOver(this, {PushButton7, PushButton19, PushButton21, PushButton1});
+    arrowOver(this, {this, Frame1, ListView2->viewport()});
 }
 
 void Form8::Form_Load()
@@ -146,9 +144,8 @@ void Form8::PushButton1_Click()
     if (m_results->shownRows() == 0)
         return;
     p.step([&] {
-        const BusyPointer busy(this);
-        const CommandScope running(this);
-        OfficeExport::exportToSpreadsheet(*m_results, workProgressIn(lblProgress));
+        // The results are a grid, not a store: the export takes the runner's progress itself.
+        const LongWork running(this, lblProgress);
+        OfficeExport::exportToSpreadsheet(*m_results, running.progress());
     });
-    lblProgress->clear();
 }

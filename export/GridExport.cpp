@@ -1,9 +1,10 @@
 #include "export/GridExport.h"
 
-#include "window/Procedure.h"
-#include "window/WindowCommon.h"
 #include "export/OfficeExport.h"
 #include "platform/Prompter.h"
+#include "window/AppTitle.h"
+#include "window/CommandScope.h"
+#include "window/Procedure.h"
 
 const QString NoSpreadsheetForFeature =
     QStringLiteral("Excel is not installed on this computer. You need to have it installed to use this feature.");
@@ -31,7 +32,7 @@ void saveGridAs(QWidget* window, Procedure& procedure, const GridText& grid, con
     if (name.isEmpty())
         return;
     procedure.step([&] {
-        const BusyPointer busy(window);
+        const CommandScope running(window);
         write(grid, name.toStdString());
     });
 }

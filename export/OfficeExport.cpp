@@ -9,7 +9,6 @@
 namespace OfficeExport {
 
 const QString SpreadsheetType = QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
-const QString DocumentType = QStringLiteral("application/vnd.openxmlformats-officedocument.wordprocessingml.document");
 
 bool spreadsheetProgramInstalled() { return desktopHandOff().hasApplicationFor(SpreadsheetType); }
 

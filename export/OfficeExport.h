@@ -13,7 +13,6 @@ class GridText;
 namespace OfficeExport {
 
 extern const QString SpreadsheetType;
-extern const QString DocumentType;
 
 // Whether the desktop has a program that opens workbooks.
 bool spreadsheetProgramInstalled();

@@ -10,10 +10,11 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
-#include "window/Procedure.h"
-#include "window/WindowCommon.h"
 #include "export/SaveListview.h"
 #include "platform/Printers.h"
+#include "window/AppFiles.h"
+#include "window/AppTitle.h"
+#include "window/Procedure.h"
 
 const QString PdfWriterName = QStringLiteral("Varnhold PDF Writer");
 const QString PrintProgramName = QStringLiteral("tabvane-print");

@@ -4,28 +4,12 @@
 
 #include "export/GridText.h"
 #include "export/SaveTextToFile.h"
+#include "platform/XmlText.h"
 #include "store/TextFold.h"
 
 namespace {
 
 constexpr std::string_view CRLF = "\r\n";
-
-// Markup characters in a value would break the page or the document, and a
-// value holding a script would run in the reader's browser.
-void appendEscaped(std::string& out, std::string_view text)
-{
-    std::size_t plain = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        const char* entity = c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : nullptr;
-        if (!entity)
-            continue;
-        out.append(text.substr(plain, i - plain));
-        out.append(entity);
-        plain = i + 1;
-    }
-    out.append(text.substr(plain));
-}
 
 // A rough size, so the text grows without copying itself over and over.
 std::size_t estimatedSize(const GridText& grid, std::size_t perCell)

@@ -53,18 +53,6 @@ std::string stylesXml(const std::string& font)
            R"(<w:right w:w="108" w:type="dxa"/></w:tblCellMar></w:tblPr></w:style></w:styles>)";
 }
 
-void appendEscaped(std::string& out, std::string_view text)
-{
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        default: out += c;
-        }
-    }
-}
-
 // One run of text; tabs and line breaks become the document's own.
 void appendRun(std::string& out, std::string_view text, bool bold)
 {

@@ -107,3 +107,18 @@ int displayWidth(std::string_view text)
     }
     return width;
 }
+
+void appendEscaped(std::string& out, std::string_view text)
+{
+    std::size_t plain = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const char* entity = c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : nullptr;
+        if (!entity)
+            continue;
+        out.append(text.substr(plain, i - plain));
+        out.append(entity);
+        plain = i + 1;
+    }
+    out.append(text.substr(plain));
+}

@@ -25,7 +25,7 @@ class CSVDBS {
 public:
     using FieldPos = std::int16_t;
     using RecordNo = std::int32_t;
-    static constexpr int MaxFields = 32767;
+    static constexpr int MaxFields = MaxFieldCount;
 
     CSVDBS();
 
@@ -33,6 +33,8 @@ public:
     bool ChangesMade() const { return m_changesMade; }
     RecordNo CurrentRecord() const { return m_currentRecord; }
     RecordNo RecordCount() const { return m_recordCount; }
+    // The number of records held: RecordCount, or 0 when none was ever loaded.
+    RecordNo RecordsHeld() const { return m_recordCount > 0 ? m_recordCount : 0; }
 
     void Seperator(std::string value) { m_seperator = std::move(value); }
     const std::string& Seperator() const { return m_seperator; }
@@ -53,6 +55,7 @@ public:
     // Asks for a file, a separator and the header choice through the prompt
     // seam; sets FileName, Seperator and HeaderLine. Does not load.
     bool AskForFile();
+    // Not called by the windows, which test paths themselves; kept for other callers of the store.
     bool FileExists(const std::string& fileName = "") const;
     // Replaces the contents with the file named by FileName. On failure the
     // store holds exactly what it held before.
@@ -124,6 +127,7 @@ public:
 
     // Long loops report through this; see ProgressTicker.
     void SetProgressCallback(ProgressCallback callback) { m_progress = std::move(callback); }
+    const ProgressCallback& progressCallback() const { return m_progress; }
 
 private:
     std::string resolveName(const std::string& fieldName) const;
@@ -132,6 +136,7 @@ private:
     std::uint32_t slotOf(RecordNo record) const;
     RecordNo resolveRecord(RecordNo recordNumber) const;
     std::string GenerateKey();
+    // Not called at present (the sort reorders slots in one pass); kept for operations that exchange two records.
     void SwapRecords(RecordNo a, RecordNo b);
 
     CellTable m_table;
@@ -152,17 +157,20 @@ private:
 };
 
 // Gives a store a progress callback for the life of the object, so that no
-// failure can leave the store calling back into a window that has gone.
+// failure can leave the store calling back into a window that has gone. The
+// callback it replaced comes back after, so an inner scope leaves an outer
+// one's reporting in place.
 class ProgressScope {
 public:
-    ProgressScope(CSVDBS& store, ProgressCallback callback) : m_store(store)
+    ProgressScope(CSVDBS& store, ProgressCallback callback) : m_store(store), m_previous(store.progressCallback())
     {
         m_store.SetProgressCallback(std::move(callback));
     }
-    ~ProgressScope() { m_store.SetProgressCallback({}); }
+    ~ProgressScope() { m_store.SetProgressCallback(std::move(m_previous)); }
     ProgressScope(const ProgressScope&) = delete;
     ProgressScope& operator=(const ProgressScope&) = delete;
 
 private:
     CSVDBS& m_store;
+    ProgressCallback m_previous;
 };

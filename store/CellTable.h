@@ -6,6 +6,9 @@
 #include <string_view>
 #include <vector>
 
+// Field positions are 16-bit signed, so a table holds at most this many fields.
+inline constexpr int MaxFieldCount = 32767;
+
 // A value: a span of bytes in one of the table's buffers. Packed to 12 bytes,
 // since a million-row file holds millions of them.
 struct __attribute__((packed)) Cell {
@@ -82,8 +85,6 @@ public:
     void clear();
     void swap(CellTable& other) noexcept;
 
-    // Bytes held for values written after the load, live or not.
-    std::size_t editedBytes() const { return m_editedBytes; }
     // Rewrites live values into one fresh buffer and drops unused slots, once
     // edits or deletions have left enough garbage to be worth it.
     void compactIfWasteful();

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int MaxFields = 32767;
+constexpr int MaxFields = MaxFieldCount;
 
 class LineReader {
 public:

@@ -10,14 +10,12 @@ namespace ColumnEdits {
 
 namespace {
 
-std::int64_t records(const CSVDBS& store) { return std::max<std::int64_t>(store.RecordCount(), 0); }
-
-// Calls `each(record)` for every record, ticking the progress.
+// Calls `each(record)` for every record, ticking the store's progress.
 template <typename Each>
-void forEachRecord(const CSVDBS& store, const ProgressCallback& progress, Each each)
+void forEachRecord(const CSVDBS& store, Each each)
 {
-    const std::int64_t count = records(store);
-    ProgressTicker ticker(progress, count);
+    const std::int64_t count = store.RecordsHeld();
+    ProgressTicker ticker(store.progressCallback(), count);
     for (std::int64_t r = 1; r <= count; ++r) {
         ticker.step(r);
         each(static_cast<CSVDBS::RecordNo>(r));
@@ -65,17 +63,16 @@ int freeNumberedName(const CSVDBS& store, const std::string& base, int from)
     return n;
 }
 
-void removePartialDuplicates(CSVDBS& store, const std::vector<int>& fields, const ProgressCallback& progress)
+void removePartialDuplicates(CSVDBS& store, const std::vector<int>& fields)
 {
-    const ProgressScope reporting(store, progress);
     store.RemoveDuplicates(fields);
 }
 
 void addPrefixSuffix(CSVDBS& store, const std::vector<int>& fields, std::string_view prefix,
-                     std::string_view suffix, const ProgressCallback& progress)
+                     std::string_view suffix)
 {
     std::string text;
-    forEachRecord(store, progress, [&](CSVDBS::RecordNo r) {
+    forEachRecord(store, [&](CSVDBS::RecordNo r) {
         for (int f : fields) {
             text.assign(prefix);
             text.append(store.ValueAt(r, f));
@@ -85,9 +82,9 @@ void addPrefixSuffix(CSVDBS& store, const std::vector<int>& fields, std::string_
     });
 }
 
-void changeCase(CSVDBS& store, const std::vector<int>& fields, CaseStyle style, const ProgressCallback& progress)
+void changeCase(CSVDBS& store, const std::vector<int>& fields, CaseStyle style)
 {
-    forEachRecord(store, progress, [&](CSVDBS::RecordNo r) {
+    forEachRecord(store, [&](CSVDBS::RecordNo r) {
         for (int f : fields) {
             const std::string_view value = store.ValueAt(r, f);
             const std::string converted = convertCase(value, style);
@@ -97,8 +94,7 @@ void changeCase(CSVDBS& store, const std::vector<int>& fields, CaseStyle style, 
     });
 }
 
-void splitColumns(CSVDBS& store, const std::vector<int>& fields, std::string_view divider,
-                  const ProgressCallback& progress)
+void splitColumns(CSVDBS& store, const std::vector<int>& fields, std::string_view divider)
 {
     // New fields go in after each split field, so every later field has moved
     // on by the number of fields made so far.
@@ -106,7 +102,7 @@ void splitColumns(CSVDBS& store, const std::vector<int>& fields, std::string_vie
     for (int original : fields) {
         const int field = original + inserted;
         std::size_t most = 0;
-        forEachRecord(store, progress, [&](CSVDBS::RecordNo r) {
+        forEachRecord(store, [&](CSVDBS::RecordNo r) {
             most = std::max(most, pieceCount(store.ValueAt(r, field), divider));
         });
         if (most <= 1)
@@ -117,7 +113,7 @@ void splitColumns(CSVDBS& store, const std::vector<int>& fields, std::string_vie
             number = freeNumberedName(store, "Column", number + 1);
             store.InsertField(std::to_string(number) + "Column", "", field + k - 1);
         }
-        forEachRecord(store, progress, [&](CSVDBS::RecordNo r) {
+        forEachRecord(store, [&](CSVDBS::RecordNo r) {
             const std::string_view value = store.ValueAt(r, field);
             const std::vector<std::string_view> pieces = cutValue(value, divider);
             if (pieces.size() <= 1)
@@ -145,8 +141,7 @@ std::string joinedText(const CSVDBS& store, int record, const std::vector<int>& 
     return std::string(trimSpaces(text));
 }
 
-void joinColumns(CSVDBS& store, const std::vector<int>& fields, const JoinOptions& options,
-                 const ProgressCallback& progress)
+void joinColumns(CSVDBS& store, const std::vector<int>& fields, const JoinOptions& options)
 {
     if (fields.empty())
         throw std::invalid_argument("no column to join");
@@ -158,7 +153,7 @@ void joinColumns(CSVDBS& store, const std::vector<int>& fields, const JoinOption
         store.AddField(name, "");
         target = store.FieldCount();
     }
-    forEachRecord(store, progress, [&](CSVDBS::RecordNo r) {
+    forEachRecord(store, [&](CSVDBS::RecordNo r) {
         const std::string text = joinedText(store, r, fields, options);
         if (!options.newColumn || !text.empty())
             store.PutValue(r, target, text);

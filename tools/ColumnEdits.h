@@ -4,14 +4,14 @@
 #include <string_view>
 #include <vector>
 
-#include "store/Progress.h"
 #include "tools/TextCase.h"
 
 class CSVDBS;
 
 // The work behind the column tools. Columns are given by position (1-based),
 // so that two fields whose names match each other are still told apart.
-// Every operation runs over all records and reports through `progress`.
+// Every operation runs over all records and reports through the store's
+// progress callback.
 namespace ColumnEdits {
 
 // The pieces of `value` cut at every `divider`: none for an empty value, the
@@ -24,18 +24,16 @@ int freeNumberedName(const CSVDBS& store, const std::string& base, int from);
 
 // Deletes every record whose values in `fields` repeat those of an earlier
 // record; the first of each group stays.
-void removePartialDuplicates(CSVDBS& store, const std::vector<int>& fields, const ProgressCallback& progress = {});
+void removePartialDuplicates(CSVDBS& store, const std::vector<int>& fields);
 
 void addPrefixSuffix(CSVDBS& store, const std::vector<int>& fields, std::string_view prefix,
-                     std::string_view suffix, const ProgressCallback& progress = {});
+                     std::string_view suffix);
 
-void changeCase(CSVDBS& store, const std::vector<int>& fields, CaseStyle style,
-                const ProgressCallback& progress = {});
+void changeCase(CSVDBS& store, const std::vector<int>& fields, CaseStyle style);
 
 // Cuts each field's values at `divider`; the first piece stays, the others go
 // into new fields ("1COLUMN", "2COLUMN" ...) right after it.
-void splitColumns(CSVDBS& store, const std::vector<int>& fields, std::string_view divider,
-                  const ProgressCallback& progress = {});
+void splitColumns(CSVDBS& store, const std::vector<int>& fields, std::string_view divider);
 
 struct JoinOptions {
     std::string separator;
@@ -52,8 +50,7 @@ struct JoinOptions {
 // last separator cut when asked, spaces trimmed at both ends.
 std::string joinedText(const CSVDBS& store, int record, const std::vector<int>& fields, const JoinOptions& options);
 
-void joinColumns(CSVDBS& store, const std::vector<int>& fields, const JoinOptions& options,
-                 const ProgressCallback& progress = {});
+void joinColumns(CSVDBS& store, const std::vector<int>& fields, const JoinOptions& options);
 
 // Reorders the fields so that field i is the one that stood at order[i-1].
 // `order` is a permutation of 1..FieldCount().

@@ -11,9 +11,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "window/WindowCommon.h"
 #include "store/CSVDBS.h"
 #include "tools/ToolLayout.h"
+#include "window/AppTitle.h"
 
 ColumnPicker::ColumnPicker(QWidget* parent, CSVDBS& store, const Design& design)
     : ToolDialog(parent, store, design.form, design.caption), m_design(design)

@@ -5,9 +5,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "window/WindowCommon.h"
 #include "store/CSVDBS.h"
 #include "tools/ToolLayout.h"
+#include "window/AppTitle.h"
 
 Form10::Form10(QWidget* parent, CSVDBS& store)
     : ToolDialog(parent, store, QStringLiteral("Form10"), QStringLiteral("Find and Replace"))
@@ -48,7 +48,7 @@ void Form10::PushButton2_Click()
     p.step([&] {
         const std::string find = Text1->text().toStdString();
         const std::string replace = Text2->text().toStdString();
-        runWork([&](const ProgressCallback&) { found = store().FindAndReplace(find, replace); });
+        runWork([&] { found = store().FindAndReplace(find, replace); });
     });
     if (!found)
         p.step([&] { tellUser(QStringLiteral("Search found no match.")); });

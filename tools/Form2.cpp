@@ -16,5 +16,5 @@ Form2::Form2(QWidget* parent, CSVDBS& store)
 
 void Form2::apply(const std::vector<int>& fields)
 {
-    runWork([&](const ProgressCallback& progress) { ColumnEdits::removePartialDuplicates(store(), fields, progress); });
+    runWork([&] { ColumnEdits::removePartialDuplicates(store(), fields); });
 }

@@ -8,9 +8,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "window/WindowCommon.h"
 #include "store/CSVDBS.h"
 #include "tools/ToolLayout.h"
+#include "window/AppTitle.h"
 
 Form3::Form3(QWidget* parent, CSVDBS& store)
     : ToolDialog(parent, store, QStringLiteral("Form3"), QStringLiteral("Sort By Column"))
@@ -69,7 +69,7 @@ void Form3::PushButton2_Click()
     const int direction = Option1->isChecked() ? 1 : Option2->isChecked() ? 2 : 0;
     if (direction != 0) {
         p.step([&] {
-            runWork([&](const ProgressCallback&) {
+            runWork([&] {
                 store().SortDataAt(direction, index + 1);
             });
         });

@@ -37,5 +37,5 @@ CaseStyle Form4::chosenStyle() const
 void Form4::apply(const std::vector<int>& fields)
 {
     const CaseStyle style = chosenStyle();
-    runWork([&](const ProgressCallback& progress) { ColumnEdits::changeCase(store(), fields, style, progress); });
+    runWork([&] { ColumnEdits::changeCase(store(), fields, style); });
 }

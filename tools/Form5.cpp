@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "window/WindowCommon.h"
 #include "tools/ColumnEdits.h"
+#include "window/AppTitle.h"
 
 Form5::Form5(QWidget* parent, CSVDBS& store)
     : ColumnPicker(parent, store,
@@ -44,7 +44,7 @@ void Form5::apply(const std::vector<int>& fields)
 {
     const std::string prefix = Text1->text().toStdString();
     const std::string suffix = Text2->text().toStdString();
-    runWork([&](const ProgressCallback& progress) {
-        ColumnEdits::addPrefixSuffix(store(), fields, prefix, suffix, progress);
+    runWork([&] {
+        ColumnEdits::addPrefixSuffix(store(), fields, prefix, suffix);
     });
 }

@@ -37,5 +37,5 @@ std::string Form6::divider() const
 void Form6::apply(const std::vector<int>& fields)
 {
     const std::string cutAt = divider();
-    runWork([&](const ProgressCallback& progress) { ColumnEdits::splitColumns(store(), fields, cutAt, progress); });
+    runWork([&] { ColumnEdits::splitColumns(store(), fields, cutAt); });
 }

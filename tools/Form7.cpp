@@ -55,5 +55,5 @@ ColumnEdits::JoinOptions Form7::chosenOptions() const
 void Form7::apply(const std::vector<int>& fields)
 {
     const ColumnEdits::JoinOptions options = chosenOptions();
-    runWork([&](const ProgressCallback& progress) { ColumnEdits::joinColumns(store(), fields, options, progress); });
+    runWork([&] { ColumnEdits::joinColumns(store(), fields, options); });
 }

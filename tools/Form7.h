@@ -1,7 +1,7 @@
 #pragma once
 
-#include "tools/ColumnPicker.h"
 #include "tools/ColumnEdits.h"
+#include "tools/ColumnPicker.h"
 
 class QLineEdit;
 class QRadioButton;

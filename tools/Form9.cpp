@@ -5,10 +5,10 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "window/WindowCommon.h"
 #include "store/CSVDBS.h"
 #include "tools/ColumnEdits.h"
 #include "tools/ToolLayout.h"
+#include "window/CommandScope.h"
 
 Form9::Form9(QWidget* parent, CSVDBS& store)
     : ToolDialog(parent, store, QStringLiteral("Form9"), QStringLiteral("Rearrange Column Order "))
@@ -95,7 +95,7 @@ void Form9::PushButton2_Click()
     Procedure p = procedure(QStringLiteral("PushButton2_Click"));
     p.step([&] {
         const std::vector<int> order = listedOrder();
-        runWork([&](const ProgressCallback&) { ColumnEdits::rearrangeColumns(store(), order); });
+        runWork([&] { ColumnEdits::rearrangeColumns(store(), order); });
     });
     accept();
 }

@@ -91,7 +91,8 @@ bool startsWord(std::string_view c)
 
 } // namespace
 
-std::string toUpperCase(std::string_view text) { return convertEach(text, To::Upper); }
+// The store folds names by the same rule; one routine serves both.
+std::string toUpperCase(std::string_view text) { return upperCased(text); }
 
 std::string toLowerCase(std::string_view text) { return convertEach(text, To::Lower); }
 

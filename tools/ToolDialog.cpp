@@ -1,18 +1,17 @@
 #include "tools/ToolDialog.h"
 
-#include <algorithm>
 
 #include <QAbstractButton>
-#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 
 #include <QTreeWidget>
 
-#include "window/LongWork.h"
-#include "window/WindowCommon.h"
 #include "store/CSVDBS.h"
 #include "tools/ToolLayout.h"
+#include "window/DialogSetup.h"
+#include "window/LongWork.h"
+#include "window/PointerRules.h"
 
 ToolDialog::ToolDialog(QWidget* parent, CSVDBS& store, QString formName, const QString& caption)
     : QDialog(parent), m_store(store), m_formName(std::move(formName)), m_progress(new QLabel(this))
@@ -22,25 +21,9 @@ ToolDialog::ToolDialog(QWidget* parent, CSVDBS& store, QString formName, const Q
     m_progress->setObjectName(QStringLiteral("lblProgress"));
 }
 
-void ToolDialog::applyLoadPattern()
-{
-    useWindowFont(this);
-    applyDialogLoadPattern(this);
-    // A frame's size hint ignores its caption as the skin draws it, so a long
-    // caption would be cut off at the frame's right edge.
-    for (QGroupBox* frame : findChildren<QGroupBox*>()) {
-        const int captionWidth = frame->fontMetrics().horizontalAdvance(frame->title()) + 32;
-        frame->setMinimumWidth(std::max(frame->minimumWidth(), captionWidth));
-    }
-}
+void ToolDialog::applyLoadPattern() { setUpDialog(this); }
 
-void ToolDialog::runWork(const std::function<void(const ProgressCallback&)>& work)
-{
-    const ProgressCallback progress = workProgressIn(m_progress);
-    // The store's own long loops report too.
-    const LongWork running(this, m_store, m_progress, progress);
-    work(progress);
-}
+void ToolDialog::runWork(const std::function<void()>& work) { LongWork::run(this, m_progress, &m_store, work); }
 
 QTreeWidget* ToolDialog::makeColumnList(QWidget* parent)
 {
@@ -77,22 +60,8 @@ void ToolDialog::fillColumnList(QTreeWidget* list, bool tickable)
     });
 }
 
-QPushButton* ToolDialog::makeButton(const QString& caption)
-{
-    auto* b = new QPushButton(caption, this);
-    b->setAutoDefault(false);
-    b->setMinimumWidth(96);
-    return b;
-}
+QPushButton* ToolDialog::makeButton(const QString& caption) { return dialogButton(this, caption); }
 
-void ToolDialog::handOver(std::initializer_list<QAbstractButton*> buttons)
-{
-    for (QAbstractButton* b : buttons)
-        installButtonRule(b, this);
-}
+void ToolDialog::handOver(std::initializer_list<QAbstractButton*> buttons) { ::handOver(this, buttons); }
 
-void ToolDialog::arrowOver(std::initializer_list<QWidget*> surfaces)
-{
-    for (QWidget* s : surfaces)
-        installSurfaceRule(s, this);
-}
+void ToolDialog::arrowOver(std::initializer_list<QWidget*> surfaces) { ::arrowOver(this, surfaces); }

@@ -6,8 +6,8 @@
 #include <QDialog>
 #include <QString>
 
-#include "window/Procedure.h"
 #include "store/Progress.h"
+#include "window/Procedure.h"
 
 class CSVDBS;
 class QAbstractButton;
@@ -35,8 +35,9 @@ protected:
     Procedure procedure(const QString& name) const { return Procedure(m_formName, name); }
     // Colours, icon and hand pointer; then Arial bold on every control.
     void applyLoadPattern();
-    // Runs `work`, handing it a progress callback that repaints the dialog.
-    void runWork(const std::function<void(const ProgressCallback&)>& work);
+    // Runs `work` through the long-work runner; the store's progress shows in
+    // the dialog's progress line.
+    void runWork(const std::function<void()>& work);
 
     // The store's columns as a one-column list; item i is field i. With
     // `tickable` each item has a check box, unticked.

@@ -1,5 +1,7 @@
 #include "window/AppTitle.h"
 
+#include "platform/Prompter.h"
+
 namespace {
 QString g_appTitle;
 } // namespace
@@ -25,3 +27,5 @@ const QString& appTitle()
         SetAppTitle();
     return g_appTitle;
 }
+
+void tellUser(const QString& text) { prompter().message(text, appTitle(), Prompter::Icon::None); }

@@ -13,3 +13,6 @@ QString shortenedTitle(const QString& productName);
 void SetAppTitle();
 // The caption of every message box that is given none of its own.
 const QString& appTitle();
+
+// A plain message box (OK only, no icon) with the application title.
+void tellUser(const QString& text);

@@ -32,6 +32,7 @@ CommandScope::CommandScope(QWidget* window)
 {
     if (m_outer) {
         m_window->setProperty(RunningProperty, true);
+        m_window->setCursor(Qt::WaitCursor);
         qApp->installEventFilter(this);
     }
 }
@@ -41,6 +42,7 @@ CommandScope::~CommandScope()
     if (m_outer) {
         qApp->removeEventFilter(this);
         m_window->setProperty(RunningProperty, false);
+        m_window->setCursor(Qt::ArrowCursor);
     }
 }
 

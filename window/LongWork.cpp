@@ -2,19 +2,33 @@
 
 #include <QLabel>
 
-ProgressCallback workProgressIn(QLabel* label, std::function<void()> relayout)
+namespace {
+
+ProgressCallback progressIn(QLabel* label, std::function<void()> relayout, const QString& text)
 {
-    return [label, relayout = std::move(relayout)](std::int64_t done, std::int64_t total) {
-        label->setText(QStringLiteral("Working on %1 of %2").arg(done).arg(total));
+    return [label, relayout = std::move(relayout), text](std::int64_t done, std::int64_t total) {
+        label->setText(text.arg(done).arg(total));
         if (relayout)
             relayout();
         CommandScope::pumpEvents();
     };
 }
 
-LongWork::LongWork(QWidget* window, CSVDBS& store, QLabel* label, ProgressCallback show)
-    : m_busy(window), m_scope(window), m_progress(store, std::move(show)), m_label(label)
+} // namespace
+
+LongWork::LongWork(QWidget* window, QLabel* label, CSVDBS* store, std::function<void()> relayout,
+                   const QString& text)
+    : m_scope(window), m_show(progressIn(label, std::move(relayout), text)), m_label(label)
 {
+    if (store)
+        m_reporting.emplace(*store, m_show);
 }
 
 LongWork::~LongWork() { m_label->clear(); }
+
+void LongWork::run(QWidget* window, QLabel* label, CSVDBS* store, const std::function<void()>& work,
+                   std::function<void()> relayout)
+{
+    const LongWork running(window, label, store, std::move(relayout));
+    work();
+}

@@ -1,30 +1,42 @@
 #pragma once
 
-#include "window/CommandScope.h"
-#include "window/WindowCommon.h"
-#include "store/CSVDBS.h"
-
 #include <functional>
+#include <optional>
+
+#include <QString>
+
+#include "store/CSVDBS.h"
+#include "window/CommandScope.h"
 
 class QLabel;
 
-// Progress as every long command shows it: "Working on r of n" in `label`,
-// then `relayout` (when the label's size matters to the window) and a repaint.
-ProgressCallback workProgressIn(QLabel* label, std::function<void()> relayout = {});
-
-// A long command in `window`: the busy pointer, no other command taken, the
-// store's progress handed to `show`, and the progress line `label` cleared
-// when it ends, however it ends.
+// The one runner for long work, used by every command that may take a while:
+// the busy pointer and no other command taken (CommandScope), progress shown
+// as "Working on r of n" in `label` with a repaint, and that progress handed
+// to `store`'s own long loops for the run, the store's previous callback
+// restored after. The progress line is cleared when the work ends, however it
+// ends. Work over a grid rather than a store (the exports) reads the same
+// progress from progress().
 class LongWork {
 public:
-    LongWork(QWidget* window, CSVDBS& store, QLabel* label, ProgressCallback show);
+    // `relayout` runs after each progress text, for a window whose layout
+    // depends on the label's size. `store` may be null. `text` takes the
+    // count done (%1) and the total (%2).
+    LongWork(QWidget* window, QLabel* label, CSVDBS* store = nullptr, std::function<void()> relayout = {},
+             const QString& text = QStringLiteral("Working on %1 of %2"));
     ~LongWork();
     LongWork(const LongWork&) = delete;
     LongWork& operator=(const LongWork&) = delete;
 
+    const ProgressCallback& progress() const { return m_show; }
+
+    // Runs `work` under a LongWork.
+    static void run(QWidget* window, QLabel* label, CSVDBS* store, const std::function<void()>& work,
+                    std::function<void()> relayout = {});
+
 private:
-    BusyPointer m_busy;
     CommandScope m_scope;
-    ProgressScope m_progress;
+    ProgressCallback m_show;
+    std::optional<ProgressScope> m_reporting;
     QLabel* m_label;
 };

@@ -30,8 +30,6 @@ public:
         }
     }
 
-    int nextLine() const { return m_nextLine; }
-
 private:
     void report(int line) const;
 

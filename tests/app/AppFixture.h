@@ -5,38 +5,23 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QSettings>
 #include <QTableView>
 
 #include <gtest/gtest.h>
 
 #include "app/Form1.h"
 #include "app/GridModel.h"
+#include "app/SaveSettings.h"
 #include "store/CSVDBS.h"
 #include "tests/support/ScriptedPrinters.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TempDir.h"
 
-// Settings as the program stores them.
-inline void storeSetting(const QString& key, const QString& value)
-{
-    QSettings settings(QStringLiteral("Varnhold"), QStringLiteral("Tabvane Software"));
-    settings.beginGroup(QStringLiteral("Tabvane Software"));
-    settings.setValue(key, value);
-}
-
-inline QString storedSetting(const QString& key)
-{
-    QSettings settings(QStringLiteral("Varnhold"), QStringLiteral("Tabvane Software"));
-    settings.beginGroup(QStringLiteral("Tabvane Software"));
-    return settings.value(key).toString();
-}
-
-inline void clearSettings()
-{
-    QSettings settings(QStringLiteral("Varnhold"), QStringLiteral("Tabvane Software"));
-    settings.clear();
-}
+// Settings as the program stores them, through its own accessors.
+using SettingKey = SaveSettings::Key;
+inline void storeSetting(SettingKey key, const QString& value) { SaveSettings::storeText(key, value); }
+inline QString storedSetting(SettingKey key) { return SaveSettings::storedText(key); }
+inline void clearSettings() { SaveSettings::clearAll(); }
 
 // A fresh main window with no settings, answering prompts from a script.
 class AppTest : public ::testing::Test {

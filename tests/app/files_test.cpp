@@ -126,7 +126,7 @@ TEST_F(Files, SaveWithEachSeparatorAndQuotes)
         clearSettings();
         m_window.reset();
         open(People);
-        storeSetting("Save Quotes", quotes ? "1" : "0");
+        storeSetting(SettingKey::SaveQuotes, quotes ? "1" : "0");
         window().setCurrentSeparator(SaveSettings::separatorFor(index, "::"));
         window().store().PutValue(1, 1, "Bob");
         window().PushButton6_Click();

@@ -23,9 +23,9 @@ TEST_F(SaveOption, DefaultsAndStoredChoices)
         EXPECT_FALSE(dialog.Text2->isEnabled());
         EXPECT_FALSE(dialog.Check20->isChecked());
     }
-    storeSetting("Separator", "4");
-    storeSetting("Other Separator", "#");
-    storeSetting("Save Quotes", "1");
+    storeSetting(SettingKey::Separator, "4");
+    storeSetting(SettingKey::OtherSeparator, "#");
+    storeSetting(SettingKey::SaveQuotes, "1");
     {
         Form13 dialog(nullptr, separator);
         EXPECT_EQ(dialog.Combo1->currentIndex(), 4);
@@ -33,7 +33,7 @@ TEST_F(SaveOption, DefaultsAndStoredChoices)
         EXPECT_EQ(dialog.Text2->text(), "#");
         EXPECT_TRUE(dialog.Check20->isChecked());
     }
-    storeSetting("Separator", "9");
+    storeSetting(SettingKey::Separator, "9");
     Form13 dialog(nullptr, separator);
     EXPECT_EQ(dialog.Combo1->currentIndex(), 0) << "an index out of range counts as a comma";
     EXPECT_TRUE(m_ask.asked.empty());
@@ -51,7 +51,7 @@ TEST_F(SaveOption, OkStoresAndSetsTheSeparatorCancelDoesNot)
         EXPECT_EQ(dialog.result(), QDialog::Rejected);
     }
     EXPECT_EQ(separator, ",");
-    EXPECT_TRUE(storedSetting("Separator").isEmpty());
+    EXPECT_TRUE(storedSetting(SettingKey::Separator).isEmpty());
     {
         Form13 dialog(nullptr, separator);
         dialog.Combo1->setCurrentIndex(3);
@@ -60,9 +60,9 @@ TEST_F(SaveOption, OkStoresAndSetsTheSeparatorCancelDoesNot)
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
     }
     EXPECT_EQ(separator, "|");
-    EXPECT_EQ(storedSetting("Separator"), "3");
-    EXPECT_EQ(storedSetting("Other Separator"), "-");
-    EXPECT_EQ(storedSetting("Save Quotes"), "1");
+    EXPECT_EQ(storedSetting(SettingKey::Separator), "3");
+    EXPECT_EQ(storedSetting(SettingKey::OtherSeparator), "-");
+    EXPECT_EQ(storedSetting(SettingKey::SaveQuotes), "1");
     {
         Form13 dialog(nullptr, separator);
         dialog.Combo1->setCurrentIndex(4);
@@ -70,8 +70,8 @@ TEST_F(SaveOption, OkStoresAndSetsTheSeparatorCancelDoesNot)
         dialog.PushButton2_Click();
     }
     EXPECT_EQ(separator, "::");
-    EXPECT_EQ(storedSetting("Separator"), "4");
-    EXPECT_EQ(storedSetting("Other Separator"), "::");
+    EXPECT_EQ(storedSetting(SettingKey::Separator), "4");
+    EXPECT_EQ(storedSetting(SettingKey::OtherSeparator), "::");
 }
 
 TEST_F(SaveOption, OtherNeedsASeparator)
@@ -87,7 +87,7 @@ TEST_F(SaveOption, OtherNeedsASeparator)
     EXPECT_EQ(m_ask.asked[0].title, "Tabvane");
     EXPECT_TRUE(dialog.isVisible()) << "the dialog stays open";
     EXPECT_EQ(separator, ";");
-    EXPECT_TRUE(storedSetting("Separator").isEmpty());
+    EXPECT_TRUE(storedSetting(SettingKey::Separator).isEmpty());
 
     dialog.Text2_LostFocus();
     EXPECT_EQ(m_ask.asked.size(), 2u);

@@ -1,7 +1,7 @@
-#include "window/AppTitle.h"
-#include "window/Procedure.h"
 #include "store/StoreError.h"
 #include "tests/app/AppFixture.h"
+#include "window/AppTitle.h"
+#include "window/Procedure.h"
 
 namespace {
 class StartUp : public AppTest {};
@@ -31,15 +31,15 @@ TEST_F(StartUp, SeparatorFromTheSettings)
     for (const auto& [index, other, expected] : cases) {
         SCOPED_TRACE(index.toStdString() + " / " + other.toStdString());
         clearSettings();
-        storeSetting("Separator", index);
+        storeSetting(SettingKey::Separator, index);
         if (!other.isEmpty())
-            storeSetting("Other Separator", other);
+            storeSetting(SettingKey::OtherSeparator, other);
         m_window.reset();
         EXPECT_EQ(window().currentSeparator(), expected);
     }
     clearSettings();
-    storeSetting("Separator", "4");
-    storeSetting("Other Separator", "");
+    storeSetting(SettingKey::Separator, "4");
+    storeSetting(SettingKey::OtherSeparator, "");
     m_window.reset();
     EXPECT_EQ(window().currentSeparator(), ",") << "an empty other separator is not used";
 }

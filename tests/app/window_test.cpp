@@ -2,9 +2,9 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "window/CommandScope.h"
-#include "window/WindowCommon.h"
 #include "tests/app/AppFixture.h"
+#include "window/CommandScope.h"
+#include "window/PointerRules.h"
 
 namespace {
 

@@ -9,13 +9,13 @@
 #include <gtest/gtest.h>
 
 #include "export/FilterResults.h"
-#include "window/WindowCommon.h"
 #include "export/Form8.h"
 #include "tests/export/FakeGrid.h"
 #include "tests/support/OfficeFile.h"
 #include "tests/support/RecordingHandOff.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TempDir.h"
+#include "window/CommandScope.h"
 
 class FilterWindowTest : public ::testing::Test {
 protected:

@@ -8,13 +8,13 @@
 
 #include <gtest/gtest.h>
 
-#include "window/Procedure.h"
 #include "export/Form8.h"
 #include "export/PdfExport.h"
 #include "tests/export/FakeGrid.h"
 #include "tests/support/ScriptedPrinters.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TempDir.h"
+#include "window/Procedure.h"
 
 namespace fs = std::filesystem;
 

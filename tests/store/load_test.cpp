@@ -5,8 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/ScriptedPrompter.h"
 #include "tests/store/StoreFixture.h"
+#include "tests/support/CaseName.h"
+#include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TempDir.h"
 
 using namespace std::string_literals;
@@ -22,11 +23,9 @@ struct LoadCase {
     Rows rows;
 };
 
-} // namespace
+class ReadsTheTextFormat : public testing::TestWithParam<LoadCase> {};
 
-TEST(Load, ReadsTheTextFormat)
-{
-    const std::vector<LoadCase> cases = {
+const LoadCase textFormatCases[] = {
         {"quotes are not protected from the split", " \"Name\" , Age , \"x,y\"\r\n", ",", false,
          {"Field 1", "Field 2", "Field 3", "Field 4"}, {{"Name", "Age", "\"x", "y\""}}},
         {"two quotes are an empty value, inner quotes stay", "a,b,c\r\n\"\",\"say \"\"hi\"\"\",x\"y\r\n",
@@ -44,22 +43,27 @@ TEST(Load, ReadsTheTextFormat)
         {"tabs are not trimmed", "A,B\r\n\tx\t, y\r\n", ",", true, {"A", "B"}, {{"\tx\t", "y"}}},
         {"multi-character separator", "A::B\r\n1:2::3\r\n", "::", true, {"A", "B"}, {{"1:2", "3"}}},
         {"empty separator keeps the line whole", "A,B\r\n1,2\r\n", "", true, {"A,B"}, {{"1,2"}}},
-    };
+};
+
+} // namespace
+
+TEST_P(ReadsTheTextFormat, Case)
+{
+    const LoadCase& c = GetParam();
     TempDir dir;
-    for (const LoadCase& c : cases) {
-        SCOPED_TRACE(c.label);
-        CSVDBS s;
-        s.FileName(dir.file("in.csv", c.text));
-        s.Seperator(c.separator);
-        s.HeaderLine(c.header);
-        ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
-        EXPECT_EQ(s.GetFieldList(), c.names);
-        EXPECT_EQ(rowsOf(s), c.rows);
-        EXPECT_EQ(s.RecordCount(), static_cast<int>(c.rows.size()));
-        EXPECT_EQ(s.CurrentRecord(), 1);
-        EXPECT_FALSE(s.ChangesMade());
-    }
+    CSVDBS s;
+    s.FileName(dir.file("in.csv", c.text));
+    s.Seperator(c.separator);
+    s.HeaderLine(c.header);
+    ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
+    EXPECT_EQ(s.GetFieldList(), c.names);
+    EXPECT_EQ(rowsOf(s), c.rows);
+    EXPECT_EQ(s.RecordCount(), static_cast<int>(c.rows.size()));
+    EXPECT_EQ(s.CurrentRecord(), 1);
+    EXPECT_FALSE(s.ChangesMade());
 }
+
+INSTANTIATE_TEST_SUITE_P(Load, ReadsTheTextFormat, testing::ValuesIn(textFormatCases), ByLabel());
 
 TEST(Load, FailureKeepsThePreviousContents)
 {
@@ -120,23 +124,40 @@ TEST(Load, FieldCountLimit)
     EXPECT_EQ(s.FieldCount(), CSVDBS::MaxFields);
 }
 
-TEST(Load, UnusualBytesSurviveLoadAndWrite)
+namespace {
+
+struct OddFile {
+    const char* label;
+    std::string text;
+};
+
+class UnusualBytesSurviveLoadAndWrite : public testing::TestWithParam<OddFile> {};
+
+const OddFile oddFiles[] = {
+    {"NUL and control bytes", "A,B\r\n\0\x01,x\0y\r\n\x7f,\0\r\n"s},
+    {"invalid UTF-8", "N\xff,\xc3(\r\n\xe2\x82,\xed\xa0\x80 z\r\n\xf5\x80,\xc0\xaf\r\n"},
+    {"byte-order mark", "\xEF\xBB\xBFName,Age\r\nBob,42\r\n"},
+};
+
+} // namespace
+
+TEST_P(UnusualBytesSurviveLoadAndWrite, Case)
+{
+    const OddFile& c = GetParam();
+    TempDir dir;
+    CSVDBS s;
+    s.FileName(dir.file("odd.csv", c.text));
+    ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
+    s.FileName(dir.path() + "/copy.csv");
+    ASSERT_TRUE(s.WriteFile());
+    EXPECT_EQ(readFile(s.FileName()), c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Load, UnusualBytesSurviveLoadAndWrite, testing::ValuesIn(oddFiles), ByLabel());
+
+TEST(Load, ByteOrderMarkIsKeptApartFromTheFirstName)
 {
     TempDir dir;
-    const std::vector<std::pair<const char*, std::string>> files = {
-        {"NUL and control bytes", "A,B\r\n\0\x01,x\0y\r\n\x7f,\0\r\n"s},
-        {"invalid UTF-8", "N\xff,\xc3(\r\n\xe2\x82,\xed\xa0\x80 z\r\n\xf5\x80,\xc0\xaf\r\n"},
-        {"byte-order mark", "\xEF\xBB\xBFName,Age\r\nBob,42\r\n"},
-    };
-    for (const auto& [label, text] : files) {
-        SCOPED_TRACE(label);
-        CSVDBS s;
-        s.FileName(dir.file("odd.csv", text));
-        ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
-        s.FileName(dir.path() + "/copy.csv");
-        ASSERT_TRUE(s.WriteFile());
-        EXPECT_EQ(readFile(s.FileName()), text);
-    }
     CSVDBS bom;
     bom.FileName(dir.file("bom.csv", "\xEF\xBB\xBFName,Age\r\nBob,42\r\n"));
     ASSERT_TRUE(bom.LoadFile());

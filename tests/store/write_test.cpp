@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/CaseName.h"
 #include "tests/support/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -19,27 +20,31 @@ void loadInto(CSVDBS& s, const TempDir& dir, std::string_view text, const std::s
     ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
 }
 
+struct WriteCase {
+    const char* label;
+    bool header;
+    bool quotes;
+    bool dropRecords;
+    std::string expected;
+};
+
+class ExactBytes : public testing::TestWithParam<WriteCase> {};
+
+const WriteCase writeCases[] = {
+    {"plain", true, false, false, "Name;Age\r\nBob;42\r\n;7\r\n"},
+    {"quoted", true, true, false, "\"Name\";\"Age\"\r\n\"Bob\";\"42\"\r\n\"\";\"7\"\r\n"},
+    {"no header", false, false, false, "Bob;42\r\n;7\r\n"},
+    {"no records", true, false, true, "Name;Age\r\n"},
+    {"no records, no header", false, true, true, ""},
+};
+
 } // namespace
 
-TEST(Write, ExactBytes)
+TEST_P(ExactBytes, Case)
 {
-    struct Case {
-        const char* label;
-        bool header;
-        bool quotes;
-        bool dropRecords;
-        std::string expected;
-    };
-    const std::vector<Case> cases = {
-        {"plain", true, false, false, "Name;Age\r\nBob;42\r\n;7\r\n"},
-        {"quoted", true, true, false, "\"Name\";\"Age\"\r\n\"Bob\";\"42\"\r\n\"\";\"7\"\r\n"},
-        {"no header", false, false, false, "Bob;42\r\n;7\r\n"},
-        {"no records", true, false, true, "Name;Age\r\n"},
-        {"no records, no header", false, true, true, ""},
-    };
+    const WriteCase& c = GetParam();
     TempDir dir;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
+    {
         CSVDBS s;
         loadInto(s, dir, "Name,Age\r\nBob,42\r\n\"\",7\r\n");
         if (c.dropRecords) {
@@ -59,6 +64,8 @@ TEST(Write, ExactBytes)
         EXPECT_EQ(s.GetFieldList(), (std::vector<std::string>{"Name", "Age"}));
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Write, ExactBytes, testing::ValuesIn(writeCases), ByLabel());
 
 TEST(Write, RoundTrips)
 {
