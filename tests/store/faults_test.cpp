@@ -226,3 +226,19 @@ TEST_F(Faults, FileReplacedBetweenLoadAndSave)
     EXPECT_TRUE(s.WriteFile());
     EXPECT_EQ(readFile(path), Original);
 }
+
+TEST(Progress, NestedScopeRestoresTheCallbackItReplaced)
+{
+    CSVDBS s;
+    int outerCalls = 0;
+    {
+        const ProgressScope outer(s, [&](std::int64_t, std::int64_t) { ++outerCalls; });
+        {
+            const ProgressScope inner(s, [](std::int64_t, std::int64_t) {});
+        }
+        ASSERT_TRUE(static_cast<bool>(s.progressCallback())) << "an inner scope must not clear the outer one";
+        s.progressCallback()(1, 2);
+        EXPECT_EQ(outerCalls, 1);
+    }
+    EXPECT_FALSE(static_cast<bool>(s.progressCallback())) << "no callback is left behind";
+}
