@@ -15,6 +15,7 @@
 #include "app/Form13.h"
 #include "app/GridModel.h"
 #include "app/LongWork.h"
+#include "app/SaveOverChanges.h"
 #include "app/SaveSettings.h"
 #include "app/WindowCommon.h"
 #include "platform/Prompter.h"
@@ -164,6 +165,11 @@ void Form1::PushButton6_Click()
         p.step([&] { tellUser(QStringLiteral("Please load CSV file first.")); });
         return;
     }
+    // No leaves the file on disk and the store exactly as they are.
+    bool goOn = false;
+    p.step([&] { goOn = maySaveOverChangesOnDisk(*m_store); });
+    if (!goOn)
+        return;
     bool written = false;
     {
         const LongWork running(this, *m_store, lblLoading,
