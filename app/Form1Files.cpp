@@ -179,7 +179,7 @@ void Form1::PushButton6_Click()
         p.step([&] { quotes = SaveSettings::saveQuotes(); });
         p.step([&] { written = m_store->WriteFile(quotes); });
     }
-    p.step([&] { tellUser(written ? QStringLiteral("Done.") : QStringLiteral("Error saving CSV file.")); });
+    p.step([&] { tellUser(written ? QStringLiteral("Done.") : saveFailureText(*m_store)); });
 }
 
 void Form1::PushButton28_Click()

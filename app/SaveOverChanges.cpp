@@ -1,7 +1,6 @@
 #include "app/SaveOverChanges.h"
 
 #include <QFile>
-#include <QString>
 
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"
@@ -23,4 +22,12 @@ bool maySaveOverChangesOnDisk(const CSVDBS& store)
                        "\r\n\r\nDo you want to overwrite it and lose those changes?")
             .arg(path),
         QStringLiteral("File Changed"), Prompter::Icon::Question);
+}
+
+QString saveFailureText(const CSVDBS& store)
+{
+    QString text = QStringLiteral("Error saving CSV file.");
+    if (!store.LastFileError().empty())
+        text += QStringLiteral("\r\n\r\n") + QString::fromStdString(store.LastFileError());
+    return text;
 }

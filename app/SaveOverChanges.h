@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class CSVDBS;
 
 // Before "Save Changes" overwrites a file that another program has changed,
@@ -7,3 +9,7 @@ class CSVDBS;
 // on, saying which of these happened. True when the save may go ahead (also
 // when nothing happened).
 bool maySaveOverChangesOnDisk(const CSVDBS& store);
+
+// What "Save Changes" tells the user when the save failed: that it failed
+// and the store's reason.
+QString saveFailureText(const CSVDBS& store);

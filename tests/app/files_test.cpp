@@ -152,8 +152,9 @@ TEST_F(Files, SaveReportsFailureAndNothingLoaded)
     const std::string path = m_dir.path() + "/in.csv";
     fs::remove(path);
     fs::create_directory(path); // the file became a folder: the save must fail
+    m_ask.yesNo.push_back(true); // overwrite what is there now
     w.PushButton6_Click();
-    EXPECT_EQ(messages().back(), "Error saving CSV file.");
+    EXPECT_EQ(messages().back(), "Error saving CSV file.\r\n\r\nOnly a regular file can be replaced.");
     EXPECT_EQ(m_ask.asked.back().title, "Tabvane");
     EXPECT_TRUE(w.store().ChangesMade()) << "the work is still unsaved";
 }
