@@ -14,21 +14,10 @@
 #include "store/CsvReader.h"
 #include "store/RecordLimit.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Sanitizer.h"
 #include "tests/support/Unprivileged.h"
 
 namespace {
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool UnderAddressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool UnderAddressSanitizer = true;
-#else
-constexpr bool UnderAddressSanitizer = false;
-#endif
-#else
-constexpr bool UnderAddressSanitizer = false;
-#endif
 
 long statusKB(const char* key)
 {
