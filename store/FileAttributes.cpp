@@ -237,7 +237,9 @@ bool FileAttributes::applyAcl(int fd, mode_t mode, bool groupKept, std::string& 
 
 bool FileAttributes::applyExtendedAttributes(int fd, std::string& error) const
 {
-    for (const auto& [name, value] : m_xattrs) {
+    for (const auto& attribute : m_xattrs) {
+        const std::string& name = attribute.first;
+        const std::string& value = attribute.second;
         // A label the new file already has (as SELinux gives it) needs no
         // permission to set again.
         if (sameAttributeOn(fd, name, value))
