@@ -11,6 +11,7 @@
 
 #include "app/Form13.h"
 #include "app/GridModel.h"
+#include "app/SaveOverChanges.h"
 #include "app/SaveSettings.h"
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"
@@ -157,6 +158,11 @@ void Form1::PushButton6_Click()
         p.step([&] { tellUser(QStringLiteral("Please load CSV file first.")); });
         return;
     }
+    // No leaves the file on disk and the store exactly as they are.
+    bool goOn = false;
+    p.step([&] { goOn = maySaveOverChangesOnDisk(*m_store); });
+    if (!goOn)
+        return;
     bool written = false;
     runLongWork([&] {
         p.step([&] { m_store->Seperator(m_currentSeparator.toStdString()); });
@@ -164,7 +170,7 @@ void Form1::PushButton6_Click()
         p.step([&] { quotes = SaveSettings::saveQuotes(); });
         p.step([&] { written = m_store->WriteFile(quotes); });
     });
-    p.step([&] { tellUser(written ? QStringLiteral("Done.") : QStringLiteral("Error saving CSV file.")); });
+    p.step([&] { tellUser(written ? QStringLiteral("Done.") : saveFailureText(*m_store)); });
 }
 
 void Form1::PushButton28_Click()

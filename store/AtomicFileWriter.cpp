@@ -1,43 +1,23 @@
 #include "store/AtomicFileWriter.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <filesystem>
-#include <system_error>
-#include <vector>
 
 #include <fcntl.h>
-#include <sys/stat.h>
+#include <sys/file.h>
 #include <unistd.h>
 
+#include "store/LinkTarget.h"
+#include "store/SaveSystemCalls.h"
+#include "store/TempFileName.h"
+
 namespace fs = std::filesystem;
+using savecall::retryInterrupted;
 
 namespace {
-
 constexpr std::size_t BufferSize = 1 << 20;
-
-// Follows a chain of symbolic links to the file they finally name, which need
-// not exist yet.
-std::string resolveLinks(const std::string& path)
-{
-    fs::path p(path);
-    std::error_code ec;
-    for (int hops = 0; hops < 40 && fs::is_symlink(p, ec); ++hops) {
-        const fs::path next = fs::read_symlink(p, ec);
-        if (ec)
-            break;
-        p = next.is_absolute() ? next : p.parent_path() / next;
-    }
-    return p.string();
-}
-
-mode_t defaultMode()
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
 } // namespace
 
 AtomicFileWriter::AtomicFileWriter(std::string path) : m_path(std::move(path)) {}
@@ -53,41 +33,90 @@ bool AtomicFileWriter::fail(const std::string& what)
     return false;
 }
 
+bool AtomicFileWriter::failErrno(const std::string& what) { return fail(what + ": " + std::strerror(errno)); }
+
 bool AtomicFileWriter::open()
 {
     if (m_path.empty())
         return fail("No file name was given.");
-    m_target = resolveLinks(m_path);
+    std::string target;
+    std::string error;
+    if (!resolveSaveTarget(m_path, target, error))
+        return fail(error);
+    const fs::path targetPath(target);
+    m_name = targetPath.filename().string();
+    if (m_name.empty() || m_name == "." || m_name == "..")
+        return fail("The name is a folder's, not a file's.");
 
-    struct stat old {};
-    const bool exists = ::stat(m_target.c_str(), &old) == 0;
-    if (exists && !S_ISREG(old.st_mode))
-        return fail("Only a regular file can be replaced.");
-    // Renaming over a file needs only the folder's permission; a file the
-    // user may not write stays protected all the same.
-    if (exists && ::faccessat(AT_FDCWD, m_target.c_str(), W_OK, AT_EACCESS) != 0)
-        return fail(std::string("The file cannot be written: ") + std::strerror(errno));
-
-    const fs::path target(m_target);
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::string pattern = (folder / ("." + target.filename().string() + ".saving-XXXXXX")).string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    m_fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (m_fd < 0)
-        return fail(std::string("Cannot create a file in the folder: ") + std::strerror(errno));
-    m_temp = name.data();
-
-    if (::fchmod(m_fd, exists ? (old.st_mode & 07777) : defaultMode()) != 0)
-        return fail(std::string("Cannot set the file's permissions: ") + std::strerror(errno));
-    if (exists && (old.st_uid != ::geteuid() || old.st_gid != ::getegid())) {
-        // Keeps the owner when root saves someone else's file and the group
-        // when the user belongs to it; an ordinary user cannot give a file
-        // away, and the save goes on regardless.
-        if (::fchown(m_fd, old.st_uid, old.st_gid) != 0)
-            (void)!::fchown(m_fd, static_cast<uid_t>(-1), old.st_gid);
+    if (::stat(target.c_str(), &m_old) == 0) {
+        m_exists = true;
+        if (!S_ISREG(m_old.st_mode))
+            return fail("Only a regular file can be replaced.");
+        // Renaming over a file needs only the folder's permission; a file the
+        // user may not write stays protected all the same.
+        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+            return failErrno("The file cannot be written");
+    } else if (errno != ENOENT) {
+        return failErrno("Cannot look at the file");
     }
+
+    if (!openFolder(targetPath.has_parent_path() ? targetPath.parent_path().string() : "."))
+        return false;
+    if (m_exists) {
+        if (!m_attributes.read(target, m_old, error))
+            return fail(error + ". The file was left as it is.");
+    } else if (m_modeIfMissing) {
+        m_attributes.modeOnly(*m_modeIfMissing);
+    }
+    if (!createTemp())
+        return false;
+    tempfile::removeLeftovers(m_dirFd, m_name, m_temp, m_nameMax);
     m_buffer.reserve(BufferSize);
+    return true;
+}
+
+bool AtomicFileWriter::openFolder(const std::string& folder)
+{
+    m_dirFd = retryInterrupted([&] { return savecall::openFolder(folder); });
+    if (m_dirFd < 0 && errno == EACCES) {
+        // A folder one may write but not read still takes the new file; it
+        // just cannot be flushed.
+        m_dirFd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        m_canSyncFolder = false;
+    }
+    if (m_dirFd < 0)
+        return failErrno("Cannot open the file's folder");
+    const long nameMax = ::fpathconf(m_dirFd, _PC_NAME_MAX);
+    m_nameMax = nameMax > 0 ? nameMax : NAME_MAX;
+    return true;
+}
+
+bool AtomicFileWriter::createTemp()
+{
+    // With a mode to carry, nobody else may read the new file before it has
+    // that mode; otherwise the folder's defaults and the umask decide, as for
+    // any new file.
+    const mode_t createMode = m_attributes.known() ? 0600 : 0666;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = tempfile::freshName(m_name, m_nameMax);
+        m_fd = retryInterrupted([&] {
+            return savecall::openAt(m_dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, createMode);
+        });
+        if (m_fd >= 0) {
+            m_temp = name;
+            break;
+        }
+        if (errno != EEXIST)
+            return failErrno("Cannot create a file in the folder");
+    }
+    if (m_fd < 0)
+        return fail("Cannot create a file in the folder: every name tried was taken.");
+    // Held until the new file has taken its name: a save that finds this
+    // file locked leaves it alone. Where locks are not kept, the age check
+    // alone protects it.
+    ::flock(m_fd, LOCK_EX | LOCK_NB);
+    if (::fstat(m_fd, &m_tempStat) != 0)
+        return failErrno("Cannot look at the new file");
     return true;
 }
 
@@ -121,26 +150,23 @@ bool AtomicFileWriter::writeOut(std::string_view bytes)
     const char* pos = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
-        const ssize_t n = ::write(m_fd, pos, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail(std::string("Cannot write the file: ") + std::strerror(errno));
-        }
+        const ssize_t n = retryInterrupted([&] { return savecall::write(m_fd, pos, left); });
+        if (n < 0)
+            return failErrno("Cannot write the file");
         if (n == 0)
             return fail("Cannot write the file: nothing was written.");
         pos += n;
         left -= static_cast<std::size_t>(n);
-        m_written += static_cast<std::size_t>(n);
+        m_bytesOut += static_cast<std::size_t>(n);
     }
     // Start the disk writing now, while the rest is still being formatted, so
     // that the final fsync has little left to wait for. Only a hint: fsync
     // still decides.
     constexpr std::size_t WriteBehind = 8u << 20;
-    if (m_written - m_writeBehindFrom >= WriteBehind) {
+    if (m_bytesOut - m_writeBehindFrom >= WriteBehind) {
         ::sync_file_range(m_fd, static_cast<off_t>(m_writeBehindFrom),
-                          static_cast<off_t>(m_written - m_writeBehindFrom), SYNC_FILE_RANGE_WRITE);
-        m_writeBehindFrom = m_written;
+                          static_cast<off_t>(m_bytesOut - m_writeBehindFrom), SYNC_FILE_RANGE_WRITE);
+        m_writeBehindFrom = m_bytesOut;
     }
     return true;
 }
@@ -149,33 +175,91 @@ bool AtomicFileWriter::commit()
 {
     if (m_failed || m_fd < 0 || !flush())
         return false;
-    if (::fsync(m_fd) != 0)
-        return fail(std::string("Cannot flush the file to disk: ") + std::strerror(errno));
-    const int fd = m_fd;
-    m_fd = -1;
-    if (::close(fd) != 0)
-        return fail(std::string("Cannot close the file: ") + std::strerror(errno));
-    if (::rename(m_temp.c_str(), m_target.c_str()) != 0)
-        return fail(std::string("Cannot replace the file: ") + std::strerror(errno));
-    m_temp.clear();
-
-    const fs::path folder = fs::path(m_target).has_parent_path() ? fs::path(m_target).parent_path() : ".";
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir); // makes the new name durable; the file itself already is
-        ::close(dir);
-    }
+    // The attributes go on last: writing would clear a set-user-ID bit.
+    std::string error;
+    if (!m_attributes.applyTo(m_fd, error))
+        return fail(error + ". The file was left as it is.");
+    if (retryInterrupted([&] { return savecall::fsync(m_fd); }) != 0)
+        return failErrno("Cannot flush the file to disk");
+    struct stat done {};
+    if (::fstat(m_fd, &done) != 0)
+        return failErrno("Cannot look at the new file");
+    m_written = FileIdentity::of(done);
+    if (!putInPlace())
+        return false;
+    cancel();
     return true;
+}
+
+// Gives the new file the old name. Where the file system can swap two names,
+// the old file stays under the temporary name until the swap is known to be
+// on disk, so that a failure can still swap back.
+bool AtomicFileWriter::putInPlace()
+{
+    bool swapped = false;
+    if (m_exists) {
+        if (savecall::renameAt(m_dirFd, m_temp.c_str(), m_name.c_str(), true) == 0)
+            swapped = true;
+        else if (errno != EINVAL && errno != ENOENT && errno != ENOSYS)
+            return failErrno("Cannot replace the file");
+    }
+    if (!swapped && savecall::renameAt(m_dirFd, m_temp.c_str(), m_name.c_str(), false) != 0)
+        return failErrno("Cannot replace the file");
+
+    if (!m_canSyncFolder || retryInterrupted([&] { return savecall::fsyncFolder(m_dirFd); }) == 0) {
+        if (swapped)
+            removeTempIf(m_old.st_dev, m_old.st_ino); // the old contents
+        else
+            m_temp.clear();
+        return true;
+    }
+    const std::string why = std::strerror(errno);
+    if (swapped) {
+        if (savecall::renameAt(m_dirFd, m_temp.c_str(), m_name.c_str(), true) == 0)
+            return fail("Cannot make the new file safe on disk (the folder cannot be flushed: " + why +
+                        "). The file was left as it was.");
+        m_temp.clear(); // holds the old contents now: keep them
+        return fail("Cannot make the new file safe on disk (the folder cannot be flushed: " + why +
+                    "), and the old file could not be put back; it is kept beside it.");
+    }
+    if (!m_exists) {
+        // There was no file before: leave none rather than one that may not
+        // survive.
+        struct stat st {};
+        if (::fstatat(m_dirFd, m_name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && st.st_dev == m_tempStat.st_dev &&
+            st.st_ino == m_tempStat.st_ino && ::unlinkat(m_dirFd, m_name.c_str(), 0) == 0)
+            return fail("Cannot make the new file safe on disk (the folder cannot be flushed: " + why + ").");
+    }
+    m_temp.clear();
+    return fail("The file was replaced, but the system cannot confirm that it is on disk (the folder cannot "
+                "be flushed: " + why + ").");
+}
+
+bool AtomicFileWriter::tempIs(dev_t device, ino_t inode) const
+{
+    struct stat st {};
+    return !m_temp.empty() && ::fstatat(m_dirFd, m_temp.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+           st.st_dev == device && st.st_ino == inode;
+}
+
+void AtomicFileWriter::removeTempIf(dev_t device, ino_t inode)
+{
+    if (tempIs(device, inode))
+        ::unlinkat(m_dirFd, m_temp.c_str(), 0);
+    m_temp.clear();
 }
 
 void AtomicFileWriter::cancel()
 {
+    // Only ever removes our own new file: after a rename that may or may not
+    // have happened the name could stand for the user's file.
+    removeTempIf(m_tempStat.st_dev, m_tempStat.st_ino);
     if (m_fd >= 0) {
         ::close(m_fd);
         m_fd = -1;
     }
-    if (!m_temp.empty()) {
-        ::unlink(m_temp.c_str());
-        m_temp.clear();
+    if (m_dirFd >= 0) {
+        ::close(m_dirFd);
+        m_dirFd = -1;
     }
 }

@@ -11,6 +11,7 @@
 #include "platform/Prompter.h"
 #include "store/AtomicFileWriter.h"
 #include "store/CsvReader.h"
+#include "store/RecordLimit.h"
 #include "store/TextFold.h"
 
 CSVDBS::CSVDBS() = default;
@@ -66,13 +67,15 @@ bool CSVDBS::LoadFile()
         return false;
     }
     try {
+        // Taken before reading: a change made while we read shows as a change.
+        const std::optional<FileIdentity> identity = FileIdentity::at(m_fileName);
         std::unique_ptr<char[]> bytes;
         std::size_t size = 0;
         if (!readWholeFile(m_fileName, bytes, size, m_lastFileError))
             return false;
         CellTable fresh;
         const CsvReadResult read = readCsv(std::move(bytes), size,
-                                           CsvReadOptions{m_seperator, m_headerLine, m_headingsSuffice}, fresh,
+                                           CsvReadOptions{m_seperator, m_headerLine, m_headingsSuffice, MaxRecords}, fresh,
                                            m_progress);
         if (!read.ok) {
             m_lastFileError = read.error;
@@ -81,7 +84,8 @@ bool CSVDBS::LoadFile()
         m_table.swap(fresh);
         m_hasFieldList = true;
         m_byteOrderMark = read.byteOrderMark;
-        m_recordCount = static_cast<RecordNo>(m_table.recordCount());
+        m_recordCount = checkedRecordNumber(m_table.recordCount());
+        m_identity = identity;
         m_currentRecord = 1;
         m_changesMade = false;
         return true;
@@ -121,6 +125,8 @@ bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
     }
     try {
         AtomicFileWriter file(m_fileName);
+        if (m_identity)
+            file.modeIfMissing(m_identity->mode); // deleted since: it comes back as it was
         if (!file.open()) {
             m_lastFileError = file.error();
             return false;
@@ -155,6 +161,7 @@ bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
             return false;
         }
         m_changesMade = false;
+        m_identity = file.written();
         return true;
     } catch (const std::bad_alloc&) {
         m_lastFileError = "There is not enough memory to save the file.";
@@ -162,6 +169,11 @@ bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
         m_lastFileError = e.what();
     }
     return false;
+}
+
+DiskChange CSVDBS::ChangeOnDisk() const
+{
+    return m_identity ? diskChangeSince(*m_identity, m_fileName) : DiskChange::None;
 }
 
 void CSVDBS::requireFieldList() const

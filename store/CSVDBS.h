@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "store/CellTable.h"
+#include "store/FileIdentity.h"
 #include "store/Progress.h"
 #include "store/StoreError.h"
 
@@ -63,6 +64,11 @@ public:
     // Replaces the file named by FileName, atomically: on failure the file on
     // disk is unchanged.
     bool WriteFile(bool saveWithDoubleQuotes = false);
+    // Whether the file now at FileName is not the one last loaded or saved:
+    // another file, changed, or deleted since. False before any load.
+    bool FileChangedOnDisk() const { return ChangeOnDisk() != DiskChange::None; }
+    // What happened to it, for a question that says so.
+    DiskChange ChangeOnDisk() const;
     // Why the last LoadFile or WriteFile failed, for a caller that wants to say.
     const std::string& LastFileError() const { return m_lastFileError; }
     // Whether the loaded file began with a UTF-8 byte-order mark (written back).
@@ -142,6 +148,8 @@ private:
     CellTable m_table;
     bool m_hasFieldList = false;
     bool m_byteOrderMark = false;
+    // The file as last loaded or saved.
+    std::optional<FileIdentity> m_identity;
 
     bool m_changesMade = false;
     RecordNo m_currentRecord = -1;

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <random>
 
+#include "store/RecordLimit.h"
 #include "store/TextFold.h"
 
 std::string CSVDBS::resolveName(const std::string& fieldName) const
@@ -21,6 +22,8 @@ CSVDBS::RecordNo CSVDBS::resolveRecord(RecordNo recordNumber) const
 bool CSVDBS::NewRecord()
 {
     requireFieldList();
+    if (m_table.recordCount() >= MaxRecords)
+        return false; // one more would have no record number
     m_changesMade = true;
     bool result = true;
     const RecordNo number = m_recordCount < 1 ? 1 : m_recordCount + 1;
@@ -37,7 +40,7 @@ bool CSVDBS::NewRecord()
             result = false;
         }
     }
-    m_recordCount = static_cast<RecordNo>(m_table.recordCount());
+    m_recordCount = checkedRecordNumber(m_table.recordCount());
     return result;
 }
 
@@ -71,7 +74,7 @@ bool CSVDBS::DeleteRecord(RecordNo recordNumber)
         return false;
     m_table.eraseRecord(static_cast<std::size_t>(record - 1));
     m_table.compactIfWasteful();
-    m_recordCount = static_cast<RecordNo>(m_table.recordCount());
+    m_recordCount = checkedRecordNumber(m_table.recordCount());
     m_changesMade = true;
     return true;
 }
@@ -154,7 +157,7 @@ CSVDBS::RecordNo CSVDBS::Find(std::string_view fieldValue, const std::string& fi
     const std::string key = matchKey(fieldValue);
     for (std::size_t r = 0; r < m_table.recordCount(); ++r) {
         if (matchesKey(m_table.value(r, field - 1), key)) {
-            m_currentRecord = static_cast<RecordNo>(r + 1);
+            m_currentRecord = checkedRecordNumber(r + 1);
             return m_currentRecord;
         }
     }

@@ -7,6 +7,7 @@
 #include <memory_resource>
 #include <unordered_set>
 
+#include "store/RecordLimit.h"
 #include "store/TextFold.h"
 
 namespace {
@@ -174,6 +175,8 @@ std::int64_t CSVDBS::RemoveDuplicates(const std::vector<int>& fields)
     std::pmr::monotonic_buffer_resource arena(records * 32 + 1024);
     std::pmr::unordered_set<std::uint32_t, decltype(hashOf), decltype(sameValues)> seen(
         records, hashOf, sameValues, &arena);
+    // Records are told apart by 32-bit slots below.
+    checkedRecordNumber(records);
     std::vector<bool> keep(records);
     std::int64_t removed = 0;
     ProgressTicker ticker(m_progress, static_cast<std::int64_t>(records));
@@ -186,7 +189,7 @@ std::int64_t CSVDBS::RemoveDuplicates(const std::vector<int>& fields)
         return 0;
     m_table.keepRecords(keep);
     m_table.compactIfWasteful();
-    m_recordCount = static_cast<RecordNo>(m_table.recordCount());
+    m_recordCount = checkedRecordNumber(m_table.recordCount());
     m_changesMade = true;
     return removed;
 }

@@ -56,6 +56,8 @@ void CellTable::appendEmptyRecord()
 {
     if (m_slotCount == std::numeric_limits<std::uint32_t>::max())
         compact();
+    if (m_slotCount == std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("The table has no room for another record.");
     for (auto& column : m_columns)
         column.push_back(Cell{});
     m_rows.push_back(m_slotCount++);

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,6 +60,8 @@ public:
     // Appends a record; `cells` holds fieldCount() cells.
     void appendRecord(const Cell* cells)
     {
+        if (m_slotCount == std::numeric_limits<std::uint32_t>::max())
+            throw std::length_error("The table has no room for another record.");
         std::vector<Cell>* column = m_columns.data();
         for (std::size_t f = 0, n = m_columns.size(); f < n; ++f)
             column[f].push_back(cells[f]);

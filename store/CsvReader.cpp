@@ -46,6 +46,18 @@ public:
         return static_cast<std::size_t>(std::count(data, data + size, m_terminator)) + 1;
     }
 
+    // Lines holding more than spaces: what the records are reserved from, so
+    // that blank lines cost no room times the field count.
+    static std::size_t countNonBlankLines(const char* data, std::size_t size)
+    {
+        LineReader lines(data, size);
+        std::size_t count = 0;
+        std::string_view line;
+        while (lines.next(line))
+            count += line.find_first_not_of(' ') != std::string_view::npos ? 1 : 0;
+        return count;
+    }
+
 private:
     const char* m_pos;
     const char* m_end;
@@ -170,7 +182,7 @@ CsvReadResult readCsv(std::unique_ptr<char[]> bytes, std::size_t size,
             }
             fieldCount = names.size();
             table.setNames(std::move(names));
-            table.reserveRecords(lineCount);
+            table.reserveRecords(LineReader::countNonBlankLines(data, size));
             row.assign(fieldCount, Cell{});
             haveFields = true;
             if (expectHeader) {
@@ -181,19 +193,27 @@ CsvReadResult readCsv(std::unique_ptr<char[]> bytes, std::size_t size,
 
         std::size_t filled = 0;
         bool clean = true;
+        bool tooLong = false;
         splitter.split(line, fieldCount, [&](std::string_view p) {
             std::string_view v;
             clean = cleanPiece(p, v) && clean;
-            if (v.size() > std::numeric_limits<std::uint32_t>::max())
-                clean = false;
+            tooLong = tooLong || v.size() > std::numeric_limits<std::uint32_t>::max();
             row[filled++] = toCell(v);
         });
+        if (tooLong) {
+            result.error = "Line " + std::to_string(lineNo) + " holds a value longer than 4 GiB, more than a value can hold.";
+            return result;
+        }
         if (!clean) {
             result.error = "Line " + std::to_string(lineNo) + " holds a lone double quote.";
             return result;
         }
         if (filled < fieldCount) {
             result.error = "Line " + std::to_string(lineNo) + " has fewer values than there are fields.";
+            return result;
+        }
+        if (table.recordCount() >= options.maxRecords) {
+            result.error = "The file has more than " + std::to_string(options.maxRecords) + " records.";
             return result;
         }
         table.appendRecord(row.data());

@@ -21,6 +21,9 @@ struct CsvReadOptions {
     // A heading line with no data line under it reads as zero records instead
     // of failing.
     bool headingsSuffice = false;
+    // More data lines than this fail the load (the caller numbers records
+    // with a narrower type).
+    std::size_t maxRecords = static_cast<std::size_t>(-1);
 };
 
 struct CsvReadResult {

@@ -153,8 +153,9 @@ TEST_F(Files, SaveReportsFailureAndNothingLoaded)
     const std::string path = m_dir.path() + "/in.csv";
     fs::remove(path);
     fs::create_directory(path); // the file became a folder: the save must fail
+    m_ask.yesNo.push_back(true); // overwrite what is there now
     w.PushButton6_Click();
-    EXPECT_EQ(messages().back(), "Error saving CSV file.");
+    EXPECT_EQ(messages().back(), "Error saving CSV file.\r\n\r\nOnly a regular file can be replaced.");
     EXPECT_EQ(m_ask.asked.back().title, "Tabvane");
     EXPECT_TRUE(w.store().ChangesMade()) << "the work is still unsaved";
 }
@@ -185,4 +186,54 @@ TEST_F(Files, GridFollowsTheStoreAndTheDeleteKey)
     }
     w.loadCSVToListview();
     EXPECT_EQ(rows(), 3);
+}
+
+TEST_F(Files, SaveAsksBeforeOverwritingWhatAnotherProgramChanged)
+{
+    const std::string path = m_dir.path() + "/in.csv";
+    struct Case {
+        const char* label;
+        bool deleted;
+        bool answer;
+    };
+    for (const Case& c : {Case{"changed, No", false, false}, Case{"changed, Yes", false, true},
+                          Case{"deleted, No", true, false}, Case{"deleted, Yes", true, true}}) {
+        SCOPED_TRACE(c.label);
+        m_window.reset();
+        open(People);
+        Form1& w = window();
+        w.store().PutValue(1, 2, "43");
+        const std::string theirs = "Name,Age\r\nBob,99\r\nAnn,7\r\nEve,5\r\n";
+        if (c.deleted)
+            fs::remove(path);
+        else
+            std::ofstream(path, std::ios::binary) << theirs;
+        window().setCurrentSeparator(";");
+        m_ask.yesNo.push_back(c.answer);
+        w.PushButton6_Click();
+
+        const auto& question = m_ask.asked.back().kind == "yesNo" ? m_ask.asked.back() : m_ask.asked.end()[-2];
+        EXPECT_EQ(question.kind, "yesNo");
+        EXPECT_EQ(question.title, c.deleted ? "File Deleted" : "File Changed");
+        EXPECT_NE(question.text.find(c.deleted ? "deleted" : "changed by another program"), std::string::npos);
+        EXPECT_NE(question.text.find(path), std::string::npos);
+        if (c.answer) {
+            EXPECT_EQ(messages().back(), "Done.");
+            EXPECT_EQ(readFile(path), "Name;Age\r\nBob;43\r\nAnn;7\r\n");
+            EXPECT_FALSE(w.store().ChangesMade());
+        } else {
+            EXPECT_EQ(m_ask.asked.back().kind, "yesNo") << "nothing more is said";
+            EXPECT_EQ(fs::exists(path), !c.deleted);
+            if (!c.deleted) {
+                EXPECT_EQ(readFile(path), theirs);
+            }
+            EXPECT_TRUE(w.store().ChangesMade());
+            EXPECT_EQ(w.store().Seperator(), ",") << "the store is as it was";
+        }
+    }
+    // Unchanged on disk: no question.
+    const std::size_t asked = m_ask.asked.size();
+    window().PushButton6_Click();
+    EXPECT_EQ(m_ask.asked.size(), asked + 1);
+    EXPECT_EQ(messages().back(), "Done.");
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "tests/store/StoreFixture.h"
+#include "tests/support/Sanitizer.h"
 #include "tests/support/Unprivileged.h"
 
 namespace fs = std::filesystem;
@@ -58,18 +59,6 @@ bool loadText(CSVDBS& s, const std::string& path)
     s.FileName(path);
     return s.LoadFile();
 }
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool UnderAddressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool UnderAddressSanitizer = true;
-#else
-constexpr bool UnderAddressSanitizer = false;
-#endif
-#else
-constexpr bool UnderAddressSanitizer = false;
-#endif
 
 } // namespace
 

@@ -1,0 +1,33 @@
+#include "app/SaveOverChanges.h"
+
+#include <QFile>
+
+#include "platform/Prompter.h"
+#include "store/CSVDBS.h"
+
+bool maySaveOverChangesOnDisk(const CSVDBS& store)
+{
+    const DiskChange change = store.ChangeOnDisk();
+    if (change == DiskChange::None)
+        return true;
+    const QString path = QFile::decodeName(QByteArray::fromStdString(store.FileName()));
+    if (change == DiskChange::Deleted)
+        return prompter().askYesNo(
+            QStringLiteral("The file has been deleted since it was opened or last saved:\r\n%1\r\n\r\n"
+                           "Do you want to save it again?")
+                .arg(path),
+            QStringLiteral("File Deleted"), Prompter::Icon::Question);
+    return prompter().askYesNo(
+        QStringLiteral("The file has been changed by another program since it was opened or last saved:\r\n%1"
+                       "\r\n\r\nDo you want to overwrite it and lose those changes?")
+            .arg(path),
+        QStringLiteral("File Changed"), Prompter::Icon::Question);
+}
+
+QString saveFailureText(const CSVDBS& store)
+{
+    QString text = QStringLiteral("Error saving CSV file.");
+    if (!store.LastFileError().empty())
+        text += QStringLiteral("\r\n\r\n") + QString::fromStdString(store.LastFileError());
+    return text;
+}

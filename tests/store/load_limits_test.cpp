@@ -1,0 +1,117 @@
+// What the loader may cost and what it refuses, with the true reason.
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "store/CSVDBS.h"
+#include "store/CsvReader.h"
+#include "store/RecordLimit.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/Sanitizer.h"
+#include "tests/support/Unprivileged.h"
+
+namespace {
+
+long statusKB(const char* key)
+{
+    std::ifstream status(key[0] == 'M' ? "/proc/meminfo" : "/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(key, 0) == 0)
+            return std::stol(line.substr(std::string(key).size()));
+    return 0;
+}
+
+std::string repeated(const std::string& piece, std::size_t times)
+{
+    std::string out;
+    out.reserve(piece.size() * times);
+    for (std::size_t i = 0; i < times; ++i)
+        out += piece;
+    return out;
+}
+
+} // namespace
+
+TEST(LoadLimits, PeakMemoryStaysUnderTwoAndAHalfTimesTheFile)
+{
+    if (UnderAddressSanitizer)
+        GTEST_SKIP() << "AddressSanitizer does not run under an address-space limit";
+    std::string wide = "a" + repeated(",a", 32766) + "\r\n";
+    wide += wide;
+    struct Case {
+        const char* label;
+        std::string text;
+        bool header;
+    };
+    const Case cases[] = {
+        {"a 32767-column header, one row, ten million bare CRs", wide + std::string(10'000'000, '\r'), true},
+        {"many blank lines", "A,B\r\n1,2\r\n" + repeated("  \r\n", 5'000'000), true},
+        {"one enormous line", std::string(30'000'000, 'x'), false},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const std::string path = dir.file("big.csv", c.text);
+        const std::size_t size = c.text.size();
+        runUnprivileged([&] {
+            rlimit limit {};
+            CHILD_CHECK(::getrlimit(RLIMIT_AS, &limit) == 0);
+            limit.rlim_cur = static_cast<rlim_t>(statusKB("VmSize:")) * 1024 + size * 5 / 2;
+            CHILD_CHECK(::setrlimit(RLIMIT_AS, &limit) == 0);
+            CSVDBS s;
+            s.FileName(path);
+            s.HeaderLine(c.header);
+            if (!s.LoadFile())
+                std::fprintf(stderr, "load failed: %s\n", s.LastFileError().c_str());
+            CHILD_CHECK(s.RecordCount() == 1);
+        });
+    }
+}
+
+TEST(LoadLimits, ValueOverFourGiBFailsWithItsOwnReason)
+{
+    if (UnderAddressSanitizer)
+        GTEST_SKIP() << "a 4 GiB value is beyond the sanitizer build's memory";
+    // Minutes of reading and 4 GiB of memory: run on request only.
+    if (!std::getenv("TABVANE_BIG_TESTS"))
+        GTEST_SKIP() << "reads a 4 GiB value; set TABVANE_BIG_TESTS=1 to run it";
+    if (statusKB("MemAvailable:") < 12L * 1024 * 1024)
+        GTEST_SKIP() << "needs 12 GiB of free memory to read a 4 GiB value";
+    TempDir dir;
+    const std::string path = dir.path() + "/huge.csv";
+    { // sparse: costs no disk, reads back as one line of zero bytes
+        std::ofstream out(path, std::ios::binary);
+    }
+    ASSERT_EQ(::truncate(path.c_str(), (4LL << 30) + 16), 0);
+    CSVDBS s;
+    s.FileName(path);
+    s.HeaderLine(false);
+    EXPECT_FALSE(s.LoadFile());
+    EXPECT_EQ(s.LastFileError(), "Line 1 holds a value longer than 4 GiB, more than a value can hold.");
+}
+
+TEST(LoadLimits, MoreRecordsThanARecordNumberHoldsFailBeforeNarrowing)
+{
+    const std::string text = "H\r\n1\r\n2\r\n3\r\n";
+    const auto read = [&](std::size_t maxRecords) {
+        auto bytes = std::make_unique<char[]>(text.size());
+        std::memcpy(bytes.get(), text.data(), text.size());
+        CellTable table;
+        return readCsv(std::move(bytes), text.size(), CsvReadOptions{",", true, false, maxRecords}, table, {});
+    };
+    EXPECT_TRUE(read(3).ok);
+    const CsvReadResult over = read(2);
+    EXPECT_FALSE(over.ok);
+    EXPECT_EQ(over.error, "The file has more than 2 records.");
+
+    EXPECT_EQ(checkedRecordNumber(MaxRecords), 2147483647);
+    EXPECT_THROW(checkedRecordNumber(MaxRecords + 1), StoreError);
+}

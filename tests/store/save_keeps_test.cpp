@@ -1,0 +1,266 @@
+// What a save keeps and what it refuses: access lists and attributes, long
+// names, link loops, leftovers of killed saves, files changed by others.
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "store/AtomicFileWriter.h"
+#include "store/SaveSystemCalls.h"
+#include "store/TempFileName.h"
+#include "tests/store/SaveFixture.h"
+#include "tests/support/Unprivileged.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string Original = "Name,Age\r\nBob,42\r\n";
+const std::string Saved = "Name,Age\r\nBob,43\r\n";
+constexpr uid_t DaemonId = 1;
+
+// Loads `path`, changes one value and saves; the store's reason on failure.
+std::string loadChangeSave(const std::string& path)
+{
+    CSVDBS s;
+    if (!loadFrom(s, path))
+        return "load: " + s.LastFileError();
+    s.PutValue(1, 2, "43");
+    return s.WriteFile() ? std::string() : s.LastFileError();
+}
+
+// Whether user `uid` (in group `gid` only) may open `path` with `flags`.
+bool mayOpenAs(uid_t uid, gid_t gid, const std::string& path, int flags)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
+            std::_Exit(2);
+        const int fd = ::open(path.c_str(), flags);
+        std::_Exit(fd >= 0 ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void setAge(const std::string& path, int secondsAgo)
+{
+    const timespec when[2] = {{::time(nullptr) - secondsAgo, 0}, {::time(nullptr) - secondsAgo, 0}};
+    ::utimensat(AT_FDCWD, path.c_str(), when, 0);
+}
+
+} // namespace
+
+TEST(SaveKeeps, AccessListAndAttributesTravelWithTheFile)
+{
+    TempDir dir;
+    const std::string path = dir.file("t.csv", Original);
+    ::chmod(path.c_str(), 0600);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(path.c_str(), 0, NobodyId), 0); // root:nogroup
+    }
+    if (!setAclText(path, "u::rw,u:daemon:rw,g::---,m::rw,o::---"))
+        GTEST_SKIP() << "this file system keeps no access lists";
+    const bool userAttributes = ::setxattr(path.c_str(), "user.origin", "survey", 6, 0) == 0;
+    const std::string aclBefore = aclText(path);
+    const mode_t modeBefore = modeOf(path);
+
+    EXPECT_EQ(loadChangeSave(path), "");
+    EXPECT_EQ(readFile(path), Saved);
+    EXPECT_EQ(aclText(path), aclBefore);
+    EXPECT_EQ(modeOf(path), modeBefore) << "the group bits still hold the list's mask";
+    if (userAttributes) {
+        EXPECT_EQ(xattrOf(path, "user.origin"), "survey");
+    }
+    if (::geteuid() == 0) {
+        fs::permissions(dir.path(), fs::perms(0755));
+        EXPECT_FALSE(mayOpenAs(NobodyId, NobodyId, path, O_RDONLY)) << "nogroup gained no access";
+        EXPECT_TRUE(mayOpenAs(DaemonId, DaemonId, path, O_RDWR)) << "daemon kept its access";
+    }
+}
+
+TEST(SaveKeeps, NoAccessListIsInheritedThatTheFileNeverHad)
+{
+    TempDir dir;
+    if (!setAclText(dir.path(), "u::rwx,u:daemon:rwx,g::rwx,m::rwx,o::---", ACL_TYPE_DEFAULT))
+        GTEST_SKIP() << "this file system keeps no access lists";
+    const std::string path = dir.file("t.csv", Original);
+    ASSERT_TRUE(setAclText(path, "u::rw,g::---,o::---")); // a plain 0600 file in that folder
+    EXPECT_EQ(loadChangeSave(path), "");
+    EXPECT_EQ(aclText(path), "u::rw-,g::---,o::---");
+    EXPECT_EQ(modeOf(path), 0600u);
+}
+
+TEST(SaveKeeps, DeletedFileComesBackWithItsModeAndChangesAreSeen)
+{
+    TempDir dir;
+    const std::string path = dir.file("t.csv", Original);
+    ::chmod(path.c_str(), 0600);
+    CSVDBS s;
+    ASSERT_TRUE(loadFrom(s, path));
+    EXPECT_FALSE(s.FileChangedOnDisk());
+
+    // Another program rewrites it.
+    std::ofstream(path, std::ios::binary) << "Other,Text\r\nx,y\r\n";
+    EXPECT_TRUE(s.FileChangedOnDisk());
+    EXPECT_EQ(s.ChangeOnDisk(), DiskChange::Changed);
+    s.PutValue(1, 2, "43");
+    ASSERT_TRUE(s.WriteFile()) << s.LastFileError();
+    EXPECT_FALSE(s.FileChangedOnDisk()) << "a save makes the new file the known one";
+
+    // Replaced by another file of the same size and time: still another file.
+    const std::string other = dir.file("other.csv", Saved);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    const timespec times[2] = {st.st_atim, st.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, other.c_str(), times, 0), 0);
+    fs::rename(other, path);
+    EXPECT_EQ(s.ChangeOnDisk(), DiskChange::Changed);
+
+    // Deleted: a save brings it back with the mode it had, whatever the umask.
+    fs::remove(path);
+    EXPECT_EQ(s.ChangeOnDisk(), DiskChange::Deleted);
+    const mode_t oldMask = ::umask(022);
+    ASSERT_TRUE(s.WriteFile()) << s.LastFileError();
+    ::umask(oldMask);
+    EXPECT_EQ(modeOf(path), 0600u);
+    EXPECT_EQ(readFile(path), Saved);
+    EXPECT_FALSE(s.FileChangedOnDisk());
+    EXPECT_EQ(temporariesIn(dir.path()), 0);
+}
+
+TEST(SaveKeeps, AnyNameThatLoadsAlsoSaves)
+{
+    TempDir dir;
+    std::string cjk;
+    for (int i = 0; i < 80; ++i)
+        cjk += "\xe8\xa1\xa8"; // 3 bytes each
+    const std::vector<std::string> names = {std::string(251, 'a') + ".csv", cjk + ".csv",
+                                            std::string(241, 'b') + ".csv"};
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name.size());
+        const std::string path = dir.file(name, Original);
+        EXPECT_EQ(loadChangeSave(path), "");
+        EXPECT_EQ(readFile(path), Saved);
+        // The exports write through the same writer.
+        AtomicFileWriter file(path);
+        ASSERT_TRUE(file.open()) << file.error();
+        ASSERT_TRUE(file.write("x\r\n") && file.commit()) << file.error();
+        EXPECT_EQ(readFile(path), "x\r\n");
+        fs::remove(path);
+        EXPECT_EQ(temporariesIn(dir.path()), 0);
+    }
+    // Two long names that share their start have temporaries of their own.
+    const std::string a = std::string(250, 'c') + "1.csv", b = std::string(250, 'c') + "2.csv";
+    EXPECT_NE(tempfile::prefixFor(a, 255), tempfile::prefixFor(b, 255));
+    EXPECT_LE(tempfile::freshName(a, 255).size(), 255u);
+    EXPECT_FALSE(tempfile::isTempOf(tempfile::freshName(a, 255), b, 255));
+    // A shortened name is never cut inside a character.
+    const std::string shortened = tempfile::prefixFor(cjk + cjk + ".csv", 255);
+    EXPECT_EQ((shortened.size() - 1 - 14 - 9) % 3, 0u);
+}
+
+TEST(SaveKeeps, LinkLoopsAndEndlessChainsAreRefused)
+{
+    TempDir dir;
+    const std::string data = dir.file("data.csv", Original);
+    const std::string a = dir.path() + "/a.csv", b = dir.path() + "/b.csv", self = dir.path() + "/self.csv";
+    fs::create_symlink("b.csv", a);
+    fs::create_symlink("a.csv", b);
+    fs::create_symlink("self.csv", self);
+    std::string chainStart = data;
+    for (int i = 0; i < 45; ++i) {
+        const std::string link = dir.path() + "/chain" + std::to_string(i);
+        fs::create_symlink(fs::path(chainStart).filename(), link);
+        chainStart = link;
+    }
+    const std::string loopFolder = dir.path() + "/loop";
+    fs::create_symlink("loop", loopFolder);
+
+    struct Case {
+        std::string path;
+        const char* says;
+    };
+    for (const Case& c : std::vector<Case>{{a, "loop"}, {self, "loop"}, {chainStart, "chain"},
+                                           {loopFolder + "/x.csv", "loop"}}) {
+        SCOPED_TRACE(c.path);
+        CSVDBS s;
+        ASSERT_TRUE(loadFrom(s, data));
+        s.FileName(c.path);
+        std::error_code ec;
+        const fs::path before = fs::is_symlink(c.path, ec) ? fs::read_symlink(c.path) : fs::path();
+        EXPECT_FALSE(s.WriteFile());
+        EXPECT_NE(s.LastFileError().find(c.says), std::string::npos) << s.LastFileError();
+        if (!before.empty()) {
+            EXPECT_TRUE(fs::is_symlink(c.path)) << "the link stays a link";
+            EXPECT_EQ(fs::read_symlink(c.path), before);
+        }
+    }
+    EXPECT_EQ(readFile(data), Original);
+    EXPECT_EQ(temporariesIn(dir.path()), 0);
+}
+
+TEST(SaveKeeps, LeftoversOfAKilledSaveAreRemovedOthersAreNot)
+{
+    TempDir dir;
+    const std::string path = dir.file("data.csv", Original);
+    // A save killed just before its rename leaves its temporary.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        setSaveFaultHook([](SaveStep step) -> int {
+            if (step == SaveStep::Rename)
+                std::_Exit(0);
+            return 0;
+        });
+        loadChangeSave(path);
+        std::_Exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_EQ(temporariesIn(dir.path()), 1);
+    std::string killed;
+    for (const auto& e : fs::directory_iterator(dir.path()))
+        if (e.path().filename().string().find(".tabvane-save-") != std::string::npos)
+            killed = e.path().string();
+    EXPECT_EQ(fs::path(killed).filename().string().rfind(".data.csv.tabvane-save-", 0), 0u)
+        << "the name says whose and what it is";
+    setAge(killed, 3600); // left by an earlier run
+
+    const long nameMax = 255;
+    const auto leftover = [&](const std::string& of, int age) {
+        const std::string p = dir.path() + "/" + tempfile::freshName(of, nameMax);
+        std::ofstream(p) << "partial";
+        setAge(p, age);
+        return p;
+    };
+    const std::string otherFile = leftover("other.csv", 3600);
+    const std::string recent = leftover("data.csv", -3600);
+    const std::string running = leftover("data.csv", 3600);
+    const int lock = ::open(running.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(lock, LOCK_EX), 0) << "as a running save holds it";
+    std::string someoneElses;
+    if (::geteuid() == 0) {
+        someoneElses = leftover("data.csv", 3600);
+        ASSERT_EQ(::chown(someoneElses.c_str(), NobodyId, NobodyId), 0);
+    }
+
+    EXPECT_EQ(loadChangeSave(path), "");
+    EXPECT_FALSE(fs::exists(killed));
+    EXPECT_TRUE(fs::exists(otherFile));
+    EXPECT_TRUE(fs::exists(recent));
+    EXPECT_TRUE(fs::exists(running));
+    if (!someoneElses.empty()) {
+        EXPECT_TRUE(fs::exists(someoneElses));
+    }
+    ::close(lock);
+    EXPECT_EQ(readFile(path), Saved);
+}
