@@ -15,6 +15,11 @@ bool CsvLineWriter::needsQuotes(std::string_view value, bool onlyValue) const
         return true;
     if (value.find_first_of("\"\r\n") != std::string_view::npos)
         return true;
+    if (m_separator.size() > 1) {
+        // "a:" before "::" reads as "a" and ":" after it: a value holding the
+        // separator's first character could end in the start of a separator.
+        return value.find(m_separator.front()) != std::string_view::npos;
+    }
     return !m_separator.empty() && value.find(m_separator) != std::string_view::npos;
 }
 
