@@ -21,6 +21,14 @@ protected:
         return out;
     }
     std::string path(const std::string& name = "in.csv") const { return m_dir.path() + "/" + name; }
+    // A fresh window and settings, answering the next questions with `answers`.
+    void restart(std::deque<bool> answers)
+    {
+        clearSettings();
+        m_ask.asked.clear();
+        m_window.reset();
+        m_ask.yesNo = std::move(answers);
+    }
 };
 
 // Quoted values with separators, quotes and spaces, as a spreadsheet writes them.
@@ -49,10 +57,7 @@ TEST_F(LoadQuestionsTest, StandardCsvYesLoadsItSoAndTurnsTheSettingOn)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
-        clearSettings();
-        m_ask.asked.clear();
-        m_window.reset();
-        m_ask.yesNo = {true};
+        restart({true});
         open(c.text);
         ASSERT_EQ(questions().size(), 1u);
         EXPECT_EQ(questions()[0]->title, "Standard CSV?");
@@ -67,10 +72,7 @@ TEST_F(LoadQuestionsTest, StandardCsvYesLoadsItSoAndTurnsTheSettingOn)
         EXPECT_TRUE(SaveSettings::standardQuoting());
     }
     // The spreadsheet file saves back unchanged: canonical, CR LF.
-    clearSettings();
-    m_ask.asked.clear();
-    m_window.reset();
-    m_ask.yesNo = {true};
+    restart({true});
     open(Spreadsheet);
     window().PushButton6_Click();
     EXPECT_EQ(messages(), (std::vector<std::string>{"Done."}));
@@ -151,10 +153,7 @@ TEST_F(LoadQuestionsTest, SeparatorQuestion)
     EXPECT_TRUE(messages().empty());
 
     // No keeps the one column and says what was left out.
-    clearSettings();
-    m_ask.asked.clear();
-    m_window.reset();
-    m_ask.yesNo = {false};
+    restart({false});
     open(semicolons);
     EXPECT_EQ(questions().size(), 1u);
     EXPECT_EQ(headings(), (QStringList{"name;price;qty"}));
@@ -162,10 +161,7 @@ TEST_F(LoadQuestionsTest, SeparatorQuestion)
     EXPECT_EQ(messages().size(), 1u);
 
     // Tabs, with every line the same: asked although nothing was left out.
-    clearSettings();
-    m_ask.asked.clear();
-    m_window.reset();
-    m_ask.yesNo = {true};
+    restart({true});
     open("a\tb\r\n1\t2\r\n");
     EXPECT_EQ(headings(), (QStringList{"a", "b"}));
     EXPECT_EQ(storedSetting("Separator"), "2");
