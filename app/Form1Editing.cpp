@@ -8,6 +8,7 @@
 #include <QTableView>
 
 #include "app/GridModel.h"
+#include "app/SaveSettings.h"
 #include "combine/Form11.h"
 #include "combine/Form12.h"
 #include "platform/Prompter.h"
@@ -131,9 +132,19 @@ void Form1::PushButton18_Click() { openTool<Form4>(QStringLiteral("PushButton18_
 void Form1::PushButton17_Click() { openTool<Form7>(QStringLiteral("PushButton17_Click")); }
 void Form1::PushButton23_Click() { openTool<Form10>(QStringLiteral("PushButton23_Click")); }
 
-// The second file is read with the separator every other load uses.
-void Form1::PushButton24_Click() { openTool<Form11>(QStringLiteral("PushButton24_Click"), m_currentSeparator); }
-void Form1::PushButton25_Click() { openTool<Form12>(QStringLiteral("PushButton25_Click"), m_currentSeparator); }
+// The second file is read with the separator and the reading rule every
+// other load uses.
+void Form1::PushButton24_Click()
+{
+    m_store->StandardQuoting(SaveSettings::standardQuoting());
+    openTool<Form11>(QStringLiteral("PushButton24_Click"), m_currentSeparator);
+}
+
+void Form1::PushButton25_Click()
+{
+    m_store->StandardQuoting(SaveSettings::standardQuoting());
+    openTool<Form12>(QStringLiteral("PushButton25_Click"), m_currentSeparator);
+}
 
 void Form1::PushButton22_Click()
 {

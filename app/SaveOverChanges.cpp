@@ -26,8 +26,9 @@ bool maySaveOverChangesOnDisk(const CSVDBS& store)
 
 QString saveFailureText(const CSVDBS& store)
 {
+    // The reason goes on a second line, as a failed load gives it.
     QString text = QStringLiteral("Error saving CSV file.");
     if (!store.LastFileError().empty())
-        text += QStringLiteral("\r\n\r\n") + QString::fromStdString(store.LastFileError());
+        text += QStringLiteral("\n") + QString::fromStdString(store.LastFileError());
     return text;
 }

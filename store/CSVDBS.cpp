@@ -1,6 +1,7 @@
 #include "store/CSVDBS.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <string>
 
@@ -10,8 +11,10 @@
 #include "platform/AppFolder.h"
 #include "platform/Prompter.h"
 #include "store/AtomicFileWriter.h"
+#include "store/CsvLineWriter.h"
 #include "store/CsvReader.h"
 #include "store/RecordLimit.h"
+#include "store/StandardCsvReader.h"
 #include "store/TextFold.h"
 
 CSVDBS::CSVDBS() = default;
@@ -62,6 +65,7 @@ bool CSVDBS::FileExists(const std::string& fileName) const
 bool CSVDBS::LoadFile()
 {
     m_lastFileError.clear();
+    m_lastLoad = {};
     if (m_fileName.empty()) {
         m_lastFileError = "No file name was given.";
         return false;
@@ -73,10 +77,16 @@ bool CSVDBS::LoadFile()
         std::size_t size = 0;
         if (!readWholeFile(m_fileName, bytes, size, m_lastFileError))
             return false;
+        FileEncoding encoding = m_encoding;
+        if (!decodeForLoad(bytes, size, encoding))
+            return false;
         CellTable fresh;
-        const CsvReadResult read = readCsv(std::move(bytes), size,
-                                           CsvReadOptions{m_seperator, m_headerLine, m_headingsSuffice, MaxRecords}, fresh,
-                                           m_progress);
+        const CsvReadOptions options{m_seperator, m_headerLine, m_headingsSuffice, MaxRecords};
+        const CsvReadResult read = m_standardQuoting
+            ? readStandardCsv(std::move(bytes), size, options, fresh, m_progress)
+            : readCsv(std::move(bytes), size, options, fresh, m_progress);
+        m_lastLoad.tooFewValues = read.tooFewValues;
+        m_lastLoad.ignoredLines = read.ignoredLines;
         if (!read.ok) {
             m_lastFileError = read.error;
             return false;
@@ -84,6 +94,10 @@ bool CSVDBS::LoadFile()
         m_table.swap(fresh);
         m_hasFieldList = true;
         m_byteOrderMark = read.byteOrderMark;
+        m_encoding = encoding;
+        m_lineEnd = read.lfLineEnds ? "\n" : "\r\n";
+        m_ignoredLines = read.ignoredLines;
+        m_firstIgnoredLine = read.firstIgnoredLine;
         m_recordCount = checkedRecordNumber(m_table.recordCount());
         m_identity = identity;
         m_currentRecord = 1;
@@ -97,24 +111,56 @@ bool CSVDBS::LoadFile()
     return false;
 }
 
-namespace {
-
-void appendLine(std::string& out, const std::vector<std::string_view>& values,
-                const std::string& separator, bool quoted)
+// Turns the file's bytes into the store's UTF-8. A UTF-16 mark decides by
+// itself; otherwise the encoding asked for does. Bytes read as UTF-8 that are
+// not valid UTF-8 are kept as they are, and the finding is noted so that the
+// window can offer to read them as Western.
+bool CSVDBS::decodeForLoad(std::unique_ptr<char[]>& bytes, std::size_t& size, FileEncoding& encoding)
 {
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        if (i > 0)
-            out += separator;
-        if (quoted)
-            out += '"';
-        out += values[i];
-        if (quoted)
-            out += '"';
+    const FileEncoding marked = utf16MarkOf(bytes.get(), size);
+    if (marked != FileEncoding::Utf8)
+        encoding = marked;
+    else if (encoding != FileEncoding::Windows1252)
+        encoding = FileEncoding::Utf8;
+    if (encoding == FileEncoding::Utf8) {
+        const bool utf8Mark = size >= 3 && std::memcmp(bytes.get(), "\xEF\xBB\xBF", 3) == 0;
+        m_lastLoad.notUtf8 = !utf8Mark && !isValidUtf8(bytes.get(), size);
+        return true;
     }
-    out += "\r\n";
+    std::unique_ptr<char[]> decoded;
+    std::size_t decodedSize = 0;
+    if (!decodeToUtf8(encoding, bytes.get(), size, decoded, decodedSize, m_lastFileError))
+        return false;
+    bytes = std::move(decoded);
+    size = decodedSize;
+    return true;
 }
 
-} // namespace
+// A Windows-1252 file can only take what Windows-1252 holds; rather than
+// write a "?" for the rest, the save is refused and the first value named.
+bool CSVDBS::allFitEncoding()
+{
+    if (m_encoding != FileEncoding::Windows1252)
+        return true;
+    std::string bad;
+    const auto refuse = [&](std::string_view value, const std::string& where) {
+        m_lastFileError = "The value \"" + std::string(value) + "\" (" + where + ") holds \"" + bad
+            + "\", which the file's encoding, " + encodingName(m_encoding)
+            + ", cannot hold. Nothing was saved.";
+        return false;
+    };
+    const int fields = m_table.fieldCount();
+    if (m_headerLine)
+        for (int f = 0; f < fields; ++f)
+            if (!fitsWindows1252(m_table.names()[static_cast<std::size_t>(f)], bad))
+                return refuse(m_table.names()[static_cast<std::size_t>(f)], "the name of field " + std::to_string(f + 1));
+    for (std::size_t r = 0; r < m_table.recordCount(); ++r)
+        for (int f = 0; f < fields; ++f)
+            if (!fitsWindows1252(m_table.value(r, f), bad))
+                return refuse(m_table.value(r, f), "record " + std::to_string(r + 1) + ", field "
+                                                      + std::to_string(f + 1));
+    return true;
+}
 
 bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
 {
@@ -124,6 +170,8 @@ bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
         return false;
     }
     try {
+        if (!allFitEncoding())
+            return false;
         AtomicFileWriter file(m_fileName);
         if (m_identity)
             file.modeIfMissing(m_identity->mode); // deleted since: it comes back as it was
@@ -131,16 +179,28 @@ bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
             m_lastFileError = file.error();
             return false;
         }
+        const CsvLineWriter lines(m_seperator, m_standardQuoting, saveWithDoubleQuotes, m_lineEnd);
         std::string chunk;
         chunk.reserve(1 << 20);
-        if (m_byteOrderMark)
-            chunk += "\xEF\xBB\xBF";
+        std::string encoded;
+        std::string unused;
+        // Chunks end at line ends, so a character is never cut in two.
+        const auto flush = [&] {
+            if (m_encoding == FileEncoding::Utf8)
+                return file.write(chunk);
+            encoded.clear();
+            encodeFromUtf8(m_encoding, chunk, encoded, unused);
+            return file.write(encoded);
+        };
+        if (m_encoding == FileEncoding::Utf8 && m_byteOrderMark)
+            file.write("\xEF\xBB\xBF");
+        file.write(byteOrderMarkOf(m_encoding));
         const int fields = m_table.fieldCount();
         std::vector<std::string_view> values(static_cast<std::size_t>(fields));
         if (m_headerLine) {
             for (int f = 0; f < fields; ++f)
                 values[static_cast<std::size_t>(f)] = m_table.names()[static_cast<std::size_t>(f)];
-            appendLine(chunk, values, m_seperator, saveWithDoubleQuotes);
+            lines.append(chunk, values);
         }
         const std::size_t records = m_table.recordCount();
         ProgressTicker ticker(m_progress, static_cast<std::int64_t>(records));
@@ -148,20 +208,22 @@ bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
             const std::uint32_t slot = m_table.slot(r);
             for (int f = 0; f < fields; ++f)
                 values[static_cast<std::size_t>(f)] = m_table.cellAtSlot(slot, f).view();
-            appendLine(chunk, values, m_seperator, saveWithDoubleQuotes);
+            lines.append(chunk, values);
             if (chunk.size() >= (1 << 20)) {
-                if (!file.write(chunk))
+                if (!flush())
                     break;
                 chunk.clear();
             }
             ticker.step(static_cast<std::int64_t>(r + 1));
         }
-        if (!file.write(chunk) || !file.commit()) {
+        if (!flush() || !file.commit()) {
             m_lastFileError = file.error();
             return false;
         }
         m_changesMade = false;
         m_identity = file.written();
+        m_ignoredLines = 0;
+        m_firstIgnoredLine = 0;
         return true;
     } catch (const std::bad_alloc&) {
         m_lastFileError = "There is not enough memory to save the file.";

@@ -41,6 +41,8 @@ public:
         return true;
     }
 
+    bool endsAtCarriageReturn() const { return m_terminator == '\r'; }
+
     std::size_t countLines(const char* data, std::size_t size) const
     {
         return static_cast<std::size_t>(std::count(data, data + size, m_terminator)) + 1;
@@ -194,7 +196,7 @@ CsvReadResult readCsv(std::unique_ptr<char[]> bytes, std::size_t size,
         std::size_t filled = 0;
         bool clean = true;
         bool tooLong = false;
-        splitter.split(line, fieldCount, [&](std::string_view p) {
+        const std::size_t pieces = splitter.split(line, fieldCount, [&](std::string_view p) {
             std::string_view v;
             clean = cleanPiece(p, v) && clean;
             tooLong = tooLong || v.size() > std::numeric_limits<std::uint32_t>::max();
@@ -210,12 +212,15 @@ CsvReadResult readCsv(std::unique_ptr<char[]> bytes, std::size_t size,
         }
         if (filled < fieldCount) {
             result.error = "Line " + std::to_string(lineNo) + " has fewer values than there are fields.";
+            result.tooFewValues = true;
             return result;
         }
         if (table.recordCount() >= options.maxRecords) {
             result.error = "The file has more than " + std::to_string(options.maxRecords) + " records.";
             return result;
         }
+        if (pieces > fieldCount && result.ignoredLines++ == 0)
+            result.firstIgnoredLine = lineNo;
         table.appendRecord(row.data());
     }
 
@@ -223,6 +228,7 @@ CsvReadResult readCsv(std::unique_ptr<char[]> bytes, std::size_t size,
         result.error = "The file holds no data line.";
         return result;
     }
+    result.lfLineEnds = !lines.endsAtCarriageReturn() && std::memchr(data, '\n', size) != nullptr;
     table.adoptBuffer(std::move(bytes), size);
     out.swap(table);
     result.ok = true;
