@@ -17,6 +17,7 @@
 #include "app/LongWork.h"
 #include "app/SaveSettings.h"
 #include "app/WindowCommon.h"
+#include "platform/AppFolder.h"
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"
 
@@ -67,6 +68,8 @@ bool Form1::loadInto(const QString& fileName)
         store.FileName(oldName);
         store.Seperator(oldSeparator);
         store.HeaderLine(oldHeader);
+    } else {
+        noteRecentFile(fileName);
     }
     return loaded;
 }
@@ -81,6 +84,11 @@ void Form1::PushButton2_Click()
     });
     if (chosen.isEmpty() || !mayDiscardChanges())
         return;
+    openChosenFile(p, chosen);
+}
+
+void Form1::openChosenFile(Procedure& p, const QString& chosen)
+{
     const QString previous = Text1->text();
     BusyPointer busy(this);
     p.step([&] { Text1->setText(chosen); });
@@ -164,6 +172,17 @@ void Form1::PushButton6_Click()
         p.step([&] { tellUser(QStringLiteral("Please load CSV file first.")); });
         return;
     }
+    // The sample and the program's other files are never written over.
+    if (isApplicationFile(m_store->FileName())) {
+        saveToNewFile(p);
+        return;
+    }
+    const bool written = writeWithProgress(p);
+    p.step([&] { tellUser(written ? QStringLiteral("Done.") : QStringLiteral("Error saving CSV file.")); });
+}
+
+bool Form1::writeWithProgress(Procedure& p)
+{
     bool written = false;
     {
         const LongWork running(this, *m_store, lblLoading,
@@ -173,7 +192,9 @@ void Form1::PushButton6_Click()
         p.step([&] { quotes = SaveSettings::saveQuotes(); });
         p.step([&] { written = m_store->WriteFile(quotes); });
     }
-    p.step([&] { tellUser(written ? QStringLiteral("Done.") : QStringLiteral("Error saving CSV file.")); });
+    if (written)
+        noteRecentFile(QString::fromStdString(m_store->FileName()));
+    return written;
 }
 
 void Form1::PushButton28_Click()

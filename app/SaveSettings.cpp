@@ -9,15 +9,16 @@ const QString Group = QStringLiteral("Tabvane Software");
 const QString SeparatorKey = QStringLiteral("Separator");
 const QString OtherSeparatorKey = QStringLiteral("Other Separator");
 const QString SaveQuotesKey = QStringLiteral("Save Quotes");
+const QString RecentFilesKey = QStringLiteral("Recent Files");
 
-QVariant read(const QString& key, const QString& fallback)
+QVariant read(const QString& key, const QVariant& fallback)
 {
     QSettings settings(Organisation, Group);
     settings.beginGroup(Group);
     return settings.value(key, fallback);
 }
 
-void write(const QString& key, const QString& value)
+void write(const QString& key, const QVariant& value)
 {
     QSettings settings(Organisation, Group);
     settings.beginGroup(Group);
@@ -67,5 +68,9 @@ QString separatorFor(int index, const QString& other)
 }
 
 QString storedSeparator() { return separatorFor(separatorIndex(), otherSeparator()); }
+
+QStringList recentFiles() { return read(RecentFilesKey, QStringList()).toStringList(); }
+
+void setRecentFiles(const QStringList& files) { write(RecentFilesKey, files); }
 
 } // namespace SaveSettings

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The per-user save options, each key spelled once here with its default.
 // Values are stored as text, as earlier versions stored them.
@@ -21,5 +22,9 @@ void setSaveQuotes(bool on);
 QString separatorFor(int index, const QString& other);
 // The separator the stored settings stand for.
 QString storedSeparator();
+
+// The files opened or saved last, newest first (RecentFiles keeps the list in order).
+QStringList recentFiles();
+void setRecentFiles(const QStringList& files);
 
 } // namespace SaveSettings

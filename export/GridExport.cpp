@@ -1,9 +1,9 @@
 #include "export/GridExport.h"
 
 #include "app/ErrorReport.h"
+#include "app/NewFileName.h"
 #include "app/WindowCommon.h"
 #include "export/OfficeExport.h"
-#include "platform/Prompter.h"
 
 const QString NoSpreadsheetForFeature =
     QStringLiteral("Excel is not installed on this computer. You need to have it installed to use this feature.");
@@ -27,7 +27,7 @@ void saveGridAs(QWidget* window, Procedure& procedure, const GridText& grid, con
                 GridWriter write)
 {
     QString name;
-    procedure.step([&] { name = prompter().saveFileName(QStringLiteral("Save"), filter, QString()); });
+    procedure.step([&] { name = askNewFileName(QStringLiteral("Save"), filter, QString()); });
     if (name.isEmpty())
         return;
     procedure.step([&] {

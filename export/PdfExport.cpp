@@ -13,6 +13,7 @@
 #include "app/ErrorReport.h"
 #include "app/WindowCommon.h"
 #include "export/SaveListview.h"
+#include "platform/AppFolder.h"
 #include "platform/Printers.h"
 
 const QString PdfWriterName = QStringLiteral("Varnhold PDF Writer");
@@ -65,7 +66,7 @@ bool MakeDefaultPrinter(const QString& name)
 
 QString GetWordpadPath()
 {
-    const QFileInfo program(appFile(PrintProgramName));
+    const QFileInfo program(QString::fromStdString(helperProgram(PrintProgramName.toStdString())));
     return program.isFile() && program.isExecutable() ? program.absoluteFilePath() : QString();
 }
 
