@@ -30,6 +30,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     createControls();
     connectHandlers();
     installPointerRules();
+    acceptFileDrops();
     Form_Load();
 }
 

@@ -12,6 +12,7 @@
 
 class CSVDBS;
 class GridModel;
+class Procedure;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -42,6 +43,14 @@ public:
 
     void PushButton2_Click();
     void PushButton7_Click();
+    // Open `path` as "Load CSV File" opens the file chosen in its dialog: a
+    // file named on the command line, dropped on the window or chosen from
+    // the recent files. The last two ask first about unsaved changes.
+    void openFile(const QString& path);
+    void openDroppedFile(const QString& path);
+    void openRecentFile(const QString& path);
+    // The "Open Recent" submenu, for the File menu.
+    QMenu* createRecentFilesMenu();
     void Check12_Click();
     void loadCSVToListview();
     void PushButton6_Click();
@@ -121,6 +130,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -144,6 +155,17 @@ private:
     void readStartSeparator();
     bool mayDiscardChanges();
     bool loadInto(const QString& fileName);
+    // The part of "Load CSV File" after the dialog, reported as `p`.
+    void openChosenFile(Procedure& p, const QString& chosen);
+    void acceptFileDrops();
+    // Puts a file just opened or saved on the recent list, unless it is the program's own.
+    void noteRecentFile(const QString& path);
+    // Writes the store to its file with the current separator and quoting.
+    bool writeWithProgress(Procedure& p);
+    // Saves to a file the user names, asking before an existing one is
+    // replaced; the store, the file box and the recent list then name the
+    // new file. Says "Done." or why not. False when cancelled or failed.
+    bool saveToNewFile(Procedure& p);
     // LoadFile with the progress line, the busy pointer and no other command taken.
     bool loadWithProgress();
     bool loadWithProgress(CSVDBS& store);

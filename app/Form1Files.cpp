@@ -14,6 +14,7 @@
 #include "app/LoadQuestions.h"
 #include "app/SaveOverChanges.h"
 #include "app/SaveSettings.h"
+#include "platform/AppFolder.h"
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"
 #include "window/AppFiles.h"
@@ -85,6 +86,8 @@ bool Form1::loadInto(const QString& fileName)
         store.HeaderLine(oldHeader);
         store.StandardQuoting(oldStandard);
         store.Encoding(oldEncoding);
+    } else {
+        noteRecentFile(fileName);
     }
     return loaded;
 }
@@ -99,6 +102,11 @@ void Form1::PushButton2_Click()
     });
     if (chosen.isEmpty() || !mayDiscardChanges())
         return;
+    openChosenFile(p, chosen);
+}
+
+void Form1::openChosenFile(Procedure& p, const QString& chosen)
+{
     const QString previous = Text1->text();
     const CommandScope running(this);
     p.step([&] { Text1->setText(chosen); });
@@ -186,6 +194,11 @@ void Form1::PushButton6_Click()
         p.step([&] { tellUser(QStringLiteral("Please load CSV file first.")); });
         return;
     }
+    // The sample and the program's other files are never written over.
+    if (isApplicationFile(m_store->FileName())) {
+        saveToNewFile(p);
+        return;
+    }
     // Values the load left out are gone once the file is written over.
     if (m_store->IgnoredLines() > 0) {
         bool saveAnyway = false;
@@ -201,6 +214,12 @@ void Form1::PushButton6_Click()
     p.step([&] { goOn = maySaveOverChangesOnDisk(*m_store); });
     if (!goOn)
         return;
+    const bool written = writeWithProgress(p);
+    p.step([&] { tellUser(written ? QStringLiteral("Done.") : saveFailureText(*m_store)); });
+}
+
+bool Form1::writeWithProgress(Procedure& p)
+{
     bool written = false;
     runLongWork([&] {
         p.step([&] { m_store->Seperator(m_currentSeparator.toStdString()); });
@@ -209,7 +228,9 @@ void Form1::PushButton6_Click()
         p.step([&] { quotes = SaveSettings::saveQuotes(); });
         p.step([&] { written = m_store->WriteFile(quotes); });
     });
-    p.step([&] { tellUser(written ? QStringLiteral("Done.") : saveFailureText(*m_store)); });
+    if (written)
+        noteRecentFile(QString::fromStdString(m_store->FileName()));
+    return written;
 }
 
 void Form1::PushButton28_Click()

@@ -10,15 +10,16 @@ const QString SeparatorKey = QStringLiteral("Separator");
 const QString OtherSeparatorKey = QStringLiteral("Other Separator");
 const QString SaveQuotesKey = QStringLiteral("Save Quotes");
 const QString StandardQuotingKey = QStringLiteral("Standard Quoting");
+const QString RecentFilesKey = QStringLiteral("Recent Files");
 
-QVariant read(const QString& key, const QString& fallback)
+QVariant read(const QString& key, const QVariant& fallback)
 {
     QSettings settings(Organisation, Group);
     settings.beginGroup(Group);
     return settings.value(key, fallback);
 }
 
-void write(const QString& key, const QString& value)
+void write(const QString& key, const QVariant& value)
 {
     QSettings settings(Organisation, Group);
     settings.beginGroup(Group);
@@ -107,5 +108,8 @@ void clearAll()
     QSettings settings(Organisation, Group);
     settings.clear();
 }
+QStringList recentFiles() { return read(RecentFilesKey, QStringList()).toStringList(); }
+
+void setRecentFiles(const QStringList& files) { write(RecentFilesKey, files); }
 
 } // namespace SaveSettings

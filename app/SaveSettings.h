@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The per-user save options, each key spelled once here with its default.
 // Values are stored as text, as earlier versions stored them.
@@ -34,5 +35,9 @@ QString storedText(Key key);
 void storeText(Key key, const QString& text);
 // Forgets every setting of the program.
 void clearAll();
+
+// The files opened or saved last, newest first (RecentFiles keeps the list in order).
+QStringList recentFiles();
+void setRecentFiles(const QStringList& files);
 
 } // namespace SaveSettings

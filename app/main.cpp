@@ -2,7 +2,9 @@
 
 #include <QApplication>
 
+#include "app/CommandLine.h"
 #include "app/Form1.h"
+#include "app/RowCountCheck.h"
 #include "platform/DesktopPrompter.h"
 #include "platform/FreedesktopHandOff.h"
 
@@ -12,12 +14,16 @@ int main(int argc, char** argv)
     // kill the program with the user's other work in it.
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
+    setDesktopIdentity();
+    const QString file = fileFromCommandLine(QApplication::arguments());
     DesktopPrompter dialogs;
-    installPrompter(&dialogs);
+    RowCountCheck check;
+    installPrompter(RowCountCheck::requested() ? static_cast<Prompter*>(&check) : &dialogs);
     FreedesktopHandOff desktop;
     installDesktopHandOff(&desktop);
     Form1 window;
     window.show();
+    openWhenStarted(window, file);
     const int status = app.exec();
     installDesktopHandOff(nullptr);
     installPrompter(nullptr);

@@ -1,5 +1,6 @@
-// Draws the program's pointing-hand cursor (HAND-M.CUR) and its icon
-// (tabvane.png) into the given folder. Run by the build.
+// Draws the program's pointing-hand cursor (HAND-M.CUR) and its window icon
+// (tabvane.png) into the program's folder, and the icon theme's sizes
+// (48.png, 128.png, 256.png) into a second folder. Run by the build.
 #include <cstdint>
 #include <cstdio>
 
@@ -9,7 +10,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
-#include <QPainterPath>
+#include <QSvgRenderer>
 
 namespace {
 
@@ -96,40 +97,14 @@ QByteArray handCursor()
     return file + picture;
 }
 
-QImage icon()
+// The icon at `size` pixels, from its drawing.
+QImage icon(QSvgRenderer& drawing, int size)
 {
-    QImage image(256, 256, QImage::Format_ARGB32);
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    // A teal tile holding a small sheet of rows and columns.
-    QLinearGradient tile(0, 0, 0, 256);
-    tile.setColorAt(0, QColor(0x2f, 0x8f, 0x9d));
-    tile.setColorAt(1, QColor(0x1f, 0x5f, 0x8a));
-    p.setPen(Qt::NoPen);
-    p.setBrush(tile);
-    p.drawRoundedRect(QRectF(12, 12, 232, 232), 44, 44);
-
-    const QRectF sheet(52, 56, 152, 144);
-    p.setBrush(QColor(0xf7, 0xfa, 0xfc));
-    p.drawRoundedRect(sheet, 12, 12);
-    p.setBrush(QColor(0xd4, 0xe6, 0xf1));
-    QPainterPath headerRow;
-    headerRow.addRoundedRect(QRectF(sheet.left(), sheet.top(), sheet.width(), 34), 12, 12);
-    headerRow.addRect(QRectF(sheet.left(), sheet.top() + 20, sheet.width(), 14));
-    p.drawPath(headerRow.simplified());
-    p.setPen(QPen(QColor(0x9f, 0xb8, 0xc8), 4));
-    for (double y : {sheet.top() + 34, sheet.top() + 71, sheet.top() + 108})
-        p.drawLine(QPointF(sheet.left(), y), QPointF(sheet.right(), y));
-    for (double x : {sheet.left() + 51, sheet.left() + 101})
-        p.drawLine(QPointF(x, sheet.top()), QPointF(x, sheet.bottom()));
-
-    // A check mark over the corner: the file is clean.
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0xf2, 0xa5, 0x3a));
-    p.drawEllipse(QPointF(192, 190), 40, 40);
-    p.setPen(QPen(Qt::white, 12, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.drawPolyline(QPolygonF({QPointF(174, 190), QPointF(187, 204), QPointF(210, 177)}));
+    drawing.render(&p);
     return image;
 }
 
@@ -143,13 +118,22 @@ bool write(const QString& path, const QByteArray& bytes)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_assets <folder>\n");
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: make_assets <program folder> <icon.svg> <icon sizes folder>\n");
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
-    if (!write(folder + "/HAND-M.CUR", handCursor()) || !write(folder + "/tabvane.png", png(icon()))) {
-        std::fprintf(stderr, "make_assets: cannot write into %s\n", argv[1]);
+    QSvgRenderer drawing(QString::fromLocal8Bit(argv[2]));
+    if (!drawing.isValid()) {
+        std::fprintf(stderr, "make_assets: cannot read the icon drawing %s\n", argv[2]);
+        return 1;
+    }
+    const QString sizes = QString::fromLocal8Bit(argv[3]);
+    bool written = write(folder + "/HAND-M.CUR", handCursor()) && write(folder + "/tabvane.png", png(icon(drawing, 256)));
+    for (int size : {48, 128, 256})
+        written = written && write(QStringLiteral("%1/%2.png").arg(sizes).arg(size), png(icon(drawing, size)));
+    if (!written) {
+        std::fprintf(stderr, "make_assets: cannot write into %s or %s\n", argv[1], argv[3]);
         return 1;
     }
     return 0;

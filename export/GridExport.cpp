@@ -4,6 +4,7 @@
 #include "platform/Prompter.h"
 #include "window/AppTitle.h"
 #include "window/CommandScope.h"
+#include "window/NewFileName.h"
 #include "window/Procedure.h"
 
 const QString NoSpreadsheetForFeature =
@@ -28,7 +29,7 @@ void saveGridAs(QWidget* window, Procedure& procedure, const GridText& grid, con
                 GridWriter write)
 {
     QString name;
-    procedure.step([&] { name = prompter().saveFileName(QStringLiteral("Save"), filter, QString()); });
+    procedure.step([&] { name = askNewFileName(QStringLiteral("Save"), filter, QString()); });
     if (name.isEmpty())
         return;
     procedure.step([&] {

@@ -11,6 +11,7 @@
 #include <QTemporaryFile>
 
 #include "export/SaveListview.h"
+#include "platform/AppFolder.h"
 #include "platform/Printers.h"
 #include "window/AppFiles.h"
 #include "window/AppTitle.h"
@@ -66,7 +67,7 @@ bool MakeDefaultPrinter(const QString& name)
 
 QString GetWordpadPath()
 {
-    const QFileInfo program(appFile(PrintProgramName));
+    const QFileInfo program(QString::fromStdString(helperProgram(PrintProgramName.toStdString())));
     return program.isFile() && program.isExecutable() ? program.absoluteFilePath() : QString();
 }
 

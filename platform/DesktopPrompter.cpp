@@ -61,5 +61,8 @@ QString DesktopPrompter::openFileName(const QString& title, const QString& filte
 
 QString DesktopPrompter::saveFileName(const QString& title, const QString& filter, const QString& initialFolder)
 {
-    return QFileDialog::getSaveFileName(owner(), title, initialFolder, qtNameFilters(filter));
+    // The question about replacing an existing file is the caller's, asked
+    // through this interface like every other, so tests can answer it.
+    return QFileDialog::getSaveFileName(owner(), title, initialFolder, qtNameFilters(filter), nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
 }

@@ -54,6 +54,13 @@ TEST_F(ExportsTest, ACancelledOrFailedExport)
     window().mnuTXT_Click();
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_NE(messages()[0].find("Form1.mnuTXT_Click"), std::string::npos);
+
+    // An existing file is replaced only when the user says Yes.
+    const std::string mine = m_dir.file("mine.txt", "keep");
+    m_ask.yesNo = {false, true};
+    EXPECT_EQ(exported(&Form1::mnuTXT_Click, "mine.txt"), "keep");
+    EXPECT_EQ(m_ask.asked.back().text, "\"mine.txt\" already exists.\r\nDo you want to replace it?");
+    EXPECT_NE(exported(&Form1::mnuTXT_Click, "mine.txt"), "keep");
 }
 
 TEST_F(ExportsTest, FilterSearchesTheGridAsShown)

@@ -1,0 +1,54 @@
+// Saving the open file under a new name: "Save Changes" on the sample, whose
+// file belongs to the program, comes here.
+#include "app/Form1.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+
+#include "window/NewFileName.h"
+#include "app/SaveOverChanges.h"
+#include "platform/AppFolder.h"
+#include "platform/Prompter.h"
+#include "store/CSVDBS.h"
+#include "window/AppFiles.h"
+#include "window/AppTitle.h"
+#include "window/CommandScope.h"
+#include "window/Procedure.h"
+
+bool Form1::saveToNewFile(Procedure& p)
+{
+    const QString current = QFile::decodeName(QByteArray::fromStdString(m_store->FileName()));
+    QString name;
+    p.step([&] {
+        // Offered in the home folder: the program's own folder is no place for the user's files.
+        name = prompter().saveFileName(QStringLiteral("Save As"), QStringLiteral("CSV Files (*.csv)|*.csv"),
+                                       QDir::home().filePath(QFileInfo(current).fileName()));
+    });
+    if (name.isEmpty())
+        return false;
+    if (isApplicationFile(QFile::encodeName(name).toStdString())) {
+        p.step([&] {
+            tellUser(QStringLiteral("This file belongs to the program and is not written over. "
+                                    "Please choose another name."));
+        });
+        return false;
+    }
+    bool replace = false;
+    p.step([&] { replace = mayReplace(name); });
+    if (!replace)
+        return false;
+
+    const std::string oldName = m_store->FileName();
+    m_store->FileName(QFile::encodeName(name).toStdString());
+    const bool written = writeWithProgress(p);
+    if (written) {
+        p.step([&] { Text1->setText(name); });
+    } else {
+        // The store stays with the file it came from, so a later save is asked for anew.
+        m_store->FileName(oldName);
+    }
+    p.step([&] { tellUser(written ? QStringLiteral("Done.") : saveFailureText(*m_store)); });
+    return written;
+}

@@ -1,0 +1,263 @@
+// Ways in to "Load CSV File" other than its dialog: the command line, a drop
+// on the window and the recent files; and "Save Changes" on the sample.
+#include <filesystem>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QUrl>
+
+#include "app/CommandLine.h"
+#include "app/RecentFiles.h"
+#include "tests/app/AppFixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string People = "Name,Age\r\nBob,42\r\nAnn,7\r\n";
+
+class Opening : public AppTest {
+protected:
+    std::string path(const std::string& name) const { return m_dir.path() + "/" + name; }
+    QString qpath(const std::string& name) const { return QString::fromStdString(path(name)); }
+
+    // Drags `data` over the window and lets go; true when the window took it.
+    bool drop(QMimeData& data)
+    {
+        const QPoint at(10, 10);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&window(), &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&window(), &dropped);
+        QCoreApplication::processEvents();
+        return dropped.isAccepted();
+    }
+
+    // The entries of the "Open Recent" menu as they show when it opens.
+    QList<QAction*> recentMenu()
+    {
+        m_menu.reset(window().createRecentFilesMenu());
+        emit m_menu->aboutToShow();
+        return m_menu->actions();
+    }
+
+    std::unique_ptr<QMenu> m_menu;
+};
+
+} // namespace
+
+TEST_F(Opening, CommandLineArguments)
+{
+    const std::vector<std::pair<QStringList, QString>> cases = {
+        {{"tabvane"}, ""},
+        {{"tabvane", "people.csv"}, "people.csv"},
+        {{"tabvane", "/data/a b.csv", "second.csv"}, "/data/a b.csv"},
+        {{"tabvane", "file:///data/a%20b.csv"}, "/data/a b.csv"},
+        {{"tabvane", "--", "-dash.csv"}, "-dash.csv"},
+    };
+    for (const auto& [arguments, file] : cases)
+        EXPECT_EQ(fileFromCommandLine(arguments), file) << arguments.join(' ').toStdString();
+}
+
+TEST_F(Opening, FileFromTheCommandLineOpensOnceStarted)
+{
+    m_dir.file("people.csv", People);
+    openWhenStarted(window(), qpath("people.csv"));
+    EXPECT_EQ(rows(), 0) << "nothing opens before start-up has finished";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rows(), 2);
+    EXPECT_EQ(headings(), (QStringList{"Name", "Age"}));
+    EXPECT_EQ(window().Text1->text(), qpath("people.csv"));
+    EXPECT_EQ(window().store().FileName(), path("people.csv"));
+    EXPECT_TRUE(messages().empty());
+
+    // With the separator in force, as "Load CSV File" reads.
+    m_window.reset();
+    storeSetting(SettingKey::Separator, "1");
+    m_dir.file("semi.csv", "A;B;C\r\n1;2;3\r\n");
+    window().openFile(qpath("semi.csv"));
+    EXPECT_EQ(headings(), (QStringList{"A", "B", "C"}));
+
+    // A relative name is taken from the current folder.
+    storeSetting(SettingKey::Separator, "0");
+    m_window.reset();
+    const fs::path was = fs::current_path();
+    fs::current_path(m_dir.path());
+    window().openFile("people.csv");
+    fs::current_path(was);
+    EXPECT_EQ(window().Text1->text(), qpath("people.csv"));
+    EXPECT_EQ(rows(), 2);
+}
+
+TEST_F(Opening, MissingOrUnloadableFileLeavesAnEmptyWindow)
+{
+    m_dir.file("header-only.csv", "Only,Header\r\n");
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"gone.csv", "No such file or directory"}, {"header-only.csv", "The file holds no data line."}};
+    for (const auto& [name, reason] : cases) {
+        SCOPED_TRACE(name);
+        m_window.reset();
+        m_ask.asked.clear();
+        openWhenStarted(window(), qpath(name));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(messages(), (std::vector<std::string>{"Error loading CSV file.\n" + reason}));
+        EXPECT_EQ(rows(), 0);
+        EXPECT_EQ(headings(), QStringList());
+        EXPECT_TRUE(window().Text1->text().isEmpty());
+        EXPECT_TRUE(RecentFiles().files().isEmpty());
+    }
+}
+
+TEST_F(Opening, DroppedFileOpensAfterTheUnsavedChangesQuestion)
+{
+    m_dir.file("people.csv", People);
+    m_dir.file("other.csv", "Other\r\nx\r\n");
+    QMimeData text;
+    text.setText("people.csv");
+    EXPECT_FALSE(drop(text)) << "only files are taken";
+
+    QMimeData people;
+    people.setUrls({QUrl("https://example.com/x.csv"), QUrl::fromLocalFile(qpath("people.csv"))});
+    EXPECT_TRUE(drop(people));
+    EXPECT_EQ(rows(), 2);
+    EXPECT_EQ(window().Text1->text(), qpath("people.csv"));
+
+    window().store().PutValue(1, 2, "43");
+    QMimeData other;
+    other.setUrls({QUrl::fromLocalFile(qpath("other.csv"))});
+    m_ask.yesNo = {false};
+    EXPECT_TRUE(drop(other));
+    EXPECT_EQ(m_ask.asked.back().title, "Changes Not Saved");
+    EXPECT_EQ(window().store().ValueAt(1, 2), "43");
+    m_ask.yesNo = {true};
+    drop(other);
+    EXPECT_EQ(headings(), (QStringList{"Other"}));
+
+    QMimeData missing;
+    missing.setUrls({QUrl::fromLocalFile(qpath("gone.csv"))});
+    drop(missing);
+    EXPECT_EQ(messages().back(), "Error loading CSV file.\nNo such file or directory");
+    EXPECT_EQ(headings(), (QStringList{"Other"})) << "a failed load keeps the grid";
+}
+
+TEST_F(Opening, RecentFilesKeepTheLastTenOpenedOrSaved)
+{
+    m_dir.file("a.csv", People);
+    m_dir.file("b.csv", People);
+    window().openFile(qpath("a.csv"));
+    window().openFile(qpath("b.csv"));
+    window().PushButton7_Click(); // the program's own sample is not listed
+    window().openFile(qpath("a.csv"));
+    EXPECT_EQ(RecentFiles().files(), (QStringList{qpath("a.csv"), qpath("b.csv")}));
+
+    // Saving puts the file on the list too.
+    RecentFiles().clear();
+    window().PushButton6_Click();
+    EXPECT_EQ(RecentFiles().files(), QStringList{qpath("a.csv")});
+
+    RecentFiles recent;
+    for (int i = 0; i < 12; ++i)
+        recent.add(qpath("f" + std::to_string(i) + ".csv"));
+    const QStringList files = recent.files();
+    ASSERT_EQ(files.size(), RecentFiles::Limit);
+    EXPECT_EQ(files.first(), qpath("f11.csv"));
+    EXPECT_EQ(files.last(), qpath("f2.csv"));
+}
+
+TEST_F(Opening, RecentMenuOpensRemovesMissingAndClears)
+{
+    m_dir.file("a.csv", People);
+    m_dir.file("b&c.csv", "Other\r\nx\r\n");
+    RecentFiles recent;
+    recent.add(qpath("gone.csv"));
+    recent.add(qpath("a.csv"));
+    recent.add(qpath("b&c.csv"));
+
+    QList<QAction*> entries = recentMenu();
+    ASSERT_EQ(entries.size(), 5); // three files, a separator, Clear
+    EXPECT_TRUE(entries[0]->text().startsWith("&1  "));
+    EXPECT_TRUE(entries[0]->text().endsWith("b&&c.csv")) << entries[0]->text().toStdString();
+    EXPECT_EQ(entries[4]->text(), "Clear");
+    EXPECT_TRUE(entries[4]->isEnabled());
+
+    entries[1]->trigger();
+    EXPECT_EQ(headings(), (QStringList{"Name", "Age"}));
+    EXPECT_EQ(window().Text1->text(), qpath("a.csv"));
+    EXPECT_EQ(RecentFiles().files().first(), qpath("a.csv"));
+
+    // Unsaved changes are asked about first.
+    window().store().PutValue(1, 2, "43");
+    m_ask.yesNo = {false};
+    recentMenu()[1]->trigger();
+    EXPECT_EQ(m_ask.asked.back().kind, "yesNo");
+    EXPECT_EQ(headings(), (QStringList{"Name", "Age"}));
+
+    // A file that has gone is taken off the list, with a word why.
+    entries = recentMenu();
+    ASSERT_EQ(entries.size(), 5);
+    entries[2]->trigger();
+    EXPECT_EQ(messages().back(), "The file \"" + path("gone.csv") +
+                                     "\" is no longer there. It has been taken off the recent files.");
+    EXPECT_EQ(RecentFiles().files(), (QStringList{qpath("a.csv"), qpath("b&c.csv")}));
+    EXPECT_EQ(window().store().ValueAt(1, 2), "43");
+
+    recentMenu()[3]->trigger();
+    EXPECT_TRUE(RecentFiles().files().isEmpty());
+    entries = recentMenu();
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_FALSE(entries[1]->isEnabled()) << "nothing to clear";
+}
+
+TEST_F(Opening, SaveChangesOnTheSampleAsksForANewFile)
+{
+    Form1& w = window();
+    w.PushButton7_Click();
+    const std::string sample = w.store().FileName();
+    const std::string before = readFile(sample);
+    w.store().PutValue(1, 1, "changed");
+
+    // Cancelled: nothing is written anywhere.
+    m_ask.fileNames = {""};
+    w.PushButton6_Click();
+    EXPECT_EQ(m_ask.asked.back().kind, "save");
+    EXPECT_EQ(m_ask.asked.back().title, "Save As");
+    EXPECT_EQ(readFile(sample), before);
+    EXPECT_TRUE(w.store().ChangesMade());
+
+    // The sample itself is refused; an existing file is replaced only on Yes.
+    m_dir.file("mine.csv", "keep\r\n");
+    m_ask.fileNames = {QString::fromStdString(sample), qpath("mine.csv")};
+    m_ask.yesNo = {false};
+    w.PushButton6_Click();
+    EXPECT_EQ(messages().back(), "This file belongs to the program and is not written over. Please choose another name.");
+    w.PushButton6_Click();
+    EXPECT_EQ(m_ask.asked.back().text, "\"mine.csv\" already exists.\r\nDo you want to replace it?");
+    EXPECT_EQ(readFile(path("mine.csv")), "keep\r\n");
+    EXPECT_EQ(readFile(sample), before);
+
+    m_ask.fileNames = {qpath("mine.csv")};
+    m_ask.yesNo = {true};
+    w.PushButton6_Click();
+    EXPECT_EQ(messages().back(), "Done.");
+    EXPECT_EQ(readFile(sample), before);
+    EXPECT_NE(readFile(path("mine.csv")).find("changed"), std::string::npos);
+    EXPECT_EQ(w.Text1->text(), qpath("mine.csv"));
+    EXPECT_EQ(RecentFiles().files().first(), qpath("mine.csv"));
+    EXPECT_FALSE(w.store().ChangesMade());
+
+    // From now on the new file is the one saved, without a question.
+    const size_t asked = m_ask.asked.size();
+    w.store().PutValue(1, 1, "again");
+    w.PushButton6_Click();
+    EXPECT_EQ(m_ask.asked.size(), asked + 1);
+    EXPECT_EQ(messages().back(), "Done.");
+    EXPECT_NE(readFile(path("mine.csv")).find("again"), std::string::npos);
+    EXPECT_EQ(readFile(sample), before);
+}
