@@ -11,6 +11,7 @@
 #include "platform/Prompter.h"
 #include "store/AtomicFileWriter.h"
 #include "store/CsvReader.h"
+#include "store/StepScope.h"
 #include "store/TextFold.h"
 
 CSVDBS::CSVDBS() = default;
@@ -84,6 +85,7 @@ bool CSVDBS::LoadFile()
         m_recordCount = static_cast<RecordNo>(m_table.recordCount());
         m_currentRecord = 1;
         m_changesMade = false;
+        m_history.clear();
         return true;
     } catch (const std::bad_alloc&) {
         m_lastFileError = "There is not enough memory to load the file.";
@@ -155,6 +157,7 @@ bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
             return false;
         }
         m_changesMade = false;
+        m_history.markSaved();
         return true;
     } catch (const std::bad_alloc&) {
         m_lastFileError = "There is not enough memory to save the file.";
@@ -192,6 +195,7 @@ std::string_view CSVDBS::ValueAt(RecordNo record, int field) const
 
 void CSVDBS::MoveRecordsToTop(RecordNo count)
 {
+    const StepScope step(*this, "Move Records", [&] { return StepOperation{"MoveRecordsToTop", {{"count", std::to_string(count)}}}; });
     std::vector<std::uint32_t>& order = m_table.order();
     if (count < 0 || static_cast<std::size_t>(count) > order.size())
         throw StoreError();
@@ -199,13 +203,43 @@ void CSVDBS::MoveRecordsToTop(RecordNo count)
         return;
     // Records are slots in an order list, so this moves 4-byte numbers only.
     std::rotate(order.begin(), order.end() - count, order.end());
+    if (Step* s = recording())
+        s->recordsRotated(static_cast<std::uint32_t>(count));
     m_changesMade = true;
 }
 
 void CSVDBS::PutValue(RecordNo record, int field, std::string_view value)
 {
+    const StepScope step(*this, "Edit Cell", [&] {
+        return StepOperation{"PutValue", {{"record", std::to_string(record)}, {"field", std::to_string(field)},
+                                          {"value", std::string(value)}}};
+    });
     requireField(field);
-    slotOf(record);
+    if (Step* s = recording())
+        s->cellChanging(m_table, slotOf(record), field - 1);
     m_table.set(static_cast<std::size_t>(record - 1), field - 1, value);
     m_changesMade = true;
+}
+
+bool CSVDBS::Undo()
+{
+    if (!m_history.undo())
+        return false;
+    afterHistoryMove();
+    return true;
+}
+
+bool CSVDBS::Redo()
+{
+    if (!m_history.redo())
+        return false;
+    afterHistoryMove();
+    return true;
+}
+
+void CSVDBS::afterHistoryMove()
+{
+    m_recordCount = static_cast<RecordNo>(m_table.recordCount());
+    m_currentRecord = std::clamp<RecordNo>(m_currentRecord, m_recordCount > 0 ? 1 : -1, m_recordCount > 0 ? m_recordCount : -1);
+    m_changesMade = !m_history.atSaved();
 }
