@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QHeaderView>
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
@@ -26,9 +27,14 @@
 Form1::Form1(QWidget* parent) : QWidget(parent)
 {
     createControls();
+    createMenus();
+    fitWindowToContent();
     connectHandlers();
     installPointerRules();
     Form_Load();
+    if (m_store)
+        m_grid->setEditableStore(m_store.get());
+    refreshState();
 }
 
 Form1::~Form1() = default;
@@ -83,6 +89,9 @@ void Form1::connectHandlers()
     connect(mnuXML, &QAction::triggered, this, &Form1::mnuXML_Click);
     connect(mnuDOC, &QAction::triggered, this, &Form1::mnuDOC_Click);
     connect(mnuHTML, &QAction::triggered, this, &Form1::mnuHTML_Click);
+    connect(ListView1->horizontalHeader(), &QHeaderView::sectionClicked, this, &Form1::ListView1_HeaderClick);
+    // A cell edited in place changes the store: the title and status follow.
+    connect(m_grid, &QAbstractItemModel::dataChanged, this, [this] { refreshState(); });
     ListView1->installEventFilter(this);
 }
 
@@ -124,6 +133,7 @@ bool Form1::Form_QueryUnload()
     });
     p.step([&] {
         if (close) {
+            m_grid->setEditableStore(nullptr);
             m_grid->rebuild(nullptr, true);
             m_store.reset();
             m_released = true;
@@ -150,6 +160,13 @@ void Form1::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     layoutControls();
+}
+
+bool Form1::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        refreshButtonHover();
+    return QWidget::event(event);
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)

@@ -2,6 +2,8 @@
 // and opening the column tools.
 #include "app/Form1.h"
 
+#include <optional>
+
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QPushButton>
@@ -12,11 +14,13 @@
 #include "app/ErrorReport.h"
 #include "app/GridModel.h"
 #include "app/LongWork.h"
+#include "app/StatusLine.h"
 #include "app/WindowCommon.h"
 #include "combine/Form11.h"
 #include "combine/Form12.h"
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"
+#include "store/StepScope.h"
 #include "store/modCSV.h"
 #include "tools/Form10.h"
 #include "tools/Form2.h"
@@ -29,15 +33,25 @@
 
 int Form1::selectedGridRow() const
 {
+    // The row of the current cell, when that cell is selected.
     const QModelIndex current = ListView1->selectionModel()->currentIndex();
-    if (!current.isValid() || !ListView1->selectionModel()->isRowSelected(current.row(), {}))
+    if (!current.isValid() || !ListView1->selectionModel()->isSelected(current))
         return -1;
     return current.row();
 }
 
 void Form1::runLongWork(const std::function<void(const ProgressCallback&)>& work)
 {
-    const ProgressCallback show = workProgressIn(lblLoading, [this] { layoutControls(); });
+    const ProgressCallback label = workProgressIn(lblLoading, [this] { layoutControls(); });
+    const ProgressCallback show = [this, label](std::int64_t done, std::int64_t total) {
+        m_status->progress(done, total);
+        label(done, total);
+    };
+    m_status->startWork();
+    struct EndWork {
+        StatusLine* status;
+        ~EndWork() { status->endWork(); }
+    } ending{m_status};
     const LongWork running(this, *m_store, lblLoading, show);
     work(show);
 }
@@ -45,6 +59,9 @@ void Form1::runLongWork(const std::function<void(const ProgressCallback&)>& work
 void Form1::PushButton5_Click()
 {
     Procedure p(QStringLiteral("Form1"), QStringLiteral("PushButton5_Click"));
+    // The new record and every value typed into it are one step.
+    std::optional<StepScope> step;
+    p.step([&] { step.emplace(*m_store, "Insert Row", StepOperation{"InsertRow", {}}); });
     p.step([&] { m_store->NewRecord(); });
     const int columns = m_grid->columnCount();
     for (int i = 0; i < columns; ++i) {
@@ -58,6 +75,7 @@ void Form1::PushButton5_Click()
         if (!answer.isEmpty())
             p.step([&] { m_store->PutValue(m_store->RecordCount(), i + 1, answer.toStdString()); });
     }
+    step.reset();
     p.step([&] { loadCSVToListview(); });
 }
 
@@ -71,7 +89,10 @@ void Form1::PushButton3_Click()
     const int row = selectedGridRow();
     if (row < 0)
         return;
-    p.step([&] { m_store->DeleteRecord(m_grid->recordAt(row)); });
+    p.step([&] {
+        const StepScope step(*m_store, "Delete Row", {"DeleteRecord", {{"record", std::to_string(m_grid->recordAt(row))}}});
+        m_store->DeleteRecord(m_grid->recordAt(row));
+    });
     p.step([&] { loadCSVToListview(); });
 }
 

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,6 +17,7 @@
 #include "app/GridModel.h"
 #include "app/LongWork.h"
 #include "app/SaveSettings.h"
+#include "app/StatusLine.h"
 #include "app/WindowCommon.h"
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"
@@ -39,14 +41,28 @@ void Form1::showLoadProgress(std::int64_t done, std::int64_t total)
 {
     lblLoading->setText(QStringLiteral("Loading line %1 of %2").arg(done).arg(total));
     layoutControls();
+    m_status->progress(done, total);
     CommandScope::pumpEvents();
 }
 
 bool Form1::loadWithProgress()
 {
+    m_status->startWork();
     const LongWork running(this, *m_store, lblLoading,
                            [this](std::int64_t done, std::int64_t total) { showLoadProgress(done, total); });
-    return m_store->LoadFile();
+    const bool loaded = m_store->LoadFile();
+    m_status->endWork();
+    if (loaded) {
+        // A new file: its own widths, no sorted heading, nothing to report yet.
+        m_widths.clear();
+        m_headerSorted = -1;
+        ListView1->horizontalHeader()->setSortIndicatorShown(false);
+        m_seenPosition = m_store->StepHistory().position();
+        m_seenRows = std::max(m_store->RecordCount(), 0);
+        m_seenColumns = m_store->FieldCount();
+        m_status->say(QStringLiteral("Opened ") + QFileInfo(QFile::decodeName(QByteArray::fromStdString(m_store->FileName()))).fileName());
+    }
+    return loaded;
 }
 
 // Loads `fileName` with the current separator and header choice. A failed
@@ -140,20 +156,46 @@ void Form1::Check12_Click()
 void Form1::loadCSVToListview()
 {
     Procedure p(QStringLiteral("Form1"), QStringLiteral("loadCSVToListview"));
+    p.step([&] { rememberColumnWidths(); });
     p.step([&] { m_grid->rebuild(m_store.get(), Check12->isChecked()); });
     p.step([&] { fitColumns(); });
     p.step([&] { lblLoading->clear(); });
+    p.step([&] { refreshState(); });
+}
+
+void Form1::rememberColumnWidths()
+{
+    for (int c = 0; c < m_grid->columnCount(); ++c)
+        m_widths.insert(m_grid->heading(c), ListView1->columnWidth(c));
 }
 
 void Form1::fitColumns()
 {
-    // Wide enough for the heading and the first rows, but never so wide that
-    // one long value pushes every other column out of sight.
+    // A column keeps the width it had (the user's own, or fitted before);
+    // a new one is fitted to its heading and to rows from all through the
+    // file, since ids and the like grow longer further down. Never so wide
+    // that one long value pushes every other column out of sight.
     const int widest = px(4500);
+    const QFontMetrics text = ListView1->fontMetrics();
+    const QFontMetrics heading = ListView1->horizontalHeader()->fontMetrics();
+    const int rows = m_grid->rowCount();
+    constexpr int Samples = 400;
     for (int c = 0; c < m_grid->columnCount(); ++c) {
-        ListView1->resizeColumnToContents(c);
-        if (ListView1->columnWidth(c) > widest)
-            ListView1->setColumnWidth(c, widest);
+        if (const auto kept = m_widths.constFind(m_grid->heading(c)); kept != m_widths.constEnd()) {
+            ListView1->setColumnWidth(c, kept.value());
+            continue;
+        }
+        int width = heading.horizontalAdvance(m_grid->heading(c)) + 24;
+        const auto measure = [&](int row) {
+            width = std::max(width, text.horizontalAdvance(m_grid->data(m_grid->index(row, c), Qt::DisplayRole).toString()) + 12);
+        };
+        for (int r = 0; r < std::min(rows, 100); ++r)
+            measure(r);
+        for (int r = std::max(0, rows - 100); r < rows; ++r)
+            measure(r);
+        for (int i = 1; i < Samples && rows > 200; ++i)
+            measure(static_cast<int>(static_cast<std::int64_t>(rows) * i / Samples));
+        ListView1->setColumnWidth(c, std::min(width, widest));
     }
 }
 
@@ -173,6 +215,7 @@ void Form1::PushButton6_Click()
         p.step([&] { quotes = SaveSettings::saveQuotes(); });
         p.step([&] { written = m_store->WriteFile(quotes); });
     }
+    refreshState();
     p.step([&] { tellUser(written ? QStringLiteral("Done.") : QStringLiteral("Error saving CSV file.")); });
 }
 
@@ -183,4 +226,6 @@ void Form1::PushButton28_Click()
         Form13 dialog(this, m_currentSeparator);
         dialog.exec();
     });
+    // The separator and quoting in force show in the status line.
+    refreshState();
 }

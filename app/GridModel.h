@@ -22,6 +22,9 @@ public:
     // with `namedHeadings` false, by "Column 1", "Column 2" ...; an empty or
     // never-loaded store shows an empty grid.
     void rebuild(const CSVDBS* store, bool namedHeadings);
+    // Lets cells be edited in place, each edit one step of `store` (the store
+    // the grid shows); nullptr makes the grid read-only.
+    void setEditableStore(CSVDBS* store) { m_editable = store; }
     // Takes a row out of the grid alone; the store keeps the record.
     void removeGridRow(int row);
     // The record number row `row` shows.
@@ -41,9 +44,15 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // Stores the text, empty included, in the record the row shows.
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    // Tells the view that these cells changed in the store (a paste).
+    void cellsChanged(int top, int left, int bottom, int right);
 
 private:
     const CSVDBS* m_store = nullptr;
+    CSVDBS* m_editable = nullptr;
     QStringList m_headings;
     std::vector<std::string> m_headingBytes;
     std::vector<std::int32_t> m_records;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "store/CSVDBS.h"
+#include "store/StepScope.h"
 #include "tools/ColumnEdits.h"
 
 namespace CombineFiles {
@@ -42,6 +43,7 @@ bool sameFieldCount(const CSVDBS& open, const CSVDBS& second) { return open.Fiel
 
 void appendRecords(CSVDBS& open, const CSVDBS& second, AppendPlace where, const ProgressCallback& progress)
 {
+    const StepScope step(open, "Append File", {"AppendRecords", {{"file", second.FileName()}, {"above", where == AppendPlace::Above ? "1" : "0"}}});
     const std::int64_t added = records(second);
     const int fields = second.FieldCount();
     ProgressTicker ticker(progress, 2 * added);
@@ -63,6 +65,7 @@ void appendRecords(CSVDBS& open, const CSVDBS& second, AppendPlace where, const 
 
 void mergeFields(CSVDBS& open, const CSVDBS& second, MergePlace where, const ProgressCallback& progress)
 {
+    const StepScope step(open, "Merge File", {"MergeFields", {{"file", second.FileName()}, {"left", where == MergePlace::Left ? "1" : "0"}}});
     const int added = second.FieldCount();
     const std::vector<std::string> names = second.GetFieldList();
     const auto paired = static_cast<CSVDBS::RecordNo>(std::min(records(open), records(second)));

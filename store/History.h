@@ -54,8 +54,10 @@ public:
     void markSaved() { m_saved = position(); }
     bool atSaved() const { return m_saved == position(); }
 
-private:
+    // Counts every step ever done, so a caller can tell that a new one was.
     std::uint64_t position() const { return m_first + m_done; }
+
+private:
     void trimToBudget();
     void holdSlots();
 

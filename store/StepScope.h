@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <type_traits>
 #include <utility>
 
 #include "store/CSVDBS.h"
@@ -20,6 +21,7 @@ public:
     // runs only when this scope opens the step, so a call inside a tool's
     // loop costs no text.
     template <typename Describe>
+        requires std::is_invocable_r_v<StepOperation, Describe>
     StepScope(CSVDBS& store, const char* name, Describe describe)
         : m_store(store)
     {

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "store/CSVDBS.h"
+#include "store/StepScope.h"
 #include "store/TextFold.h"
 
 namespace ColumnEdits {
@@ -22,6 +23,14 @@ void forEachRecord(const CSVDBS& store, const ProgressCallback& progress, Each e
         ticker.step(r);
         each(static_cast<CSVDBS::RecordNo>(r));
     }
+}
+
+std::string listed(const std::vector<int>& fields)
+{
+    std::string out;
+    for (int f : fields)
+        out += (out.empty() ? "" : ",") + std::to_string(f);
+    return out;
 }
 
 std::size_t pieceCount(std::string_view value, std::string_view divider)
@@ -67,6 +76,7 @@ int freeNumberedName(const CSVDBS& store, const std::string& base, int from)
 
 void removePartialDuplicates(CSVDBS& store, const std::vector<int>& fields, const ProgressCallback& progress)
 {
+    const StepScope step(store, "Remove Partial Duplicates", {"RemovePartialDuplicates", {{"fields", listed(fields)}}});
     const ProgressScope reporting(store, progress);
     store.RemoveDuplicates(fields);
 }
@@ -74,6 +84,8 @@ void removePartialDuplicates(CSVDBS& store, const std::vector<int>& fields, cons
 void addPrefixSuffix(CSVDBS& store, const std::vector<int>& fields, std::string_view prefix,
                      std::string_view suffix, const ProgressCallback& progress)
 {
+    const StepScope step(store, "Add Prefix-Suffix",
+                         {"AddPrefixSuffix", {{"fields", listed(fields)}, {"prefix", std::string(prefix)}, {"suffix", std::string(suffix)}}});
     std::string text;
     forEachRecord(store, progress, [&](CSVDBS::RecordNo r) {
         for (int f : fields) {
@@ -87,6 +99,8 @@ void addPrefixSuffix(CSVDBS& store, const std::vector<int>& fields, std::string_
 
 void changeCase(CSVDBS& store, const std::vector<int>& fields, CaseStyle style, const ProgressCallback& progress)
 {
+    const StepScope step(store, "Change Case Of Text",
+                         {"ChangeCase", {{"fields", listed(fields)}, {"style", std::to_string(static_cast<int>(style))}}});
     forEachRecord(store, progress, [&](CSVDBS::RecordNo r) {
         for (int f : fields) {
             const std::string_view value = store.ValueAt(r, f);
@@ -100,6 +114,7 @@ void changeCase(CSVDBS& store, const std::vector<int>& fields, CaseStyle style, 
 void splitColumns(CSVDBS& store, const std::vector<int>& fields, std::string_view divider,
                   const ProgressCallback& progress)
 {
+    const StepScope step(store, "Split Columns", {"SplitColumns", {{"fields", listed(fields)}, {"divider", std::string(divider)}}});
     // New fields go in after each split field, so every later field has moved
     // on by the number of fields made so far.
     int inserted = 0;
@@ -150,6 +165,11 @@ void joinColumns(CSVDBS& store, const std::vector<int>& fields, const JoinOption
 {
     if (fields.empty())
         throw std::invalid_argument("no column to join");
+    const StepScope step(store, "Join Columns",
+                         {"JoinColumns",
+                          {{"fields", listed(fields)}, {"separator", options.separator},
+                           {"cutLastSeparator", options.cutLastSeparator ? "1" : "0"},
+                           {"newColumn", options.newColumn ? "1" : "0"}, {"newName", options.newName}}});
     int target = fields.front();
     if (options.newColumn) {
         std::string name = options.newName;
@@ -178,6 +198,7 @@ void rearrangeColumns(CSVDBS& store, const std::vector<int>& order)
     const int n = store.FieldCount();
     if (static_cast<int>(order.size()) != n)
         throw std::invalid_argument("the new order must name every field once");
+    const StepScope step(store, "Rearrange Column Order", {"RearrangeColumns", {{"order", listed(order)}}});
     // where[o] is the present position of the field that stood at o; at[p]
     // the original position of the field now at p.
     std::vector<int> where(static_cast<std::size_t>(n) + 1), at(static_cast<std::size_t>(n) + 1);

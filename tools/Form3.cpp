@@ -10,6 +10,7 @@
 
 #include "app/WindowCommon.h"
 #include "store/CSVDBS.h"
+#include "store/StepScope.h"
 #include "tools/ToolLayout.h"
 
 Form3::Form3(QWidget* parent, CSVDBS& store)
@@ -70,6 +71,8 @@ void Form3::PushButton2_Click()
     if (direction != 0) {
         p.step([&] {
             runWork([&](const ProgressCallback&) {
+                const StepScope step(store(), "Sort By Column",
+                                     {"SortDataAt", {{"direction", std::to_string(direction)}, {"field", std::to_string(index + 1)}}});
                 store().SortDataAt(direction, index + 1);
             });
         });
