@@ -166,6 +166,7 @@ private:
                        const QList<QKeySequence>& keys = {});
     // After every change: the title, the menu's undo names, the status line.
     void refreshState();
+    void stepThroughHistory(const QString& handler, bool back);
     void updateTitle();
     // The facts the status line shows about the open file; see formatFileFacts.
     QString fileFactsText() const;

@@ -153,26 +153,18 @@ void Form1::SaveAs_Click()
     p.step([&] { tellUser(QStringLiteral("Done.")); });
 }
 
-void Form1::Undo_Click()
-{
-    Procedure p(QStringLiteral("Form1"), QStringLiteral("Undo_Click"));
-    if (!m_store || isBusy(this) || !m_store->CanUndo())
-        return;
-    const QString name = QString::fromStdString(m_store->UndoName());
-    p.step([&] { m_store->Undo(); });
-    p.step([&] { loadCSVToListview(); });
-    m_status->say(QStringLiteral("Undid ") + name);
-}
+void Form1::Undo_Click() { stepThroughHistory(QStringLiteral("Undo_Click"), true); }
+void Form1::Redo_Click() { stepThroughHistory(QStringLiteral("Redo_Click"), false); }
 
-void Form1::Redo_Click()
+void Form1::stepThroughHistory(const QString& handler, bool back)
 {
-    Procedure p(QStringLiteral("Form1"), QStringLiteral("Redo_Click"));
-    if (!m_store || isBusy(this) || !m_store->CanRedo())
+    Procedure p(QStringLiteral("Form1"), handler);
+    if (!m_store || isBusy(this) || !(back ? m_store->CanUndo() : m_store->CanRedo()))
         return;
-    const QString name = QString::fromStdString(m_store->RedoName());
-    p.step([&] { m_store->Redo(); });
+    const QString name = QString::fromStdString(back ? m_store->UndoName() : m_store->RedoName());
+    p.step([&] { back ? m_store->Undo() : m_store->Redo(); });
     p.step([&] { loadCSVToListview(); });
-    m_status->say(QStringLiteral("Redid ") + name);
+    m_status->say((back ? QStringLiteral("Undid ") : QStringLiteral("Redid ")) + name);
 }
 
 void Form1::Copy_Click()

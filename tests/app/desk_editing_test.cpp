@@ -14,21 +14,9 @@
 #include "app/StatusLine.h"
 #include "store/StepScope.h"
 #include "tests/app/AppFixture.h"
+#include "tests/store/StoreFixture.h"
 
 namespace {
-
-using Rows = std::vector<std::vector<std::string>>;
-
-Rows rowsOf(const CSVDBS& s)
-{
-    Rows rows;
-    for (int r = 1; r <= s.RecordCount(); ++r) {
-        rows.emplace_back();
-        for (int f = 1; f <= s.FieldCount(); ++f)
-            rows.back().emplace_back(s.ValueAt(r, f));
-    }
-    return rows;
-}
 
 const char* People = "Name,City\r\nAnn,Oslo\r\nBob,Bergen\r\nAnn,Oslo\r\nCid,Alta\r\n";
 
@@ -265,4 +253,30 @@ TEST_F(DeskEditing, MenusHoldEveryCommandWithItsShortcut)
     EXPECT_EQ(menu(QStringLiteral("Tools"))->actions().size(), 13) << "eight column tools, append, merge, save options, two separators";
     entry(menu(QStringLiteral("Help")), QStringLiteral("About"))->trigger();
     EXPECT_EQ(m_ask.asked.back().text, "Tabvane Software\r\nVersion 1.0");
+}
+
+// With TABVANE_SCREENSHOTS naming a folder, leaves a picture of the window
+// there: the menu bar, the grid after a sort and an edit, the status line.
+TEST_F(DeskEditing, PictureOfTheWindowWhenAsked)
+{
+    const QByteArray folder = qgetenv("TABVANE_SCREENSHOTS");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "set TABVANE_SCREENSHOTS to a folder to get the picture";
+    std::string text = "Id,Name,City\r\n";
+    for (int i = 1; i <= 40; ++i)
+        text += std::to_string(i * 997) + ",Person " + std::to_string(i) + ",City " + std::to_string(i % 7) + "\r\n";
+    open(text, "people.csv");
+    Form1& w = window();
+    w.show();
+    w.ListView1_HeaderClick(2);
+    editCell(w, 1, 1, QStringLiteral("Edited in place"), Qt::Key_Return);
+    w.ListView1->setCurrentIndex(w.grid().index(3, 0));
+    w.ListView1->selectionModel()->select(QItemSelection(w.grid().index(3, 0), w.grid().index(4, 1)),
+                                          QItemSelectionModel::ClearAndSelect);
+    QApplication::processEvents();
+    EXPECT_TRUE(w.grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/main-window.png")));
+    w.editMenu()->popup(w.mapToGlobal(QPoint(40, 20)));
+    QApplication::processEvents();
+    EXPECT_TRUE(w.editMenu()->grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/edit-menu.png")));
+    w.editMenu()->hide();
 }
