@@ -28,10 +28,11 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
 {
     createControls();
     createMenus();
-    fitWindowToContent();
     connectHandlers();
     installPointerRules();
     Form_Load();
+    // After the skin, whose style sheet sets how tall the menu bar is.
+    fitWindowToContent();
     if (m_store)
         m_grid->setEditableStore(m_store.get());
     refreshState();

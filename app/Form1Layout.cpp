@@ -44,7 +44,11 @@ QRect Form1::clientArea() const
 void Form1::fitWindowToContent()
 {
     // The menu bar and the status line add to the designed client area.
-    m_menuHeight = m_menuBar->sizeHint().height();
+    // Measured with the style and font they are shown with: a bar too low
+    // for its entries folds them all behind its extension button.
+    m_menuBar->ensurePolished();
+    m_status->ensurePolished();
+    m_menuHeight = std::max(m_menuBar->sizeHint().height(), m_menuBar->heightForWidth(designedSize().width()));
     m_statusHeight = m_status->sizeHint().height();
     const QSize chrome(0, m_menuHeight + m_statusHeight);
     setMinimumSize(designedSize() + chrome);

@@ -128,7 +128,7 @@ bool CSVDBS::FindAndReplace(std::string_view findValue, std::string_view replace
     const StepScope step(*this, "Find and Replace", [&] {
         return StepOperation{"FindAndReplace", {{"find", std::string(findValue)}, {"replace", std::string(replaceValue)}}};
     });
-    const ColumnsRecorder recorder(recording(), m_table);
+    Step* const recorded = recording();
     const std::string key = matchKey(findValue);
     // Every replaced value shares one copy of the replacement.
     Cell replacement{};
@@ -147,6 +147,8 @@ bool CSVDBS::FindAndReplace(std::string_view findValue, std::string_view replace
                 replacement = m_table.intern(replaceValue);
                 interned = true;
             }
+            if (recorded)
+                recorded->cellChanging(m_table, m_table.slot(r), f);
             c = replacement;
             found = true;
         }

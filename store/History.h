@@ -28,6 +28,8 @@ public:
     // Opens a step unless one is open; true when this call opened it.
     bool open(std::string name, StepOperation operation);
     bool isOpen() const { return m_open != nullptr; }
+    // Joins the open step, or records nothing; close() ends it as after open().
+    void join() { ++m_depth; }
     // Whether the next open() would start a step (none open, budget above zero).
     bool wouldOpen() const { return m_depth == 0 && m_budget > 0; }
     // The step being recorded, or nullptr.

@@ -19,27 +19,3 @@ RemovalRecorder::~RemovalRecorder()
     }
     m_step->recordsRemoved(std::move(removed));
 }
-
-ColumnsRecorder::ColumnsRecorder(Step* step, CellTable& table) : m_step(step), m_table(table)
-{
-    if (!m_step)
-        return;
-    m_before.reserve(static_cast<std::size_t>(table.fieldCount()));
-    for (int f = 0; f < table.fieldCount(); ++f)
-        m_before.push_back(table.columnCells(f));
-}
-
-ColumnsRecorder::~ColumnsRecorder()
-{
-    if (!m_step)
-        return;
-    for (int f = 0; f < m_table.fieldCount(); ++f) {
-        const std::vector<Cell>& now = m_table.columnCells(f);
-        std::vector<Cell>& before = m_before[static_cast<std::size_t>(f)];
-        std::int64_t changed = 0;
-        for (std::size_t s = 0; s < now.size(); ++s)
-            changed += before[s].data != now[s].data || before[s].size != now[s].size;
-        if (changed > 0)
-            m_step->columnChanged(m_table, f, std::move(before), changed);
-    }
-}

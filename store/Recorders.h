@@ -51,19 +51,3 @@ private:
     CellTable& m_table;
     std::vector<std::uint32_t> m_before;
 };
-
-// Every field's cells, for an operation that may replace values anywhere
-// (find and replace); afterwards each field keeps the values that changed,
-// or its whole column when most did.
-class ColumnsRecorder {
-public:
-    ColumnsRecorder(Step* step, CellTable& table);
-    ~ColumnsRecorder();
-    ColumnsRecorder(const ColumnsRecorder&) = delete;
-    ColumnsRecorder& operator=(const ColumnsRecorder&) = delete;
-
-private:
-    Step* m_step;
-    CellTable& m_table;
-    std::vector<std::vector<Cell>> m_before;
-};

@@ -96,9 +96,11 @@ void Step::cellChanging(const CellTable& table, std::uint32_t slot, int field)
     ++m_valuesChanged;
     if (f >= m_swapsPerField.size())
         m_swapsPerField.resize(f + 1);
-    // Once the swaps of one field would outweigh its whole column, the
-    // column is kept instead: a column tool costs at most its column.
-    if (++m_swapsPerField[f] * sizeof(StepChange::CellSwap) >= std::size_t(table.m_slotCount) * sizeof(Cell))
+    // A field changed in more than one value in sixteen is most likely
+    // changed all through (a column tool): its whole column is kept instead,
+    // so such a step costs at most its column, and the rest of the loop
+    // records nothing more for it.
+    if (++m_swapsPerField[f] >= std::max<std::size_t>(64, table.m_slotCount / 16))
         keepWholeColumn(field, table.m_columns[f]);
 }
 
@@ -195,11 +197,11 @@ void Step::fieldInserted(int at)
     m_changes.emplace_back(StepChange::Field{at, {}, {}, true});
 }
 
-void Step::fieldErasing(const CellTable& table, int at)
+void Step::fieldErasing(CellTable& table, int at)
 {
     endRun();
     const auto f = static_cast<std::size_t>(at);
-    m_changes.emplace_back(StepChange::Field{at, table.m_names[f], table.m_columns[f], false});
+    m_changes.emplace_back(StepChange::Field{at, table.m_names[f], std::move(table.m_columns[f]), false});
 }
 
 void Step::fieldsSwapped(int a, int b)

@@ -104,7 +104,8 @@ public:
     void recordAppended(std::uint32_t position, std::uint32_t slot);
     void recordsRotated(std::uint32_t count);
     void fieldInserted(int at);
-    void fieldErasing(const CellTable& table, int at);
+    // Takes the field's cells out of the table; the caller then erases the field.
+    void fieldErasing(CellTable& table, int at);
     void fieldsSwapped(int a, int b);
     void fieldRenaming(const CellTable& table, int field);
     // Ends the recording: whole columns kept for this step join its changes.

@@ -28,7 +28,7 @@ public:
         if (store.m_history.wouldOpen())
             store.m_history.open(name, describe());
         else
-            store.m_history.open({}, {});
+            store.m_history.join();
     }
     ~StepScope() { m_store.m_history.close(); }
     StepScope(const StepScope&) = delete;
