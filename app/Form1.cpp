@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,10 +29,17 @@
 Form1::Form1(QWidget* parent) : QWidget(parent)
 {
     createControls();
+    createMenus();
+    fileMenu()->insertMenu(openRecentAnchor(), createRecentFilesMenu());
     connectHandlers();
     installPointerRules();
     acceptFileDrops();
     Form_Load();
+    // After the skin, whose style sheet sets how tall the menu bar is.
+    fitWindowToContent();
+    if (m_store)
+        m_grid->setEditableStore(m_store.get());
+    refreshState();
 }
 
 Form1::~Form1() = default;
@@ -86,6 +94,9 @@ void Form1::connectHandlers()
     connect(mnuXML, &QAction::triggered, this, &Form1::mnuXML_Click);
     connect(mnuDOC, &QAction::triggered, this, &Form1::mnuDOC_Click);
     connect(mnuHTML, &QAction::triggered, this, &Form1::mnuHTML_Click);
+    connect(ListView1->horizontalHeader(), &QHeaderView::sectionClicked, this, &Form1::ListView1_HeaderClick);
+    // A cell edited in place changes the store: the title and status follow.
+    connect(m_grid, &QAbstractItemModel::dataChanged, this, [this] { refreshState(); });
     ListView1->installEventFilter(this);
 }
 
@@ -127,6 +138,7 @@ bool Form1::Form_QueryUnload()
     });
     p.step([&] {
         if (close) {
+            m_grid->setEditableStore(nullptr);
             m_grid->rebuild(nullptr, true);
             m_store.reset();
             m_released = true;
@@ -153,6 +165,13 @@ void Form1::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     layoutControls();
+}
+
+bool Form1::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        refreshButtonHover();
+    return QWidget::event(event);
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)

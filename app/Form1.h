@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include <QHash>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -18,6 +19,8 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QMenuBar;
+class StatusLine;
 class QPushButton;
 class QAction;
 class QTableView;
@@ -88,6 +91,28 @@ public:
     void mnuHTML_Click();
     bool SaveResultsAsExcelFileIsExcelInstalled();
 
+    // The menu bar's own entries; every other entry runs its button's handler.
+    void SaveAs_Click();
+    void Undo_Click();
+    void Redo_Click();
+    void Copy_Click();
+    void Paste_Click();
+    void About_Click();
+    // A click on a column heading: sorts by it, ascending, then descending.
+    void ListView1_HeaderClick(int column);
+
+    QMenuBar* menuBar() const { return m_menuBar; }
+    QMenu* fileMenu() const { return m_fileMenu; }
+    // An "Open Recent" submenu goes in right before this separator, that is
+    // right after "Open...": fileMenu()->insertMenu(openRecentAnchor(), menu).
+    QAction* openRecentAnchor() const { return m_openRecentAnchor; }
+    QMenu* editMenu() const { return m_editMenu; }
+    QAction* undoAction() const { return m_undo; }
+    QAction* redoAction() const { return m_redo; }
+    StatusLine* statusLine() const { return m_status; }
+    // Where the designed client area sits: under the menu bar, above the status line.
+    QRect clientArea() const;
+
     // The controls, named as the window has always named them.
     QGroupBox* Frame1 = nullptr;
     QLineEdit* Text1 = nullptr;
@@ -134,6 +159,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     // How a control moves when the window grows beyond its designed size.
@@ -145,6 +171,20 @@ private:
     };
 
     void createControls();
+    void createMenus();
+    void fitWindowToContent();
+    QAction* menuEntry(QMenu* menu, const QString& text, void (Form1::*handler)(),
+                       const QList<QKeySequence>& keys = {});
+    // After every change: the title, the menu's undo names, the status line.
+    void refreshState();
+    void stepThroughHistory(const QString& handler, bool back);
+    void updateTitle();
+    // The facts the status line shows about the open file; see formatFileFacts.
+    QString fileFactsText() const;
+    void reportLastStep();
+    void rememberColumnWidths();
+    // Keeps buttons from showing a hover look after a dialog closes over them.
+    void refreshButtonHover();
     QPushButton* button(QWidget* parent, const QString& caption, QRect twips, Anchor anchor);
     void place(QWidget* widget, QRect twips, Anchor anchor);
     void layoutControls();
@@ -180,6 +220,11 @@ private:
     // Runs work through the long-work runner; the store's progress shows in
     // lblLoading while it runs.
     void runLongWork(const std::function<void()>& work);
+    // The runner with `text` for the progress line, the status line's bar
+    // following the same count.
+    void runWithStatus(CSVDBS& store, const QString& text, const std::function<void()>& work);
+    // Fresh widths, no sorted heading and the status line's "Opened" after a load.
+    void startNewFile();
     template <typename Tool, typename... Extra>
     void openTool(const QString& handler, const Extra&... extra);
     std::vector<QPushButton*> buttons() const;
@@ -189,4 +234,26 @@ private:
     QString m_currentSeparator;
     std::vector<Placement> m_placements;
     bool m_released = false;
+
+    QMenuBar* m_menuBar = nullptr;
+    // Heights of the menu bar and the status line, fixed when the window is made.
+    int m_menuHeight = 0;
+    int m_statusHeight = 0;
+    QMenu* m_fileMenu = nullptr;
+    QMenu* m_editMenu = nullptr;
+    QMenu* m_exportMenu = nullptr;
+    QAction* m_openRecentAnchor = nullptr;
+    QAction* m_undo = nullptr;
+    QAction* m_redo = nullptr;
+    StatusLine* m_status = nullptr;
+    // The history position the status line last reported, and the counts then.
+    std::uint64_t m_seenPosition = 0;
+    std::int64_t m_seenRows = 0;
+    int m_seenColumns = 0;
+    QString m_sortedBy;
+    // The heading last sorted by a click, and whether the next click descends.
+    int m_headerSorted = -1;
+    bool m_headerDescends = false;
+    // Column widths by heading, the user's own kept across operations.
+    QHash<QString, int> m_widths;
 };

@@ -2,6 +2,8 @@
 // and opening the column tools.
 #include "app/Form1.h"
 
+#include <optional>
+
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QPushButton>
@@ -9,10 +11,12 @@
 
 #include "app/GridModel.h"
 #include "app/SaveSettings.h"
+#include "app/StatusLine.h"
 #include "combine/Form11.h"
 #include "combine/Form12.h"
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"
+#include "store/StepScope.h"
 #include "store/modCSV.h"
 #include "tools/Form10.h"
 #include "tools/Form2.h"
@@ -29,20 +33,40 @@
 
 int Form1::selectedGridRow() const
 {
+    // The row of the current cell, when that cell is selected.
     const QModelIndex current = ListView1->selectionModel()->currentIndex();
-    if (!current.isValid() || !ListView1->selectionModel()->isRowSelected(current.row(), {}))
+    if (!current.isValid() || !ListView1->selectionModel()->isSelected(current))
         return -1;
     return current.row();
 }
 
 void Form1::runLongWork(const std::function<void()>& work)
 {
-    LongWork::run(this, lblLoading, m_store.get(), work, [this] { layoutControls(); });
+    runWithStatus(*m_store, QStringLiteral("Working on %1 of %2"), work);
+}
+
+void Form1::runWithStatus(CSVDBS& store, const QString& text, const std::function<void()>& work)
+{
+    m_status->startWork();
+    struct EndWork {
+        StatusLine* status;
+        ~EndWork() { status->endWork(); }
+    } ending{m_status};
+    const LongWork running(this, lblLoading, &store, [this] { layoutControls(); }, text);
+    // The status line's bar follows the same count as the progress line.
+    const ProgressScope inStatus(store, [this, &running](std::int64_t done, std::int64_t total) {
+        m_status->progress(done, total);
+        running.progress()(done, total);
+    });
+    work();
 }
 
 void Form1::PushButton5_Click()
 {
     Procedure p(QStringLiteral("Form1"), QStringLiteral("PushButton5_Click"));
+    // The new record and every value typed into it are one step.
+    std::optional<StepScope> step;
+    p.step([&] { step.emplace(*m_store, "Insert Row", StepOperation{"InsertRow", {}}); });
     p.step([&] { m_store->NewRecord(); });
     const int columns = m_grid->columnCount();
     for (int i = 0; i < columns; ++i) {
@@ -56,6 +80,7 @@ void Form1::PushButton5_Click()
         if (!answer.isEmpty())
             p.step([&] { m_store->PutValue(m_store->RecordCount(), i + 1, answer.toStdString()); });
     }
+    step.reset();
     p.step([&] { loadCSVToListview(); });
 }
 
@@ -69,7 +94,10 @@ void Form1::PushButton3_Click()
     const int row = selectedGridRow();
     if (row < 0)
         return;
-    p.step([&] { m_store->DeleteRecord(m_grid->recordAt(row)); });
+    p.step([&] {
+        const StepScope step(*m_store, "Delete Row", {"DeleteRecord", {{"record", std::to_string(m_grid->recordAt(row))}}});
+        m_store->DeleteRecord(m_grid->recordAt(row));
+    });
     p.step([&] { loadCSVToListview(); });
 }
 

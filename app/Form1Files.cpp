@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,6 +15,7 @@
 #include "app/LoadQuestions.h"
 #include "app/SaveOverChanges.h"
 #include "app/SaveSettings.h"
+#include "app/StatusLine.h"
 #include "platform/AppFolder.h"
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"
@@ -40,9 +42,11 @@ bool Form1::mayDiscardChanges()
 
 bool Form1::loadWithProgress(CSVDBS& store)
 {
-    const LongWork running(this, lblLoading, &store, [this] { layoutControls(); },
-                           QStringLiteral("Loading line %1 of %2"));
-    return store.LoadFile();
+    bool loaded = false;
+    runWithStatus(store, QStringLiteral("Loading line %1 of %2"), [&] { loaded = store.LoadFile(); });
+    if (loaded && &store == m_store.get())
+        startNewFile();
+    return loaded;
 }
 
 bool Form1::loadWithProgress() { return loadWithProgress(*m_store); }
@@ -59,6 +63,18 @@ void Form1::tellLeftOutValues()
     const QString text = LoadQuestions::leftOutMessage(*m_store);
     if (!text.isEmpty())
         tellUser(text);
+}
+
+void Form1::startNewFile()
+{
+    // A new file: its own widths, no sorted heading, nothing to report yet.
+    m_widths.clear();
+    m_headerSorted = -1;
+    ListView1->horizontalHeader()->setSortIndicatorShown(false);
+    m_seenPosition = m_store->StepHistory().position();
+    m_seenRows = std::max(m_store->RecordCount(), 0);
+    m_seenColumns = m_store->FieldCount();
+    m_status->say(QStringLiteral("Opened ") + QFileInfo(QFile::decodeName(QByteArray::fromStdString(m_store->FileName()))).fileName());
 }
 
 // Loads `fileName` with the current separator and header choice. A failed
@@ -170,20 +186,46 @@ void Form1::Check12_Click()
 void Form1::loadCSVToListview()
 {
     Procedure p(QStringLiteral("Form1"), QStringLiteral("loadCSVToListview"));
+    p.step([&] { rememberColumnWidths(); });
     p.step([&] { m_grid->rebuild(m_store.get(), Check12->isChecked()); });
     p.step([&] { fitColumns(); });
     p.step([&] { lblLoading->clear(); });
+    p.step([&] { refreshState(); });
+}
+
+void Form1::rememberColumnWidths()
+{
+    for (int c = 0; c < m_grid->columnCount(); ++c)
+        m_widths.insert(m_grid->heading(c), ListView1->columnWidth(c));
 }
 
 void Form1::fitColumns()
 {
-    // Wide enough for the heading and the first rows, but never so wide that
-    // one long value pushes every other column out of sight.
+    // A column keeps the width it had (the user's own, or fitted before);
+    // a new one is fitted to its heading and to rows from all through the
+    // file, since ids and the like grow longer further down. Never so wide
+    // that one long value pushes every other column out of sight.
     const int widest = px(4500);
+    const QFontMetrics text = ListView1->fontMetrics();
+    const QFontMetrics heading = ListView1->horizontalHeader()->fontMetrics();
+    const int rows = m_grid->rowCount();
+    constexpr int Samples = 400;
     for (int c = 0; c < m_grid->columnCount(); ++c) {
-        ListView1->resizeColumnToContents(c);
-        if (ListView1->columnWidth(c) > widest)
-            ListView1->setColumnWidth(c, widest);
+        if (const auto kept = m_widths.constFind(m_grid->heading(c)); kept != m_widths.constEnd()) {
+            ListView1->setColumnWidth(c, kept.value());
+            continue;
+        }
+        int width = heading.horizontalAdvance(m_grid->heading(c)) + 24;
+        const auto measure = [&](int row) {
+            width = std::max(width, text.horizontalAdvance(m_grid->data(m_grid->index(row, c), Qt::DisplayRole).toString()) + 12);
+        };
+        for (int r = 0; r < std::min(rows, 100); ++r)
+            measure(r);
+        for (int r = std::max(0, rows - 100); r < rows; ++r)
+            measure(r);
+        for (int i = 1; i < Samples && rows > 200; ++i)
+            measure(static_cast<int>(static_cast<std::int64_t>(rows) * i / Samples));
+        ListView1->setColumnWidth(c, std::min(width, widest));
     }
 }
 
@@ -228,6 +270,7 @@ bool Form1::writeWithProgress(Procedure& p)
         p.step([&] { quotes = SaveSettings::saveQuotes(); });
         p.step([&] { written = m_store->WriteFile(quotes); });
     });
+    refreshState();
     if (written)
         noteRecentFile(QString::fromStdString(m_store->FileName()));
     return written;
@@ -240,4 +283,6 @@ void Form1::PushButton28_Click()
         Form13 dialog(this, m_currentSeparator);
         dialog.exec();
     });
+    // The separator and quoting in force show in the status line.
+    refreshState();
 }

@@ -15,10 +15,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTableView>
 
 #include "app/GridModel.h"
+#include "app/StatusLine.h"
 #include "window/Look.h"
 #include "window/Twips.h"
 
@@ -34,6 +36,25 @@ int Form1::px(int twips) const
 }
 
 QSize Form1::designedSize() const { return {px(ClientWidth), px(ClientHeight)}; }
+
+QRect Form1::clientArea() const
+{
+    return QRect(0, m_menuHeight, width(), height() - m_menuHeight - m_statusHeight);
+}
+
+void Form1::fitWindowToContent()
+{
+    // The menu bar and the status line add to the designed client area.
+    // Measured with the style and font they are shown with: a bar too low
+    // for its entries folds them all behind its extension button.
+    m_menuBar->ensurePolished();
+    m_status->ensurePolished();
+    m_menuHeight = std::max(m_menuBar->sizeHint().height(), m_menuBar->heightForWidth(designedSize().width()));
+    m_statusHeight = m_status->sizeHint().height();
+    const QSize chrome(0, m_menuHeight + m_statusHeight);
+    setMinimumSize(designedSize() + chrome);
+    resize(designedSize() + chrome);
+}
 
 void Form1::place(QWidget* widget, QRect twips, Anchor anchor)
 {
@@ -66,14 +87,17 @@ void Form1::createControls()
     place(Check12, {180, 300, 5805, 285}, Anchor::Fixed);
 
     lblLoading = new QLabel(this);
-    place(lblLoading, {8715, 2025, 0, 0}, Anchor::Label);
+    // On the check box's line, inside the frame rather than across its border.
+    place(lblLoading, {8715, 1740, 0, 0}, Anchor::Label);
 
     ListView1 = new QTableView(this);
     m_grid = new GridModel(this);
     ListView1->setModel(m_grid);
-    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Cells are selected and edited one by one, as in a spreadsheet.
+    ListView1->setSelectionBehavior(QAbstractItemView::SelectItems);
+    ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ListView1->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                               QAbstractItemView::AnyKeyPressed);
     ListView1->setWordWrap(false);
     ListView1->setAlternatingRowColors(true);
     ListView1->verticalHeader()->hide();
@@ -120,15 +144,14 @@ void Form1::createControls()
     useWindowFont(this);
     ListView1->verticalHeader()->setDefaultSectionSize(ListView1->fontMetrics().height() + 6);
     mnuSaveAs->setFont(font());
-    setMinimumSize(designedSize());
-    resize(designedSize());
 }
 
 void Form1::layoutControls()
 {
     const QSize designed = designedSize();
-    const int dx = std::max(0, width() - designed.width());
-    const int dy = std::max(0, height() - designed.height());
+    const QRect client = clientArea();
+    const int dx = std::max(0, client.width() - designed.width());
+    const int dy = std::max(0, client.height() - designed.height());
     // Rows of buttons widen with the grid, keeping their proportions.
     const double stretch = double(designed.width() - 2 * px(Margin) + dx) / (designed.width() - 2 * px(Margin));
     const auto scaledX = [&](int left, int origin) {
@@ -172,6 +195,13 @@ void Form1::layoutControls()
             break;
         }
         }
+        // Widgets in a frame are placed within it; the others under the menu bar.
+        if (p.widget->parentWidget() == this)
+            r.translate(0, client.top());
         p.widget->setGeometry(r);
     }
+    if (m_menuBar)
+        m_menuBar->setGeometry(0, 0, width(), client.top());
+    if (m_status)
+        m_status->setGeometry(0, client.bottom() + 1, width(), height() - client.bottom() - 1);
 }

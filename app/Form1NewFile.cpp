@@ -1,5 +1,5 @@
-// Saving the open file under a new name: "Save Changes" on the sample, whose
-// file belongs to the program, comes here.
+// Saving the open file under a new name: Save As, and "Save Changes" on the
+// sample, whose file belongs to the program.
 #include "app/Form1.h"
 
 #include <QDir>
@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QLineEdit>
 
-#include "window/NewFileName.h"
 #include "app/SaveOverChanges.h"
 #include "platform/AppFolder.h"
 #include "platform/Prompter.h"
@@ -15,16 +14,20 @@
 #include "window/AppFiles.h"
 #include "window/AppTitle.h"
 #include "window/CommandScope.h"
+#include "window/NewFileName.h"
 #include "window/Procedure.h"
 
 bool Form1::saveToNewFile(Procedure& p)
 {
     const QString current = QFile::decodeName(QByteArray::fromStdString(m_store->FileName()));
+    // A user's file is offered where it is; the program's own in the home
+    // folder, since the program's folder is no place for the user's files.
+    const QString proposed = isApplicationFile(m_store->FileName())
+                                 ? QDir::home().filePath(QFileInfo(current).fileName())
+                                 : current;
     QString name;
     p.step([&] {
-        // Offered in the home folder: the program's own folder is no place for the user's files.
-        name = prompter().saveFileName(QStringLiteral("Save As"), QStringLiteral("CSV Files (*.csv)|*.csv"),
-                                       QDir::home().filePath(QFileInfo(current).fileName()));
+        name = prompter().saveFileName(QStringLiteral("Save As"), QStringLiteral("CSV Files (*.csv)|*.csv"), proposed);
     });
     if (name.isEmpty())
         return false;

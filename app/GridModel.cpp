@@ -43,3 +43,38 @@ QString GridModel::cellText(int row, int column) const
     const std::string_view value = cellBytes(row, column);
     return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
 }
+
+QVariant GridModel::data(const QModelIndex& index, int role) const
+{
+    if (role == Qt::EditRole && index.isValid())
+        return cellText(index.row(), index.column());
+    return GridTableModel::data(index, role);
+}
+
+Qt::ItemFlags GridModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (m_editable && m_editable == m_store && index.isValid())
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool GridModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !index.isValid() || !m_editable || m_editable != m_store)
+        return false;
+    const std::string text = value.toString().toStdString();
+    const int field = index.column() + 1;
+    const std::int32_t record = recordAt(index.row());
+    // An edit that changes nothing is no step and no unsaved change.
+    if (m_editable->ValueAt(record, field) == text)
+        return true;
+    m_editable->PutValue(record, field, text);
+    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+    return true;
+}
+
+void GridModel::cellsChanged(int top, int left, int bottom, int right)
+{
+    emit dataChanged(index(top, left), index(bottom, right), {Qt::DisplayRole, Qt::EditRole});
+}

@@ -21,6 +21,9 @@ public:
     // with `namedHeadings` false, by "Column 1", "Column 2" ...; an empty or
     // never-loaded store shows an empty grid.
     void rebuild(const CSVDBS* store, bool namedHeadings);
+    // Lets cells be edited in place, each edit one step of `store` (the store
+    // the grid shows); nullptr makes the grid read-only.
+    void setEditableStore(CSVDBS* store) { m_editable = store; }
     // Takes a row out of the grid alone; the store keeps the record.
     void removeGridRow(int row);
     // The record number row `row` shows.
@@ -36,8 +39,17 @@ public:
     const std::string& headingText(int column) const override { return m_headingBytes[static_cast<std::size_t>(column)]; }
     std::string_view cellBytes(int row, int column) const override;
 
+    // The display as the base shows it; the edit role gives the whole text.
+    QVariant data(const QModelIndex& index, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // Stores the text, empty included, in the record the row shows.
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    // Tells the view that these cells changed in the store (a paste).
+    void cellsChanged(int top, int left, int bottom, int right);
+
 private:
     const CSVDBS* m_store = nullptr;
+    CSVDBS* m_editable = nullptr;
     QStringList m_headings;
     std::vector<std::string> m_headingBytes;
     std::vector<std::int32_t> m_records;

@@ -15,6 +15,7 @@
 #include "store/CsvReader.h"
 #include "store/RecordLimit.h"
 #include "store/StandardCsvReader.h"
+#include "store/StepScope.h"
 #include "store/TextFold.h"
 
 CSVDBS::CSVDBS() = default;
@@ -102,6 +103,7 @@ bool CSVDBS::LoadFile()
         m_identity = identity;
         m_currentRecord = 1;
         m_changesMade = false;
+        m_history.clear();
         return true;
     } catch (const std::bad_alloc&) {
         m_lastFileError = "There is not enough memory to load the file.";
@@ -224,6 +226,7 @@ bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
         m_identity = file.written();
         m_ignoredLines = 0;
         m_firstIgnoredLine = 0;
+        m_history.markSaved();
         return true;
     } catch (const std::bad_alloc&) {
         m_lastFileError = "There is not enough memory to save the file.";
@@ -266,6 +269,7 @@ std::string_view CSVDBS::ValueAt(RecordNo record, int field) const
 
 void CSVDBS::MoveRecordsToTop(RecordNo count)
 {
+    const StepScope step(*this, "Move Records", [&] { return StepOperation{"MoveRecordsToTop", {{"count", std::to_string(count)}}}; });
     std::vector<std::uint32_t>& order = m_table.order();
     if (count < 0 || static_cast<std::size_t>(count) > order.size())
         throw StoreError();
@@ -273,13 +277,43 @@ void CSVDBS::MoveRecordsToTop(RecordNo count)
         return;
     // Records are slots in an order list, so this moves 4-byte numbers only.
     std::rotate(order.begin(), order.end() - count, order.end());
+    if (Step* s = recording())
+        s->recordsRotated(static_cast<std::uint32_t>(count));
     m_changesMade = true;
 }
 
 void CSVDBS::PutValue(RecordNo record, int field, std::string_view value)
 {
+    const StepScope step(*this, "Edit Cell", [&] {
+        return StepOperation{"PutValue", {{"record", std::to_string(record)}, {"field", std::to_string(field)},
+                                          {"value", std::string(value)}}};
+    });
     requireField(field);
-    slotOf(record);
+    if (Step* s = recording())
+        s->cellChanging(m_table, slotOf(record), field - 1);
     m_table.set(static_cast<std::size_t>(record - 1), field - 1, value);
     m_changesMade = true;
+}
+
+bool CSVDBS::Undo()
+{
+    if (!m_history.undo())
+        return false;
+    afterHistoryMove();
+    return true;
+}
+
+bool CSVDBS::Redo()
+{
+    if (!m_history.redo())
+        return false;
+    afterHistoryMove();
+    return true;
+}
+
+void CSVDBS::afterHistoryMove()
+{
+    m_recordCount = static_cast<RecordNo>(m_table.recordCount());
+    m_currentRecord = std::clamp<RecordNo>(m_currentRecord, m_recordCount > 0 ? 1 : -1, m_recordCount > 0 ? m_recordCount : -1);
+    m_changesMade = !m_history.atSaved();
 }

@@ -8,6 +8,7 @@
 
 #include "store/CellTable.h"
 #include "store/FileIdentity.h"
+#include "store/History.h"
 #include "store/Progress.h"
 #include "store/StoreError.h"
 #include "store/TextEncoding.h"
@@ -157,11 +158,31 @@ public:
     // others; the others keep their order behind them.
     void MoveRecordsToTop(RecordNo count);
 
+    // --- undo and redo --------------------------------------------------------
+    // Every public operation that changes the data is a step (a StepScope
+    // groups several into one). Undoing back to the state last loaded or
+    // saved clears ChangesMade; redoing away from it sets it again.
+    bool Undo();
+    bool Redo();
+    bool CanUndo() const { return m_history.canUndo(); }
+    bool CanRedo() const { return m_history.canRedo(); }
+    // The names of the steps Undo and Redo would take ("Split Columns").
+    std::string UndoName() const { return m_history.undoName(); }
+    std::string RedoName() const { return m_history.redoName(); }
+    // Memory the history may hold; the oldest steps go first. Zero keeps none.
+    void HistoryBudget(std::size_t bytes) { m_history.setBudget(bytes); }
+    const History& StepHistory() const { return m_history; }
+
     // Long loops report through this; see ProgressTicker.
     void SetProgressCallback(ProgressCallback callback) { m_progress = std::move(callback); }
     const ProgressCallback& progressCallback() const { return m_progress; }
 
 private:
+    friend class StepScope;
+    // The step being recorded, or nullptr when nothing is recorded.
+    Step* recording() { return m_history.recording(); }
+    void afterHistoryMove();
+
     std::string resolveName(const std::string& fieldName) const;
     void requireFieldList() const;
     void requireField(int field) const;
@@ -174,6 +195,7 @@ private:
     bool allFitEncoding();
 
     CellTable m_table;
+    History m_history{m_table};
     bool m_hasFieldList = false;
     bool m_byteOrderMark = false;
     // The file as last loaded or saved.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "store/StepScope.h"
 #include "store/TextFold.h"
 
 std::vector<std::string> CSVDBS::GetFieldList() const { return m_table.names(); }
@@ -33,11 +34,16 @@ bool CSVDBS::DefineFields(const std::vector<std::string>& elements)
         names.push_back(matchKey(e));
     m_table.resizeFields(std::move(names));
     m_hasFieldList = true;
+    // A new field list is a new table: nothing before it can be undone.
+    m_history.clear();
     return true;
 }
 
 bool CSVDBS::AddField(const std::string& newKey, std::string_view defaultValue)
 {
+    const StepScope step(*this, "Insert Column", [&] {
+        return StepOperation{"AddField", {{"name", newKey}, {"default", std::string(defaultValue)}}};
+    });
     return InsertField(newKey, defaultValue, std::max(FieldCount(), 0));
 }
 
@@ -46,6 +52,9 @@ bool CSVDBS::InsertField(const std::string& newKey, std::string_view defaultValu
 {
     if (pIndex < 0)
         throw StoreError("Invalid procedure call or argument");
+    const StepScope step(*this, "Insert Column", [&] {
+        return StepOperation{"InsertField", {{"name", newKey}, {"default", std::string(defaultValue)}, {"index", std::to_string(pIndex)}}};
+    });
     if (FieldIndex(newKey) >= 1)
         return false;
     InsertFieldAt(std::min(pIndex, FieldCount()), matchKey(newKey), defaultValue);
@@ -59,12 +68,18 @@ void CSVDBS::InsertFieldAt(int after, const std::string& name, std::string_view 
         throw StoreError();
     if (FieldCount() >= MaxFields)
         throw StoreError("Overflow");
+    const StepScope step(*this, "Insert Column", [&] {
+        return StepOperation{"InsertFieldAt", {{"after", std::to_string(after)}, {"name", name}, {"default", std::string(defaultValue)}}};
+    });
     m_table.insertField(after, name, m_table.intern(defaultValue));
+    if (Step* s = recording())
+        s->fieldInserted(after);
     m_changesMade = true;
 }
 
 bool CSVDBS::DeleteField(const std::string& fieldName)
 {
+    const StepScope step(*this, "Delete Column", [&] { return StepOperation{"DeleteField", {{"name", fieldName}}}; });
     const int field = FieldIndex(fieldName);
     if (field < 1)
         return false;
@@ -78,6 +93,9 @@ void CSVDBS::DeleteFieldAt(int field)
     // A store always has at least one field; the last one stays.
     if (FieldCount() == 1)
         throw StoreError("The only field of the file cannot be deleted.");
+    const StepScope step(*this, "Delete Column", [&] { return StepOperation{"DeleteFieldAt", {{"field", std::to_string(field)}}}; });
+    if (Step* s = recording())
+        s->fieldErasing(m_table, field - 1);
     m_table.eraseField(field - 1);
     m_changesMade = true;
 }
@@ -90,6 +108,9 @@ bool CSVDBS::ChangeFieldName(const std::string& oldKey, const std::string& newKe
     const std::string name(trimSpaces(newKey));
     std::string& stored = m_table.name(field - 1);
     if (stored != name) {
+        const StepScope step(*this, "Rename Column", [&] { return StepOperation{"ChangeFieldName", {{"old", oldKey}, {"new", newKey}}}; });
+        if (Step* s = recording())
+            s->fieldRenaming(m_table, field - 1);
         stored = name;
         m_changesMade = true;
     }
@@ -102,6 +123,11 @@ void CSVDBS::SwapFields(std::int32_t a, std::int32_t b)
     requireField(b);
     if (a == b)
         return;
+    const StepScope step(*this, "Swap Columns", [&] {
+        return StepOperation{"SwapFields", {{"a", std::to_string(a)}, {"b", std::to_string(b)}}};
+    });
+    if (Step* s = recording())
+        s->fieldsSwapped(a - 1, b - 1);
     m_table.swapFields(a - 1, b - 1);
     m_changesMade = true;
 }

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "store/RecordLimit.h"
+#include "store/StepScope.h"
 #include "store/TextFold.h"
 
 std::string CSVDBS::resolveName(const std::string& fieldName) const
@@ -21,6 +22,7 @@ CSVDBS::RecordNo CSVDBS::resolveRecord(RecordNo recordNumber) const
 
 bool CSVDBS::NewRecord()
 {
+    const StepScope step(*this, "New Record", [] { return StepOperation{"NewRecord", {}}; });
     requireFieldList();
     if (m_table.recordCount() >= MaxRecords)
         return false; // one more would have no record number
@@ -33,6 +35,8 @@ bool CSVDBS::NewRecord()
         const int keyPos = m_keyField.empty() ? -1 : FieldIndex(m_keyField);
         if (keyPos >= 1) {
             const std::string key = GenerateKey();
+            if (Step* s = recording())
+                s->cellChanging(m_table, m_table.slot(m_table.recordCount() - 1), keyPos - 1);
             m_table.set(m_table.recordCount() - 1, keyPos - 1, key);
         } else {
             m_table.eraseRecord(m_table.recordCount() - 1);
@@ -41,6 +45,8 @@ bool CSVDBS::NewRecord()
         }
     }
     m_recordCount = checkedRecordNumber(m_table.recordCount());
+    if (Step* s = recording(); s && result)
+        s->recordAppended(static_cast<std::uint32_t>(m_recordCount - 1), m_table.slot(m_table.recordCount() - 1));
     return result;
 }
 
@@ -72,6 +78,9 @@ bool CSVDBS::DeleteRecord(RecordNo recordNumber)
     const RecordNo record = resolveRecord(recordNumber);
     if (record < 1 || record > m_recordCount)
         return false;
+    const StepScope step(*this, "Delete Record", [&] { return StepOperation{"DeleteRecord", {{"record", std::to_string(record)}}}; });
+    if (Step* s = recording())
+        s->recordsRemoved({{static_cast<std::uint32_t>(record - 1), slotOf(record)}});
     m_table.eraseRecord(static_cast<std::size_t>(record - 1));
     m_table.compactIfWasteful();
     m_recordCount = checkedRecordNumber(m_table.recordCount());
@@ -96,8 +105,13 @@ bool CSVDBS::SetField(const std::string& fieldName, std::string_view fieldValue,
     const RecordNo record = resolveRecord(recordNumber);
     if (field < 1 || record < 1)
         return false;
-    slotOf(record);
+    const std::uint32_t slot = slotOf(record);
     const auto index = static_cast<std::size_t>(record - 1);
+    const StepScope step(*this, "Set Field", [&] {
+        return StepOperation{"SetField", {{"field", fieldName}, {"value", std::string(fieldValue)}, {"record", std::to_string(record)}}};
+    });
+    if (Step* s = recording(); s && (!fieldValue.empty() || m_autoGenerateKey))
+        s->cellChanging(m_table, slot, field - 1);
     if (!fieldValue.empty())
         m_table.set(index, field - 1, fieldValue);
     else if (m_autoGenerateKey)

@@ -8,6 +8,8 @@
 #include <unordered_set>
 
 #include "store/RecordLimit.h"
+#include "store/Recorders.h"
+#include "store/StepScope.h"
 #include "store/TextFold.h"
 
 namespace {
@@ -84,6 +86,10 @@ bool CSVDBS::SortDataAt(std::int32_t direction, int field)
     requireField(field);
     if (direction != 1 && direction != 2)
         return false;
+    const StepScope step(*this, "Sort", [&] {
+        return StepOperation{"SortDataAt", {{"direction", std::to_string(direction)}, {"field", std::to_string(field)}}};
+    });
+    const OrderRecorder recorder(recording(), m_table);
 
     std::vector<std::uint32_t>& order = m_table.order();
     std::vector<SortEntry> entries;
@@ -120,6 +126,10 @@ bool CSVDBS::FindAndReplace(std::string_view findValue, std::string_view replace
 {
     if (m_recordCount < 1)
         return false;
+    const StepScope step(*this, "Find and Replace", [&] {
+        return StepOperation{"FindAndReplace", {{"find", std::string(findValue)}, {"replace", std::string(replaceValue)}}};
+    });
+    Step* const recorded = recording();
     const std::string key = matchKey(findValue);
     // Every replaced value shares one copy of the replacement.
     Cell replacement{};
@@ -138,6 +148,8 @@ bool CSVDBS::FindAndReplace(std::string_view findValue, std::string_view replace
                 replacement = m_table.intern(replaceValue);
                 interned = true;
             }
+            if (recorded)
+                recorded->cellChanging(m_table, m_table.slot(r), f);
             c = replacement;
             found = true;
         }
@@ -153,6 +165,13 @@ std::int64_t CSVDBS::RemoveDuplicates(const std::vector<int>& fields)
         return 0;
     for (int f : fields)
         requireField(f);
+    const StepScope step(*this, "Remove Duplicates", [&] {
+        std::string list;
+        for (int f : fields)
+            list += (list.empty() ? "" : ",") + std::to_string(f);
+        return StepOperation{"RemoveDuplicates", {{"fields", list}}};
+    });
+    const RemovalRecorder recorder(recording(), m_table);
 
     const std::size_t records = m_table.recordCount();
     std::vector<std::size_t> hashes(records);

@@ -54,8 +54,11 @@ void CellTable::reserveRecords(std::size_t count)
 
 void CellTable::appendEmptyRecord()
 {
-    if (m_slotCount == std::numeric_limits<std::uint32_t>::max())
+    if (m_slotCount == std::numeric_limits<std::uint32_t>::max()) {
+        if (m_slotsHeld)
+            throw std::length_error("too many records");
         compact();
+    }
     if (m_slotCount == std::numeric_limits<std::uint32_t>::max())
         throw std::length_error("The table has no room for another record.");
     for (auto& column : m_columns)
@@ -122,6 +125,8 @@ void CellTable::swap(CellTable& other) noexcept
 
 void CellTable::compactIfWasteful()
 {
+    if (m_slotsHeld)
+        return;
     const bool manyDeadSlots = m_slotCount > 2 * m_rows.size() + 4096;
     const bool manyEdits = m_editedBytes > 2 * m_loadedBytes + (64u << 20);
     if (manyDeadSlots || manyEdits)

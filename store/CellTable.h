@@ -89,11 +89,21 @@ public:
     void clear();
     void swap(CellTable& other) noexcept;
 
+    // While an undo history refers to slots and values, compacting would
+    // move them from under it.
+    void holdSlots(bool held) { m_slotsHeld = held; }
+    std::uint32_t slotCount() const { return m_slotCount; }
+    // All of one field's cells, indexed by slot.
+    const std::vector<Cell>& columnCells(int field) const { return m_columns[static_cast<std::size_t>(field)]; }
+
+    // Bytes held for values written after the load, live or not.
+    std::size_t editedBytes() const { return m_editedBytes; }
     // Rewrites live values into one fresh buffer and drops unused slots, once
     // edits or deletions have left enough garbage to be worth it.
     void compactIfWasteful();
 
 private:
+    friend class Step;
     void compact();
 
     std::vector<std::string> m_names;
@@ -106,4 +116,5 @@ private:
     std::size_t m_editedBytes = 0;
     char* m_chunkPos = nullptr;
     std::size_t m_chunkLeft = 0;
+    bool m_slotsHeld = false;
 };

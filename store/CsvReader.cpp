@@ -45,7 +45,9 @@ public:
 
     std::size_t countLines(const char* data, std::size_t size) const
     {
-        return static_cast<std::size_t>(std::count(data, data + size, m_terminator)) + 1;
+        // A terminator at the very end ends the last line; it starts none.
+        const bool openLastLine = size > 0 && data[size - 1] != m_terminator;
+        return static_cast<std::size_t>(std::count(data, data + size, m_terminator)) + (openLastLine ? 1 : 0);
     }
 
     // Lines holding more than spaces: what the records are reserved from, so

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "store/CSVDBS.h"
+#include "store/StepScope.h"
 
 void RemoveDuplicateRows(CSVDBS& store)
 {
@@ -11,5 +12,6 @@ void RemoveDuplicateRows(CSVDBS& store)
         return;
     std::vector<int> fields(static_cast<std::size_t>(store.FieldCount()));
     std::iota(fields.begin(), fields.end(), 1);
+    const StepScope step(store, "Remove Entire Row Duplicates", {"RemoveDuplicateRows", {}});
     store.RemoveDuplicates(fields);
 }

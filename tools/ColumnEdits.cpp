@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "store/CSVDBS.h"
+#include "store/StepScope.h"
 #include "store/TextFold.h"
 
 namespace ColumnEdits {
@@ -20,6 +21,14 @@ void forEachRecord(const CSVDBS& store, Each each)
         ticker.step(r);
         each(static_cast<CSVDBS::RecordNo>(r));
     }
+}
+
+std::string listed(const std::vector<int>& fields)
+{
+    std::string out;
+    for (int f : fields)
+        out += (out.empty() ? "" : ",") + std::to_string(f);
+    return out;
 }
 
 std::size_t pieceCount(std::string_view value, std::string_view divider)
@@ -65,12 +74,15 @@ int freeNumberedName(const CSVDBS& store, const std::string& base, int from)
 
 void removePartialDuplicates(CSVDBS& store, const std::vector<int>& fields)
 {
+    const StepScope step(store, "Remove Partial Duplicates", {"RemovePartialDuplicates", {{"fields", listed(fields)}}});
     store.RemoveDuplicates(fields);
 }
 
 void addPrefixSuffix(CSVDBS& store, const std::vector<int>& fields, std::string_view prefix,
                      std::string_view suffix)
 {
+    const StepScope step(store, "Add Prefix-Suffix",
+                         {"AddPrefixSuffix", {{"fields", listed(fields)}, {"prefix", std::string(prefix)}, {"suffix", std::string(suffix)}}});
     std::string text;
     forEachRecord(store, [&](CSVDBS::RecordNo r) {
         for (int f : fields) {
@@ -84,6 +96,8 @@ void addPrefixSuffix(CSVDBS& store, const std::vector<int>& fields, std::string_
 
 void changeCase(CSVDBS& store, const std::vector<int>& fields, CaseStyle style)
 {
+    const StepScope step(store, "Change Case Of Text",
+                         {"ChangeCase", {{"fields", listed(fields)}, {"style", std::to_string(static_cast<int>(style))}}});
     forEachRecord(store, [&](CSVDBS::RecordNo r) {
         for (int f : fields) {
             const std::string_view value = store.ValueAt(r, f);
@@ -96,6 +110,7 @@ void changeCase(CSVDBS& store, const std::vector<int>& fields, CaseStyle style)
 
 void splitColumns(CSVDBS& store, const std::vector<int>& fields, std::string_view divider)
 {
+    const StepScope step(store, "Split Columns", {"SplitColumns", {{"fields", listed(fields)}, {"divider", std::string(divider)}}});
     // New fields go in after each split field, so every later field has moved
     // on by the number of fields made so far.
     int inserted = 0;
@@ -145,6 +160,11 @@ void joinColumns(CSVDBS& store, const std::vector<int>& fields, const JoinOption
 {
     if (fields.empty())
         throw std::invalid_argument("no column to join");
+    const StepScope step(store, "Join Columns",
+                         {"JoinColumns",
+                          {{"fields", listed(fields)}, {"separator", options.separator},
+                           {"cutLastSeparator", options.cutLastSeparator ? "1" : "0"},
+                           {"newColumn", options.newColumn ? "1" : "0"}, {"newName", options.newName}}});
     int target = fields.front();
     if (options.newColumn) {
         std::string name = options.newName;
@@ -173,6 +193,7 @@ void rearrangeColumns(CSVDBS& store, const std::vector<int>& order)
     const int n = store.FieldCount();
     if (static_cast<int>(order.size()) != n)
         throw std::invalid_argument("the new order must name every field once");
+    const StepScope step(store, "Rearrange Column Order", {"RearrangeColumns", {{"order", listed(order)}}});
     // where[o] is the present position of the field that stood at o; at[p]
     // the original position of the field now at p.
     std::vector<int> where(static_cast<std::size_t>(n) + 1), at(static_cast<std::size_t>(n) + 1);

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "store/CSVDBS.h"
+#include "store/StepScope.h"
 #include "tools/ToolLayout.h"
 #include "window/AppTitle.h"
 
@@ -70,6 +71,8 @@ void Form3::PushButton2_Click()
     if (direction != 0) {
         p.step([&] {
             runWork([&] {
+                const StepScope step(store(), "Sort By Column",
+                                     {"SortDataAt", {{"direction", std::to_string(direction)}, {"field", std::to_string(index + 1)}}});
                 store().SortDataAt(direction, index + 1);
             });
         });

@@ -1,7 +1,10 @@
+#include <QLabel>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
 
+#include "app/StatusLine.h"
 #include "tests/app/AppFixture.h"
 #include "window/CommandScope.h"
 #include "window/PointerRules.h"
@@ -82,12 +85,19 @@ TEST_F(Window, DesignedLayoutAndGrowth)
     Form1& w = window();
     w.show();
     const QSize designed = w.designedSize();
-    EXPECT_EQ(w.size(), designed);
-    EXPECT_EQ(w.ListView1->geometry(), QRect(8, 154, 632, 220));
-    EXPECT_EQ(w.PushButton25->geometry(), QRect(328, 584, 312, 27));
-    w.resize(designed + QSize(200, 300));
+    // The menu bar above and the status line below add to the designed area.
+    const int top = w.clientArea().top();
+    EXPECT_GT(top, 10);
+    EXPECT_EQ(w.clientArea().size(), designed);
+    EXPECT_EQ(w.menuBar()->geometry(), QRect(0, 0, w.width(), top));
+    EXPECT_EQ(w.statusLine()->y(), top + designed.height());
+    EXPECT_EQ(w.ListView1->geometry(), QRect(8, 154 + top, 632, 220));
+    EXPECT_EQ(w.PushButton25->geometry(), QRect(328, 584 + top, 312, 27));
+    EXPECT_EQ(w.lblLoading->y() - top, 116) << "on the check box's line, not across the frame's border";
+    w.resize(w.size() + QSize(200, 300));
     EXPECT_EQ(w.ListView1->size(), QSize(832, 520));
-    EXPECT_EQ(w.PushButton6->y(), 380 + 300) << "the buttons move down with the grid's bottom";
+    EXPECT_EQ(w.PushButton6->y(), 380 + 300 + top) << "the buttons move down with the grid's bottom";
+    EXPECT_EQ(w.statusLine()->geometry().bottom(), w.height() - 1);
     EXPECT_EQ(w.PushButton25->geometry().right(), w.ListView1->geometry().right());
     // Every caption fits its control.
     for (QPushButton* b : w.findChildren<QPushButton*>())

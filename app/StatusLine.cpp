@@ -1,0 +1,122 @@
+#include "app/StatusLine.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QProgressBar>
+
+namespace {
+
+QString separatorName(const QString& separator)
+{
+    if (separator == QLatin1String(","))
+        return QStringLiteral("comma");
+    if (separator == QLatin1String(";"))
+        return QStringLiteral("semicolon");
+    if (separator == QLatin1String("\t"))
+        return QStringLiteral("tab");
+    if (separator == QLatin1String("|"))
+        return QStringLiteral("pipe");
+    if (separator.isEmpty())
+        return QStringLiteral("none");
+    return QLatin1Char('"') + separator + QLatin1Char('"');
+}
+
+QString plural(std::int64_t n, const char* one, const char* many)
+{
+    return groupedCount(n) + QLatin1Char(' ') + QString::fromLatin1(n == 1 ? one : many);
+}
+
+} // namespace
+
+QString groupedCount(std::int64_t n) { return QLocale(QLocale::English).toString(static_cast<qlonglong>(n)); }
+
+QString formatFileFacts(const FileFacts& f)
+{
+    const QString dot = QStringLiteral(" \u00b7 ");
+    QStringList parts;
+    if (f.loaded) {
+        parts << plural(f.rows, "row", "rows") << plural(f.columns, "column", "columns");
+        if (f.hiddenRows > 0)
+            parts << plural(f.hiddenRows, "row hidden", "rows hidden");
+    } else {
+        parts << QStringLiteral("No file");
+    }
+    parts << QStringLiteral("Separator: ") + separatorName(f.separator)
+          << (f.quoted ? QStringLiteral("Every value quoted") : QStringLiteral("No quotes"));
+    // The plain rule is the usual one; only the other is named.
+    if (f.standardQuoting)
+        parts << QStringLiteral("Standard CSV");
+    QString encoding = QString::fromStdString(encodingName(f.encoding));
+    if (f.encoding == FileEncoding::Utf8 && f.byteOrderMark)
+        encoding += QStringLiteral(" with BOM");
+    parts << encoding << (f.lineFeedEnds ? QStringLiteral("LF") : QStringLiteral("CRLF"));
+    return parts.join(dot);
+}
+
+QString reportStep(const std::string& stepName, const DataCounts& before, const DataCounts& after,
+                   std::int64_t valuesChanged, const QString& sortedBy)
+{
+    const QString name = QString::fromStdString(stepName);
+    if (stepName.rfind("Remove", 0) == 0 && stepName.find("Duplicates") != std::string::npos)
+        return QStringLiteral("Removed ") + plural(before.rows - after.rows, "duplicate row", "duplicate rows");
+    if (stepName == "Find and Replace")
+        return QStringLiteral("Replaced ") + plural(valuesChanged, "value", "values");
+    if (!sortedBy.isEmpty())
+        return QStringLiteral("Sorted ") + plural(after.rows, "row", "rows") + QStringLiteral(" by ") + sortedBy;
+    QStringList parts;
+    if (after.rows > before.rows)
+        parts << plural(after.rows - before.rows, "row", "rows") + QStringLiteral(" added");
+    if (after.rows < before.rows)
+        parts << plural(before.rows - after.rows, "row", "rows") + QStringLiteral(" deleted");
+    if (after.columns > before.columns)
+        parts << plural(after.columns - before.columns, "column", "columns") + QStringLiteral(" added");
+    if (after.columns < before.columns)
+        parts << plural(before.columns - after.columns, "column", "columns") + QStringLiteral(" deleted");
+    if (valuesChanged > 0)
+        parts << plural(valuesChanged, "value", "values") + QStringLiteral(" changed");
+    return parts.isEmpty() ? name : name + QStringLiteral(": ") + parts.join(QStringLiteral(", "));
+}
+
+StatusLine::StatusLine(QWidget* parent)
+    : QWidget(parent), m_facts(new QLabel(this)), m_message(new QLabel(this)), m_bar(new QProgressBar(this))
+{
+    setObjectName(QStringLiteral("statusLine"));
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(8, 2, 8, 2);
+    row->addWidget(m_facts);
+    row->addSpacing(16);
+    row->addWidget(m_message, 1);
+    row->addWidget(m_bar);
+    m_message->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_bar->setMaximumWidth(160);
+    m_bar->setTextVisible(false);
+    m_bar->hide();
+}
+
+void StatusLine::showFacts(const QString& facts) { m_facts->setText(facts); }
+void StatusLine::say(const QString& message) { m_message->setText(message); }
+QString StatusLine::facts() const { return m_facts->text(); }
+QString StatusLine::message() const { return m_message->text(); }
+bool StatusLine::progressShown() const { return !m_bar->isHidden(); }
+
+void StatusLine::startWork()
+{
+    m_work.start();
+    m_bar->setValue(0);
+}
+
+void StatusLine::progress(std::int64_t done, std::int64_t total)
+{
+    if (!m_work.isValid() || m_work.elapsed() < 500 || total <= 0)
+        return;
+    m_bar->setRange(0, 1000);
+    m_bar->setValue(static_cast<int>(std::min<std::int64_t>(1000, done * 1000 / total)));
+    m_bar->show();
+}
+
+void StatusLine::endWork()
+{
+    m_work.invalidate();
+    m_bar->hide();
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "store/CellTable.h"
+#include "store/Step.h"
+
+// Operations that change the table in one tight loop are recorded from the
+// outside: what they may replace is kept before they run, and what they did
+// replace is worked out after, so the loops themselves stay as they are.
+
+// The record order, for an operation that reorders records (a sort).
+class OrderRecorder {
+public:
+    OrderRecorder(Step* step, CellTable& table) : m_step(step), m_table(table)
+    {
+        if (m_step)
+            m_before = m_table.order();
+    }
+    ~OrderRecorder()
+    {
+        if (m_step && m_before != m_table.order())
+            m_step->orderChanged(std::move(m_before));
+    }
+    OrderRecorder(const OrderRecorder&) = delete;
+    OrderRecorder& operator=(const OrderRecorder&) = delete;
+
+private:
+    Step* m_step;
+    CellTable& m_table;
+    std::vector<std::uint32_t> m_before;
+};
+
+// The records an operation deletes (duplicate removal): kept as their
+// positions and slots, the order itself let go once the operation is done.
+class RemovalRecorder {
+public:
+    RemovalRecorder(Step* step, CellTable& table) : m_step(step), m_table(table)
+    {
+        if (m_step)
+            m_before = m_table.order();
+    }
+    ~RemovalRecorder();
+    RemovalRecorder(const RemovalRecorder&) = delete;
+    RemovalRecorder& operator=(const RemovalRecorder&) = delete;
+
+private:
+    Step* m_step;
+    CellTable& m_table;
+    std::vector<std::uint32_t> m_before;
+};

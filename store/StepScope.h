@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+#include <type_traits>
+#include <utility>
+
+#include "store/CSVDBS.h"
+
+// Everything a store does while the outermost scope is alive becomes one
+// undoable step, named for the Edit menu ("Split Columns"), with the
+// operation as data. One OK of a tool is one step however many store calls
+// it makes; a scope inside another joins the outer step.
+class StepScope {
+public:
+    StepScope(CSVDBS& store, std::string name, StepOperation operation = {})
+        : m_store(store)
+    {
+        store.m_history.open(std::move(name), std::move(operation));
+    }
+    // For the store's own operations: `describe()` gives the operation, and
+    // runs only when this scope opens the step, so a call inside a tool's
+    // loop costs no text.
+    template <typename Describe>
+        requires std::is_invocable_r_v<StepOperation, Describe>
+    StepScope(CSVDBS& store, const char* name, Describe describe)
+        : m_store(store)
+    {
+        if (store.m_history.wouldOpen())
+            store.m_history.open(name, describe());
+        else
+            store.m_history.join();
+    }
+    ~StepScope() { m_store.m_history.close(); }
+    StepScope(const StepScope&) = delete;
+    StepScope& operator=(const StepScope&) = delete;
+
+private:
+    CSVDBS& m_store;
+};

@@ -1,0 +1,323 @@
+// Editing as in a desktop editor: cells edited in place, copy and paste,
+// undo and redo from the menu, sorting by a heading, Save As, the title and
+// the status line.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+#include "app/StatusLine.h"
+#include "store/StepScope.h"
+#include "tests/app/AppFixture.h"
+#include "tests/store/StoreFixture.h"
+
+namespace {
+
+const char* People = "Name,City\r\nAnn,Oslo\r\nBob,Bergen\r\nAnn,Oslo\r\nCid,Alta\r\n";
+
+std::string fileText(const QString& path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll().toStdString();
+}
+
+// Types `text` into the cell editor of (row, column) and ends with `key`.
+void editCell(Form1& w, int row, int column, const QString& text, Qt::Key key)
+{
+    const QModelIndex index = w.grid().index(row, column);
+    w.ListView1->setCurrentIndex(index);
+    w.ListView1->edit(index);
+    auto* editor = w.ListView1->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(editor, Qt::Key_Delete);
+    else
+        QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, key);
+    // The view stores the text and closes the editor on its next turn.
+    QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+QAction* entry(QMenu* menu, const QString& text)
+{
+    for (QAction* a : menu->actions()) {
+        if (a->menu())
+            if (QAction* inner = entry(a->menu(), text))
+                return inner;
+        if (a->text().remove(QLatin1Char('&')).startsWith(text))
+            return a;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class DeskEditing : public AppTest {
+protected:
+    QMenu* menu(const QString& title)
+    {
+        for (QAction* a : window().menuBar()->actions())
+            if (a->text().remove(QLatin1Char('&')) == title)
+                return a->menu();
+        return nullptr;
+    }
+};
+
+TEST_F(DeskEditing, CellsAreEditedInPlaceAndEachEditIsOneStep)
+{
+    open(People);
+    Form1& w = window();
+    w.show();
+    editCell(w, 0, 1, QStringLiteral("Tromsø"), Qt::Key_Return);
+    EXPECT_EQ(w.store().ValueAt(1, 2), "Tromsø");
+    EXPECT_TRUE(w.store().ChangesMade());
+    EXPECT_TRUE(w.isWindowModified());
+    editCell(w, 1, 0, QString(), Qt::Key_Return);
+    EXPECT_EQ(w.store().ValueAt(2, 1), "") << "an empty text is stored too";
+    editCell(w, 2, 0, QStringLiteral("Zed"), Qt::Key_Escape);
+    EXPECT_EQ(w.store().ValueAt(3, 1), "Ann") << "Escape cancels";
+    // An edit goes to the record the row shows, even with rows hidden.
+    w.ListView1->setCurrentIndex(w.grid().index(0, 0));
+    w.ListView1->selectionModel()->select(w.grid().index(0, 0), QItemSelectionModel::ClearAndSelect);
+    w.ListView1_KeyDown(Qt::Key_Delete);
+    editCell(w, 0, 0, QStringLiteral("Bo"), Qt::Key_Tab);
+    EXPECT_EQ(w.store().ValueAt(2, 1), "Bo") << "leaving the cell stores it";
+    EXPECT_EQ(w.grid().rowCount(), 3) << "an edit does not bring hidden rows back";
+
+    EXPECT_EQ(w.undoAction()->text(), QStringLiteral("&Undo Edit Cell"));
+    w.Undo_Click();
+    EXPECT_EQ(w.store().ValueAt(2, 1), "");
+    w.Undo_Click();
+    w.Undo_Click();
+    EXPECT_EQ(w.store().ValueAt(1, 2), "Oslo");
+    EXPECT_FALSE(w.store().ChangesMade()) << "back to the file as loaded";
+    EXPECT_FALSE(w.isWindowModified());
+    EXPECT_FALSE(w.undoAction()->isEnabled());
+    EXPECT_EQ(w.redoAction()->text(), QStringLiteral("&Redo Edit Cell"));
+    w.Redo_Click();
+    EXPECT_EQ(w.store().ValueAt(1, 2), "Tromsø");
+    EXPECT_TRUE(w.isWindowModified());
+}
+
+TEST_F(DeskEditing, CopyGivesTabSeparatedCellsAndPasteIsOneStep)
+{
+    open(People);
+    Form1& w = window();
+    w.show();
+    QItemSelection cells(w.grid().index(0, 0), w.grid().index(1, 1));
+    w.ListView1->selectionModel()->select(cells, QItemSelectionModel::ClearAndSelect);
+    w.Copy_Click();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("Ann\tOslo\nBob\tBergen\n"));
+
+    QApplication::clipboard()->setText(QStringLiteral("x\ty\r\nz\t\r\nover\tthe\tedge\r\n"));
+    w.ListView1->setCurrentIndex(w.grid().index(2, 0));
+    w.Paste_Click();
+    EXPECT_EQ(rowsOf(w.store()), (Rows{{"Ann", "Oslo"}, {"Bob", "Bergen"}, {"x", "y"}, {"z", ""}}));
+    EXPECT_NE(w.statusLine()->message().indexOf(QStringLiteral("left out")), -1) << "the user is told what did not fit";
+    EXPECT_EQ(w.undoAction()->text(), QStringLiteral("&Undo Paste"));
+    w.Undo_Click();
+    EXPECT_EQ(rowsOf(w.store()), (Rows{{"Ann", "Oslo"}, {"Bob", "Bergen"}, {"Ann", "Oslo"}, {"Cid", "Alta"}}));
+}
+
+TEST_F(DeskEditing, EveryCommandIsUndoneAndRedoneFromTheMenu)
+{
+    open(People);
+    Form1& w = window();
+    const Rows loaded = rowsOf(w.store());
+    // Entries of the menus run the buttons' handlers.
+    entry(menu(QStringLiteral("Tools")), QStringLiteral("Remove Entire Row Duplicates"))->trigger();
+    EXPECT_EQ(w.store().RecordCount(), 3);
+    EXPECT_EQ(w.statusLine()->message(), QStringLiteral("Removed 1 duplicate row"));
+    m_ask.inputs = {QStringLiteral("Zip")};
+    entry(menu(QStringLiteral("Edit")), QStringLiteral("Insert Column"))->trigger();
+    m_ask.inputs = {QStringLiteral("Dan"), QStringLiteral("Bodø"), QString()};
+    w.PushButton5_Click();
+    EXPECT_EQ(w.statusLine()->message(), QStringLiteral("Insert Row: 1 row added, 2 values changed"));
+    w.store().FindAndReplace("oslo", "OSLO");
+    w.loadCSVToListview();
+    EXPECT_EQ(w.statusLine()->message(), QStringLiteral("Replaced 1 value"));
+    m_ask.inputs = {QStringLiteral("name")};
+    w.PushButton1_Click();
+    const Rows end = rowsOf(w.store());
+
+    std::vector<std::string> names;
+    while (w.undoAction()->isEnabled()) {
+        names.push_back(w.store().UndoName());
+        w.undoAction()->trigger();
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"Delete Column", "Find and Replace", "Insert Row", "Insert Column",
+                                               "Remove Entire Row Duplicates"}));
+    EXPECT_EQ(rowsOf(w.store()), loaded);
+    EXPECT_EQ(w.grid().rowCount(), 4);
+    EXPECT_FALSE(w.store().ChangesMade());
+    while (w.redoAction()->isEnabled())
+        w.redoAction()->trigger();
+    EXPECT_EQ(rowsOf(w.store()), end);
+    EXPECT_EQ(w.statusLine()->message(), QStringLiteral("Redid Delete Column"));
+}
+
+TEST_F(DeskEditing, ClickingAHeadingSortsUpThenDownAsOneStepEach)
+{
+    open(People);
+    Form1& w = window();
+    w.ListView1_HeaderClick(1);
+    EXPECT_EQ(w.grid().cellText(0, 1), QStringLiteral("Alta"));
+    EXPECT_EQ(w.statusLine()->message(), QStringLiteral("Sorted 4 rows by City"));
+    w.ListView1_HeaderClick(1);
+    EXPECT_EQ(w.grid().cellText(0, 1), QStringLiteral("Oslo"));
+    EXPECT_EQ(w.ListView1->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(w.store().UndoName(), "Sort By Column");
+    w.Undo_Click();
+    w.Undo_Click();
+    EXPECT_EQ(w.grid().cellText(0, 1), QStringLiteral("Oslo"));
+    EXPECT_EQ(w.grid().cellText(1, 1), QStringLiteral("Bergen"));
+}
+
+TEST_F(DeskEditing, SaveAsWritesTheNewFileAndMakesItTheOpenOne)
+{
+    open(People);
+    Form1& w = window();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("in.csv[*] \u2014 Tabvane Software"));
+    w.store().PutValue(1, 1, "Ana");
+    storeSetting(SettingKey::SaveQuotes, QStringLiteral("1"));
+    const QString target = QString::fromStdString(m_dir.path()) + QStringLiteral("/out.csv");
+    m_ask.fileNames = {target};
+    w.SaveAs_Click();
+    EXPECT_EQ(fileText(target).rfind("\"Name\",\"City\"\r\n\"Ana\",\"Oslo\"\r\n", 0), 0u);
+    EXPECT_EQ(w.Text1->text(), target);
+    EXPECT_EQ(w.store().FileName(), target.toStdString());
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("out.csv[*] \u2014 Tabvane Software"));
+    EXPECT_FALSE(w.isWindowModified());
+
+    // An existing file is replaced only when the user says so.
+    const QString other = QString::fromStdString(m_dir.file("other.csv", "keep me"));
+    m_ask.fileNames = {other};
+    m_ask.yesNo = {false};
+    w.SaveAs_Click();
+    EXPECT_EQ(fileText(other), "keep me");
+    EXPECT_EQ(m_ask.asked.back().text, "\"other.csv\" already exists.\r\nDo you want to replace it?");
+    EXPECT_EQ(w.store().FileName(), target.toStdString());
+    // A failed write leaves the open file as it was.
+    m_ask.fileNames = {QString::fromStdString(m_dir.path()) + QStringLiteral("/gone/x.csv")};
+    w.SaveAs_Click();
+    EXPECT_EQ(m_ask.asked.back().text.rfind("Error saving CSV file.", 0), 0u);
+    EXPECT_EQ(w.store().FileName(), target.toStdString());
+}
+
+TEST_F(DeskEditing, TitleAndStatusLineFollowTheFile)
+{
+    Form1& w = window();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Tabvane Software"));
+    EXPECT_TRUE(w.statusLine()->facts().startsWith(QStringLiteral("No file")));
+    open(People);
+    EXPECT_EQ(w.statusLine()->facts(),
+              QStringLiteral("4 rows \u00b7 2 columns \u00b7 Separator: comma \u00b7 No quotes \u00b7 UTF-8 \u00b7 CRLF"));
+    EXPECT_EQ(w.statusLine()->message(), QStringLiteral("Opened in.csv"));
+    w.ListView1->setCurrentIndex(w.grid().index(1, 0));
+    w.ListView1_KeyDown(Qt::Key_Delete);
+    w.loadCSVToListview();
+    w.ListView1->setCurrentIndex(w.grid().index(1, 0));
+    w.ListView1_KeyDown(Qt::Key_Delete);
+    EXPECT_EQ(w.grid().rowCount(), 3);
+    w.store().PutValue(1, 1, "x");
+    w.grid().cellsChanged(0, 0, 0, 0);
+    EXPECT_NE(w.statusLine()->facts().indexOf(QStringLiteral("1 row hidden")), -1);
+    EXPECT_EQ(groupedCount(1000000), QStringLiteral("1,000,000"));
+
+    // The line ends and the reading rule of the file as it was read.
+    m_ask.yesNo = {true}; // discard the changes above
+    storeSetting(SettingKey::StandardQuoting, QStringLiteral("1"));
+    open("Name,City\nAnn,Oslo\n", "lf.csv");
+    EXPECT_TRUE(w.statusLine()->facts().endsWith(QStringLiteral("Standard CSV \u00b7 UTF-8 \u00b7 LF")))
+        << w.statusLine()->facts().toStdString();
+}
+
+TEST_F(DeskEditing, MenusHoldEveryCommandWithItsShortcut)
+{
+    Form1& w = window();
+    QMenu* file = w.fileMenu();
+    const QList<QAction*> fileEntries = file->actions();
+    ASSERT_GE(fileEntries.size(), 3);
+    EXPECT_EQ(fileEntries[0]->text(), QStringLiteral("&Open\u2026"));
+    ASSERT_NE(fileEntries[1]->menu(), nullptr) << "Open Recent right after Open";
+    EXPECT_EQ(fileEntries[1]->menu()->title(), QStringLiteral("Open &Recent"));
+    EXPECT_EQ(fileEntries[2], w.openRecentAnchor());
+    // Open asks as "Load CSV File" does.
+    m_ask.fileNames = {""};
+    fileEntries[0]->trigger();
+    ASSERT_FALSE(m_ask.asked.empty());
+    EXPECT_EQ(m_ask.asked.back().kind, "open");
+    EXPECT_EQ(m_ask.asked.back().title, "Add File(s) - Hold Ctrl to select multiple files");
+    EXPECT_EQ(entry(file, QStringLiteral("Save As"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+    EXPECT_EQ(entry(file, QStringLiteral("Quit"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+    for (const char* e : {"TXT", "XLS", "PDF", "XML", "DOC", "HTML"})
+        EXPECT_NE(entry(file, QString::fromLatin1(e)), nullptr) << e;
+    EXPECT_EQ(w.redoAction()->shortcuts(),
+              (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))}));
+    EXPECT_EQ(entry(menu(QStringLiteral("Edit")), QStringLiteral("Find and Replace"))->shortcut(),
+              QKeySequence(QStringLiteral("Ctrl+H")));
+    EXPECT_EQ(entry(menu(QStringLiteral("Edit")), QStringLiteral("Filter"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+F")));
+    EXPECT_EQ(menu(QStringLiteral("Tools"))->actions().size(), 13) << "eight column tools, append, merge, save options, two separators";
+    entry(menu(QStringLiteral("Help")), QStringLiteral("About"))->trigger();
+    EXPECT_EQ(m_ask.asked.back().text, "Tabvane Software\r\nVersion 1.0");
+}
+
+// With TABVANE_SCREENSHOTS naming a folder, leaves a picture of the window
+// there: the menu bar, the grid after a sort and an edit, the status line.
+TEST_F(DeskEditing, PictureOfTheWindowWhenAsked)
+{
+    const QByteArray folder = qgetenv("TABVANE_SCREENSHOTS");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "set TABVANE_SCREENSHOTS to a folder to get the picture";
+    std::string text = "Id,Name,City\r\n";
+    for (int i = 1; i <= 40; ++i)
+        text += std::to_string(i * 997) + ",Person " + std::to_string(i) + ",City " + std::to_string(i % 7) + "\r\n";
+    open(text, "people.csv");
+    Form1& w = window();
+    w.show();
+    w.ListView1_HeaderClick(2);
+    editCell(w, 1, 1, QStringLiteral("Edited in place"), Qt::Key_Return);
+    w.ListView1->setCurrentIndex(w.grid().index(3, 0));
+    w.ListView1->selectionModel()->select(QItemSelection(w.grid().index(3, 0), w.grid().index(4, 1)),
+                                          QItemSelectionModel::ClearAndSelect);
+    QApplication::processEvents();
+    EXPECT_TRUE(w.grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/main-window.png")));
+    w.editMenu()->popup(w.mapToGlobal(QPoint(40, 20)));
+    QApplication::processEvents();
+    EXPECT_TRUE(w.editMenu()->grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/edit-menu.png")));
+    w.editMenu()->hide();
+    w.fileMenu()->popup(w.mapToGlobal(QPoint(10, 20)));
+    QApplication::processEvents();
+    EXPECT_TRUE(w.fileMenu()->grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/file-menu.png")));
+    w.fileMenu()->hide();
+}
+
+TEST(FileFactsLine, NamesTheReadingRuleTheEncodingAndTheLineEnds)
+{
+    FileFacts facts;
+    facts.loaded = true;
+    facts.rows = 2;
+    facts.columns = 3;
+    facts.separator = QStringLiteral(",");
+    const QString dot = QStringLiteral(" \u00b7 ");
+    const QString start = QStringLiteral("2 rows \u00b7 3 columns \u00b7 Separator: comma \u00b7 No quotes");
+    EXPECT_EQ(formatFileFacts(facts), start + dot + QStringLiteral("UTF-8") + dot + QStringLiteral("CRLF"));
+    facts.byteOrderMark = true;
+    EXPECT_EQ(formatFileFacts(facts), start + dot + QStringLiteral("UTF-8 with BOM") + dot + QStringLiteral("CRLF"));
+    facts.byteOrderMark = false;
+    facts.standardQuoting = true;
+    facts.encoding = FileEncoding::Windows1252;
+    facts.lineFeedEnds = true;
+    EXPECT_EQ(formatFileFacts(facts), start + dot + QStringLiteral("Standard CSV") + dot +
+                                          QStringLiteral("Western (Windows-1252)") + dot + QStringLiteral("LF"));
+    facts.encoding = FileEncoding::Utf16LE;
+    EXPECT_NE(formatFileFacts(facts).indexOf(QStringLiteral("UTF-16 (little-endian)")), -1);
+}

@@ -1,0 +1,265 @@
+// Undo and redo in the store: random operation sequences walked back and
+// forth, the saved position, the memory budget.
+#include <random>
+
+#include "store/StepScope.h"
+#include "tests/store/StoreFixture.h"
+
+namespace {
+
+struct State {
+    std::vector<std::string> names;
+    Rows rows;
+    bool changed;
+    bool operator==(const State&) const = default;
+};
+
+State stateOf(const CSVDBS& s) { return {s.GetFieldList(), rowsOf(s), s.ChangesMade()}; }
+
+std::ostream& operator<<(std::ostream& out, const State& s)
+{
+    out << (s.changed ? "changed " : "unchanged ") << "[";
+    for (const auto& n : s.names)
+        out << n << ";";
+    out << "] " << s.rows.size() << " rows:";
+    for (const auto& r : s.rows) {
+        out << " (";
+        for (const auto& v : r)
+            out << v << ",";
+        out << ")";
+    }
+    return out;
+}
+
+// Runs one random operation that changes data, as a window or tool would.
+class RandomEditor {
+public:
+    RandomEditor(CSVDBS& store, std::uint32_t seed) : m_s(store), m_rng(seed) {}
+
+    void any()
+    {
+        switch (pick(14)) {
+        case 0: case 1: put(); break;
+        case 2: m_s.NewRecord(); break;
+        case 3: if (records() > 0) m_s.DeleteRecord(1 + pick(records())); break;
+        case 4: m_s.InsertFieldAt(pick(fields() + 1), "F" + std::to_string(++m_names), value()); break;
+        case 5: if (fields() > 1) m_s.DeleteFieldAt(1 + pick(fields())); break;
+        case 6: m_s.SwapFields(1 + pick(fields()), 1 + pick(fields())); break;
+        case 7: m_s.ChangeFieldName(m_s.GetFieldList()[pick(fields())], "R" + std::to_string(++m_names)); break;
+        case 8: m_s.SortDataAt(1 + static_cast<int>(pick(2)), 1 + pick(fields())); break;
+        case 9: m_s.FindAndReplace(value(), value()); break;
+        case 10: m_s.RemoveDuplicates(someFields()); break;
+        case 11: if (records() > 0) m_s.MoveRecordsToTop(static_cast<CSVDBS::RecordNo>(pick(records() + 1))); break;
+        case 12: if (records() > 0) m_s.SetField(m_s.GetFieldList()[pick(fields())], value(), 1 + pick(records())); break;
+        default: group(); break;
+        }
+    }
+
+private:
+    // A tool's OK: many calls, one step, sometimes most of one column.
+    void group()
+    {
+        const StepScope step(m_s, "Tool", {"Tool", {{"seed", "1"}}});
+        const int field = 1 + pick(fields());
+        if (pick(2) == 0)
+            for (int r = 1; r <= records(); ++r)
+                m_s.PutValue(r, field, value());
+        for (int n = static_cast<int>(pick(4)); n > 0; --n)
+            any();
+        if (records() > 0)
+            m_s.PutValue(1 + pick(records()), std::min(field, fields()), value());
+    }
+    void put()
+    {
+        if (records() > 0)
+            m_s.PutValue(1 + pick(records()), 1 + pick(fields()), value());
+    }
+    std::vector<int> someFields()
+    {
+        std::vector<int> out;
+        for (int f = 1; f <= fields(); ++f)
+            if (pick(2) == 0)
+                out.push_back(f);
+        if (out.empty())
+            out.push_back(1);
+        return out;
+    }
+    std::string value()
+    {
+        static const char* values[] = {"", "a", "b", "A", "ab", " x y ", "zz"};
+        return values[pick(7)];
+    }
+    int pick(int n) { return static_cast<int>(m_rng() % static_cast<std::uint32_t>(n)); }
+    int records() const { return m_s.RecordCount(); }
+    int fields() const { return m_s.FieldCount(); }
+
+    CSVDBS& m_s;
+    std::mt19937 m_rng;
+    int m_names = 0;
+};
+
+class HistoryTest : public StoreTest {
+protected:
+    void loadSample() { load("A,B,C\r\na,b,c\r\nb,a,c\r\na,b,c\r\nzz,,a\r\nab,b,A\r\n b ,a,\r\n"); }
+};
+
+} // namespace
+
+TEST_F(HistoryTest, RandomSequencesUndoToTheLoadedFileAndRedoToTheEnd)
+{
+    for (std::uint32_t seed = 1; seed <= 60; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        loadSample();
+        RandomEditor edit(m_store, seed);
+        std::mt19937 rng(seed);
+        std::vector<State> states{stateOf(m_store)};
+        std::size_t saved = 0;
+        for (int op = 0; op < 40; ++op) {
+            const std::size_t before = m_store.StepHistory().stepCount();
+            edit.any();
+            if (m_store.StepHistory().stepCount() > before)
+                states.push_back(stateOf(m_store));
+            else
+                ASSERT_EQ(std::make_pair(m_store.GetFieldList(), rowsOf(m_store)), std::make_pair(states.back().names, states.back().rows)) << "a change that is no step";
+            if (rng() % 13 == 0) {
+                ASSERT_TRUE(m_store.WriteFile());
+                states.back().changed = false;
+                for (std::size_t i = 0; i + 1 < states.size(); ++i)
+                    states[i].changed = true;
+                saved = states.size() - 1;
+            }
+        }
+        ASSERT_EQ(m_store.StepHistory().stepCount(), states.size() - 1);
+        for (std::size_t i = states.size() - 1; i > 0; --i) {
+            ASSERT_TRUE(m_store.Undo());
+            ASSERT_EQ(stateOf(m_store), states[i - 1]) << "after undoing step " << i;
+        }
+        EXPECT_FALSE(m_store.CanUndo());
+        EXPECT_EQ(m_store.ChangesMade(), saved != 0);
+        for (std::size_t i = 1; i < states.size(); ++i) {
+            ASSERT_TRUE(m_store.Redo());
+            ASSERT_EQ(stateOf(m_store), states[i]) << "after redoing step " << i;
+        }
+        EXPECT_FALSE(m_store.CanRedo());
+        // A new step after undoing ends the way forward.
+        if (states.size() > 2) {
+            m_store.Undo();
+            m_store.Undo();
+            const std::size_t kept = m_store.StepHistory().stepCount();
+            if (m_store.RecordCount() > 0) {
+                m_store.PutValue(m_store.RecordCount(), 1, "new");
+                EXPECT_FALSE(m_store.CanRedo());
+                EXPECT_EQ(m_store.StepHistory().stepCount(), kept - 1);
+            }
+        }
+    }
+}
+
+TEST_F(HistoryTest, StepsAreNamedAndLoadForgetsThem)
+{
+    loadSample();
+    EXPECT_FALSE(m_store.CanUndo());
+    EXPECT_EQ(m_store.UndoName(), "");
+    m_store.SortDataAt(1, 1);
+    {
+        const StepScope step(m_store, "Split Columns", {"Split Columns", {{"fields", "1"}, {"divider", " "}}});
+        m_store.InsertFieldAt(1, "1COLUMN");
+        m_store.PutValue(1, 2, "x");
+    }
+    EXPECT_EQ(m_store.UndoName(), "Split Columns");
+    EXPECT_EQ(m_store.StepHistory().lastDone()->operation().parameters[1].second, " ");
+    ASSERT_TRUE(m_store.Undo());
+    EXPECT_EQ(m_store.UndoName(), "Sort");
+    EXPECT_EQ(m_store.RedoName(), "Split Columns");
+    EXPECT_EQ(m_store.StepHistory().lastDone()->operation().name, "SortDataAt");
+    ASSERT_TRUE(m_store.LoadFile());
+    EXPECT_FALSE(m_store.CanUndo());
+    EXPECT_FALSE(m_store.CanRedo());
+    EXPECT_FALSE(m_store.Undo());
+}
+
+TEST_F(HistoryTest, OperationsThatChangeNothingAreNoSteps)
+{
+    loadSample();
+    m_store.SortDataAt(1, 3);                  // already in order by C? no: look at the result
+    const std::size_t afterSort = m_store.StepHistory().stepCount();
+    m_store.SortDataAt(1, 3);                  // sorted again: nothing moves
+    m_store.FindAndReplace("nothing", "x");    // no match
+    m_store.SetField("A", "", 1);              // an empty value is never stored
+    m_store.ChangeFieldName("A", "A");
+    m_store.RemoveDuplicates({1, 2, 3});
+    m_store.RemoveDuplicates({1, 2, 3});       // none left
+    EXPECT_EQ(m_store.StepHistory().stepCount(), afterSort + 1);
+}
+
+TEST_F(HistoryTest, TheBudgetDropsTheOldestStepsAndTheSavedStateWithThem)
+{
+    loadSample();
+    m_store.PutValue(1, 1, "one");
+    m_store.PutValue(1, 1, "two");
+    m_store.PutValue(1, 1, "three");
+    const std::size_t oneStep = m_store.StepHistory().lastDone()->bytes();
+    m_store.HistoryBudget(2 * oneStep);
+    EXPECT_EQ(m_store.StepHistory().stepCount(), 2u);
+    EXPECT_TRUE(m_store.Undo());
+    EXPECT_TRUE(m_store.Undo());
+    EXPECT_FALSE(m_store.Undo());
+    EXPECT_EQ(m_store.ValueAt(1, 1), "one");
+    EXPECT_TRUE(m_store.ChangesMade()) << "the loaded state is out of reach";
+    // A step larger than the whole budget takes every step with it.
+    m_store.HistoryBudget(1);
+    m_store.PutValue(2, 1, "four");
+    EXPECT_FALSE(m_store.CanUndo());
+    // No budget, no recording: the store works as before.
+    m_store.HistoryBudget(0);
+    m_store.DeleteRecord(1);
+    EXPECT_FALSE(m_store.CanUndo());
+    EXPECT_EQ(m_store.RecordCount(), 5);
+}
+
+TEST_F(HistoryTest, UndoingToTheSavedStateClearsChangesMade)
+{
+    loadSample();
+    m_store.PutValue(1, 1, "one");
+    ASSERT_TRUE(m_store.WriteFile());
+    m_store.PutValue(1, 1, "two");
+    EXPECT_TRUE(m_store.ChangesMade());
+    m_store.Undo();
+    EXPECT_FALSE(m_store.ChangesMade());
+    m_store.Undo();
+    EXPECT_TRUE(m_store.ChangesMade()) << "the loaded state is not what the file holds now";
+    m_store.Redo();
+    EXPECT_FALSE(m_store.ChangesMade());
+    m_store.Redo();
+    EXPECT_TRUE(m_store.ChangesMade());
+}
+
+TEST_F(HistoryTest, StepsKeepOnlyWhatTheyReplaced)
+{
+    std::string text = "Id,Name\r\n";
+    for (int i = 0; i < 1000; ++i)
+        text += std::to_string(1000 - i) + ",name" + std::to_string(i % 10) + "\r\n";
+    load(text);
+    const auto lastBytes = [&] { return m_store.StepHistory().lastDone()->bytes(); };
+    m_store.SortDataAt(1, 1);
+    EXPECT_LE(lastBytes(), 1000 * 4 + 512) << "a sort keeps the record order";
+    {
+        const StepScope step(m_store, "Change Case Of Text");
+        for (int r = 1; r <= 1000; ++r)
+            m_store.PutValue(r, 2, "NAME");
+    }
+    EXPECT_LE(lastBytes(), 1000 * sizeof(Cell) + 512) << "a column tool keeps at most the column";
+    m_store.RemoveDuplicates({2});
+    EXPECT_EQ(m_store.RecordCount(), 1);
+    EXPECT_LE(lastBytes(), 999 * 8 + 512) << "a duplicate removal keeps the removed records' slots";
+    m_store.PutValue(1, 1, "x");
+    // One cell of 18 bytes; the rest is the step itself: its name and the
+    // operation with its parameters.
+    EXPECT_LE(lastBytes(), 512u) << "a cell edit keeps one cell";
+    while (m_store.Undo()) {
+    }
+    EXPECT_EQ(m_store.RecordCount(), 1000);
+    EXPECT_EQ(m_store.ValueAt(1, 1), "1000");
+    EXPECT_EQ(m_store.ValueAt(1000, 2), "name9");
+    EXPECT_FALSE(m_store.ChangesMade());
+}
