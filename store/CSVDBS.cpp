@@ -194,15 +194,18 @@ bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
             encodeFromUtf8(m_encoding, chunk, encoded, unused);
             return file.write(encoded);
         };
+        const bool bare = m_encoding == FileEncoding::Utf8 && !m_byteOrderMark;
         if (m_encoding == FileEncoding::Utf8 && m_byteOrderMark)
             file.write("\xEF\xBB\xBF");
         file.write(byteOrderMarkOf(m_encoding));
+        bool first = true;
         const int fields = m_table.fieldCount();
         std::vector<std::string_view> values(static_cast<std::size_t>(fields));
         if (m_headerLine) {
             for (int f = 0; f < fields; ++f)
                 values[static_cast<std::size_t>(f)] = m_table.names()[static_cast<std::size_t>(f)];
-            lines.append(chunk, values);
+            lines.append(chunk, values, bare);
+            first = false;
         }
         const std::size_t records = m_table.recordCount();
         ProgressTicker ticker(m_progress, static_cast<std::int64_t>(records));
@@ -210,7 +213,8 @@ bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
             const std::uint32_t slot = m_table.slot(r);
             for (int f = 0; f < fields; ++f)
                 values[static_cast<std::size_t>(f)] = m_table.cellAtSlot(slot, f).view();
-            lines.append(chunk, values);
+            lines.append(chunk, values, bare && first);
+            first = false;
             if (chunk.size() >= (1 << 20)) {
                 if (!flush())
                     break;

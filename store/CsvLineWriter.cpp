@@ -40,13 +40,23 @@ void CsvLineWriter::appendQuoted(std::string& out, std::string_view value) const
     out += '"';
 }
 
-void CsvLineWriter::append(std::string& out, const std::vector<std::string_view>& values) const
+namespace {
+
+bool beginsLikeMark(std::string_view value)
+{
+    return value.starts_with("\xFF\xFE") || value.starts_with("\xFE\xFF") || value.starts_with("\xEF\xBB\xBF");
+}
+
+} // namespace
+
+void CsvLineWriter::append(std::string& out, const std::vector<std::string_view>& values, bool atFileStart) const
 {
     const bool onlyValue = values.size() == 1;
     for (std::size_t i = 0; i < values.size(); ++i) {
         if (i > 0)
             out += m_separator;
-        if (m_quoteAll || (m_standard && needsQuotes(values[i], onlyValue)))
+        if (m_quoteAll || (m_standard && needsQuotes(values[i], onlyValue))
+            || (i == 0 && atFileStart && beginsLikeMark(values[i])))
             appendQuoted(out, values[i]);
         else
             out += values[i];

@@ -14,7 +14,10 @@ class CsvLineWriter {
 public:
     CsvLineWriter(std::string separator, bool standard, bool quoteAll, std::string lineEnd);
 
-    void append(std::string& out, const std::vector<std::string_view>& values) const;
+    // `atFileStart`: these are the file's first bytes, with no mark before
+    // them. A first value that begins like a byte-order mark is then quoted,
+    // or reading the file back would take its bytes for a mark.
+    void append(std::string& out, const std::vector<std::string_view>& values, bool atFileStart = false) const;
 
 private:
     bool needsQuotes(std::string_view value, bool onlyValue) const;
