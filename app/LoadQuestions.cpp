@@ -9,17 +9,13 @@
 
 namespace {
 
+// The separator in words, with its sign where it has one ("comma (,)").
 QString separatorName(const QString& separator)
 {
-    if (separator == QStringLiteral(","))
-        return QStringLiteral("comma (,)");
-    if (separator == QStringLiteral(";"))
-        return QStringLiteral("semicolon (;)");
-    if (separator == QStringLiteral("\t"))
-        return QStringLiteral("tab");
-    if (separator == QStringLiteral("|"))
-        return QStringLiteral("pipe (|)");
-    return QStringLiteral("\"%1\"").arg(separator);
+    const QString name = SaveSettings::separatorName(separator);
+    if (SaveSettings::indexOfSeparator(separator) < 0 || separator == QStringLiteral("	"))
+        return name;
+    return name + QStringLiteral(" (") + separator + QLatin1Char(')');
 }
 
 bool ask(const QString& text, const QString& title)

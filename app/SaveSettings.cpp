@@ -80,6 +80,17 @@ QString separatorFor(int index, const QString& other)
     }
 }
 
+QString separatorName(const QString& separator)
+{
+    static const char* const names[] = {"comma", "semicolon", "tab", "pipe"};
+    const int index = indexOfSeparator(separator);
+    if (index >= 0)
+        return QString::fromLatin1(names[index]);
+    if (separator.isEmpty())
+        return QStringLiteral("none");
+    return QLatin1Char('"') + separator + QLatin1Char('"');
+}
+
 QString storedSeparator() { return separatorFor(separatorIndex(), otherSeparator()); }
 
 namespace {

@@ -25,6 +25,9 @@ void setStandardQuoting(bool on);
 QString separatorFor(int index, const QString& other);
 // The separator the stored settings stand for.
 QString storedSeparator();
+// A separator in words, for messages: "comma", "semicolon", "tab", "pipe",
+// "none", or any other text in double quotes.
+QString separatorName(const QString& separator);
 // The list index of one of the four listed separators, or -1.
 int indexOfSeparator(const QString& separator);
 

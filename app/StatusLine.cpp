@@ -5,22 +5,9 @@
 #include <QLocale>
 #include <QProgressBar>
 
-namespace {
+#include "app/SaveSettings.h"
 
-QString separatorName(const QString& separator)
-{
-    if (separator == QLatin1String(","))
-        return QStringLiteral("comma");
-    if (separator == QLatin1String(";"))
-        return QStringLiteral("semicolon");
-    if (separator == QLatin1String("\t"))
-        return QStringLiteral("tab");
-    if (separator == QLatin1String("|"))
-        return QStringLiteral("pipe");
-    if (separator.isEmpty())
-        return QStringLiteral("none");
-    return QLatin1Char('"') + separator + QLatin1Char('"');
-}
+namespace {
 
 QString plural(std::int64_t n, const char* one, const char* many)
 {
@@ -42,7 +29,7 @@ QString formatFileFacts(const FileFacts& f)
     } else {
         parts << QStringLiteral("No file");
     }
-    parts << QStringLiteral("Separator: ") + separatorName(f.separator)
+    parts << QStringLiteral("Separator: ") + SaveSettings::separatorName(f.separator)
           << (f.quoted ? QStringLiteral("Every value quoted") : QStringLiteral("No quotes"));
     // The plain rule is the usual one; only the other is named.
     if (f.standardQuoting)
