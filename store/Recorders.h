@@ -11,43 +11,41 @@
 // outside: what they may replace is kept before they run, and what they did
 // replace is worked out after, so the loops themselves stay as they are.
 
-// The record order, for an operation that reorders records (a sort).
-class OrderRecorder {
+// The record order as it was when an operation began, for the recorders
+// below to compare with the order it leaves.
+class OrderSnapshot {
 public:
-    OrderRecorder(Step* step, CellTable& table) : m_step(step), m_table(table)
+    OrderSnapshot(const OrderSnapshot&) = delete;
+    OrderSnapshot& operator=(const OrderSnapshot&) = delete;
+
+protected:
+    OrderSnapshot(Step* step, CellTable& table) : m_step(step), m_table(table)
     {
         if (m_step)
             m_before = m_table.order();
     }
-    ~OrderRecorder()
-    {
-        if (m_step && m_before != m_table.order())
-            m_step->orderChanged(std::move(m_before));
-    }
-    OrderRecorder(const OrderRecorder&) = delete;
-    OrderRecorder& operator=(const OrderRecorder&) = delete;
+    ~OrderSnapshot() = default;
 
-private:
     Step* m_step;
     CellTable& m_table;
     std::vector<std::uint32_t> m_before;
 };
 
+// The record order, for an operation that reorders records (a sort).
+class OrderRecorder : private OrderSnapshot {
+public:
+    OrderRecorder(Step* step, CellTable& table) : OrderSnapshot(step, table) {}
+    ~OrderRecorder()
+    {
+        if (m_step && m_before != m_table.order())
+            m_step->orderChanged(std::move(m_before));
+    }
+};
+
 // The records an operation deletes (duplicate removal): kept as their
 // positions and slots, the order itself let go once the operation is done.
-class RemovalRecorder {
+class RemovalRecorder : private OrderSnapshot {
 public:
-    RemovalRecorder(Step* step, CellTable& table) : m_step(step), m_table(table)
-    {
-        if (m_step)
-            m_before = m_table.order();
-    }
+    RemovalRecorder(Step* step, CellTable& table) : OrderSnapshot(step, table) {}
     ~RemovalRecorder();
-    RemovalRecorder(const RemovalRecorder&) = delete;
-    RemovalRecorder& operator=(const RemovalRecorder&) = delete;
-
-private:
-    Step* m_step;
-    CellTable& m_table;
-    std::vector<std::uint32_t> m_before;
 };
