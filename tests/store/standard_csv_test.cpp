@@ -39,6 +39,14 @@ Loaded loadText(const TempDir& dir, std::string_view text, bool standard, bool h
     return out;
 }
 
+// Loads `text` into `s` under the given rule; the store stays open for a save.
+bool openText(CSVDBS& s, const TempDir& dir, std::string_view text, bool standard)
+{
+    s.StandardQuoting(standard);
+    s.FileName(dir.file("in.csv", text));
+    return s.LoadFile();
+}
+
 } // namespace
 
 TEST(StandardCsv, Reads)
@@ -166,9 +174,7 @@ TEST(StandardCsv, CanonicalFilesAndLineEndsComeBackByteIdentical)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         CSVDBS s;
-        s.StandardQuoting(c.standard);
-        s.FileName(dir.file("in.csv", c.text));
-        ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
+        ASSERT_TRUE(openText(s, dir, c.text, c.standard)) << s.LastFileError();
         ASSERT_TRUE(s.WriteFile());
         EXPECT_EQ(readFile(s.FileName()), c.text);
     }
@@ -178,9 +184,7 @@ TEST(StandardCsv, MixedLineEndsWriteCrLf)
 {
     TempDir dir;
     CSVDBS s;
-    s.StandardQuoting(true);
-    s.FileName(dir.file("in.csv", "id,name\r\n1,ann\n2,bob\r\n"));
-    ASSERT_TRUE(s.LoadFile());
+    ASSERT_TRUE(openText(s, dir, "id,name\r\n1,ann\n2,bob\r\n", true));
     EXPECT_FALSE(s.LineFeedEnds());
     ASSERT_TRUE(s.WriteFile());
     EXPECT_EQ(readFile(s.FileName()), "id,name\r\n1,ann\r\n2,bob\r\n");
@@ -206,9 +210,7 @@ TEST(StandardCsv, IgnoredPiecesAreCountedUnderBothRules)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         CSVDBS s;
-        s.StandardQuoting(c.standard);
-        s.FileName(dir.file("in.csv", c.text));
-        ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
+        ASSERT_TRUE(openText(s, dir, c.text, c.standard)) << s.LastFileError();
         EXPECT_EQ(s.IgnoredLines(), c.lines);
         EXPECT_EQ(s.FirstIgnoredLine(), c.first);
         EXPECT_EQ(s.LastLoad().ignoredLines, c.lines);
