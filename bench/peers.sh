@@ -112,7 +112,7 @@ echo
 echo "Whole processes, $rows rows x 8 fields ($file_mb MB), median of $runs runs (Miller $mlr_runs), $(nproc) cores"
 echo
 printf '| %-18s | %8s | %7s | %-14s | %8s | %7s | %6s | %-14s | %-4s |\n' \
-    Work "store s" "MB" Peer "peer s" "MB" ratio Target met
+    Work "store s" "MiB" Peer "peer s" "MiB" ratio Target met
 printf '|%s|\n' "--------------------|----------|---------|----------------|----------|---------|--------|----------------|------"
 row() { # row WORK STORE PEER PEERNAME FACTOR TARGETTEXT
     printf '| %-18s | %8s | %7s | %-14s | %8s | %7s | %6s | %-14s | %-4s |\n' "$1" \
@@ -132,7 +132,7 @@ worst=0
 for k in store_load store_round store_dedupe store_sort store_replace store_all; do
     ((peak[$k] > worst)) && worst=${peak[$k]}
 done
-echo "Peak memory of the store: $(mb "$worst") MB, $(ratio "$((worst * 1024))" "$bytes") x the file (target < 2: $(met "$((worst * 1024))" "$bytes" 2))"
+echo "Peak memory of the store: $(mb "$worst") MiB, $(ratio "$((worst * 1024))" "$bytes") x the file (target < 2: $(met "$((worst * 1024))" "$bytes" 2))"
 if [[ -n ${secs[store_round_shm]:-} ]]; then
     echo "Round trip written to tmpfs: ${secs[store_round_shm]} s; the flush to disk costs $(awk -v a="${secs[store_round]}" -v b="${secs[store_round_shm]}" 'BEGIN { printf "%.3f", a - b }') s of ${secs[store_round]} s"
 fi

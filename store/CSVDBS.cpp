@@ -11,6 +11,7 @@
 #include "platform/Prompter.h"
 #include "store/AtomicFileWriter.h"
 #include "store/CsvReader.h"
+#include "store/LineBlock.h"
 #include "store/TextFold.h"
 
 CSVDBS::CSVDBS() = default;
@@ -66,7 +67,7 @@ bool CSVDBS::LoadFile()
         return false;
     }
     try {
-        std::unique_ptr<char[]> bytes;
+        huge::Bytes bytes;
         std::size_t size = 0;
         if (!readWholeFile(m_fileName, bytes, size, m_lastFileError))
             return false;
@@ -95,19 +96,19 @@ bool CSVDBS::LoadFile()
 
 namespace {
 
-void appendLine(std::string& out, const std::vector<std::string_view>& values,
-                const std::string& separator, bool quoted)
+bool appendLine(LineBlock& out, const std::string_view* values, int count, std::string_view separator,
+                bool quoted)
 {
-    for (std::size_t i = 0; i < values.size(); ++i) {
+    for (int i = 0; i < count; ++i) {
         if (i > 0)
-            out += separator;
+            out.append(separator);
         if (quoted)
-            out += '"';
-        out += values[i];
+            out.append('"');
+        out.append(values[i]);
         if (quoted)
-            out += '"';
+            out.append('"');
     }
-    out += "\r\n";
+    return out.append(std::string_view("\r\n"));
 }
 
 } // namespace
@@ -125,16 +126,15 @@ bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
             m_lastFileError = file.error();
             return false;
         }
-        std::string chunk;
-        chunk.reserve(1 << 20);
+        LineBlock block([&file](std::string_view bytes) { return file.write(bytes); });
         if (m_byteOrderMark)
-            chunk += "\xEF\xBB\xBF";
+            block.append(std::string_view("\xEF\xBB\xBF"));
         const int fields = m_table.fieldCount();
         std::vector<std::string_view> values(static_cast<std::size_t>(fields));
         if (m_headerLine) {
             for (int f = 0; f < fields; ++f)
                 values[static_cast<std::size_t>(f)] = m_table.names()[static_cast<std::size_t>(f)];
-            appendLine(chunk, values, m_seperator, saveWithDoubleQuotes);
+            appendLine(block, values.data(), fields, m_seperator, saveWithDoubleQuotes);
         }
         const std::size_t records = m_table.recordCount();
         ProgressTicker ticker(m_progress, static_cast<std::int64_t>(records));
@@ -142,15 +142,11 @@ bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
             const std::uint32_t slot = m_table.slot(r);
             for (int f = 0; f < fields; ++f)
                 values[static_cast<std::size_t>(f)] = m_table.cellAtSlot(slot, f).view();
-            appendLine(chunk, values, m_seperator, saveWithDoubleQuotes);
-            if (chunk.size() >= (1 << 20)) {
-                if (!file.write(chunk))
-                    break;
-                chunk.clear();
-            }
+            if (!appendLine(block, values.data(), fields, m_seperator, saveWithDoubleQuotes))
+                break;
             ticker.step(static_cast<std::int64_t>(r + 1));
         }
-        if (!file.write(chunk) || !file.commit()) {
+        if (!block.finish() || !file.commit()) {
             m_lastFileError = file.error();
             return false;
         }
@@ -192,7 +188,7 @@ std::string_view CSVDBS::ValueAt(RecordNo record, int field) const
 
 void CSVDBS::MoveRecordsToTop(RecordNo count)
 {
-    std::vector<std::uint32_t>& order = m_table.order();
+    CellTable::Order& order = m_table.order();
     if (count < 0 || static_cast<std::size_t>(count) > order.size())
         throw StoreError();
     if (count == 0 || static_cast<std::size_t>(count) == order.size())
