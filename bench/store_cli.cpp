@@ -39,6 +39,16 @@ private:
     Clock::time_point m_last;
 };
 
+// How much of the process sits on transparent huge pages, for --phases.
+void reportHugePages()
+{
+    std::ifstream rollup("/proc/self/smaps_rollup");
+    std::string line;
+    while (std::getline(rollup, line))
+        if (line.rfind("AnonHugePages:", 0) == 0 || line.rfind("Rss:", 0) == 0)
+            std::fprintf(stderr, "%s\n", line.c_str());
+}
+
 int usage()
 {
     std::fprintf(stderr, "usage: store_cli --generate ROWS FILE\n"
@@ -109,5 +119,7 @@ int main(int argc, char** argv)
             return fail("write", store.LastFileError()) ? 0 : 1;
         clock.done("write");
     }
+    if (phases)
+        reportHugePages();
     return 0;
 }

@@ -12,6 +12,7 @@
 #include "store/AtomicFileWriter.h"
 #include "store/CsvReader.h"
 #include "store/LineBlock.h"
+#include "store/RecordWriter.h"
 #include "store/TextFold.h"
 
 CSVDBS::CSVDBS() = default;
@@ -94,25 +95,6 @@ bool CSVDBS::LoadFile()
     return false;
 }
 
-namespace {
-
-bool appendLine(LineBlock& out, const std::string_view* values, int count, std::string_view separator,
-                bool quoted)
-{
-    for (int i = 0; i < count; ++i) {
-        if (i > 0)
-            out.append(separator);
-        if (quoted)
-            out.append('"');
-        out.append(values[i]);
-        if (quoted)
-            out.append('"');
-    }
-    return out.append(std::string_view("\r\n"));
-}
-
-} // namespace
-
 bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
 {
     m_lastFileError.clear();
@@ -134,18 +116,9 @@ bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
         if (m_headerLine) {
             for (int f = 0; f < fields; ++f)
                 values[static_cast<std::size_t>(f)] = m_table.names()[static_cast<std::size_t>(f)];
-            appendLine(block, values.data(), fields, m_seperator, saveWithDoubleQuotes);
+            writeLine(block, values.data(), fields, m_seperator, saveWithDoubleQuotes);
         }
-        const std::size_t records = m_table.recordCount();
-        ProgressTicker ticker(m_progress, static_cast<std::int64_t>(records));
-        for (std::size_t r = 0; r < records; ++r) {
-            const std::uint32_t slot = m_table.slot(r);
-            for (int f = 0; f < fields; ++f)
-                values[static_cast<std::size_t>(f)] = m_table.cellAtSlot(slot, f).view();
-            if (!appendLine(block, values.data(), fields, m_seperator, saveWithDoubleQuotes))
-                break;
-            ticker.step(static_cast<std::int64_t>(r + 1));
-        }
+        writeRecords(m_table, block, m_seperator, saveWithDoubleQuotes, m_progress);
         if (!block.finish() || !file.commit()) {
             m_lastFileError = file.error();
             return false;

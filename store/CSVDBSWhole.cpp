@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "store/DuplicateScan.h"
+#include "store/ParallelParse.h"
 #include "store/PrefixSort.h"
 #include "store/TextFold.h"
 
@@ -40,26 +41,31 @@ bool CSVDBS::FindAndReplace(std::string_view findValue, std::string_view replace
         return false;
     const std::string key = matchKey(findValue);
     // Every replaced value shares one copy of the replacement.
-    Cell replacement{};
-    bool interned = false;
-    bool found = false;
-    const std::size_t records = m_table.recordCount();
-    ProgressTicker ticker(m_progress, static_cast<std::int64_t>(records) * m_table.fieldCount());
-    std::int64_t done = 0;
-    for (int f = 0; f < m_table.fieldCount(); ++f) {
-        for (std::size_t r = 0; r < records; ++r) {
-            ticker.step(++done);
-            Cell& c = m_table.cell(r, f);
-            if (!matchesKey(c.view(), key))
-                continue;
-            if (!interned) {
-                replacement = m_table.intern(replaceValue);
-                interned = true;
+    const Cell replacement = m_table.intern(replaceValue);
+    // Values are visited in storage order, not record order: after a sort the
+    // two differ, and storage order reads memory front to back. The slots are
+    // shared out between the cores.
+    const std::vector<std::uint8_t> live = m_table.liveSlots();
+    const std::size_t slots = live.size();
+    const std::size_t parts = parallel::partsFor(slots, 1 << 16);
+    std::vector<std::uint8_t> foundIn(parts, 0);
+    ProgressTicker ticker(m_progress, static_cast<std::int64_t>(slots) * m_table.fieldCount());
+    parallel::run(parts, [&](std::size_t i) {
+        const std::size_t begin = slots / parts * i, end = i + 1 == parts ? slots : slots / parts * (i + 1);
+        std::int64_t done = 0;
+        for (int f = 0; f < m_table.fieldCount(); ++f) {
+            Cell* column = m_table.column(f);
+            for (std::size_t s = begin; s < end; ++s) {
+                if (i == 0)
+                    ticker.step(done += static_cast<std::int64_t>(parts));
+                if (live[s] && matchesKey(column[s].view(), key)) {
+                    column[s] = replacement;
+                    foundIn[i] = 1;
+                }
             }
-            c = replacement;
-            found = true;
         }
-    }
+    });
+    const bool found = std::find(foundIn.begin(), foundIn.end(), 1) != foundIn.end();
     if (found)
         m_changesMade = true;
     return found;

@@ -109,6 +109,14 @@ void CellTable::keepRecords(const std::vector<std::uint8_t>& keep)
     m_rows.resize(out);
 }
 
+std::vector<std::uint8_t> CellTable::liveSlots() const
+{
+    std::vector<std::uint8_t> live(m_slotCount, 0);
+    for (std::uint32_t s : m_rows)
+        live[s] = 1;
+    return live;
+}
+
 void CellTable::insertField(int at, std::string name, Cell fill)
 {
     m_names.insert(m_names.begin() + at, std::move(name));

@@ -112,6 +112,7 @@ public:
     // column(), and then the used ranges become records, in order.
     void allocateSlots(std::size_t slots);
     Cell* column(int field) { return m_columns[static_cast<std::size_t>(field)].data(); }
+    const Cell* column(int field) const { return m_columns[static_cast<std::size_t>(field)].data(); }
     void appendSlotRange(std::uint32_t first, std::uint32_t count);
     // Empties slots that hold no record, so that no unwritten cell remains.
     void clearSlots(std::uint32_t first, std::uint32_t count);
@@ -121,7 +122,10 @@ public:
     void keepRecords(const std::vector<std::uint8_t>& keep);
     // The record order as slots, for sorting in place.
     Order& order() { return m_rows; }
+    const Order& orderView() const { return m_rows; }
     std::uint32_t slot(std::size_t record) const { return m_rows[record]; }
+    // Per slot, 1 where a record lives and 0 for a deleted or unused one.
+    std::vector<std::uint8_t> liveSlots() const;
     const Cell& cellAtSlot(std::uint32_t slot, int field) const
     {
         return m_columns[static_cast<std::size_t>(field)][slot];
