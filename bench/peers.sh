@@ -34,23 +34,29 @@ col=$(head -n 1 "$in" | tr -d '\r' | tr ',' '\n' | grep -nx "$field" | cut -d: -
 [[ -n $col ]] || { echo "no column $field" >&2; exit 2; }
 cat "$in" >/dev/null # warm the page cache
 
+median() { sort -n | awk '{a[NR]=$1} END {printf "%.3f", NR % 2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
+
 # measure NAME RUNS OUTPUT COMMAND: runs COMMAND (a shell line) RUNS times and
-# records the median wall time in seconds and the largest peak RSS in kB.
-declare -A secs peak
+# records the median wall time and the median processor time (user + system,
+# which another program's load disturbs less) in seconds, and the largest
+# peak RSS in kB.
+declare -A secs cpu peak
 measure() {
-    local name=$1 n=$2 out=$3 cmd=$4 i t0 t1 kb
-    local -a times=()
+    local name=$1 n=$2 out=$3 cmd=$4 i t0 t1 kb user sys
+    local -a times=() cpus=()
     local max=0
     for ((i = 0; i < n; i++)); do
         rm -f "$out"
         t0=$(date +%s%N)
-        /usr/bin/time -f %M -o "$work/mem" bash -c "$cmd"
+        /usr/bin/time -f '%M %U %S' -o "$work/mem" bash -c "$cmd"
         t1=$(date +%s%N)
-        times+=($(((t1 - t0) / 1000)))
-        kb=$(tail -n 1 "$work/mem")
+        times+=("$(awk -v t="$((t1 - t0))" 'BEGIN { print t / 1e9 }')")
+        read -r kb user sys < <(tail -n 1 "$work/mem")
+        cpus+=("$(awk -v u="$user" -v s="$sys" 'BEGIN { print u + s }')")
         ((kb > max)) && max=$kb
     done
-    secs[$name]=$(printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {printf "%.3f", (NR % 2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2) / 1e6}')
+    secs[$name]=$(printf '%s\n' "${times[@]}" | median)
+    cpu[$name]=$(printf '%s\n' "${cpus[@]}" | median)
     peak[$name]=$max
 }
 
@@ -109,19 +115,20 @@ met() { awk -v a="$1" -v b="$2" -v f="$3" 'BEGIN { print (a < b * f ? "yes" : "N
 
 file_mb=$(awk -v b="$bytes" 'BEGIN { printf "%.1f", b / 1e6 }')
 echo
-echo "Whole processes, $rows rows x 8 fields ($file_mb MB), median of $runs runs (Miller $mlr_runs), $(nproc) cores"
+echo "Whole processes, $rows rows x 8 fields ($file_mb MB), median of $runs runs (Miller $mlr_runs), $(nproc) cores,"
+echo "load average $(cut -d' ' -f1-3 /proc/loadavg) at the end. Targets are judged on wall time; 'cpu' is user + system."
 echo
-printf '| %-18s | %8s | %7s | %-14s | %8s | %7s | %6s | %-14s | %-4s |\n' \
-    Work "store s" "MiB" Peer "peer s" "MiB" ratio Target met
-printf '|%s|\n' "--------------------|----------|---------|----------------|----------|---------|--------|----------------|------"
+format='| %-16s | %7s | %7s | %5s | %-9s | %7s | %7s | %5s | %6s | %7s | %-14s | %-4s |\n'
+printf "$format" Work "store s" "cpu s" "MiB" Peer "peer s" "cpu s" "MiB" ratio "cpu rt" Target met
+printf '|%s|\n' "------------------|---------|---------|-------|-----------|---------|---------|-------|--------|---------|----------------|------"
 row() { # row WORK STORE PEER PEERNAME FACTOR TARGETTEXT
-    printf '| %-18s | %8s | %7s | %-14s | %8s | %7s | %6s | %-14s | %-4s |\n' "$1" \
-        "${secs[$2]}" "$(mb "${peak[$2]}")" "$4" "${secs[$3]}" "$(mb "${peak[$3]}")" \
-        "$(ratio "${secs[$2]}" "${secs[$3]}")" "$6" "$(met "${secs[$2]}" "${secs[$3]}" "$5")"
+    printf "$format" "$1" "${secs[$2]}" "${cpu[$2]}" "$(mb "${peak[$2]}")" "$4" "${secs[$3]}" "${cpu[$3]}" \
+        "$(mb "${peak[$3]}")" "$(ratio "${secs[$2]}" "${secs[$3]}")" "$(ratio "${cpu[$2]}" "${cpu[$3]}")" \
+        "$6" "$(met "${secs[$2]}" "${secs[$3]}" "$5")"
 }
-printf '| %-18s | %8s | %7s | %-14s | %8s | %7s | %6s | %-14s | %-4s |\n' Load "${secs[store_load]}" \
-    "$(mb "${peak[store_load]}")" "wc -l" "${secs[wc]}" "$(mb "${peak[wc]}")" \
-    "$(ratio "${secs[store_load]}" "${secs[wc]}")" "< 0.2 s" "$(met "${secs[store_load]}" 0.2 1)"
+printf "$format" Load "${secs[store_load]}" "${cpu[store_load]}" "$(mb "${peak[store_load]}")" "wc -l" \
+    "${secs[wc]}" "${cpu[wc]}" "$(mb "${peak[wc]}")" "$(ratio "${secs[store_load]}" "${secs[wc]}")" \
+    "$(ratio "${cpu[store_load]}" "${cpu[wc]}")" "< 0.2 s" "$(met "${secs[store_load]}" 0.2 1)"
 row "Round trip" store_round gawk_round gawk 0.5 "< 1/2 gawk"
 row "Dedupe + write" store_dedupe gawk_dedupe gawk 0.3333 "< 1/3 gawk"
 row "Sort + write" store_sort sort_sort "GNU sort" 0.5 "< 1/2 sort"
