@@ -7,8 +7,9 @@
 #   bench/peers.sh [BUILD_DIR]        (default build-rel)
 #
 # Environment: ROWS (1000000), RUNS (5), MLR_RUNS (3), FIELD (Last, the
-# sort column), WORK_DIR (a fresh folder under ${TMPDIR:-/tmp}; outputs are
-# written there, so saves include the disk flush), KEEP=1 keeps it.
+# sort column), WORK_DIR (where the input and outputs go, left in place;
+# default a fresh folder under ${TMPDIR:-/tmp}, removed unless KEEP=1). The
+# outputs are saved on that folder's disk, so saves include the disk flush.
 set -euo pipefail
 export LC_ALL=C
 
@@ -23,9 +24,13 @@ rows=${ROWS:-1000000}
 runs=${RUNS:-5}
 mlr_runs=${MLR_RUNS:-3}
 field=${FIELD:-Last}
-work=${WORK_DIR:-$(mktemp -d "${TMPDIR:-/tmp}/tabvane-peers.XXXXXX")}
-mkdir -p "$work"
-[[ ${KEEP:-0} == 1 ]] || trap 'rm -rf "$work"' EXIT
+if [[ -n ${WORK_DIR:-} ]]; then
+    work=$WORK_DIR # the caller's folder: files are left there
+    mkdir -p "$work"
+else
+    work=$(mktemp -d "${TMPDIR:-/tmp}/tabvane-peers.XXXXXX")
+    [[ ${KEEP:-0} == 1 ]] || trap 'rm -rf "$work"' EXIT
+fi
 
 in=$work/in.csv
 "$cli" --generate "$rows" "$in"
@@ -36,7 +41,8 @@ cat "$in" >/dev/null # warm the page cache
 
 median() { sort -n | awk '{a[NR]=$1} END {printf "%.3f", NR % 2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
 
-# measure NAME RUNS OUTPUT COMMAND: runs COMMAND (a shell line) RUNS times and
+# measure NAME RUNS OUTPUT COMMAND: runs COMMAND (a shell line) RUNS times,
+# removing OUTPUT (only ever a file of this run) before each, and
 # records the median wall time and the median processor time (user + system,
 # which another program's load disturbs less) in seconds, and the largest
 # peak RSS in kB.
@@ -46,7 +52,7 @@ measure() {
     local -a times=() cpus=()
     local max=0
     for ((i = 0; i < n; i++)); do
-        rm -f "$out"
+        [[ $out == "$work"/* || $out == /dev/shm/tabvane-peers.* ]] && rm -f "$out"
         t0=$(date +%s%N)
         /usr/bin/time -f '%M %U %S' -o "$work/mem" bash -c "$cmd"
         t1=$(date +%s%N)
@@ -78,8 +84,8 @@ q=\'
 store() { echo "$cli $q$in$q $q$work/$1$q ${*:2}"; }
 awk_io="BEGIN { FS = OFS = \",\"; RS = ORS = \"\\r\\n\" }"
 
-measure store_load "$runs" /dev/null "$cli '$in' -"
-measure wc "$runs" /dev/null "wc -l '$in' >/dev/null"
+measure store_load "$runs" "$work/none" "$cli '$in' -"
+measure wc "$runs" "$work/none" "wc -l '$in' > '$work/none'"
 
 measure store_round "$runs" "$work/s_round.csv" "$(store s_round.csv)"
 measure gawk_round "$runs" "$work/p_round.csv" "gawk '$awk_io { \$1 = \$1 } 1' '$in' > '$work/p_round.csv'"
