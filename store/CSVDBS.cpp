@@ -108,7 +108,7 @@ bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
             m_lastFileError = file.error();
             return false;
         }
-        LineBlock block([&file](std::string_view bytes) { return file.write(bytes); });
+        LineBlock block([&file](std::string_view bytes) { return file.write(bytes); }, std::size_t{2} << 20);
         if (m_byteOrderMark)
             block.append(std::string_view("\xEF\xBB\xBF"));
         const int fields = m_table.fieldCount();

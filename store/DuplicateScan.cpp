@@ -37,7 +37,9 @@ std::uint64_t hashValue(std::string_view v)
     return h;
 }
 
-using Hashes = std::vector<std::uint64_t, huge::Allocator<std::uint64_t>>;
+// 32 bits a record: enough to tell groups apart before the values are
+// compared, at half the memory.
+using Hashes = std::vector<std::uint32_t, huge::Allocator<std::uint32_t>>;
 
 // Open addressing over record numbers (plus one; 0 is a free place).
 class SeenRecords {
@@ -51,7 +53,7 @@ public:
     template <typename Same>
     bool insert(std::uint32_t record, Same same)
     {
-        const std::uint64_t h = m_hashes[record];
+        const std::uint32_t h = m_hashes[record];
         for (std::size_t at = h & m_mask;; at = (at + 1) & m_mask) {
             const std::uint32_t held = m_places[at];
             if (held == 0) {
@@ -87,7 +89,7 @@ std::vector<std::uint8_t> firstOfEachGroup(const CellTable& table, const std::ve
             std::uint64_t h = 0;
             for (int f : fields)
                 h = mix(h ^ hashValue(table.cellAtSlot(slot, f).view()));
-            hashes[r] = h;
+            hashes[r] = static_cast<std::uint32_t>(h >> 32);
         }
     });
     ticker.coarseStep(1);
@@ -101,7 +103,7 @@ std::vector<std::uint8_t> firstOfEachGroup(const CellTable& table, const std::ve
     };
     // Part i takes the records whose hash's top bits are i; equal records hash
     // alike, so every group lies within one part.
-    const auto partOf = [&](std::uint64_t h) { return static_cast<std::size_t>(((h >> 32) * parts) >> 32); };
+    const auto partOf = [&](std::uint32_t h) { return static_cast<std::size_t>((std::uint64_t{h} * parts) >> 32); };
     parallel::run(parts, [&](std::size_t i) {
         std::size_t mine = 0;
         for (std::size_t r = 0; r < n; ++r)

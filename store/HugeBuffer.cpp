@@ -16,7 +16,14 @@ std::size_t roundUp(std::size_t bytes) { return (bytes + PageSize - 1) & ~(PageS
 
 void* allocate(std::size_t bytes)
 {
-    const std::size_t size = roundUp(bytes == 0 ? 1 : bytes);
+    if (bytes < Threshold) {
+        // A small block on a huge page would cost a whole 2 MiB once touched.
+        void* block = ::mmap(nullptr, bytes == 0 ? 1 : bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (block == MAP_FAILED)
+            throw std::bad_alloc();
+        return block;
+    }
+    const std::size_t size = roundUp(bytes);
     // Map one huge page more than needed and cut off the ends, so that the
     // block starts on a 2 MiB boundary.
     const std::size_t mapped = size + PageSize;
@@ -40,7 +47,7 @@ void* allocate(std::size_t bytes)
 void release(void* block, std::size_t bytes) noexcept
 {
     if (block)
-        ::munmap(block, roundUp(bytes == 0 ? 1 : bytes));
+        ::munmap(block, bytes < Threshold ? (bytes == 0 ? 1 : bytes) : roundUp(bytes));
 }
 
 } // namespace huge

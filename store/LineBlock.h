@@ -13,7 +13,7 @@ class LineBlock {
 public:
     using Sink = std::function<bool(std::string_view)>;
 
-    explicit LineBlock(Sink sink, std::size_t capacity = std::size_t{4} << 20);
+    explicit LineBlock(Sink sink, std::size_t capacity);
 
     // False once the sink has failed.
     bool append(std::string_view bytes)

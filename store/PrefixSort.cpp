@@ -9,10 +9,11 @@
 
 namespace {
 
-struct Entry {
+// 12 bytes: the record's slot is read from the order, which stays as it was
+// until the sort ends.
+struct __attribute__((packed)) Entry {
     std::uint64_t key;
     std::uint32_t position;
-    std::uint32_t slot;
 };
 using Entries = std::vector<Entry, huge::Allocator<Entry>>;
 
@@ -52,8 +53,8 @@ std::uint64_t keyOf(std::string_view rest)
 
 class EntryOrder {
 public:
-    EntryOrder(const Cell* column, std::size_t shared, bool descending)
-        : m_column(column), m_skip(shared + KeyBytes), m_descending(descending) {}
+    EntryOrder(const Cell* column, const std::uint32_t* order, std::size_t shared, bool descending)
+        : m_column(column), m_order(order), m_skip(shared + KeyBytes), m_descending(descending) {}
 
     bool operator()(const Entry& a, const Entry& b) const
     {
@@ -61,7 +62,7 @@ public:
             return (a.key < b.key) != m_descending;
         if ((a.key & 0xFF) > KeyBytes) {
             // Both values go on beyond the key: compare what follows it.
-            const int c = m_column[a.slot].view().substr(m_skip).compare(m_column[b.slot].view().substr(m_skip));
+            const int c = valueAt(a).substr(m_skip).compare(valueAt(b).substr(m_skip));
             if (c != 0)
                 return (c < 0) != m_descending;
         }
@@ -69,7 +70,10 @@ public:
     }
 
 private:
+    std::string_view valueAt(const Entry& e) const { return m_column[m_order[e.position]].view(); }
+
     const Cell* m_column;
+    const std::uint32_t* m_order;
     std::size_t m_skip;
     bool m_descending;
 };
@@ -99,13 +103,12 @@ bool prefixSort(CellTable::Order& order, const Cell* column, bool descending, co
     Entries entries(n);
     parallel::run(parts, [&](std::size_t i) {
         for (std::size_t r = partBegin(i); r < partEnd(i); ++r) {
-            const std::uint32_t slot = order[r];
-            entries[r] = {keyOf(column[slot].view().substr(prefix)), static_cast<std::uint32_t>(r), slot};
+            entries[r] = {keyOf(column[order[r]].view().substr(prefix)), static_cast<std::uint32_t>(r)};
         }
     });
     ticker.coarseStep(1);
 
-    const EntryOrder less(column, prefix, descending);
+    const EntryOrder less(column, order.data(), prefix, descending);
     if (parts == 1) {
         std::sort(entries.begin(), entries.end(), less);
     } else {
@@ -129,10 +132,13 @@ bool prefixSort(CellTable::Order& order, const Cell* column, bool descending, co
     }
     ticker.coarseStep(3);
 
+    // Positions become slots in the entries' own room, then the new order.
     bool moved = false;
     for (std::size_t r = 0; r < n; ++r) {
-        moved = moved || order[r] != entries[r].slot;
-        order[r] = entries[r].slot;
+        moved = moved || entries[r].position != r;
+        entries[r].position = order[entries[r].position];
     }
+    for (std::size_t r = 0; r < n; ++r)
+        order[r] = entries[r].position;
     return moved;
 }

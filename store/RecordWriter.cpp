@@ -1,6 +1,7 @@
 #include "store/RecordWriter.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,7 @@ namespace {
 // by column into record order: after a sort, record order jumps about in the
 // columns, and a tight gathering loop lets the processor fetch many cells at
 // once, where the formatting loop would wait for each.
-constexpr std::size_t Batch = 8192;
+constexpr std::size_t Batch = 4096;
 
 } // namespace
 
@@ -68,11 +69,17 @@ bool writeRecords(const CellTable& table, LineBlock& out, std::string_view separ
     const std::size_t records = table.recordCount();
     const std::size_t parts = parallel::partsFor(records, 1 << 16);
     ProgressTicker ticker(progress, static_cast<std::int64_t>(records));
-    // Rounds of a few megabytes of text: the first core formats its share
-    // straight into `out`, the others into text of their own, which follows
-    // in order when the round ends.
-    constexpr std::size_t PerPart = 4 * Batch;
+    // Rounds of a few hundred kilobytes of text: the first core formats its
+    // share straight into `out`, the others into text of their own, which
+    // follows in order when the round ends.
+    constexpr std::size_t PerPart = 2 * Batch;
     std::vector<std::string> later(parts);
+    std::vector<std::unique_ptr<LineBlock>> own(parts);
+    for (std::size_t i = 1; i < parts; ++i)
+        own[i] = std::make_unique<LineBlock>([&text = later[i]](std::string_view bytes) {
+            text.append(bytes);
+            return true;
+        }, std::size_t{256} << 10);
     for (std::size_t round = 0; round < records; round += PerPart * parts) {
         std::vector<std::uint8_t> ok(parts, 1);
         parallel::run(parts, [&](std::size_t i) {
@@ -83,11 +90,7 @@ bool writeRecords(const CellTable& table, LineBlock& out, std::string_view separ
                 return;
             }
             later[i].clear();
-            LineBlock own([&text = later[i]](std::string_view bytes) {
-                text.append(bytes);
-                return true;
-            }, std::size_t{1} << 20);
-            ok[i] = formatRange(table, first, last, own, separator, quoted) && own.finish();
+            ok[i] = formatRange(table, first, last, *own[i], separator, quoted) && own[i]->finish();
         });
         for (std::size_t i = 0; i < parts; ++i)
             if (!ok[i] || (i > 0 && !out.append(std::string_view(later[i]))))
