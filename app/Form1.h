@@ -146,6 +146,11 @@ private:
     bool loadInto(const QString& fileName);
     // LoadFile with the progress line, the busy pointer and no other command taken.
     bool loadWithProgress();
+    bool loadWithProgress(CSVDBS& store);
+    // "Error loading CSV file." and, on a second line, why.
+    void tellLoadFailed();
+    // Says, once the grid is filled, which lines had values left out.
+    void tellLeftOutValues();
     void showLoadProgress(std::int64_t done, std::int64_t total);
     void enableCommands();
     void fitColumns();

@@ -45,10 +45,12 @@ void Form13::createControls()
     at(Combo1, 2880, 480, 1500, 345);
     Text2 = new QLineEdit(this);
     at(Text2, 4440, 480, 450, 345);
+    Check21 = new QCheckBox(QStringLiteral("Standard CSV: quoted values may hold separators and line breaks"), this);
+    at(Check21, 120, 945, 5040, 285);
     PushButton2 = new QPushButton(QStringLiteral("OK"), this);
-    at(PushButton2, 120, 960, 2400, 405);
+    at(PushButton2, 120, 1365, 2400, 405);
     PushButton4 = new QPushButton(QStringLiteral("Cancel"), this);
-    at(PushButton4, 2640, 960, 2520, 405);
+    at(PushButton4, 2640, 1365, 2520, 405);
     for (QPushButton* b : {PushButton2, PushButton4}) {
         b->setAutoDefault(false);
         installButtonRule(b, this);
@@ -56,9 +58,13 @@ void Form13::createControls()
     installSurfaceRule(this, this);
     useWindowFont(this);
     // Labels and check boxes keep their designed boxes unless the font needs more.
-    for (QWidget* w : {static_cast<QWidget*>(Check20), static_cast<QWidget*>(Label2)})
+    for (QWidget* w : {static_cast<QWidget*>(Check20), static_cast<QWidget*>(Label2), static_cast<QWidget*>(Check21)})
         w->resize(std::max(w->width(), w->sizeHint().width()), w->height());
-    setFixedSize(px(5280), px(1485));
+    // The standard CSV caption says what it does in full; the dialog grows
+    // to hold it rather than cut it, and the Cancel button follows the edge.
+    const int width = std::max(px(5280), Check21->geometry().right() + 1 + px(120));
+    PushButton4->resize(width - px(120) - PushButton4->x(), PushButton4->height());
+    setFixedSize(width, px(1890));
 }
 
 void Form13::Form_Load()
@@ -67,6 +73,7 @@ void Form13::Form_Load()
     p.step([&] { applyDialogLoadPattern(this); });
     p.step([&] { Text2->setText(SaveSettings::otherSeparator()); });
     p.step([&] { Check20->setChecked(SaveSettings::saveQuotes()); });
+    p.step([&] { Check21->setChecked(SaveSettings::standardQuoting()); });
     p.step([&] {
         Combo1->addItems({QStringLiteral(", (Comma)"), QStringLiteral("; (Semicolon)"), QStringLiteral("TAB"),
                           QStringLiteral("| (Pipeline)"), QStringLiteral("Other")});
@@ -115,6 +122,7 @@ void Form13::PushButton2_Click()
     p.step([&] { m_currentSeparator = SaveSettings::separatorFor(index, Text2->text()); });
     p.step([&] { SaveSettings::setOtherSeparator(Text2->text()); });
     p.step([&] { SaveSettings::setSaveQuotes(Check20->isChecked()); });
+    p.step([&] { SaveSettings::setStandardQuoting(Check21->isChecked()); });
     accept();
 }
 

@@ -9,9 +9,10 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// "Save Option": the separator used to read and write files and whether
-// values are saved in double quotes. OK stores both in the settings and sets
-// the separator in force at once.
+// "Save Option": the separator used to read and write files, whether values
+// are saved in double quotes, and whether files are read and written as
+// standard CSV. OK stores them in the settings and sets the separator in force
+// at once.
 class Form13 final : public QDialog {
     Q_OBJECT
 
@@ -25,6 +26,7 @@ public:
     void PushButton4_Click();
 
     QCheckBox* Check20 = nullptr;
+    QCheckBox* Check21 = nullptr;
     QLabel* Label2 = nullptr;
     QComboBox* Combo1 = nullptr;
     QLineEdit* Text2 = nullptr;

@@ -14,6 +14,7 @@
 #include "app/ErrorReport.h"
 #include "app/Form13.h"
 #include "app/GridModel.h"
+#include "app/LoadQuestions.h"
 #include "app/LongWork.h"
 #include "app/SaveSettings.h"
 #include "app/WindowCommon.h"
@@ -42,11 +43,27 @@ void Form1::showLoadProgress(std::int64_t done, std::int64_t total)
     CommandScope::pumpEvents();
 }
 
-bool Form1::loadWithProgress()
+bool Form1::loadWithProgress(CSVDBS& store)
 {
-    const LongWork running(this, *m_store, lblLoading,
+    const LongWork running(this, store, lblLoading,
                            [this](std::int64_t done, std::int64_t total) { showLoadProgress(done, total); });
-    return m_store->LoadFile();
+    return store.LoadFile();
+}
+
+bool Form1::loadWithProgress() { return loadWithProgress(*m_store); }
+
+void Form1::tellLoadFailed()
+{
+    const QString reason = QString::fromStdString(m_store->LastFileError());
+    tellUser(reason.isEmpty() ? QStringLiteral("Error loading CSV file.")
+                              : QStringLiteral("Error loading CSV file.\n") + reason);
+}
+
+void Form1::tellLeftOutValues()
+{
+    const QString text = LoadQuestions::leftOutMessage(*m_store);
+    if (!text.isEmpty())
+        tellUser(text);
 }
 
 // Loads `fileName` with the current separator and header choice. A failed
@@ -58,15 +75,22 @@ bool Form1::loadInto(const QString& fileName)
     const std::string oldName = store.FileName();
     const std::string oldSeparator = store.Seperator();
     const bool oldHeader = store.HeaderLine();
+    const bool oldStandard = store.StandardQuoting();
+    const FileEncoding oldEncoding = store.Encoding();
     store.Seperator(m_currentSeparator.toStdString());
     store.FileName(localPath(fileName));
     store.HeaderLine(Check12->isChecked());
+    store.StandardQuoting(SaveSettings::standardQuoting());
+    store.Encoding(FileEncoding::Utf8); // a new file shows its own encoding
 
-    const bool loaded = loadWithProgress();
+    LoadQuestions questions(store, [this](CSVDBS& s) { return loadWithProgress(s); }, m_currentSeparator);
+    const bool loaded = questions.askAfter(loadWithProgress());
     if (!loaded) {
         store.FileName(oldName);
         store.Seperator(oldSeparator);
         store.HeaderLine(oldHeader);
+        store.StandardQuoting(oldStandard);
+        store.Encoding(oldEncoding);
     }
     return loaded;
 }
@@ -89,9 +113,10 @@ void Form1::PushButton2_Click()
     if (loaded) {
         p.step([&] { loadCSVToListview(); });
         p.step([&] { enableCommands(); });
+        p.step([&] { tellLeftOutValues(); });
     } else {
         p.step([&] { Text1->setText(previous); });
-        p.step([&] { tellUser(QStringLiteral("Error loading CSV file.")); });
+        p.step([&] { tellLoadFailed(); });
     }
 }
 
@@ -106,11 +131,13 @@ void Form1::PushButton7_Click()
     p.step([&] { loaded = loadInto(Text1->text()); });
     if (!loaded) {
         p.step([&] { Text1->setText(previous); });
-        p.step([&] { tellUser(QStringLiteral("Error loading CSV file.")); });
+        p.step([&] { tellLoadFailed(); });
     }
     p.step([&] { loadCSVToListview(); });
     p.step([&] { enableCommands(); });
     p.step([&] { setCursor(Qt::ArrowCursor); });
+    if (loaded)
+        p.step([&] { tellLeftOutValues(); });
 }
 
 void Form1::Check12_Click()
@@ -129,9 +156,10 @@ void Form1::Check12_Click()
         store.HeaderLine(Check12->isChecked());
         if (loadWithProgress()) {
             loadCSVToListview();
+            tellLeftOutValues();
         } else {
             store.HeaderLine(oldHeader);
-            tellUser(QStringLiteral("Error loading CSV file."));
+            tellLoadFailed();
         }
     } catch (...) {
     }
@@ -164,16 +192,32 @@ void Form1::PushButton6_Click()
         p.step([&] { tellUser(QStringLiteral("Please load CSV file first.")); });
         return;
     }
+    // Values the load left out are gone once the file is written over.
+    if (m_store->IgnoredLines() > 0) {
+        bool saveAnyway = false;
+        p.step([&] {
+            saveAnyway = prompter().askYesNo(LoadQuestions::saveWithoutQuestion(*m_store),
+                                             QStringLiteral("Save Without Them?"), Prompter::Icon::Question);
+        });
+        if (!saveAnyway)
+            return;
+    }
     bool written = false;
     {
         const LongWork running(this, *m_store, lblLoading,
                                [](std::int64_t, std::int64_t) { CommandScope::pumpEvents(); });
         p.step([&] { m_store->Seperator(m_currentSeparator.toStdString()); });
+        p.step([&] { m_store->StandardQuoting(SaveSettings::standardQuoting()); });
         bool quotes = false;
         p.step([&] { quotes = SaveSettings::saveQuotes(); });
         p.step([&] { written = m_store->WriteFile(quotes); });
     }
-    p.step([&] { tellUser(written ? QStringLiteral("Done.") : QStringLiteral("Error saving CSV file.")); });
+    const QString reason = QString::fromStdString(m_store->LastFileError());
+    p.step([&] {
+        tellUser(written           ? QStringLiteral("Done.")
+                 : reason.isEmpty() ? QStringLiteral("Error saving CSV file.")
+                                    : QStringLiteral("Error saving CSV file.\n") + reason);
+    });
 }
 
 void Form1::PushButton28_Click()

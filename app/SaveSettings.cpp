@@ -9,6 +9,7 @@ const QString Group = QStringLiteral("Tabvane Software");
 const QString SeparatorKey = QStringLiteral("Separator");
 const QString OtherSeparatorKey = QStringLiteral("Other Separator");
 const QString SaveQuotesKey = QStringLiteral("Save Quotes");
+const QString StandardQuotingKey = QStringLiteral("Standard Quoting");
 
 QVariant read(const QString& key, const QString& fallback)
 {
@@ -47,6 +48,18 @@ void setOtherSeparator(const QString& text) { write(OtherSeparatorKey, text); }
 bool saveQuotes() { return read(SaveQuotesKey, QStringLiteral("0")).toString().trimmed().toInt() == 1; }
 
 void setSaveQuotes(bool on) { write(SaveQuotesKey, on ? QStringLiteral("1") : QStringLiteral("0")); }
+
+bool standardQuoting() { return read(StandardQuotingKey, QStringLiteral("0")).toString().trimmed().toInt() == 1; }
+
+void setStandardQuoting(bool on) { write(StandardQuotingKey, on ? QStringLiteral("1") : QStringLiteral("0")); }
+
+int indexOfSeparator(const QString& separator)
+{
+    for (int index = 0; index < 4; ++index)
+        if (separatorFor(index, QString()) == separator)
+            return index;
+    return -1;
+}
 
 QString separatorFor(int index, const QString& other)
 {

@@ -16,10 +16,15 @@ QString otherSeparator();
 void setOtherSeparator(const QString& text);
 bool saveQuotes();
 void setSaveQuotes(bool on);
+// Standard CSV: quoted values may hold separators and line breaks.
+bool standardQuoting();
+void setStandardQuoting(bool on);
 
 // The separator an index stands for; `other` for index 4.
 QString separatorFor(int index, const QString& other);
 // The separator the stored settings stand for.
 QString storedSeparator();
+// The list index of one of the four listed separators, or -1.
+int indexOfSeparator(const QString& separator);
 
 } // namespace SaveSettings

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "app/SaveSettings.h"
 #include "app/WindowCommon.h"
 #include "combine/CombineFiles.h"
 #include "platform/Prompter.h"
@@ -86,11 +87,28 @@ bool SecondFileDialog::readSecondFile(Procedure& p, CSVDBS& second, bool headerL
     p.step([&] {
         runWork([&](const ProgressCallback& progress) {
             const ProgressScope reporting(second, progress);
+            second.StandardQuoting(SaveSettings::standardQuoting());
             loaded = CombineFiles::readSecondFile(second, QFile::encodeName(path).toStdString(),
                                                   m_separator.toStdString(), headerLine);
         });
     });
-    if (!loaded)
-        p.step([&] { tellUser(QStringLiteral("Error loading CSV file.")); });
+    if (!loaded) {
+        p.step([&] {
+            tellUser(QStringLiteral("Error loading CSV file.\n") + QString::fromStdString(second.LastFileError()));
+        });
+        return false;
+    }
+    // Values the second file's lines hold beyond its fields would not arrive.
+    if (second.IgnoredLines() > 0) {
+        p.step([&] {
+            loaded = prompter().askYesNo(
+                QStringLiteral("%1 line(s) of the second file have more values than there are fields, the first "
+                               "being line %2. The values beyond the last field will not be added.\n\n"
+                               "Go on without them?")
+                    .arg(second.IgnoredLines())
+                    .arg(second.FirstIgnoredLine()),
+                QStringLiteral("Go On Without Them?"), Prompter::Icon::Question);
+        });
+    }
     return loaded;
 }

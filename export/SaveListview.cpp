@@ -1,9 +1,11 @@
 #include "export/SaveListview.h"
 
 #include <string_view>
+#include <vector>
 
 #include "export/GridText.h"
 #include "export/SaveTextToFile.h"
+#include "export/XmlName.h"
 #include "store/TextFold.h"
 
 namespace {
@@ -107,9 +109,14 @@ std::string tabText(const GridText& grid) { return separatedText(grid, '\t', tru
 std::string xmlText(const GridText& grid)
 {
     const int columns = grid.headingCount();
+    // A heading such as "First Name" or "2024" is no element name: as it
+    // stands it would make a file no XML reader accepts.
+    std::vector<std::string> names;
     std::size_t tagBytes = 0;
-    for (int c = 0; c < columns; ++c)
-        tagBytes += 2 * grid.headingText(c).size() + 7;
+    for (int c = 0; c < columns; ++c) {
+        names.push_back(xmlElementName(grid.headingText(c)));
+        tagBytes += 2 * names.back().size() + 7;
+    }
     std::string out;
     out.reserve(estimatedSize(grid, 0) + tagBytes * static_cast<std::size_t>(grid.shownRows()) + 32);
     out += "<xml>";
@@ -118,7 +125,7 @@ std::string xmlText(const GridText& grid)
         out += "<row>";
         out += CRLF;
         for (int c = 0; c < columns; ++c) {
-            const std::string& heading = grid.headingText(c);
+            const std::string& heading = names[static_cast<std::size_t>(c)];
             out += '<';
             out += heading;
             out += '>';

@@ -33,7 +33,21 @@ inline bool holdsSeparator(const CSVDBS& store, const std::string& separator)
     return false;
 }
 
+inline bool sameContents(const CSVDBS& first, const CSVDBS& second, bool header)
+{
+    if (second.RecordCount() != first.RecordCount() || second.FieldCount() != first.FieldCount()
+        || (header && second.GetFieldList() != first.GetFieldList()))
+        return false;
+    for (int r = 1; r <= first.RecordCount(); ++r)
+        for (int f = 1; f <= first.FieldCount(); ++f)
+            if (first.ValueAt(r, f) != second.ValueAt(r, f))
+                return false;
+    return true;
+}
+
 // False when the property does not hold; `folder` takes two scratch files.
+// Bits of the first byte: 0-2 separator, 3 header, 4 quotes, 5 the standard
+// rule, 6-7 the encoding (UTF-8, Western, or the rest behind a UTF-16 mark).
 inline bool holds(const std::uint8_t* data, std::size_t size, const std::string& folder)
 {
     if (size < 1)
@@ -42,38 +56,39 @@ inline bool holds(const std::uint8_t* data, std::size_t size, const std::string&
     const std::string separator = separators[(data[0] & 0x7) % 5];
     const bool header = (data[0] & 0x8) != 0;
     const bool quotes = (data[0] & 0x10) != 0;
+    const bool standard = (data[0] & 0x20) != 0;
+    const int encoding = data[0] >> 6;
     const std::string input = folder + "/input.csv";
     const std::string output = folder + "/output.csv";
-    if (!writeBytes(input, data + 1, size - 1))
+    std::string bytes = encoding == 2 ? "\xFF\xFE" : encoding == 3 ? "\xFE\xFF" : "";
+    bytes.append(reinterpret_cast<const char*>(data + 1), size - 1);
+    if (!writeBytes(input, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()))
         return false;
 
+    const auto configure = [&](CSVDBS& s, const std::string& path) {
+        s.Seperator(separator);
+        s.HeaderLine(header);
+        s.StandardQuoting(standard);
+        s.Encoding(encoding == 1 ? FileEncoding::Windows1252 : FileEncoding::Utf8);
+        s.FileName(path);
+    };
     CSVDBS first;
-    first.Seperator(separator);
-    first.HeaderLine(header);
-    first.FileName(input);
+    configure(first, input);
     if (!first.LoadFile())
         return true;
     first.FileName(output);
+    // Whatever was read from a file in an encoding can be written back in it.
     if (!first.WriteFile(quotes))
         return false;
 
-    // Nothing is escaped, so only a quoted save of values free of the
-    // separator is promised to come back exactly.
-    if (!quotes || holdsSeparator(first, separator))
+    // The standard rule promises every save back; the simple rule, which
+    // escapes nothing, only a quoted save of values free of the separator.
+    if (!standard && (!quotes || holdsSeparator(first, separator)))
         return true;
     CSVDBS second;
-    second.Seperator(separator);
-    second.HeaderLine(header);
-    second.FileName(output);
-    if (!second.LoadFile() || second.RecordCount() != first.RecordCount()
-        || second.FieldCount() != first.FieldCount()
-        || (header && second.GetFieldList() != first.GetFieldList()))
-        return false;
-    for (int r = 1; r <= first.RecordCount(); ++r)
-        for (int f = 1; f <= first.FieldCount(); ++f)
-            if (first.ValueAt(r, f) != second.ValueAt(r, f))
-                return false;
-    return true;
+    configure(second, output);
+    return second.LoadFile() && second.Encoding() == first.Encoding() && second.IgnoredLines() == 0
+        && sameContents(first, second, header);
 }
 
 } // namespace roundtrip

@@ -1,6 +1,7 @@
 #include "store/CSVDBS.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <string>
 
@@ -10,9 +11,10 @@
 #include "platform/AppFolder.h"
 #include "platform/Prompter.h"
 #include "store/AtomicFileWriter.h"
+#include "store/CsvLineWriter.h"
 #include "store/CsvReader.h"
-#include "store/LineBlock.h"
 #include "store/RecordWriter.h"
+#include "store/StandardCsvReader.h"
 #include "store/TextFold.h"
 
 CSVDBS::CSVDBS() = default;
@@ -63,6 +65,7 @@ bool CSVDBS::FileExists(const std::string& fileName) const
 bool CSVDBS::LoadFile()
 {
     m_lastFileError.clear();
+    m_lastLoad = {};
     if (m_fileName.empty()) {
         m_lastFileError = "No file name was given.";
         return false;
@@ -72,10 +75,16 @@ bool CSVDBS::LoadFile()
         std::size_t size = 0;
         if (!readWholeFile(m_fileName, bytes, size, m_lastFileError))
             return false;
+        FileEncoding encoding = m_encoding;
+        if (!decodeForLoad(bytes, size, encoding))
+            return false;
         CellTable fresh;
-        const CsvReadResult read = readCsv(std::move(bytes), size,
-                                           CsvReadOptions{m_seperator, m_headerLine, m_headingsSuffice}, fresh,
-                                           m_progress);
+        const CsvReadOptions options{m_seperator, m_headerLine, m_headingsSuffice};
+        const CsvReadResult read = m_standardQuoting
+            ? readStandardCsv(std::move(bytes), size, options, fresh, m_progress)
+            : readCsv(std::move(bytes), size, options, fresh, m_progress);
+        m_lastLoad.tooFewValues = read.tooFewValues;
+        m_lastLoad.ignoredLines = read.ignoredLines;
         if (!read.ok) {
             m_lastFileError = read.error;
             return false;
@@ -83,6 +92,10 @@ bool CSVDBS::LoadFile()
         m_table.swap(fresh);
         m_hasFieldList = true;
         m_byteOrderMark = read.byteOrderMark;
+        m_encoding = encoding;
+        m_lineEnd = read.lfLineEnds ? "\n" : "\r\n";
+        m_ignoredLines = read.ignoredLines;
+        m_firstIgnoredLine = read.firstIgnoredLine;
         m_recordCount = static_cast<RecordNo>(m_table.recordCount());
         m_currentRecord = 1;
         m_changesMade = false;
@@ -95,6 +108,60 @@ bool CSVDBS::LoadFile()
     return false;
 }
 
+// Turns the file's bytes into the store's UTF-8. A UTF-16 mark decides by
+// itself; otherwise the encoding asked for does. Bytes read as UTF-8 that are
+// not valid UTF-8 are kept as they are, and the finding is noted so that the
+// window can offer to read them as Western.
+bool CSVDBS::decodeForLoad(huge::Bytes& bytes, std::size_t& size, FileEncoding& encoding)
+{
+    const FileEncoding marked = utf16MarkOf(bytes.get(), size);
+    if (marked != FileEncoding::Utf8)
+        encoding = marked;
+    else if (encoding != FileEncoding::Windows1252)
+        encoding = FileEncoding::Utf8;
+    if (encoding == FileEncoding::Utf8) {
+        const bool utf8Mark = size >= 3 && std::memcmp(bytes.get(), "\xEF\xBB\xBF", 3) == 0;
+        m_lastLoad.notUtf8 = !utf8Mark && !isValidUtf8(bytes.get(), size);
+        return true;
+    }
+    std::unique_ptr<char[]> decoded;
+    std::size_t decodedSize = 0;
+    if (!decodeToUtf8(encoding, bytes.get(), size, decoded, decodedSize, m_lastFileError))
+        return false;
+    // The decoded text moves to the kind of buffer the cells live in.
+    bytes = huge::allocateBytes(decodedSize + 1);
+    if (decodedSize > 0)
+        std::memcpy(bytes.get(), decoded.get(), decodedSize);
+    size = decodedSize;
+    return true;
+}
+
+// A Windows-1252 file can only take what Windows-1252 holds; rather than
+// write a "?" for the rest, the save is refused and the first value named.
+bool CSVDBS::allFitEncoding()
+{
+    if (m_encoding != FileEncoding::Windows1252)
+        return true;
+    std::string bad;
+    const auto refuse = [&](std::string_view value, const std::string& where) {
+        m_lastFileError = "The value \"" + std::string(value) + "\" (" + where + ") holds \"" + bad
+            + "\", which the file's encoding, " + encodingName(m_encoding)
+            + ", cannot hold. Nothing was saved.";
+        return false;
+    };
+    const int fields = m_table.fieldCount();
+    if (m_headerLine)
+        for (int f = 0; f < fields; ++f)
+            if (!fitsWindows1252(m_table.names()[static_cast<std::size_t>(f)], bad))
+                return refuse(m_table.names()[static_cast<std::size_t>(f)], "the name of field " + std::to_string(f + 1));
+    for (std::size_t r = 0; r < m_table.recordCount(); ++r)
+        for (int f = 0; f < fields; ++f)
+            if (!fitsWindows1252(m_table.value(r, f), bad))
+                return refuse(m_table.value(r, f), "record " + std::to_string(r + 1) + ", field "
+                                                      + std::to_string(f + 1));
+    return true;
+}
+
 bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
 {
     m_lastFileError.clear();
@@ -103,27 +170,42 @@ bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
         return false;
     }
     try {
+        if (!allFitEncoding())
+            return false;
         AtomicFileWriter file(m_fileName);
         if (!file.open()) {
             m_lastFileError = file.error();
             return false;
         }
-        LineBlock block([&file](std::string_view bytes) { return file.write(bytes); }, std::size_t{2} << 20);
-        if (m_byteOrderMark)
-            block.append(std::string_view("\xEF\xBB\xBF"));
-        const int fields = m_table.fieldCount();
-        std::vector<std::string_view> values(static_cast<std::size_t>(fields));
+        const CsvLineWriter lines(m_seperator, m_standardQuoting, saveWithDoubleQuotes, m_lineEnd);
+        std::string encoded;
+        std::string unused;
+        // Text comes in pieces that end at line ends, so a character is never cut in two.
+        const auto put = [&](std::string_view text) {
+            if (m_encoding == FileEncoding::Utf8)
+                return file.write(text);
+            encoded.clear();
+            encodeFromUtf8(m_encoding, text, encoded, unused);
+            return file.write(encoded);
+        };
+        if (m_encoding == FileEncoding::Utf8 && m_byteOrderMark)
+            file.write("\xEF\xBB\xBF");
+        file.write(byteOrderMarkOf(m_encoding));
         if (m_headerLine) {
-            for (int f = 0; f < fields; ++f)
-                values[static_cast<std::size_t>(f)] = m_table.names()[static_cast<std::size_t>(f)];
-            writeLine(block, values.data(), fields, m_seperator, saveWithDoubleQuotes);
+            std::string header;
+            lines.append(header, std::vector<std::string_view>(m_table.names().begin(), m_table.names().end()));
+            put(header);
         }
-        writeRecords(m_table, block, m_seperator, saveWithDoubleQuotes, m_progress);
-        if (!block.finish() || !file.commit()) {
+        const bool written = writeRecords(
+            m_table, [&lines](std::string& out, const std::vector<std::string_view>& line) { lines.append(out, line); },
+            put, m_progress);
+        if (!written || !file.commit()) {
             m_lastFileError = file.error();
             return false;
         }
         m_changesMade = false;
+        m_ignoredLines = 0;
+        m_firstIgnoredLine = 0;
         return true;
     } catch (const std::bad_alloc&) {
         m_lastFileError = "There is not enough memory to save the file.";

@@ -9,6 +9,7 @@
 #include "store/CellTable.h"
 #include "store/Progress.h"
 #include "store/StoreError.h"
+#include "store/TextEncoding.h"
 
 // The in-memory record store of one CSV file: field names, records, a record
 // pointer and the settings that say how the file is read and written.
@@ -41,6 +42,16 @@ public:
     // Whether LoadFile accepts a file of column names only, as zero records.
     // Off by default: opening such a file has always failed.
     void HeadingsSuffice(bool value) { m_headingsSuffice = value; }
+    // Standard CSV: quoted values may hold separators, quotes and line breaks.
+    // Off by default. Like Seperator, it takes effect at the next LoadFile or
+    // WriteFile.
+    void StandardQuoting(bool value) { m_standardQuoting = value; }
+    bool StandardQuoting() const { return m_standardQuoting; }
+    // The file's encoding; the store's text is UTF-8 whatever it is. LoadFile
+    // reads a file with a UTF-16 byte-order mark as UTF-16, whatever is set,
+    // otherwise as set here, and sets it to what it read; WriteFile writes it.
+    void Encoding(FileEncoding value) { m_encoding = value; }
+    FileEncoding Encoding() const { return m_encoding; }
     void FileName(std::string value) { m_fileName = std::move(value); }
     const std::string& FileName() const { return m_fileName; }
     void KeyField(std::string value) { m_keyField = std::move(value); }
@@ -64,6 +75,21 @@ public:
     const std::string& LastFileError() const { return m_lastFileError; }
     // Whether the loaded file began with a UTF-8 byte-order mark (written back).
     bool HasByteOrderMark() const { return m_byteOrderMark; }
+    // Whether the loaded file's lines ended in LF alone (written back so).
+    bool LineFeedEnds() const { return m_lineEnd == "\n"; }
+    // Lines of the loaded file whose values beyond the field count were left
+    // out, and the first of them (0 when none). A save clears them: the file
+    // then holds what the store holds.
+    std::int64_t IgnoredLines() const { return m_ignoredLines; }
+    std::int64_t FirstIgnoredLine() const { return m_firstIgnoredLine; }
+
+    // What the last LoadFile found, whether it succeeded or not.
+    struct LoadFindings {
+        bool tooFewValues = false; // failed on a record with fewer values than fields
+        bool notUtf8 = false;      // read as UTF-8 but is not valid UTF-8 (and has no mark)
+        std::int64_t ignoredLines = 0;
+    };
+    const LoadFindings& LastLoad() const { return m_lastLoad; }
 
     // --- records ----------------------------------------------------------
     RecordNo Find(std::string_view fieldValue, const std::string& fieldName = "");
@@ -133,10 +159,18 @@ private:
     RecordNo resolveRecord(RecordNo recordNumber) const;
     std::string GenerateKey();
     void SwapRecords(RecordNo a, RecordNo b);
+    bool decodeForLoad(huge::Bytes& bytes, std::size_t& size, FileEncoding& encoding);
+    bool allFitEncoding();
 
     CellTable m_table;
     bool m_hasFieldList = false;
     bool m_byteOrderMark = false;
+    bool m_standardQuoting = false;
+    FileEncoding m_encoding = FileEncoding::Utf8;
+    std::string m_lineEnd = "\r\n";
+    std::int64_t m_ignoredLines = 0;
+    std::int64_t m_firstIgnoredLine = 0;
+    LoadFindings m_lastLoad;
 
     bool m_changesMade = false;
     RecordNo m_currentRecord = -1;

@@ -51,6 +51,8 @@ public:
         return true;
     }
 
+    bool endsAtCarriageReturn() const { return m_terminator == '\r'; }
+
     // Where the first line that starts at or after `p` begins (or the end).
     const char* nextStart(const char* p) const
     {
@@ -141,6 +143,10 @@ struct PartResult {
     std::uint32_t records = 0;
     std::int64_t faultLine = 0; // counted from the part's first line; 0 for none
     std::string fault;
+    bool tooFewValues = false;
+    // Lines whose values beyond the field count were left out, and the first.
+    std::int64_t ignoredLines = 0;
+    std::int64_t firstIgnoredLine = 0;
 };
 
 // Parses the data lines of one part into the table's slots from `firstSlot` on.
@@ -163,7 +169,7 @@ PartResult parsePart(parallel::TextRange range, char terminator, const PieceSpli
             continue;
         std::size_t filled = 0;
         bool clean = true;
-        splitter.split(line, fieldCount, [&](std::string_view p) {
+        const std::size_t pieces = splitter.split(line, fieldCount, [&](std::string_view p) {
             std::string_view v;
             clean = cleanPiece(p, v) && clean;
             columns[filled++][slot] = v.empty() ? Cell{} : Cell::of(v, spans);
@@ -171,8 +177,11 @@ PartResult parsePart(parallel::TextRange range, char terminator, const PieceSpli
         if (!clean || filled < fieldCount) {
             part.faultLine = lineNo;
             part.fault = clean ? " has fewer values than there are fields." : " holds a lone double quote.";
+            part.tooFewValues = clean;
             break;
         }
+        if (pieces > fieldCount && part.ignoredLines++ == 0)
+            part.firstIgnoredLine = lineNo;
         ++slot;
     }
     part.records = slot - firstSlot;
@@ -267,8 +276,12 @@ CsvReadResult readCsv(huge::Bytes bytes, std::size_t size, const CsvReadOptions&
 
     std::int64_t linesBefore = lineNo;
     for (std::size_t i = 0; i < parts; ++i) {
+        if (found[i].ignoredLines > 0 && result.ignoredLines == 0)
+            result.firstIgnoredLine = linesBefore + found[i].firstIgnoredLine;
+        result.ignoredLines += found[i].ignoredLines;
         if (found[i].faultLine) {
             result.error = "Line " + std::to_string(linesBefore + found[i].faultLine) + found[i].fault;
+            result.tooFewValues = found[i].tooFewValues;
             return result;
         }
         // A part other than the last ends with a line's terminator.
@@ -282,6 +295,7 @@ CsvReadResult readCsv(huge::Bytes bytes, std::size_t size, const CsvReadOptions&
         result.error = "The file holds no data line.";
         return result;
     }
+    result.lfLineEnds = !lines.endsAtCarriageReturn() && std::memchr(data, '\n', size) != nullptr;
     table.adoptBuffer(std::move(bytes), size);
     out.swap(table);
     result.ok = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -28,6 +29,13 @@ struct CsvReadResult {
     bool ok = false;
     bool byteOrderMark = false;
     std::string error;
+    // The load failed because a record had fewer values than there are fields.
+    bool tooFewValues = false;
+    // Lines whose values beyond the field count were left out, and the first.
+    std::int64_t ignoredLines = 0;
+    std::int64_t firstIgnoredLine = 0;
+    // Every line of the file ended in LF alone.
+    bool lfLineEnds = false;
 };
 
 // Takes ownership of `bytes`; cells of `out` point into it.

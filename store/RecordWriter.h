@@ -1,17 +1,16 @@
 #pragma once
 
+#include <functional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "store/CellTable.h"
-#include "store/LineBlock.h"
 #include "store/Progress.h"
 
-// Formats the table's records, in record order, as lines: values joined by
-// `separator`, each in double quotes when `quoted`, every line ending in CR LF.
-// False once the block's sink has failed.
-bool writeRecords(const CellTable& table, LineBlock& out, std::string_view separator, bool quoted,
-                  const ProgressCallback& progress);
-
-// One line of `values`, formatted the same way.
-bool writeLine(LineBlock& out, const std::string_view* values, int count, std::string_view separator,
-               bool quoted);
+// Formats the table's records, in record order, and hands the text on in
+// pieces that each end at a line end. `formatLine` appends one record's line.
+// False once `put` has failed.
+using FormatLine = std::function<void(std::string& out, const std::vector<std::string_view>& values)>;
+bool writeRecords(const CellTable& table, const FormatLine& formatLine,
+                  const std::function<bool(std::string_view)>& put, const ProgressCallback& progress);

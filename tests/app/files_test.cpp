@@ -55,7 +55,7 @@ TEST_F(Files, CancelledAndFailedLoadsKeepEverything)
     EXPECT_EQ(w.Text1->text(), shown);
 
     open("Only,Header\r\n", "bad.csv");
-    EXPECT_EQ(messages(), (std::vector<std::string>{"Error loading CSV file."}));
+    EXPECT_EQ(messages(), (std::vector<std::string>{"Error loading CSV file.\nThe file holds no data line."}));
     EXPECT_EQ(m_ask.asked.back().title, "Tabvane");
     EXPECT_EQ(rows(), 2);
     EXPECT_EQ(w.Text1->text(), shown);
@@ -153,7 +153,7 @@ TEST_F(Files, SaveReportsFailureAndNothingLoaded)
     fs::remove(path);
     fs::create_directory(path); // the file became a folder: the save must fail
     w.PushButton6_Click();
-    EXPECT_EQ(messages().back(), "Error saving CSV file.");
+    EXPECT_EQ(messages().back(), "Error saving CSV file.\nOnly a regular file can be replaced.");
     EXPECT_EQ(m_ask.asked.back().title, "Tabvane");
     EXPECT_TRUE(w.store().ChangesMade()) << "the work is still unsaved";
 }

@@ -22,7 +22,20 @@ TEST_F(SaveOption, DefaultsAndStoredChoices)
         EXPECT_EQ(dialog.Text2->text(), "-");
         EXPECT_FALSE(dialog.Text2->isEnabled());
         EXPECT_FALSE(dialog.Check20->isChecked());
+        EXPECT_FALSE(dialog.Check21->isChecked());
+        EXPECT_TRUE(dialog.Check21->text().contains("quoted values may hold separators and line breaks"));
+        // Nothing is cut off or overlaps, whatever the font.
+        for (QWidget* w : std::initializer_list<QWidget*>{dialog.Check20, dialog.Check21, dialog.PushButton4})
+            EXPECT_LE(w->geometry().right(), dialog.width()) << w->objectName().toStdString();
+        EXPECT_GE(dialog.Check21->width(), dialog.Check21->sizeHint().width());
+        EXPECT_LT(dialog.Check21->geometry().bottom(), dialog.PushButton2->y());
     }
+    storeSetting("Standard Quoting", "1");
+    {
+        Form13 dialog(nullptr, separator);
+        EXPECT_TRUE(dialog.Check21->isChecked());
+    }
+    storeSetting("Standard Quoting", "0");
     storeSetting("Separator", "4");
     storeSetting("Other Separator", "#");
     storeSetting("Save Quotes", "1");
@@ -46,19 +59,23 @@ TEST_F(SaveOption, OkStoresAndSetsTheSeparatorCancelDoesNot)
         Form13 dialog(nullptr, separator);
         dialog.Combo1->setCurrentIndex(3);
         dialog.Check20->setChecked(true);
+        dialog.Check21->setChecked(true);
         dialog.Text2->setText("~");
         dialog.PushButton4_Click();
         EXPECT_EQ(dialog.result(), QDialog::Rejected);
     }
     EXPECT_EQ(separator, ",");
     EXPECT_TRUE(storedSetting("Separator").isEmpty());
+    EXPECT_TRUE(storedSetting("Standard Quoting").isEmpty());
     {
         Form13 dialog(nullptr, separator);
         dialog.Combo1->setCurrentIndex(3);
         dialog.Check20->setChecked(true);
+        dialog.Check21->setChecked(true);
         dialog.PushButton2_Click();
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
     }
+    EXPECT_EQ(storedSetting("Standard Quoting"), "1");
     EXPECT_EQ(separator, "|");
     EXPECT_EQ(storedSetting("Separator"), "3");
     EXPECT_EQ(storedSetting("Other Separator"), "-");
@@ -88,6 +105,7 @@ TEST_F(SaveOption, OtherNeedsASeparator)
     EXPECT_TRUE(dialog.isVisible()) << "the dialog stays open";
     EXPECT_EQ(separator, ";");
     EXPECT_TRUE(storedSetting("Separator").isEmpty());
+    EXPECT_TRUE(storedSetting("Standard Quoting").isEmpty());
 
     dialog.Text2_LostFocus();
     EXPECT_EQ(m_ask.asked.size(), 2u);

@@ -97,7 +97,7 @@ TEST_F(CombineTest, FailedChecksKeepTheDialogOpen)
         {QStringLiteral("   "), "You must select first file to append."},
         {QString::fromStdString(m_dir.path() + "/missing.csv"), "Append file not found."},
         {QString::fromStdString(m_dir.path()), "Append file not found."},
-        {second("", "empty.csv"), "Error loading CSV file."},
+        {second("", "empty.csv"), "Error loading CSV file.\nThe file holds no data line."},
         {second("P,Q,R\r\n1,2,3\r\n"), "Column does not match.\r\nColumn count must be the same to append"},
     };
     for (const auto& c : cases) {
@@ -186,4 +186,21 @@ TEST_F(CombineTest, BrowseFillsThePathUnlessCancelled)
     EXPECT_EQ(m_ask.asked[0].extra, "CSV Files (*.csv)|*.csv");
     d->PushButton4->click();
     EXPECT_EQ(d->result(), QDialog::Rejected);
+}
+
+TEST_F(CombineTest, SecondFileValuesLeftOutAreAskedAbout)
+{
+    for (bool goOn : {false, true}) {
+        SCOPED_TRACE(goOn ? "go on" : "stop");
+        load("A,B\r\n1,2\r\n");
+        auto d = opened<Form11>();
+        d->Text1->setText(second("A,B\r\n3,4,5\r\n"));
+        d->Option2->setChecked(true);
+        m_ask.yesNo.push_back(goOn);
+        d->PushButton1->click();
+        ASSERT_FALSE(m_ask.asked.empty());
+        EXPECT_EQ(m_ask.asked.back().title, "Go On Without Them?");
+        EXPECT_EQ(d->isVisible(), !goOn);
+        EXPECT_EQ(m_store.RecordCount(), goOn ? 2 : 1);
+    }
 }

@@ -53,7 +53,7 @@ TEST(Writers, SpacesAreKeptOrTrimmedPerFormat)
     const FakeGrid spaced({" First Name ", "x"}, {{"  Ann ", "a,b"}});
     EXPECT_EQ(csvText(spaced), " First Name ,x\r\n  Ann ,a,b\r\n") << "commas and spaces unchanged";
     EXPECT_EQ(tabText(spaced), " First Name \tx\t\r\n  Ann \ta,b\t\r\n");
-    EXPECT_EQ(xmlText(spaced), "<xml>\r\n<row>\r\n< First Name >Ann</ First Name >\r\n<x>a,b</x>\r\n</row>\r\n</xml>");
+    EXPECT_EQ(xmlText(spaced), "<xml>\r\n<row>\r\n<_First_Name_>Ann</_First_Name_>\r\n<x>a,b</x>\r\n</row>\r\n</xml>");
     EXPECT_NE(htmlText(spaced).find("<th>First Name</th>\r\n<th>x</th>"), std::string::npos);
     EXPECT_NE(htmlText(spaced).find("<td>Ann</td>"), std::string::npos);
 }

@@ -1,0 +1,159 @@
+#include "app/LoadQuestions.h"
+
+#include <algorithm>
+
+#include "app/SaveSettings.h"
+#include "platform/Prompter.h"
+#include "store/CSVDBS.h"
+#include "store/SeparatorGuess.h"
+
+namespace {
+
+QString separatorName(const QString& separator)
+{
+    if (separator == QStringLiteral(","))
+        return QStringLiteral("comma (,)");
+    if (separator == QStringLiteral(";"))
+        return QStringLiteral("semicolon (;)");
+    if (separator == QStringLiteral("\t"))
+        return QStringLiteral("tab");
+    if (separator == QStringLiteral("|"))
+        return QStringLiteral("pipe (|)");
+    return QStringLiteral("\"%1\"").arg(separator);
+}
+
+bool ask(const QString& text, const QString& title)
+{
+    return prompter().askYesNo(text, title, Prompter::Icon::Question);
+}
+
+} // namespace
+
+LoadQuestions::LoadQuestions(CSVDBS& store, std::function<bool(CSVDBS&)> load, QString& currentSeparator)
+    : m_store(store), m_load(std::move(load)), m_currentSeparator(currentSeparator)
+{
+}
+
+bool LoadQuestions::askAfter(bool loaded)
+{
+    loaded = offerWestern(loaded);
+    loaded = offerSeparator(loaded);
+    return offerStandard(loaded);
+}
+
+QString LoadQuestions::westernQuestion()
+{
+    return QStringLiteral("This file is not in UTF-8: some of its characters cannot be read as UTF-8, "
+                          "so they would show as \"\uFFFD\".\n\n"
+                          "Read it as Western (Windows-1252)? Saving then writes it in Western (Windows-1252) "
+                          "again.\n\nNo keeps its bytes exactly as they are.");
+}
+
+bool LoadQuestions::offerWestern(bool loaded)
+{
+    if (!m_store.LastLoad().notUtf8 || !ask(westernQuestion(), QStringLiteral("Western Text?")))
+        return loaded;
+    // A failed load leaves the store's contents as they were, so only the
+    // setting has to go back.
+    const FileEncoding before = m_store.Encoding();
+    m_store.Encoding(FileEncoding::Windows1252);
+    if (m_load(m_store))
+        return true;
+    m_store.Encoding(before);
+    return loaded;
+}
+
+QString LoadQuestions::separatorQuestion(const QString& separator, int values)
+{
+    return QStringLiteral("This file loads as one single column with the separator in force, but its first "
+                          "lines all split into %1 values at the %2.\n\n"
+                          "Open it with the %2 as separator? This also sets the separator in Save Options, "
+                          "for the files you open and save from now on.")
+        .arg(values)
+        .arg(separatorName(separator));
+}
+
+bool LoadQuestions::offerSeparator(bool loaded)
+{
+    if (!loaded || m_store.FieldCount() != 1)
+        return loaded;
+    const SeparatorGuess guess = guessSeparator(fileHead(m_store.FileName()), m_store.StandardQuoting());
+    const std::string& found = guess.separator;
+    if (found.empty() || found == m_store.Seperator())
+        return loaded;
+    const QString separator = QString::fromStdString(found);
+    const int values = static_cast<int>(guess.values);
+    if (!ask(separatorQuestion(separator, values), QStringLiteral("Separator?")))
+        return loaded;
+    const std::string oldSeparator = m_store.Seperator();
+    m_store.Seperator(found);
+    if (!m_load(m_store)) {
+        m_store.Seperator(oldSeparator);
+        return loaded;
+    }
+    SaveSettings::setSeparatorIndex(SaveSettings::indexOfSeparator(separator));
+    m_currentSeparator = separator;
+    return true;
+}
+
+QString LoadQuestions::standardQuestion(const CSVDBS& store, bool loaded)
+{
+    const QString now = loaded
+        ? QStringLiteral("Read with the simple rule, values beyond the last field are left out on %1 line(s).")
+              .arg(store.IgnoredLines())
+        : QStringLiteral("Read with the simple rule, it fails: %1").arg(QString::fromStdString(store.LastFileError()));
+    return QStringLiteral("This file looks like standard CSV, as spreadsheet programs write it: quoted values "
+                          "may hold separators and line breaks. Read so, every record has the same number of "
+                          "values.\n%1\n\n"
+                          "Open it as standard CSV? This also turns on \"Standard CSV\" in Save Options, for the "
+                          "files you open and save from now on.")
+        .arg(now);
+}
+
+bool LoadQuestions::offerStandard(bool loaded)
+{
+    if (m_store.StandardQuoting())
+        return loaded;
+    const bool wrong = loaded ? m_store.IgnoredLines() > 0 : m_store.LastLoad().tooFewValues;
+    if (!wrong)
+        return loaded;
+    CSVDBS probe; // one more pass, only now that the simple rule found something wrong
+    probe.FileName(m_store.FileName());
+    probe.Seperator(m_store.Seperator());
+    probe.HeaderLine(m_store.HeaderLine());
+    probe.Encoding(m_store.Encoding());
+    probe.StandardQuoting(true);
+    if (!m_load(probe) || probe.IgnoredLines() > 0)
+        return loaded;
+    if (!ask(standardQuestion(m_store, loaded), QStringLiteral("Standard CSV?")))
+        return loaded;
+    m_store.StandardQuoting(true);
+    if (!m_load(m_store)) {
+        m_store.StandardQuoting(false);
+        return loaded;
+    }
+    SaveSettings::setStandardQuoting(true);
+    return true;
+}
+
+QString LoadQuestions::leftOutMessage(const CSVDBS& store)
+{
+    const std::int64_t lines = store.IgnoredLines();
+    if (lines == 0)
+        return {};
+    const QString which = lines == 1
+        ? QStringLiteral("Line %1 of this file has more values than there are fields.").arg(store.FirstIgnoredLine())
+        : QStringLiteral("%1 lines of this file have more values than there are fields; the first is line %2.")
+              .arg(lines)
+              .arg(store.FirstIgnoredLine());
+    return which + QStringLiteral("\nThe values beyond the last field are not shown and will not be saved.");
+}
+
+QString LoadQuestions::saveWithoutQuestion(const CSVDBS& store)
+{
+    return QStringLiteral("When this file was opened, the values beyond the last field were left out on %1 "
+                          "line(s), the first being line %2. Saving writes the file without them, and they are "
+                          "lost.\n\nSave without them?")
+        .arg(store.IgnoredLines())
+        .arg(store.FirstIgnoredLine());
+}

@@ -1,0 +1,244 @@
+// The questions a load may ask, the reasons a load fails, and values that a
+// load leaves out, all through the main window.
+#include <filesystem>
+
+#include "app/LoadQuestions.h"
+#include "app/SaveSettings.h"
+#include "tests/app/AppFixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class LoadQuestionsTest : public AppTest {
+protected:
+    std::vector<const ScriptedPrompter::Asked*> questions() const
+    {
+        std::vector<const ScriptedPrompter::Asked*> out;
+        for (const auto& a : m_ask.asked)
+            if (a.kind == "yesNo")
+                out.push_back(&a);
+        return out;
+    }
+    std::string path(const std::string& name = "in.csv") const { return m_dir.path() + "/" + name; }
+    // A fresh window and settings, answering the next questions with `answers`.
+    void restart(std::deque<bool> answers)
+    {
+        clearSettings();
+        m_ask.asked.clear();
+        m_window.reset();
+        m_ask.yesNo = std::move(answers);
+    }
+};
+
+// Quoted values with separators, quotes and spaces, as a spreadsheet writes them.
+const std::string Spreadsheet =
+    "name,age,said,city\r\n\"Smith, John\",42,\"Said \"\"hello\"\" twice\",Boston\r\n"
+    "Ann,7,plain,\"Rome, Italy\"\r\n";
+// The same with a quoted line break, which the simple rule fails on.
+const std::string SpreadsheetWithBreak = "name,age,said,city\r\n\"Smith, John\",42,\"two\r\nlines\",Boston\r\n";
+// One CR LF among LF lines.
+const std::string MixedEnds = "id,name\r\n1,ann\n2,bob\n3,cy\n4,dee\r\n5,eve\r\n";
+
+} // namespace
+
+TEST_F(LoadQuestionsTest, StandardCsvYesLoadsItSoAndTurnsTheSettingOn)
+{
+    struct Case {
+        const char* label;
+        std::string text;
+        int rows;
+        QString lastCell;
+    };
+    const std::vector<Case> cases = {
+        {"values would be left out", Spreadsheet, 2, "Rome, Italy"},
+        {"fails on too few values", SpreadsheetWithBreak, 1, "Boston"},
+        {"one CR LF among LF lines", MixedEnds, 5, "eve"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        restart({true});
+        open(c.text);
+        ASSERT_EQ(questions().size(), 1u);
+        EXPECT_EQ(questions()[0]->title, "Standard CSV?");
+        EXPECT_NE(questions()[0]->text.find("Open it as standard CSV? This also turns on \"Standard CSV\" in Save "
+                                            "Options"),
+                  std::string::npos);
+        EXPECT_EQ(questions()[0]->icon, Prompter::Icon::Question);
+        EXPECT_TRUE(messages().empty()) << messages().front();
+        EXPECT_EQ(rows(), c.rows);
+        EXPECT_EQ(cell(c.rows - 1, window().store().FieldCount() - 1), c.lastCell);
+        EXPECT_EQ(storedSetting("Standard Quoting"), "1");
+        EXPECT_TRUE(SaveSettings::standardQuoting());
+    }
+    // The spreadsheet file saves back unchanged: canonical, CR LF.
+    restart({true});
+    open(Spreadsheet);
+    window().PushButton6_Click();
+    EXPECT_EQ(messages(), (std::vector<std::string>{"Done."}));
+    EXPECT_EQ(readFile(path()), Spreadsheet);
+}
+
+TEST_F(LoadQuestionsTest, StandardCsvNoTellsWhatIsLeftOutAndAsksBeforeSaving)
+{
+    m_ask.yesNo = {false};
+    open(Spreadsheet);
+    EXPECT_EQ(rows(), 2);
+    EXPECT_EQ(storedSetting("Standard Quoting"), "");
+    EXPECT_EQ(messages(),
+              (std::vector<std::string>{"2 lines of this file have more values than there are fields; the first is "
+                                        "line 2.\nThe values beyond the last field are not shown and will not be "
+                                        "saved."}));
+    EXPECT_EQ(m_ask.asked.back().title, "Tabvane");
+
+    // No saves nothing.
+    m_ask.yesNo = {false};
+    window().PushButton6_Click();
+    ASSERT_EQ(questions().size(), 2u);
+    EXPECT_EQ(questions()[1]->title, "Save Without Them?");
+    EXPECT_EQ(questions()[1]->text, LoadQuestions::saveWithoutQuestion(window().store()).toStdString());
+    EXPECT_EQ(messages().size(), 1u);
+    EXPECT_EQ(readFile(path()), Spreadsheet);
+
+    m_ask.yesNo = {true};
+    window().PushButton6_Click();
+    EXPECT_EQ(messages().back(), "Done.");
+    EXPECT_NE(readFile(path()), Spreadsheet);
+    // What is in the file now is what the grid showed: nothing more to ask.
+    window().PushButton6_Click();
+    EXPECT_EQ(questions().size(), 3u);
+}
+
+TEST_F(LoadQuestionsTest, ManyLinesLeftOutAreCounted)
+{
+    m_ask.yesNo = {false};
+    open("a,b\r\n1,2,3\r\n4,5\r\n6,7,8\r\n9,9,9\r\n");
+    EXPECT_EQ(messages(), (std::vector<std::string>{"3 lines of this file have more values than there are fields; "
+                                                    "the first is line 2.\nThe values beyond the last field are "
+                                                    "not shown and will not be saved."}));
+}
+
+TEST_F(LoadQuestionsTest, StandardFailureNoGivesTheReason)
+{
+    m_ask.yesNo = {false};
+    open(SpreadsheetWithBreak);
+    EXPECT_EQ(messages(), (std::vector<std::string>{"Error loading CSV file.\nLine 3 has fewer values than there "
+                                                    "are fields."}));
+    EXPECT_EQ(rows(), 0);
+}
+
+TEST_F(LoadQuestionsTest, NoQuestionWhenStandardDoesNotReadItEvenly)
+{
+    // A line of four values under three fields either way: nothing to offer.
+    open("a,b,c\r\n1,2,3,4\r\n");
+    EXPECT_TRUE(questions().empty());
+    EXPECT_EQ(messages(), (std::vector<std::string>{"Line 2 of this file has more values than there are fields.\nThe "
+                                                    "values beyond the last field are not shown and will not be "
+                                                    "saved."}));
+}
+
+TEST_F(LoadQuestionsTest, SeparatorQuestion)
+{
+    const std::string semicolons = "name;price;qty\r\nTea;1,5;2\r\nCake;2,25;1\r\n";
+    m_ask.yesNo = {true};
+    open(semicolons);
+    ASSERT_EQ(questions().size(), 1u);
+    EXPECT_EQ(questions()[0]->title, "Separator?");
+    EXPECT_EQ(questions()[0]->text, LoadQuestions::separatorQuestion(";", 3).toStdString());
+    EXPECT_NE(questions()[0]->text.find("split into 3 values at the semicolon (;)"), std::string::npos);
+    EXPECT_EQ(headings(), (QStringList{"name", "price", "qty"}));
+    EXPECT_EQ(cell(0, 1), "1,5");
+    EXPECT_EQ(storedSetting("Separator"), "1");
+    EXPECT_EQ(window().currentSeparator(), ";");
+    EXPECT_TRUE(messages().empty());
+
+    // No keeps the one column and says what was left out.
+    restart({false});
+    open(semicolons);
+    EXPECT_EQ(questions().size(), 1u);
+    EXPECT_EQ(headings(), (QStringList{"name;price;qty"}));
+    EXPECT_EQ(window().currentSeparator(), ",");
+    EXPECT_EQ(messages().size(), 1u);
+
+    // Tabs, with every line the same: asked although nothing was left out.
+    restart({true});
+    open("a\tb\r\n1\t2\r\n");
+    EXPECT_EQ(headings(), (QStringList{"a", "b"}));
+    EXPECT_EQ(storedSetting("Separator"), "2");
+    // A true one-column file is not questioned.
+    m_ask.asked.clear();
+    open("name\r\nAnn\r\nBob\r\n");
+    EXPECT_TRUE(questions().empty());
+}
+
+TEST_F(LoadQuestionsTest, WesternQuestion)
+{
+    const std::string western = "name,city\r\nM\xFCller,K\xF6ln\r\n";
+    m_ask.yesNo = {true};
+    open(western);
+    ASSERT_EQ(questions().size(), 1u);
+    EXPECT_EQ(questions()[0]->title, "Western Text?");
+    EXPECT_EQ(questions()[0]->text, LoadQuestions::westernQuestion().toStdString());
+    EXPECT_EQ(cell(0, 0), QString::fromUtf8("M\xC3\xBCller"));
+    EXPECT_EQ(window().store().Encoding(), FileEncoding::Windows1252);
+    window().PushButton6_Click();
+    EXPECT_EQ(readFile(path()), western);
+
+    // A value Western cannot hold: the save fails and says which.
+    window().store().PutValue(1, 2, "\xCE\xA9");
+    window().PushButton6_Click();
+    EXPECT_NE(messages().back().find("Error saving CSV file.\nThe value \"\xCE\xA9\""), std::string::npos);
+    EXPECT_EQ(readFile(path()), western);
+
+    // No keeps the bytes.
+    m_ask.asked.clear();
+    m_window.reset();
+    m_ask.yesNo = {false};
+    open(western);
+    EXPECT_EQ(questions().size(), 1u);
+    EXPECT_EQ(window().store().ValueAt(1, 1), "M\xFCller");
+    window().store().PutValue(1, 2, "Bonn");
+    window().PushButton6_Click();
+    EXPECT_EQ(readFile(path()), "name,city\r\nM\xFCller,Bonn\r\n");
+}
+
+TEST_F(LoadQuestionsTest, Utf16OpensWithoutQuestionsAndSavesAsUtf16)
+{
+    std::string bytes = "\xFF\xFE";
+    for (char c : std::string("a,b\r\n1,2\r\n")) {
+        bytes += c;
+        bytes += '\0';
+    }
+    open(bytes);
+    EXPECT_TRUE(m_ask.asked.size() == 1) << "only the file dialog";
+    EXPECT_EQ(cell(0, 1), "2");
+    window().store().PutValue(1, 2, "3");
+    window().PushButton6_Click();
+    std::string expected = bytes;
+    expected[bytes.size() - 6] = '3';
+    EXPECT_EQ(readFile(path()), expected);
+}
+
+TEST_F(LoadQuestionsTest, FailureReasonsFollowOnASecondLine)
+{
+    fs::create_directory(path("folder.csv"));
+    m_ask.fileNames.push_back(QString::fromStdString(path("folder.csv")));
+    window().PushButton2_Click();
+    EXPECT_EQ(messages(), (std::vector<std::string>{"Error loading CSV file.\nIt is a folder, not a file."}));
+
+    open(std::string("\xFF\xFE" "a\0\r\0\n\0" "1", 9), "odd.csv");
+    EXPECT_EQ(messages().back(), "Error loading CSV file.\nThe file is marked as UTF-16 but has an odd number of "
+                                 "bytes, so its last character is cut off.");
+}
+
+TEST_F(LoadQuestionsTest, StandardSettingReachesTheStoreAtLoadAndSave)
+{
+    storeSetting("Standard Quoting", "1");
+    open("a,b\n\"x\ny\",2\n");
+    EXPECT_TRUE(questions().empty());
+    EXPECT_EQ(cell(0, 0), "x\ny");
+    storeSetting("Standard Quoting", "0");
+    window().PushButton6_Click();
+    // Saved by the simple rule now, with the file's own LF line ends.
+    EXPECT_EQ(readFile(path()), "a,b\nx\ny,2\n");
+}

@@ -1,0 +1,143 @@
+// Files in UTF-16 and Windows-1252: read into UTF-8 and written back as they came.
+#include "store/CSVDBS.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/store/StoreFixture.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+// "name,city" / "Müller,Zürich €" / "𝄞,x" in UTF-16 of either byte order, with its mark.
+std::string utf16(bool bigEndian, const std::u16string& text)
+{
+    std::string out = bigEndian ? std::string("\xFE\xFF", 2) : std::string("\xFF\xFE", 2);
+    for (char16_t u : text) {
+        const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+        out += bigEndian ? hi : lo;
+        out += bigEndian ? lo : hi;
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(Encoding, Utf16WithMarkReadsAndWritesBack)
+{
+    const std::u16string text = u"name,city\r\nM\u00fcller,Z\u00fcrich \u20ac\r\n\U0001D11E,x\r\n";
+    TempDir dir;
+    for (bool bigEndian : {false, true}) {
+        SCOPED_TRACE(bigEndian ? "big-endian" : "little-endian");
+        const std::string bytes = utf16(bigEndian, text);
+        CSVDBS s;
+        s.FileName(dir.file("in.csv", bytes));
+        ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
+        EXPECT_EQ(s.Encoding(), bigEndian ? FileEncoding::Utf16BE : FileEncoding::Utf16LE);
+        EXPECT_EQ(rowsOf(s), (Rows{{"M\xC3\xBCller", "Z\xC3\xBCrich \xE2\x82\xAC"}, {"\xF0\x9D\x84\x9E", "x"}}));
+        ASSERT_TRUE(s.WriteFile()) << s.LastFileError();
+        EXPECT_EQ(readFile(s.FileName()), bytes);
+    }
+}
+
+TEST(Encoding, BrokenUtf16FailsWithAReason)
+{
+    struct Case {
+        const char* label;
+        std::string bytes;
+        std::string error;
+    };
+    const std::vector<Case> cases = {
+        {"odd byte count", utf16(false, u"a,b\r\n1,2\r\n") + "x",
+         "The file is marked as UTF-16 but has an odd number of bytes, so its last character is cut off."},
+        {"unpaired high surrogate", utf16(false, u"a\r\n") + std::string("\x3D\xD8" "1\0", 4),
+         "The file is marked as UTF-16 but holds a broken character (an unpaired surrogate) at byte 6."},
+        {"lone low surrogate", utf16(true, u"a\r\n") + std::string("\xDC\x00", 2),
+         "The file is marked as UTF-16 but holds a broken character (an unpaired surrogate) at byte 6."},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        CSVDBS s;
+        s.FileName(dir.file("in.csv", "x\r\n1\r\n"));
+        ASSERT_TRUE(s.LoadFile());
+        s.FileName(dir.file("bad.csv", c.bytes));
+        EXPECT_FALSE(s.LoadFile());
+        EXPECT_EQ(s.LastFileError(), c.error);
+        EXPECT_EQ(rowsOf(s), (Rows{{"1"}}));
+        EXPECT_EQ(s.Encoding(), FileEncoding::Utf8);
+    }
+}
+
+TEST(Encoding, Utf16WithoutMarkIsReadAsBytes)
+{
+    // No mark: the bytes stay as they are, NULs and all, as they always have.
+    // The NUL after each CR starts the next line, so the file reads as lines
+    // of uneven length and fails with a reason rather than as garbage.
+    const std::string bytes("a\0,\0b\0\r\0\n\0" "1\0,\0" "2\0\r\0\n\0", 20);
+    TempDir dir;
+    CSVDBS s;
+    s.HeaderLine(false);
+    s.FileName(dir.file("in.csv", bytes));
+    EXPECT_FALSE(s.LoadFile());
+    EXPECT_EQ(s.LastFileError(), "Line 3 has fewer values than there are fields.");
+    EXPECT_FALSE(s.LastLoad().notUtf8); // NUL is valid UTF-8
+    // Without a final line break it loads, as bytes.
+    s.FileName(dir.file("in.csv", bytes.substr(0, 16)));
+    ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
+    EXPECT_EQ(s.Encoding(), FileEncoding::Utf8);
+    EXPECT_EQ(s.ValueAt(1, 1), std::string("a\0", 2));
+}
+
+TEST(Encoding, Windows1252RoundTripsEveryByte)
+{
+    // Every byte from 0x80 up, the five undefined ones included, in one value.
+    std::string high;
+    for (int b = 0x80; b <= 0xFF; ++b)
+        high += static_cast<char>(b);
+    const std::string bytes = "name,note\r\nM\xFCller," + high + "\r\n";
+    TempDir dir;
+    CSVDBS s;
+    s.FileName(dir.file("in.csv", bytes));
+    ASSERT_TRUE(s.LoadFile());
+    EXPECT_TRUE(s.LastLoad().notUtf8);
+    EXPECT_EQ(s.ValueAt(1, 1), "M\xFCller"); // kept as bytes when read as UTF-8
+
+    s.Encoding(FileEncoding::Windows1252);
+    ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
+    EXPECT_FALSE(s.LastLoad().notUtf8);
+    EXPECT_EQ(s.ValueAt(1, 1), "M\xC3\xBCller");
+    EXPECT_EQ(std::string(s.ValueAt(1, 2)).substr(0, 6), "\xE2\x82\xAC\xC2\x81\xE2"); // euro, U+0081, then U+201A
+    ASSERT_TRUE(s.WriteFile()) << s.LastFileError();
+    EXPECT_EQ(readFile(s.FileName()), bytes);
+}
+
+TEST(Encoding, Windows1252SaveRefusesWhatItCannotHold)
+{
+    TempDir dir;
+    CSVDBS s;
+    s.Encoding(FileEncoding::Windows1252);
+    s.FileName(dir.file("in.csv", "name\r\nAnn\r\nBob\r\n"));
+    ASSERT_TRUE(s.LoadFile());
+    s.PutValue(2, 1, "\xCE\xA9mega"); // Greek capital omega
+    EXPECT_FALSE(s.WriteFile());
+    EXPECT_EQ(s.LastFileError(),
+              "The value \"\xCE\xA9mega\" (record 2, field 1) holds \"\xCE\xA9\", which the file's encoding, "
+              "Western (Windows-1252), cannot hold. Nothing was saved.");
+    EXPECT_EQ(readFile(s.FileName()), "name\r\nAnn\r\nBob\r\n");
+    EXPECT_TRUE(s.ChangesMade());
+}
+
+TEST(Encoding, ValidUtf8IsNotQuestioned)
+{
+    const std::vector<std::string> texts = {"a\r\n1\r\n", "a\r\nM\xC3\xBCller\r\n", "\xEF\xBB\xBF" "a\r\n\xFF\r\n"};
+    TempDir dir;
+    for (const std::string& text : texts) {
+        CSVDBS s;
+        s.FileName(dir.file("in.csv", text));
+        ASSERT_TRUE(s.LoadFile());
+        EXPECT_FALSE(s.LastLoad().notUtf8) << text;
+    }
+}

@@ -1,0 +1,285 @@
+// Standard CSV: quoted values with separators and line breaks, line ends kept,
+// and the values the simple rule leaves out counted.
+#include "store/CSVDBS.h"
+
+#include <chrono>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/store/StoreFixture.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+struct Loaded {
+    bool ok = false;
+    std::vector<std::string> names;
+    Rows rows;
+    std::string error;
+};
+
+Loaded loadText(const TempDir& dir, std::string_view text, bool standard, bool header = true,
+                const std::string& sep = ",")
+{
+    CSVDBS s;
+    s.FileName(dir.file("in.csv", text));
+    s.Seperator(sep);
+    s.HeaderLine(header);
+    s.StandardQuoting(standard);
+    Loaded out;
+    out.ok = s.LoadFile();
+    out.error = s.LastFileError();
+    if (out.ok) {
+        out.names = s.GetFieldList();
+        out.rows = rowsOf(s);
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(StandardCsv, Reads)
+{
+    struct Case {
+        const char* label;
+        std::string text;
+        std::vector<std::string> names;
+        Rows rows;
+    };
+    const std::vector<Case> cases = {
+        {"spreadsheet row", "name,age,said,city\r\n\"Smith, John\",42,\"Said \"\"hello\"\" twice\",Boston\r\n",
+         {"name", "age", "said", "city"}, {{"Smith, John", "42", "Said \"hello\" twice", "Boston"}}},
+        {"CR LF inside quotes, LF outside", "a,b\n\"x\r\ny\",2\n3,4\n", {"a", "b"}, {{"x\r\ny", "2"}, {"3", "4"}}},
+        {"lone CR and LF inside quotes", "a,b\r\n\"1\r2\",\"3\n4\"\r\n", {"a", "b"}, {{"1\r2", "3\n4"}}},
+        {"mixed line ends outside quotes",
+         "id,name\r\n1,ann\n2,bob\n3,cy\n4,dee\r\n5,eve\r\n",
+         {"id", "name"},
+         {{"1", "ann"}, {"2", "bob"}, {"3", "cy"}, {"4", "dee"}, {"5", "eve"}}},
+        {"lone CR ends a record", "a\rb\rc", {"a"}, {{"b"}, {"c"}}},
+        {"spaces are data", "a,b\r\n x , \" y \"\r\n", {"a", "b"}, {{" x ", " \" y \""}}},
+        {"quote inside unquoted value kept", "a,b\r\nsay \"hi\",5\"\r\n", {"a", "b"}, {{"say \"hi\"", "5\""}}},
+        {"blank lines and lines of spaces skipped", "\r\n  \r\na,b\r\n\r\n1,2\r\n   \n3,4\r\n\r\n",
+         {"a", "b"}, {{"1", "2"}, {"3", "4"}}},
+        {"value holding only two quotes", "a,b\r\n\"\"\"\"\"\",\"\"\r\n", {"a", "b"}, {{"\"\"", ""}}},
+        {"NUL bytes inside quotes", std::string("a,b\r\n\"x\0y\",\"\0\"\r\n", 16), {"a", "b"},
+         {{std::string("x\0y", 3), std::string(1, '\0')}}},
+        {"trailing separator gives an empty value", "a,b\r\n1,", {"a", "b"}, {{"1", ""}}},
+        {"text after the closing quote kept", "a\r\n\"x\"y\r\n", {"a"}, {{"xy"}}},
+        {"quoted field names", "\"first, name\",\"a\"\"b\"\r\n1,2\r\n", {"first, name", "a\"b"}, {{"1", "2"}}},
+        {"UTF-8 mark skipped", "\xEF\xBB\xBF\"a\"\r\n1\r\n", {"a"}, {{"1"}}},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const Loaded got = loadText(dir, c.text, true);
+        ASSERT_TRUE(got.ok) << got.error;
+        EXPECT_EQ(got.names, c.names);
+        EXPECT_EQ(got.rows, c.rows);
+    }
+}
+
+TEST(StandardCsv, FailuresNameTheLineAndKeepTheStore)
+{
+    struct Case {
+        const char* label;
+        std::string text;
+        std::string error;
+    };
+    const std::vector<Case> cases = {
+        {"too few values", "a,b\r\n1,2\r\n\"x\ny\",2\r\n3\r\n", "Line 5 has fewer values than there are fields."},
+        {"unclosed quote", "a,b\r\n1,2\r\n3,\"open\r\nmore\r\n", "Line 3 opens a quoted value that is never closed."},
+        {"lone quote", "a\r\n\"\r\n", "Line 2 opens a quoted value that is never closed."},
+        {"header alone", "\"a\",b\r\n", "The file holds no data line."},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        CSVDBS s;
+        s.StandardQuoting(true);
+        s.FileName(dir.file("good.csv", "x,y\r\n1,2\r\n"));
+        ASSERT_TRUE(s.LoadFile());
+        s.FileName(dir.file("bad.csv", c.text));
+        EXPECT_FALSE(s.LoadFile());
+        EXPECT_EQ(s.LastFileError(), c.error);
+        EXPECT_EQ(s.GetFieldList(), (std::vector<std::string>{"x", "y"}));
+        EXPECT_EQ(rowsOf(s), (Rows{{"1", "2"}}));
+    }
+}
+
+TEST(StandardCsv, WritesQuotesOnlyWhereNeeded)
+{
+    struct Case {
+        const char* label;
+        bool quoteAll;
+        std::string separator;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"canonical", false, ",",
+         "name,note\r\n\"Smith, John\",\"Said \"\"hi\"\"\"\r\n\" lead\",\"trail \"\r\n\"a\r\nb\",plain\r\n"
+         ",\"\"\"\"\"\"\r\n"},
+        {"all quoted", true, ",",
+         "\"name\",\"note\"\r\n\"Smith, John\",\"Said \"\"hi\"\"\"\r\n\" lead\",\"trail \"\r\n\"a\r\nb\",\"plain\"\r\n"
+         "\"\",\"\"\"\"\"\"\r\n"},
+        {"other separator", false, ";",
+         "name;note\r\nSmith, John;\"Said \"\"hi\"\"\"\r\n\" lead\";\"trail \"\r\n\"a\r\nb\";plain\r\n"
+         ";\"\"\"\"\"\"\r\n"},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        CSVDBS s;
+        s.StandardQuoting(true);
+        s.FileName(dir.file("in.csv", "name,note\r\n\"Smith, John\",\"Said \"\"hi\"\"\"\r\n\" lead\",\"trail \"\r\n"
+                                      "\"a\r\nb\",plain\r\n,\"\"\"\"\"\"\r\n"));
+        ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
+        s.Seperator(c.separator);
+        s.FileName(dir.path() + "/out.csv");
+        ASSERT_TRUE(s.WriteFile(c.quoteAll)) << s.LastFileError();
+        EXPECT_EQ(readFile(s.FileName()), c.expected);
+        // Whatever is written reads back to the same contents.
+        const Loaded back = loadText(dir, readFile(s.FileName()), true, true, c.separator);
+        ASSERT_TRUE(back.ok) << back.error;
+        EXPECT_EQ(back.rows, rowsOf(s));
+    }
+}
+
+TEST(StandardCsv, CanonicalFilesAndLineEndsComeBackByteIdentical)
+{
+    struct Case {
+        const char* label;
+        bool standard;
+        std::string text;
+    };
+    const std::vector<Case> cases = {
+        {"standard, CR LF", true, "a,b\r\n\"x,y\",\"say \"\"q\"\"\"\r\n\"two\nlines\",\r\n"},
+        {"standard, LF", true, "a,b\n\"x,y\",2\n3,\" 4\"\n"},
+        {"standard, one field with an empty value", true, "a\n\"\"\nx\n"},
+        {"simple, LF", false, "a,b\n1,2\n3,4\n"},
+        {"simple, CR LF", false, "a,b\r\n1,2\r\n"},
+        {"simple, UTF-8 mark and LF", false, "\xEF\xBB\xBF" "a,b\n1,2\n"},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        CSVDBS s;
+        s.StandardQuoting(c.standard);
+        s.FileName(dir.file("in.csv", c.text));
+        ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
+        ASSERT_TRUE(s.WriteFile());
+        EXPECT_EQ(readFile(s.FileName()), c.text);
+    }
+}
+
+TEST(StandardCsv, MixedLineEndsWriteCrLf)
+{
+    TempDir dir;
+    CSVDBS s;
+    s.StandardQuoting(true);
+    s.FileName(dir.file("in.csv", "id,name\r\n1,ann\n2,bob\r\n"));
+    ASSERT_TRUE(s.LoadFile());
+    EXPECT_FALSE(s.LineFeedEnds());
+    ASSERT_TRUE(s.WriteFile());
+    EXPECT_EQ(readFile(s.FileName()), "id,name\r\n1,ann\r\n2,bob\r\n");
+}
+
+TEST(StandardCsv, IgnoredPiecesAreCountedUnderBothRules)
+{
+    struct Case {
+        const char* label;
+        bool standard;
+        std::string text;
+        std::int64_t lines;
+        std::int64_t first;
+    };
+    const std::vector<Case> cases = {
+        {"simple, spreadsheet quoting", false,
+         "name,age,city\r\n\"Smith, John\",42,Boston\r\nAnn,7,Rome\r\n\"Doe, J\",1,Oslo\r\n", 2, 2},
+        {"simple, one CR LF among LF lines", false, "id,name\r\n1,ann\n2,bob\n3,cy\n4,dee\r\n5,eve\r\n", 1, 2},
+        {"simple, nothing left out", false, "a,b\r\n1,2\r\n", 0, 0},
+        {"standard, extra value", true, "a,b\r\n1,2\r\n3,4,5\r\n", 1, 3},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        CSVDBS s;
+        s.StandardQuoting(c.standard);
+        s.FileName(dir.file("in.csv", c.text));
+        ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
+        EXPECT_EQ(s.IgnoredLines(), c.lines);
+        EXPECT_EQ(s.FirstIgnoredLine(), c.first);
+        EXPECT_EQ(s.LastLoad().ignoredLines, c.lines);
+        // A save writes what the store holds, so nothing is left out any more.
+        ASSERT_TRUE(s.WriteFile());
+        EXPECT_EQ(s.IgnoredLines(), 0);
+    }
+}
+
+TEST(StandardCsv, TooFewValuesIsNotedUnderTheSimpleRule)
+{
+    TempDir dir;
+    CSVDBS s;
+    s.FileName(dir.file("in.csv", "a,b\r\n\"x\r\ny\",2\r\n"));
+    EXPECT_FALSE(s.LoadFile());
+    EXPECT_TRUE(s.LastLoad().tooFewValues);
+    EXPECT_EQ(s.LastFileError(), "Line 2 has fewer values than there are fields.");
+    s.StandardQuoting(true);
+    ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
+    EXPECT_EQ(rowsOf(s), (Rows{{"x\r\ny", "2"}}));
+}
+
+TEST(StandardCsv, UnclosedQuoteNearTheEndOfAHundredMegabytesFailsFast)
+{
+    TempDir dir;
+    const std::string path = dir.path() + "/big.csv";
+    std::int64_t lines = 1;
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << "id,name,note\r\n";
+        const std::string row = "12345,Some Name,\"a quoted note, with a comma\"\r\n";
+        std::string block;
+        for (int i = 0; i < 10000; ++i)
+            block += row;
+        const std::size_t blocks = (100u << 20) / block.size();
+        for (std::size_t b = 0; b < blocks; ++b)
+            out << block;
+        lines += static_cast<std::int64_t>(blocks) * 10000;
+        out << "7,last,\"never closed\r\n";
+    }
+    CSVDBS s;
+    s.StandardQuoting(true);
+    s.FileName(path);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(s.LoadFile());
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(s.LastFileError(), "Line " + std::to_string(lines + 1) + " opens a quoted value that is never closed.");
+    EXPECT_FALSE(s.HasFieldList());
+    // Generous, for a shared machine: a second pass or a quadratic search
+    // would take minutes.
+    EXPECT_LT(seconds, 60.0);
+}
+
+TEST(StandardCsv, FiftyMegabyteQuotedValue)
+{
+    TempDir dir;
+    std::string big(50u << 20, 'x');
+    for (std::size_t i = 1000; i < big.size(); i += 100000)
+        big[i] = '"';
+    std::string escaped;
+    for (char ch : big) {
+        escaped += ch;
+        if (ch == '"')
+            escaped += '"';
+    }
+    CSVDBS s;
+    s.StandardQuoting(true);
+    s.FileName(dir.file("in.csv", "a,b\r\n\"" + escaped + "\",2\r\n"));
+    ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
+    ASSERT_EQ(s.ValueAt(1, 1).size(), big.size());
+    EXPECT_TRUE(s.ValueAt(1, 1) == big);
+    ASSERT_TRUE(s.WriteFile());
+    EXPECT_EQ(readFile(s.FileName()), "a,b\r\n\"" + escaped + "\",2\r\n");
+}
