@@ -14,6 +14,7 @@
 #include "store/CsvLineWriter.h"
 #include "store/CsvReader.h"
 #include "store/RecordLimit.h"
+#include "store/RecordWriter.h"
 #include "store/StandardCsvReader.h"
 #include "store/StepScope.h"
 #include "store/TextFold.h"
@@ -74,7 +75,7 @@ bool CSVDBS::LoadFile()
     try {
         // Taken before reading: a change made while we read shows as a change.
         const std::optional<FileIdentity> identity = FileIdentity::at(m_fileName);
-        std::unique_ptr<char[]> bytes;
+        huge::Bytes bytes;
         std::size_t size = 0;
         if (!readWholeFile(m_fileName, bytes, size, m_lastFileError))
             return false;
@@ -117,7 +118,7 @@ bool CSVDBS::LoadFile()
 // itself; otherwise the encoding asked for does. Bytes read as UTF-8 that are
 // not valid UTF-8 are kept as they are, and the finding is noted so that the
 // window can offer to read them as Western.
-bool CSVDBS::decodeForLoad(std::unique_ptr<char[]>& bytes, std::size_t& size, FileEncoding& encoding)
+bool CSVDBS::decodeForLoad(huge::Bytes& bytes, std::size_t& size, FileEncoding& encoding)
 {
     const FileEncoding marked = utf16MarkOf(bytes.get(), size);
     if (marked != FileEncoding::Utf8)
@@ -133,7 +134,10 @@ bool CSVDBS::decodeForLoad(std::unique_ptr<char[]>& bytes, std::size_t& size, Fi
     std::size_t decodedSize = 0;
     if (!decodeToUtf8(encoding, bytes.get(), size, decoded, decodedSize, m_lastFileError))
         return false;
-    bytes = std::move(decoded);
+    // The decoded text moves to the kind of buffer the cells live in.
+    bytes = huge::allocateBytes(decodedSize + 1);
+    if (decodedSize > 0)
+        std::memcpy(bytes.get(), decoded.get(), decodedSize);
     size = decodedSize;
     return true;
 }
@@ -182,47 +186,33 @@ bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
             return false;
         }
         const CsvLineWriter lines(m_seperator, m_standardQuoting, saveWithDoubleQuotes, m_lineEnd);
-        std::string chunk;
-        chunk.reserve(1 << 20);
         std::string encoded;
         std::string unused;
-        // Chunks end at line ends, so a character is never cut in two.
-        const auto flush = [&] {
+        // Text comes in pieces that end at line ends, so a character is never cut in two.
+        const auto put = [&](std::string_view text) {
             if (m_encoding == FileEncoding::Utf8)
-                return file.write(chunk);
+                return file.write(text);
             encoded.clear();
-            encodeFromUtf8(m_encoding, chunk, encoded, unused);
+            encodeFromUtf8(m_encoding, text, encoded, unused);
             return file.write(encoded);
         };
         const bool bare = m_encoding == FileEncoding::Utf8 && !m_byteOrderMark;
         if (m_encoding == FileEncoding::Utf8 && m_byteOrderMark)
             file.write("\xEF\xBB\xBF");
         file.write(byteOrderMarkOf(m_encoding));
-        bool first = true;
-        const int fields = m_table.fieldCount();
-        std::vector<std::string_view> values(static_cast<std::size_t>(fields));
         if (m_headerLine) {
-            for (int f = 0; f < fields; ++f)
-                values[static_cast<std::size_t>(f)] = m_table.names()[static_cast<std::size_t>(f)];
-            lines.append(chunk, values, bare);
-            first = false;
+            std::string header;
+            lines.append(header, std::vector<std::string_view>(m_table.names().begin(), m_table.names().end()), bare);
+            put(header);
         }
-        const std::size_t records = m_table.recordCount();
-        ProgressTicker ticker(m_progress, static_cast<std::int64_t>(records));
-        for (std::size_t r = 0; r < records; ++r) {
-            const std::uint32_t slot = m_table.slot(r);
-            for (int f = 0; f < fields; ++f)
-                values[static_cast<std::size_t>(f)] = m_table.cellAtSlot(slot, f).view();
-            lines.append(chunk, values, bare && first);
-            first = false;
-            if (chunk.size() >= (1 << 20)) {
-                if (!flush())
-                    break;
-                chunk.clear();
-            }
-            ticker.step(static_cast<std::int64_t>(r + 1));
-        }
-        if (!flush() || !file.commit()) {
+        const bool firstIsFileStart = bare && !m_headerLine;
+        const bool written = writeRecords(
+            m_table,
+            [&lines, firstIsFileStart](std::string& out, const std::vector<std::string_view>& line, std::size_t record) {
+                lines.append(out, line, firstIsFileStart && record == 0);
+            },
+            put, m_progress);
+        if (!written || !file.commit()) {
             m_lastFileError = file.error();
             return false;
         }
@@ -274,7 +264,7 @@ std::string_view CSVDBS::ValueAt(RecordNo record, int field) const
 void CSVDBS::MoveRecordsToTop(RecordNo count)
 {
     const StepScope step(*this, "Move Records", [&] { return StepOperation{"MoveRecordsToTop", {{"count", std::to_string(count)}}}; });
-    std::vector<std::uint32_t>& order = m_table.order();
+    CellTable::Order& order = m_table.order();
     if (count < 0 || static_cast<std::size_t>(count) > order.size())
         throw StoreError();
     if (count == 0 || static_cast<std::size_t>(count) == order.size())

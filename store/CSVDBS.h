@@ -191,7 +191,7 @@ private:
     std::string GenerateKey();
     // Not called at present (the sort reorders slots in one pass); kept for operations that exchange two records.
     void SwapRecords(RecordNo a, RecordNo b);
-    bool decodeForLoad(std::unique_ptr<char[]>& bytes, std::size_t& size, FileEncoding& encoding);
+    bool decodeForLoad(huge::Bytes& bytes, std::size_t& size, FileEncoding& encoding);
     bool allFitEncoding();
 
     CellTable m_table;

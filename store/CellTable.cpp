@@ -18,22 +18,33 @@ Cell CellTable::intern(std::string_view bytes)
         throw std::length_error("value too long");
     if (bytes.size() > m_chunkLeft) {
         const std::size_t size = std::max(ChunkSize, bytes.size());
-        m_buffers.push_back(std::make_unique_for_overwrite<char[]>(size));
+        m_buffers.push_back(huge::allocateBytes(size));
         m_chunkPos = m_buffers.back().get();
         m_chunkLeft = size;
     }
     std::memcpy(m_chunkPos, bytes.data(), bytes.size());
-    Cell c{m_chunkPos, static_cast<std::uint32_t>(bytes.size())};
+    const Cell c = Cell::of({m_chunkPos, bytes.size()}, editedSpans());
     m_chunkPos += bytes.size();
     m_chunkLeft -= bytes.size();
     m_editedBytes += bytes.size();
     return c;
 }
 
-void CellTable::adoptBuffer(std::unique_ptr<char[]> buffer, std::size_t size)
+void CellTable::adoptBuffer(huge::Bytes buffer, std::size_t size)
 {
     m_buffers.push_back(std::move(buffer));
     m_loadedBytes += size;
+}
+
+std::deque<std::string_view>& CellTable::newSpanList()
+{
+    m_spans.push_back(std::make_unique<std::deque<std::string_view>>());
+    return *m_spans.back();
+}
+
+std::deque<std::string_view>& CellTable::editedSpans()
+{
+    return m_spans.empty() ? newSpanList() : *m_spans.front();
 }
 
 void CellTable::setNames(std::vector<std::string> names)
@@ -51,6 +62,29 @@ void CellTable::reserveRecords(std::size_t count)
     m_rows.reserve(count);
 }
 
+
+void CellTable::allocateSlots(std::size_t slots)
+{
+    if (slots > std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("too many records");
+    for (auto& column : m_columns)
+        column.resize(slots);
+    m_rows.clear();
+    m_rows.reserve(slots);
+    m_slotCount = static_cast<std::uint32_t>(slots);
+}
+
+void CellTable::appendSlotRange(std::uint32_t first, std::uint32_t count)
+{
+    for (std::uint32_t s = first; s < first + count; ++s)
+        m_rows.push_back(s);
+}
+
+void CellTable::clearSlots(std::uint32_t first, std::uint32_t count)
+{
+    for (auto& column : m_columns)
+        std::fill_n(column.begin() + first, count, Cell{});
+}
 
 void CellTable::appendEmptyRecord()
 {
@@ -71,7 +105,7 @@ void CellTable::eraseRecord(std::size_t record)
     m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(record));
 }
 
-void CellTable::keepRecords(const std::vector<bool>& keep)
+void CellTable::keepRecords(const std::vector<std::uint8_t>& keep)
 {
     std::size_t out = 0;
     for (std::size_t r = 0; r < m_rows.size(); ++r)
@@ -80,10 +114,18 @@ void CellTable::keepRecords(const std::vector<bool>& keep)
     m_rows.resize(out);
 }
 
+std::vector<std::uint8_t> CellTable::liveSlots() const
+{
+    std::vector<std::uint8_t> live(m_slotCount, 0);
+    for (std::uint32_t s : m_rows)
+        live[s] = 1;
+    return live;
+}
+
 void CellTable::insertField(int at, std::string name, Cell fill)
 {
     m_names.insert(m_names.begin() + at, std::move(name));
-    m_columns.insert(m_columns.begin() + at, std::vector<Cell>(m_slotCount, fill));
+    m_columns.insert(m_columns.begin() + at, Column(m_slotCount, fill));
 }
 
 void CellTable::eraseField(int field)
@@ -101,7 +143,7 @@ void CellTable::swapFields(int a, int b)
 void CellTable::resizeFields(std::vector<std::string> names)
 {
     m_names = std::move(names);
-    m_columns.resize(m_names.size(), std::vector<Cell>(m_slotCount));
+    m_columns.resize(m_names.size(), Column(m_slotCount, Cell{}));
 }
 
 void CellTable::clear()
@@ -117,6 +159,7 @@ void CellTable::swap(CellTable& other) noexcept
     std::swap(m_rows, other.m_rows);
     std::swap(m_slotCount, other.m_slotCount);
     std::swap(m_buffers, other.m_buffers);
+    std::swap(m_spans, other.m_spans);
     std::swap(m_loadedBytes, other.m_loadedBytes);
     std::swap(m_editedBytes, other.m_editedBytes);
     std::swap(m_chunkPos, other.m_chunkPos);
@@ -138,19 +181,20 @@ void CellTable::compact()
     std::size_t live = 0;
     for (const auto& column : m_columns)
         for (std::uint32_t s : m_rows)
-            live += column[s].size;
+            live += column[s].view().size();
 
-    auto buffer = std::make_unique_for_overwrite<char[]>(std::max<std::size_t>(live, 1));
+    auto buffer = huge::allocateBytes(std::max<std::size_t>(live, 1));
+    auto spans = std::make_unique<std::deque<std::string_view>>();
     char* pos = buffer.get();
-    std::vector<std::vector<Cell>> columns(m_columns.size());
+    std::vector<Column> columns(m_columns.size());
     for (std::size_t f = 0; f < m_columns.size(); ++f) {
         columns[f].reserve(m_rows.size());
         for (std::uint32_t s : m_rows) {
-            const Cell& c = m_columns[f][s];
-            if (c.size)
-                std::memcpy(pos, c.data, c.size);
-            columns[f].push_back(Cell{c.size ? pos : nullptr, c.size});
-            pos += c.size;
+            const std::string_view v = m_columns[f][s].view();
+            if (!v.empty())
+                std::memcpy(pos, v.data(), v.size());
+            columns[f].push_back(v.empty() ? Cell{} : Cell::of({pos, v.size()}, *spans));
+            pos += v.size();
         }
     }
     m_columns = std::move(columns);
@@ -159,6 +203,8 @@ void CellTable::compact()
     m_slotCount = static_cast<std::uint32_t>(m_rows.size());
     m_buffers.clear();
     m_buffers.push_back(std::move(buffer));
+    m_spans.clear();
+    m_spans.push_back(std::move(spans));
     m_loadedBytes = live;
     m_editedBytes = 0;
     m_chunkPos = nullptr;

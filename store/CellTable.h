@@ -1,24 +1,66 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <limits>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
+
+#include "store/HugeBuffer.h"
 
 // Field positions are 16-bit signed, so a table holds at most this many fields.
 inline constexpr int MaxFieldCount = 32767;
 
-// A value: a span of bytes in one of the table's buffers. Packed to 12 bytes,
-// since a million-row file holds millions of them.
-struct __attribute__((packed)) Cell {
-    const char* data = nullptr;
-    std::uint32_t size = 0;
+// A value: a span of bytes in one of the table's buffers, packed into 8 bytes
+// (a 48-bit address and a 16-bit length), since a million-row file holds
+// millions of them. A value of 65535 bytes or more is reached through a span
+// the table keeps for it. The default constructor leaves a cell unwritten, so
+// that a column is filled once, not zeroed first; Cell{} is the empty value.
+class Cell {
+public:
+    Cell() = default;
 
-    std::string_view view() const { return {data, size}; }
+    // A cell for `v`; a long value's span is kept in `spans`, which must
+    // outlive the cell.
+    static Cell of(std::string_view v, std::deque<std::string_view>& spans)
+    {
+        if (v.size() < LongMark)
+            return Cell(address(v.data()) << 16 | v.size());
+        spans.push_back(v);
+        return Cell(address(&spans.back()) << 16 | LongMark);
+    }
+
+    std::string_view view() const
+    {
+        const auto* at = reinterpret_cast<const char*>(static_cast<std::uintptr_t>(m_bits >> 16));
+        const std::size_t size = m_bits & LongMark;
+        if (size != LongMark)
+            return {at, size};
+        return *reinterpret_cast<const std::string_view*>(at);
+    }
+
+    // The same bytes in the same place, not merely equal values.
+    bool operator==(const Cell&) const = default;
+
+private:
+    static constexpr std::uint64_t LongMark = 0xFFFF;
+    explicit Cell(std::uint64_t bits) : m_bits(bits) {}
+    static std::uint64_t address(const void* p)
+    {
+        const auto a = reinterpret_cast<std::uintptr_t>(p);
+        // User-space addresses fit 48 bits on the 64-bit systems we build for.
+        if (a >> 48)
+            throw std::length_error("address beyond 48 bits");
+        return a;
+    }
+
+    std::uint64_t m_bits;
 };
+static_assert(sizeof(Cell) == 8 && std::is_trivially_default_constructible_v<Cell>);
 
 // Storage behind the record store: one column of cells per field, indexed by a
 // row slot, and the record order as a list of slots. Reordering or deleting
@@ -27,6 +69,9 @@ struct __attribute__((packed)) Cell {
 // valid until the table is replaced or compacted.
 class CellTable {
 public:
+    using Column = std::vector<Cell, huge::Allocator<Cell>>;
+    using Order = std::vector<std::uint32_t, huge::Allocator<std::uint32_t>>;
+
     int fieldCount() const { return static_cast<int>(m_names.size()); }
     std::size_t recordCount() const { return m_rows.size(); }
 
@@ -54,27 +99,42 @@ public:
     }
 
     // Building a table from a file: the buffer is kept and cells point into it.
-    void adoptBuffer(std::unique_ptr<char[]> buffer, std::size_t size);
+    void adoptBuffer(huge::Bytes buffer, std::size_t size);
     void setNames(std::vector<std::string> names);
     void reserveRecords(std::size_t count);
+    // Where a loader keeps the spans of long values; lives as long as the table.
+    std::deque<std::string_view>& newSpanList();
     // Appends a record; `cells` holds fieldCount() cells.
     void appendRecord(const Cell* cells)
     {
         if (m_slotCount == std::numeric_limits<std::uint32_t>::max())
             throw std::length_error("The table has no room for another record.");
-        std::vector<Cell>* column = m_columns.data();
+        Column* column = m_columns.data();
         for (std::size_t f = 0, n = m_columns.size(); f < n; ++f)
             column[f].push_back(cells[f]);
         m_rows.push_back(m_slotCount++);
     }
     void appendEmptyRecord();
 
+    // For loaders that fill records in parallel: room for `slots` records,
+    // unwritten; each loader writes the cells of its own slot range through
+    // column(), and then the used ranges become records, in order.
+    void allocateSlots(std::size_t slots);
+    Cell* column(int field) { return m_columns[static_cast<std::size_t>(field)].data(); }
+    const Cell* column(int field) const { return m_columns[static_cast<std::size_t>(field)].data(); }
+    void appendSlotRange(std::uint32_t first, std::uint32_t count);
+    // Empties slots that hold no record, so that no unwritten cell remains.
+    void clearSlots(std::uint32_t first, std::uint32_t count);
+
     void eraseRecord(std::size_t record);
     // Keeps the records whose flag is true, in order, in one pass.
-    void keepRecords(const std::vector<bool>& keep);
+    void keepRecords(const std::vector<std::uint8_t>& keep);
     // The record order as slots, for sorting in place.
-    std::vector<std::uint32_t>& order() { return m_rows; }
+    Order& order() { return m_rows; }
+    const Order& orderView() const { return m_rows; }
     std::uint32_t slot(std::size_t record) const { return m_rows[record]; }
+    // Per slot, 1 where a record lives and 0 for a deleted or unused one.
+    std::vector<std::uint8_t> liveSlots() const;
     const Cell& cellAtSlot(std::uint32_t slot, int field) const
     {
         return m_columns[static_cast<std::size_t>(field)][slot];
@@ -94,7 +154,7 @@ public:
     void holdSlots(bool held) { m_slotsHeld = held; }
     std::uint32_t slotCount() const { return m_slotCount; }
     // All of one field's cells, indexed by slot.
-    const std::vector<Cell>& columnCells(int field) const { return m_columns[static_cast<std::size_t>(field)]; }
+    const Column& columnCells(int field) const { return m_columns[static_cast<std::size_t>(field)]; }
 
     // Bytes held for values written after the load, live or not.
     std::size_t editedBytes() const { return m_editedBytes; }
@@ -105,13 +165,15 @@ public:
 private:
     friend class Step;
     void compact();
+    std::deque<std::string_view>& editedSpans();
 
     std::vector<std::string> m_names;
-    std::vector<std::vector<Cell>> m_columns;
-    std::vector<std::uint32_t> m_rows;
+    std::vector<Column> m_columns;
+    Order m_rows;
     std::uint32_t m_slotCount = 0;
 
-    std::vector<std::unique_ptr<char[]>> m_buffers;
+    std::vector<huge::Bytes> m_buffers;
+    std::vector<std::unique_ptr<std::deque<std::string_view>>> m_spans;
     std::size_t m_loadedBytes = 0;
     std::size_t m_editedBytes = 0;
     char* m_chunkPos = nullptr;

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <deque>
+#include <functional>
 #include <limits>
+#include <numeric>
 #include <string_view>
 #include <vector>
 
@@ -11,17 +14,25 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "store/ParallelParse.h"
 #include "store/TextFold.h"
 
 namespace {
 
 constexpr int MaxFields = MaxFieldCount;
 
+// Which byte ends a line: CR when the file holds any, LF otherwise.
+char lineTerminator(const char* data, std::size_t size)
+{
+    return std::memchr(data, '\r', size) ? '\r' : '\n';
+}
+
 class LineReader {
 public:
-    LineReader(const char* data, std::size_t size)
-        : m_pos(data), m_end(data + size),
-          m_terminator(std::memchr(data, '\r', size) ? '\r' : '\n') {}
+    LineReader(const char* begin, const char* end, char terminator)
+        : m_pos(begin), m_end(end), m_terminator(terminator) {}
+
+    const char* position() const { return m_pos; }
 
     bool next(std::string_view& line)
     {
@@ -43,23 +54,23 @@ public:
 
     bool endsAtCarriageReturn() const { return m_terminator == '\r'; }
 
-    std::size_t countLines(const char* data, std::size_t size) const
+    // Where the first line that starts at or after `p` begins (or the end).
+    const char* nextStart(const char* p) const
     {
-        // A terminator at the very end ends the last line; it starts none.
-        const bool openLastLine = size > 0 && data[size - 1] != m_terminator;
-        return static_cast<std::size_t>(std::count(data, data + size, m_terminator)) + (openLastLine ? 1 : 0);
+        const char* stop = static_cast<const char*>(std::memchr(p, m_terminator, static_cast<std::size_t>(m_end - p)));
+        if (!stop)
+            return m_end;
+        ++stop;
+        if (m_terminator == '\r' && stop < m_end && *stop == '\n')
+            ++stop;
+        return stop;
     }
 
-    // Lines holding more than spaces: what the records are reserved from, so
-    // that blank lines cost no room times the field count.
-    static std::size_t countNonBlankLines(const char* data, std::size_t size)
+    // The number of lines in [begin, end) is at most this; exactly this
+    // less one for a range that ends with a line's terminator.
+    std::size_t countLines(const char* begin, const char* end) const
     {
-        LineReader lines(data, size);
-        std::size_t count = 0;
-        std::string_view line;
-        while (lines.next(line))
-            count += line.find_first_not_of(' ') != std::string_view::npos ? 1 : 0;
-        return count;
+        return static_cast<std::size_t>(std::count(begin, end, m_terminator)) + 1;
     }
 
 private:
@@ -128,15 +139,70 @@ bool cleanPiece(std::string_view piece, std::string_view& out)
     return true;
 }
 
-Cell toCell(std::string_view v)
+// What one part of the records found: how many, and the first fault.
+struct PartResult {
+    std::uint32_t records = 0;
+    std::int64_t faultLine = 0; // counted from the part's first line; 0 for none
+    std::string fault;
+    bool tooFewValues = false;
+    // Lines whose values beyond the field count were left out, and the first.
+    std::int64_t ignoredLines = 0;
+    std::int64_t firstIgnoredLine = 0;
+};
+
+// The lines of a part that hold more than spaces: the records it can hold.
+std::size_t countNonBlankLines(parallel::TextRange range, char terminator)
 {
-    return Cell{v.empty() ? nullptr : v.data(), static_cast<std::uint32_t>(v.size())};
+    LineReader lines(range.begin, range.end, terminator);
+    std::size_t count = 0;
+    std::string_view line;
+    while (lines.next(line))
+        count += trimSpaces(line).empty() ? 0 : 1;
+    return count;
+}
+
+// Parses the data lines of one part into the table's slots from `firstSlot` on.
+PartResult parsePart(parallel::TextRange range, char terminator, const PieceSplitter& splitter,
+                     const std::vector<Cell*>& columns, std::uint32_t firstSlot,
+                     std::deque<std::string_view>& spans, const std::function<void(std::int64_t)>& tick)
+{
+    PartResult part;
+    LineReader lines(range.begin, range.end, terminator);
+    const std::size_t fieldCount = columns.size();
+    std::uint32_t slot = firstSlot;
+    std::int64_t lineNo = 0;
+    std::string_view rawLine;
+    while (lines.next(rawLine)) {
+        ++lineNo;
+        if (tick)
+            tick(lineNo);
+        const std::string_view line = trimSpaces(rawLine);
+        if (line.empty())
+            continue;
+        std::size_t filled = 0;
+        bool clean = true;
+        const std::size_t pieces = splitter.split(line, fieldCount, [&](std::string_view p) {
+            std::string_view v;
+            clean = cleanPiece(p, v) && clean;
+            columns[filled++][slot] = v.empty() ? Cell{} : Cell::of(v, spans);
+        });
+        if (!clean || filled < fieldCount) {
+            part.faultLine = lineNo;
+            part.fault = clean ? " has fewer values than there are fields." : " holds a lone double quote.";
+            part.tooFewValues = clean;
+            break;
+        }
+        if (pieces > fieldCount && part.ignoredLines++ == 0)
+            part.firstIgnoredLine = lineNo;
+        ++slot;
+    }
+    part.records = slot - firstSlot;
+    return part;
 }
 
 } // namespace
 
-CsvReadResult readCsv(std::unique_ptr<char[]> bytes, std::size_t size,
-                      const CsvReadOptions& options, CellTable& out,
+CsvReadResult readCsv(huge::Bytes bytes, std::size_t size, const CsvReadOptions& options, CellTable& out,
                       const ProgressCallback& progress)
 {
     CsvReadResult result;
@@ -146,84 +212,115 @@ CsvReadResult readCsv(std::unique_ptr<char[]> bytes, std::size_t size,
         data += 3;
         size -= 3;
     }
-    CellTable table;
-    LineReader lines(data, size);
-    const std::size_t lineCount = lines.countLines(data, size);
+    const char* const end = data + size;
+    const char terminator = lineTerminator(data, size);
+    LineReader lines(data, end, terminator);
     PieceSplitter splitter(options.separator);
 
-    bool expectHeader = options.headerLine;
-    bool haveFields = false;
-    std::size_t fieldCount = 0;
-    std::vector<Cell> row;
-    ProgressTicker ticker(progress, static_cast<std::int64_t>(lineCount));
+    // The first non-blank line names the fields, or without a header line
+    // says how many there are and is the first record.
     std::int64_t lineNo = 0;
+    std::string_view rawLine, line;
+    while (line.empty() && lines.next(rawLine)) {
+        ++lineNo;
+        line = trimSpaces(rawLine);
+    }
+    if (line.empty()) {
+        result.error = "The file holds no data line.";
+        return result;
+    }
+    std::vector<std::string> names;
+    bool clean = true;
+    const std::size_t pieces = splitter.split(line, MaxFields, [&](std::string_view p) {
+        std::string_view v;
+        clean = cleanPiece(p, v) && clean;
+        names.emplace_back(v);
+    });
+    if (pieces > static_cast<std::size_t>(MaxFields)) {
+        result.error = "The file has more than 32767 fields.";
+        return result;
+    }
+    const char* dataBegin = lines.position();
+    if (!options.headerLine) {
+        for (std::size_t i = 0; i < names.size(); ++i)
+            names[i] = "Field " + std::to_string(i + 1);
+        dataBegin = rawLine.data();
+        --lineNo;
+    } else if (!clean) {
+        result.error = "A field name is a lone double quote.";
+        return result;
+    }
+    CellTable table;
+    table.setNames(std::move(names));
 
-    std::string_view rawLine;
-    while (lines.next(rawLine)) {
-        ticker.step(++lineNo);
-        const std::string_view line = trimSpaces(rawLine);
-        if (line.empty())
-            continue;
-
-        if (expectHeader || !haveFields) {
-            std::vector<std::string> names;
-            bool clean = true;
-            const std::size_t pieces = splitter.split(line, MaxFields, [&](std::string_view p) {
-                std::string_view v;
-                clean = cleanPiece(p, v) && clean;
-                names.emplace_back(v);
-            });
-            if (pieces > static_cast<std::size_t>(MaxFields)) {
-                result.error = "The file has more than 32767 fields.";
-                return result;
-            }
-            if (!expectHeader) {
-                for (std::size_t i = 0; i < names.size(); ++i)
-                    names[i] = "Field " + std::to_string(i + 1);
-            } else if (!clean) {
-                result.error = "A field name is a lone double quote.";
-                return result;
-            }
-            fieldCount = names.size();
-            table.setNames(std::move(names));
-            table.reserveRecords(LineReader::countNonBlankLines(data, size));
-            row.assign(fieldCount, Cell{});
-            haveFields = true;
-            if (expectHeader) {
-                expectHeader = false;
-                continue;
-            }
-        }
-
-        std::size_t filled = 0;
-        bool clean = true;
-        bool tooLong = false;
-        const std::size_t pieces = splitter.split(line, fieldCount, [&](std::string_view p) {
-            std::string_view v;
-            clean = cleanPiece(p, v) && clean;
-            tooLong = tooLong || v.size() > std::numeric_limits<std::uint32_t>::max();
-            row[filled++] = toCell(v);
+    // The records are parsed in parts, one per core, cut at line starts. Each
+    // part first counts its lines, so that every part knows the slots its
+    // records go to before any is parsed.
+    const std::vector<parallel::TextRange> ranges = parallel::cutAt(
+        dataBegin, end, parallel::partsFor(static_cast<std::size_t>(end - dataBegin), std::size_t{4} << 20),
+        [&](const char* p) { return lines.nextStart(p); });
+    const std::size_t parts = ranges.size();
+    std::vector<std::size_t> bounds(parts);
+    parallel::run(parts, [&](std::size_t i) { bounds[i] = lines.countLines(ranges[i].begin, ranges[i].end); });
+    // A slot per line costs a cell per field. Where that would outweigh the
+    // file itself (many blank lines under a wide header), the records are
+    // counted exactly first, so blank lines cost no room.
+    std::vector<std::size_t> slotBounds = bounds;
+    const std::size_t lineBound = std::accumulate(bounds.begin(), bounds.end(), std::size_t{0});
+    if (lineBound * static_cast<std::size_t>(table.fieldCount()) * sizeof(Cell) > size)
+        parallel::run(parts, [&](std::size_t i) {
+            slotBounds[i] = countNonBlankLines(ranges[i], terminator);
         });
-        if (tooLong) {
-            result.error = "Line " + std::to_string(lineNo) + " holds a value longer than 4 GiB, more than a value can hold.";
-            return result;
-        }
-        if (!clean) {
-            result.error = "Line " + std::to_string(lineNo) + " holds a lone double quote.";
-            return result;
-        }
-        if (filled < fieldCount) {
-            result.error = "Line " + std::to_string(lineNo) + " has fewer values than there are fields.";
-            result.tooFewValues = true;
-            return result;
-        }
-        if (table.recordCount() >= options.maxRecords) {
+    std::vector<std::uint32_t> firstSlots(parts);
+    std::size_t slots = 0;
+    for (std::size_t i = 0; i < parts; ++i) {
+        firstSlots[i] = static_cast<std::uint32_t>(std::min<std::size_t>(slots, UINT32_MAX));
+        slots += slotBounds[i];
+    }
+    table.allocateSlots(slots);
+    std::vector<Cell*> columns;
+    for (int f = 0; f < table.fieldCount(); ++f)
+        columns.push_back(table.column(f));
+    std::vector<std::deque<std::string_view>*> spans;
+    for (std::size_t i = 0; i < parts; ++i)
+        spans.push_back(&table.newSpanList());
+
+    // Each part's bound counts one line more than it holds, except a last part
+    // whose final line has no terminator: the loading text shows the true total.
+    const bool openLastLine = end > dataBegin && end[-1] != terminator;
+    const std::int64_t totalLines =
+        lineNo + static_cast<std::int64_t>(lineBound - parts) + (openLastLine ? 1 : 0);
+    ProgressTicker ticker(progress, totalLines);
+    const std::function<void(std::int64_t)> tick = [&](std::int64_t done) {
+        ticker.step(lineNo + done * static_cast<std::int64_t>(parts));
+    };
+    std::vector<PartResult> found(parts);
+    parallel::run(parts, [&](std::size_t i) {
+        found[i] = parsePart(ranges[i], terminator, splitter, columns, firstSlots[i], *spans[i],
+                             i == 0 && progress ? tick : std::function<void(std::int64_t)>());
+    });
+
+    std::int64_t linesBefore = lineNo;
+    std::size_t recordsSoFar = 0;
+    for (std::size_t i = 0; i < parts; ++i) {
+        if (found[i].ignoredLines > 0 && result.ignoredLines == 0)
+            result.firstIgnoredLine = linesBefore + found[i].firstIgnoredLine;
+        result.ignoredLines += found[i].ignoredLines;
+        if (recordsSoFar + found[i].records > options.maxRecords) {
             result.error = "The file has more than " + std::to_string(options.maxRecords) + " records.";
             return result;
         }
-        if (pieces > fieldCount && result.ignoredLines++ == 0)
-            result.firstIgnoredLine = lineNo;
-        table.appendRecord(row.data());
+        recordsSoFar += found[i].records;
+        if (found[i].faultLine) {
+            result.error = "Line " + std::to_string(linesBefore + found[i].faultLine) + found[i].fault;
+            result.tooFewValues = found[i].tooFewValues;
+            return result;
+        }
+        // A part other than the last ends with a line's terminator.
+        linesBefore += static_cast<std::int64_t>(bounds[i]) - 1;
+        table.appendSlotRange(firstSlots[i], found[i].records);
+        table.clearSlots(firstSlots[i] + found[i].records,
+                         static_cast<std::uint32_t>(slotBounds[i] - found[i].records));
     }
 
     if (table.recordCount() == 0 && !(options.headingsSuffice && table.fieldCount() > 0)) {
@@ -237,7 +334,7 @@ CsvReadResult readCsv(std::unique_ptr<char[]> bytes, std::size_t size,
     return result;
 }
 
-bool readWholeFile(const std::string& path, std::unique_ptr<char[]>& bytes, std::size_t& size,
+bool readWholeFile(const std::string& path, huge::Bytes& bytes, std::size_t& size,
                    std::string& error)
 {
     // Non-blocking, so that naming a pipe cannot hang the program before the
@@ -257,11 +354,13 @@ bool readWholeFile(const std::string& path, std::unique_ptr<char[]>& bytes, std:
     // st_size is only a hint: the file may grow while we read, and special
     // files report 0.
     std::size_t capacity = static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1;
-    auto buffer = std::make_unique_for_overwrite<char[]>(capacity);
+    // Read straight into the buffer the cells will point into: the bytes are
+    // never copied again.
+    auto buffer = huge::allocateBytes(capacity);
     std::size_t used = 0;
     while (true) {
         if (used == capacity) {
-            auto bigger = std::make_unique_for_overwrite<char[]>(capacity * 2);
+            auto bigger = huge::allocateBytes(capacity * 2);
             std::memcpy(bigger.get(), buffer.get(), used);
             buffer = std::move(bigger);
             capacity *= 2;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "store/CellTable.h"
+#include "store/HugeBuffer.h"
 #include "store/Progress.h"
 
 // Reads the CSV text format into a fresh table.
@@ -41,10 +42,10 @@ struct CsvReadResult {
 };
 
 // Takes ownership of `bytes`; cells of `out` point into it.
-CsvReadResult readCsv(std::unique_ptr<char[]> bytes, std::size_t size,
+CsvReadResult readCsv(huge::Bytes bytes, std::size_t size,
                       const CsvReadOptions& options, CellTable& out,
                       const ProgressCallback& progress);
 
 // Reads a whole regular file into memory.
-bool readWholeFile(const std::string& path, std::unique_ptr<char[]>& bytes, std::size_t& size,
+bool readWholeFile(const std::string& path, huge::Bytes& bytes, std::size_t& size,
                    std::string& error);

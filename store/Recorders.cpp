@@ -4,7 +4,7 @@ RemovalRecorder::~RemovalRecorder()
 {
     if (!m_step)
         return;
-    const std::vector<std::uint32_t>& after = m_table.order();
+    const CellTable::Order& after = m_table.order();
     if (after.size() == m_before.size())
         return;
     // What is left is the order with some records taken out, in order.

@@ -28,7 +28,7 @@ protected:
 
     Step* m_step;
     CellTable& m_table;
-    std::vector<std::uint32_t> m_before;
+    CellTable::Order m_before;
 };
 
 // The record order, for an operation that reorders records (a sort).

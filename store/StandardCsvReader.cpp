@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -31,8 +32,8 @@ std::int64_t countLineEnds(const char* p, const char* end)
 // over the bytes already read.
 class RecordScanner {
 public:
-    RecordScanner(char* data, std::size_t size, const std::string& separator)
-        : m_pos(data), m_end(data + size), m_sep(separator) {}
+    RecordScanner(char* data, std::size_t size, const std::string& separator, std::deque<std::string_view>& spans)
+        : m_pos(data), m_end(data + size), m_sep(separator), m_spans(spans) {}
 
     enum class Status { Record, End, Unclosed };
 
@@ -75,8 +76,6 @@ public:
     std::size_t offset(const char* base) const { return static_cast<std::size_t>(m_pos - base); }
     bool sawCarriageReturn() const { return m_sawCr; }
     bool sawLineFeed() const { return m_sawLf; }
-    // A value longer than a cell can hold was met.
-    bool tooLong() const { return m_tooLong; }
 
 private:
     // The next `c` at or after the read position, or the end; found once and
@@ -117,11 +116,7 @@ private:
     Cell makeCell(const char* from, const char* to)
     {
         const auto size = static_cast<std::size_t>(to - from);
-        if (size > std::numeric_limits<std::uint32_t>::max()) {
-            m_tooLong = true;
-            return Cell{};
-        }
-        return Cell{size == 0 ? nullptr : from, static_cast<std::uint32_t>(size)};
+        return size == 0 ? Cell{} : Cell::of({from, size}, m_spans);
     }
 
     bool atSeparator() const
@@ -218,18 +213,18 @@ private:
     char* m_nextCr = nullptr;
     char* m_nextLf = nullptr;
     const std::string& m_sep;
+    std::deque<std::string_view>& m_spans;
     std::int64_t m_line = 1;
     std::int64_t m_recordLine = 1;
     bool m_sawCr = false;
     bool m_sawLf = false;
-    bool m_tooLong = false;
 };
 
 std::string lineText(std::int64_t line) { return "Line " + std::to_string(line); }
 
 } // namespace
 
-CsvReadResult readStandardCsv(std::unique_ptr<char[]> bytes, std::size_t size,
+CsvReadResult readStandardCsv(huge::Bytes bytes, std::size_t size,
                               const CsvReadOptions& options, CellTable& out,
                               const ProgressCallback& progress)
 {
@@ -241,7 +236,7 @@ CsvReadResult readStandardCsv(std::unique_ptr<char[]> bytes, std::size_t size,
         size -= 3;
     }
     CellTable table;
-    RecordScanner scanner(data, size, options.separator);
+    RecordScanner scanner(data, size, options.separator, table.newSpanList());
     ProgressTicker ticker(progress, static_cast<std::int64_t>(size));
     bool expectHeader = options.headerLine;
     bool haveFields = false;
@@ -254,10 +249,6 @@ CsvReadResult readStandardCsv(std::unique_ptr<char[]> bytes, std::size_t size,
             break;
         if (status == RecordScanner::Status::Unclosed) {
             result.error = lineText(scanner.line()) + " opens a quoted value that is never closed.";
-            return result;
-        }
-        if (scanner.tooLong()) {
-            result.error = lineText(scanner.recordLine()) + " holds a value longer than 4 GiB, more than a value can hold.";
             return result;
         }
         ticker.step(static_cast<std::int64_t>(scanner.offset(data)));

@@ -17,6 +17,6 @@
 //
 // Takes ownership of `bytes`; quoted values are unescaped in place and the
 // cells of `out` point into the buffer.
-CsvReadResult readStandardCsv(std::unique_ptr<char[]> bytes, std::size_t size,
+CsvReadResult readStandardCsv(huge::Bytes bytes, std::size_t size,
                               const CsvReadOptions& options, CellTable& out,
                               const ProgressCallback& progress);

@@ -6,8 +6,8 @@ namespace {
 
 constexpr std::uint32_t KeptWhole = UINT32_MAX;
 
-template <typename T>
-std::size_t heapBytes(const std::vector<T>& v)
+template <typename T, typename A>
+std::size_t heapBytes(const std::vector<T, A>& v)
 {
     return v.capacity() * sizeof(T);
 }
@@ -15,7 +15,7 @@ std::size_t heapBytes(const std::vector<T>& v)
 std::size_t heapBytes(const std::string& s) { return s.capacity() > 15 ? s.capacity() + 1 : 0; }
 
 // Takes the entries' positions out of `order`, keeping their slots.
-void removeAt(std::vector<std::uint32_t>& order, const std::vector<std::pair<std::uint32_t, std::uint32_t>>& entries)
+void removeAt(CellTable::Order& order, const std::vector<std::pair<std::uint32_t, std::uint32_t>>& entries)
 {
     std::size_t out = entries.front().first;
     std::size_t next = 0;
@@ -31,7 +31,7 @@ void removeAt(std::vector<std::uint32_t>& order, const std::vector<std::pair<std
 
 // Puts each entry's slot back at its position; positions are those of the
 // order once every entry is back.
-void insertAt(std::vector<std::uint32_t>& order, const std::vector<std::pair<std::uint32_t, std::uint32_t>>& entries)
+void insertAt(CellTable::Order& order, const std::vector<std::pair<std::uint32_t, std::uint32_t>>& entries)
 {
     const std::size_t oldSize = order.size();
     order.resize(oldSize + entries.size());
@@ -92,7 +92,7 @@ void Step::cellChanging(const CellTable& table, std::uint32_t slot, int field)
     const auto f = static_cast<std::size_t>(field);
     if (f < m_swapsPerField.size() && m_swapsPerField[f] == KeptWhole)
         return;
-    batch().swaps.push_back({slot, static_cast<std::int16_t>(field), table.m_columns[f][slot]});
+    batch().swaps.push_back({table.m_columns[f][slot], slot, static_cast<std::int16_t>(field)});
     ++m_valuesChanged;
     if (f >= m_swapsPerField.size())
         m_swapsPerField.resize(f + 1);
@@ -104,7 +104,7 @@ void Step::cellChanging(const CellTable& table, std::uint32_t slot, int field)
         keepWholeColumn(field, table.m_columns[f]);
 }
 
-void Step::columnChanged(const CellTable& table, int field, std::vector<Cell> before, std::int64_t changed)
+void Step::columnChanged(const CellTable& table, int field, CellTable::Column before, std::int64_t changed)
 {
     const auto f = static_cast<std::size_t>(field);
     m_valuesChanged += changed;
@@ -113,8 +113,8 @@ void Step::columnChanged(const CellTable& table, int field, std::vector<Cell> be
     if (std::size_t(changed) * sizeof(StepChange::CellSwap) < std::size_t(table.m_slotCount) * sizeof(Cell)) {
         // Few values changed: keep those alone.
         for (std::uint32_t slot = 0; slot < before.size(); ++slot)
-            if (before[slot].data != table.m_columns[f][slot].data || before[slot].size != table.m_columns[f][slot].size)
-                batch().swaps.push_back({slot, static_cast<std::int16_t>(field), before[slot]});
+            if (before[slot] != table.m_columns[f][slot])
+                batch().swaps.push_back({before[slot], slot, static_cast<std::int16_t>(field)});
         return;
     }
     keepWholeColumn(field, std::move(before));
@@ -123,7 +123,7 @@ void Step::columnChanged(const CellTable& table, int field, std::vector<Cell> be
 // `cells` is the column as it is now, or as it was before a change the caller
 // made itself; the swaps this run kept for the field take it back to the
 // start of the run.
-void Step::keepWholeColumn(int field, std::vector<Cell> cells)
+void Step::keepWholeColumn(int field, CellTable::Column cells)
 {
     if (m_batch != SIZE_MAX) {
         auto& swaps = std::get<StepChange::CellBatch>(m_changes[m_batch]).swaps;
@@ -162,7 +162,7 @@ void Step::finish()
     m_swapsPerField.shrink_to_fit();
 }
 
-void Step::orderChanged(std::vector<std::uint32_t> before)
+void Step::orderChanged(CellTable::Order before)
 {
     m_changes.emplace_back(StepChange::OrderSwap{std::move(before)});
 }
@@ -233,16 +233,16 @@ namespace {
 
 struct Toggle {
     CellTable& table;
-    std::vector<std::vector<Cell>>& columns;
+    std::vector<CellTable::Column>& columns;
     std::vector<std::string>& names;
-    std::vector<std::uint32_t>& rows;
+    CellTable::Order& rows;
     std::uint32_t slotCount;
 
     void operator()(StepChange::CellBatch&) const {}
     void operator()(StepChange::ColumnSwap& c) const
     {
         // Slots made after the column was kept are in no record of this state.
-        c.cells.resize(slotCount);
+        c.cells.resize(slotCount, Cell{});
         columns[static_cast<std::size_t>(c.field)].swap(c.cells);
     }
     void operator()(StepChange::OrderSwap& c) const { rows.swap(c.order); }
@@ -271,7 +271,7 @@ struct Toggle {
             names.erase(names.begin() + at);
             columns.erase(columns.begin() + at);
         } else {
-            c.cells.resize(slotCount);
+            c.cells.resize(slotCount, Cell{});
             names.insert(names.begin() + at, std::move(c.name));
             columns.insert(columns.begin() + at, std::move(c.cells));
             c.name.clear();

@@ -22,11 +22,11 @@ struct StepOperation {
 namespace StepChange {
 
 // One value of one field, by slot, so that sorting and deleting records
-// never invalidate it.
-struct __attribute__((packed)) CellSwap {
+// never invalidate it. Sixteen bytes: the cell first, so that nothing pads.
+struct CellSwap {
+    Cell cell;
     std::uint32_t slot;
     std::int16_t field;
-    Cell cell;
 };
 
 // The cell swaps of a run of changes that leave the fields where they are.
@@ -37,12 +37,12 @@ struct CellBatch {
 // A whole column of cells, kept instead of many cell swaps of that column.
 struct ColumnSwap {
     int field;
-    std::vector<Cell> cells;
+    CellTable::Column cells;
 };
 
 // The whole record order (a sort): four bytes a record.
 struct OrderSwap {
-    std::vector<std::uint32_t> order;
+    CellTable::Order order;
 };
 
 // Records taken out of or put into the order, each as its position and slot;
@@ -62,7 +62,7 @@ struct Rotation {
 struct Field {
     int at;
     std::string name;
-    std::vector<Cell> cells;
+    CellTable::Column cells;
     bool present;
 };
 
@@ -98,8 +98,8 @@ public:
     // --- recording, before the table changes --------------------------------
     void cellChanging(const CellTable& table, std::uint32_t slot, int field);
     // `before` is the column's cells before a change the caller made itself.
-    void columnChanged(const CellTable& table, int field, std::vector<Cell> before, std::int64_t changed);
-    void orderChanged(std::vector<std::uint32_t> before);
+    void columnChanged(const CellTable& table, int field, CellTable::Column before, std::int64_t changed);
+    void orderChanged(CellTable::Order before);
     void recordsRemoved(std::vector<std::pair<std::uint32_t, std::uint32_t>> entries);
     void recordAppended(std::uint32_t position, std::uint32_t slot);
     void recordsRotated(std::uint32_t count);
@@ -119,7 +119,7 @@ private:
     // must be placed before the move.
     void endRun();
     void apply(StepChange::CellBatch& c, CellTable& table, bool forward);
-    void keepWholeColumn(int field, std::vector<Cell> before);
+    void keepWholeColumn(int field, CellTable::Column before);
     StepChange::CellBatch& batch();
 
     std::string m_name;
@@ -132,6 +132,6 @@ private:
     // each field has, and the fields already kept whole.
     std::size_t m_batch = SIZE_MAX;
     std::vector<std::uint32_t> m_swapsPerField;
-    std::map<int, std::vector<Cell>> m_pendingColumns;
+    std::map<int, CellTable::Column> m_pendingColumns;
     std::int64_t m_valuesChanged = 0;
 };

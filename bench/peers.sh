@@ -1,0 +1,156 @@
+#!/usr/bin/env bash
+# Times the record store as a whole process (bench/store_cli) beside gawk,
+# mawk, GNU sort and Miller doing the same work on the same generated file,
+# checks that every pair of outputs agrees, and prints medians, peak memory
+# and ratios.
+#
+#   bench/peers.sh [BUILD_DIR]        (default build-rel)
+#
+# Environment: ROWS (1000000), RUNS (5), MLR_RUNS (3), FIELD (Last, the
+# sort column), WORK_DIR (where the input and outputs go, left in place;
+# default a fresh folder under ${TMPDIR:-/tmp}, removed unless KEEP=1). The
+# outputs are saved on that folder's disk, so saves include the disk flush.
+set -euo pipefail
+export LC_ALL=C
+
+build=${1:-build-rel}
+cli=$build/bin/store_cli
+[[ -x $cli ]] || { echo "no $cli: build the store_cli target first" >&2; exit 2; }
+for tool in gawk mawk mlr sort /usr/bin/time; do
+    command -v "$tool" >/dev/null || { echo "missing $tool (apt-get install gawk mawk miller time)" >&2; exit 2; }
+done
+
+rows=${ROWS:-1000000}
+runs=${RUNS:-5}
+mlr_runs=${MLR_RUNS:-3}
+field=${FIELD:-Last}
+if [[ -n ${WORK_DIR:-} ]]; then
+    work=$WORK_DIR # the caller's folder: files are left there
+    mkdir -p "$work"
+else
+    work=$(mktemp -d "${TMPDIR:-/tmp}/tabvane-peers.XXXXXX")
+    [[ ${KEEP:-0} == 1 ]] || trap 'rm -rf "$work"' EXIT
+fi
+
+in=$work/in.csv
+"$cli" --generate "$rows" "$in"
+bytes=$(stat -c %s "$in")
+col=$(head -n 1 "$in" | tr -d '\r' | tr ',' '\n' | grep -nx "$field" | cut -d: -f1)
+[[ -n $col ]] || { echo "no column $field" >&2; exit 2; }
+cat "$in" >/dev/null # warm the page cache
+
+median() { sort -n | awk '{a[NR]=$1} END {printf "%.3f", NR % 2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
+
+# measure NAME RUNS OUTPUT COMMAND: runs COMMAND (a shell line) RUNS times,
+# removing OUTPUT (only ever a file of this run) before each, and
+# records the median wall time and the median processor time (user + system,
+# which another program's load disturbs less) in seconds, and the largest
+# peak RSS in kB.
+declare -A secs cpu peak
+measure() {
+    local name=$1 n=$2 out=$3 cmd=$4 i t0 t1 kb user sys
+    local -a times=() cpus=()
+    local max=0
+    for ((i = 0; i < n; i++)); do
+        [[ $out == "$work"/* || $out == /dev/shm/tabvane-peers.* ]] && rm -f "$out"
+        t0=$(date +%s%N)
+        /usr/bin/time -f '%M %U %S' -o "$work/mem" bash -c "$cmd"
+        t1=$(date +%s%N)
+        times+=("$(awk -v t="$((t1 - t0))" 'BEGIN { print t / 1e9 }')")
+        read -r kb user sys < <(tail -n 1 "$work/mem")
+        cpus+=("$(awk -v u="$user" -v s="$sys" 'BEGIN { print u + s }')")
+        ((kb > max)) && max=$kb
+    done
+    secs[$name]=$(printf '%s\n' "${times[@]}" | median)
+    cpu[$name]=$(printf '%s\n' "${cpus[@]}" | median)
+    peak[$name]=$max
+}
+
+same() { # same NAME A B: the outputs must be byte for byte equal
+    if ! cmp -s "$2" "$3"; then
+        echo "OUTPUTS DIFFER: $1 ($2 vs $3)" >&2
+        mismatch=1
+    fi
+}
+same_lf() { # Miller's CSV writer ends lines in LF whatever --ors says
+    if ! cmp -s <(tr -d '\r' < "$2") "$3"; then
+        echo "OUTPUTS DIFFER: $1 ($2 vs $3, line ends aside)" >&2
+        mismatch=1
+    fi
+}
+mismatch=0
+
+q=\'
+store() { echo "$cli $q$in$q $q$work/$1$q ${*:2}"; }
+awk_io="BEGIN { FS = OFS = \",\"; RS = ORS = \"\\r\\n\" }"
+
+measure store_load "$runs" "$work/none" "$cli '$in' -"
+measure wc "$runs" "$work/none" "wc -l '$in' > '$work/none'"
+
+measure store_round "$runs" "$work/s_round.csv" "$(store s_round.csv)"
+measure gawk_round "$runs" "$work/p_round.csv" "gawk '$awk_io { \$1 = \$1 } 1' '$in' > '$work/p_round.csv'"
+same "round trip" "$work/s_round.csv" "$work/p_round.csv"
+
+measure store_dedupe "$runs" "$work/s_dedupe.csv" "$(store s_dedupe.csv dedupe)"
+measure gawk_dedupe "$runs" "$work/p_dedupe.csv" "gawk '$awk_io !seen[\$0]++' '$in' > '$work/p_dedupe.csv'"
+same "dedupe" "$work/s_dedupe.csv" "$work/p_dedupe.csv"
+
+measure store_sort "$runs" "$work/s_sort.csv" "$(store s_sort.csv sort "$field")"
+measure sort_sort "$runs" "$work/p_sort.csv" "{ head -n 1 '$in'; tail -n +2 '$in' | sort -s -t, -k$col,$col; } > '$work/p_sort.csv'"
+same "sort" "$work/s_sort.csv" "$work/p_sort.csv"
+
+measure store_replace "$runs" "$work/s_replace.csv" "$(store s_replace.csv replace new old)"
+measure mawk_replace "$runs" "$work/p_replace.csv" "mawk '$awk_io NR > 1 { for (i = 1; i <= NF; i++) if (\$i == \"new\") \$i = \"old\" } 1' '$in' > '$work/p_replace.csv'"
+same "replace" "$work/s_replace.csv" "$work/p_replace.csv"
+
+measure store_all "$runs" "$work/s_all.csv" "$(store s_all.csv dedupe sort "$field" replace new old)"
+measure mlr_all "$mlr_runs" "$work/p_all.csv" "mlr --csv uniq -a then sort -f $field then put 'for (k, v in \$*) { if (v == \"new\") { \$[k] = \"old\" } }' '$in' > '$work/p_all.csv'"
+same_lf "all four" "$work/s_all.csv" "$work/p_all.csv"
+
+# The save flushes the file to disk before it takes the old name; the same
+# round trip into memory (tmpfs) shows what that flush costs.
+if [[ -d /dev/shm ]]; then
+    shm=$(mktemp -u /dev/shm/tabvane-peers.XXXXXX.csv)
+    measure store_round_shm "$runs" "$shm" "$cli '$in' '$shm'"
+    rm -f "$shm"
+fi
+
+mb() { awk -v k="$1" 'BEGIN { printf "%.0f", k / 1024 }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+met() { awk -v a="$1" -v b="$2" -v f="$3" 'BEGIN { print (a < b * f ? "yes" : "NO") }'; }
+
+file_mb=$(awk -v b="$bytes" 'BEGIN { printf "%.1f", b / 1e6 }')
+echo
+echo "Whole processes, $rows rows x 8 fields ($file_mb MB), median of $runs runs (Miller $mlr_runs), $(nproc) cores,"
+echo "load average $(cut -d' ' -f1-3 /proc/loadavg) at the end. Targets are judged on wall time; 'cpu' is user + system."
+echo
+format='| %-16s | %7s | %7s | %5s | %-9s | %7s | %7s | %5s | %6s | %7s | %-14s | %-4s |\n'
+printf "$format" Work "store s" "cpu s" "MiB" Peer "peer s" "cpu s" "MiB" ratio "cpu rt" Target met
+printf '|%s|\n' "------------------|---------|---------|-------|-----------|---------|---------|-------|--------|---------|----------------|------"
+row() { # row WORK STORE PEER PEERNAME FACTOR TARGETTEXT
+    printf "$format" "$1" "${secs[$2]}" "${cpu[$2]}" "$(mb "${peak[$2]}")" "$4" "${secs[$3]}" "${cpu[$3]}" \
+        "$(mb "${peak[$3]}")" "$(ratio "${secs[$2]}" "${secs[$3]}")" "$(ratio "${cpu[$2]}" "${cpu[$3]}")" \
+        "$6" "$(met "${secs[$2]}" "${secs[$3]}" "$5")"
+}
+printf "$format" Load "${secs[store_load]}" "${cpu[store_load]}" "$(mb "${peak[store_load]}")" "wc -l" \
+    "${secs[wc]}" "${cpu[wc]}" "$(mb "${peak[wc]}")" "$(ratio "${secs[store_load]}" "${secs[wc]}")" \
+    "$(ratio "${cpu[store_load]}" "${cpu[wc]}")" "< 0.2 s" "$(met "${secs[store_load]}" 0.2 1)"
+row "Round trip" store_round gawk_round gawk 0.5 "< 1/2 gawk"
+row "Dedupe + write" store_dedupe gawk_dedupe gawk 0.3333 "< 1/3 gawk"
+row "Sort + write" store_sort sort_sort "GNU sort" 0.5 "< 1/2 sort"
+row "Replace + write" store_replace mawk_replace mawk 0.5 "< 1/2 mawk"
+row "All four" store_all mlr_all Miller 0.1 "< 1/10 Miller"
+echo
+worst=0
+for k in store_load store_round store_dedupe store_sort store_replace store_all; do
+    ((peak[$k] > worst)) && worst=${peak[$k]}
+done
+echo "Peak memory of the store: $(mb "$worst") MiB, $(ratio "$((worst * 1024))" "$bytes") x the file (target < 2: $(met "$((worst * 1024))" "$bytes" 2))"
+if [[ -n ${secs[store_round_shm]:-} ]]; then
+    echo "Round trip written to tmpfs: ${secs[store_round_shm]} s; the flush to disk costs $(awk -v a="${secs[store_round]}" -v b="${secs[store_round_shm]}" 'BEGIN { printf "%.3f", a - b }') s of ${secs[store_round]} s"
+fi
+if ((mismatch)); then
+    echo "Outputs differ (see above)."
+    exit 1
+fi
+echo "All outputs agree with the peers'."

@@ -1,0 +1,125 @@
+// A command-line driver of the record store's public operations, so that the
+// store can be timed as a whole process beside text tools doing the same work
+// (bench/peers.sh). Not part of the program.
+//
+//   store_cli --generate ROWS FILE
+//   store_cli [--phases] IN OUT [dedupe] [sort FIELD] [replace FIND REPLACE]
+//
+// Loads IN, applies the operations in the order given, and writes the result
+// to OUT (OUT "-" only loads and applies). --phases prints each step's time to
+// standard error.
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "bench/DataGenerator.h"
+#include "store/CSVDBS.h"
+#include "store/modCSV.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class PhaseClock {
+public:
+    explicit PhaseClock(bool report) : m_report(report), m_last(Clock::now()) {}
+    void done(const char* what)
+    {
+        const auto now = Clock::now();
+        if (m_report)
+            std::fprintf(stderr, "%-8s %8.3f s\n", what, std::chrono::duration<double>(now - m_last).count());
+        m_last = now;
+    }
+
+private:
+    bool m_report;
+    Clock::time_point m_last;
+};
+
+// How much of the process sits on transparent huge pages, for --phases.
+void reportHugePages()
+{
+    std::ifstream rollup("/proc/self/smaps_rollup");
+    std::string line;
+    while (std::getline(rollup, line))
+        if (line.rfind("AnonHugePages:", 0) == 0 || line.rfind("Rss:", 0) == 0)
+            std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+int usage()
+{
+    std::fprintf(stderr, "usage: store_cli --generate ROWS FILE\n"
+                         "       store_cli [--phases] IN OUT [dedupe] [sort FIELD] [replace FIND REPLACE]\n");
+    return 2;
+}
+
+int generate(const char* rows, const char* path)
+{
+    const std::string text = makePeopleCsv(std::atoi(rows));
+    std::ofstream out(path, std::ios::binary);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    return out ? 0 : 1;
+}
+
+bool fail(const char* what, const std::string& why)
+{
+    std::fprintf(stderr, "store_cli: %s failed%s%s\n", what, why.empty() ? "" : ": ", why.c_str());
+    return false;
+}
+
+bool apply(CSVDBS& store, const std::vector<std::string>& ops, PhaseClock& clock)
+{
+    for (std::size_t i = 0; i < ops.size(); ++i) {
+        const std::string& op = ops[i];
+        if (op == "dedupe") {
+            RemoveDuplicateRows(store);
+            clock.done("dedupe");
+        } else if (op == "sort" && i + 1 < ops.size()) {
+            if (!store.SortData(1, ops[++i]))
+                return fail("sort", "no field " + ops[i]);
+            clock.done("sort");
+        } else if (op == "replace" && i + 2 < ops.size()) {
+            store.FindAndReplace(ops[i + 1], ops[i + 2]);
+            i += 2;
+            clock.done("replace");
+        } else {
+            return fail("reading the operations", "unknown or incomplete " + op);
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 3 && args[0] == "--generate")
+        return generate(args[1].c_str(), args[2].c_str());
+    const bool phases = !args.empty() && args[0] == "--phases";
+    if (phases)
+        args.erase(args.begin());
+    if (args.size() < 2)
+        return usage();
+
+    PhaseClock clock(phases);
+    CSVDBS store;
+    store.FileName(args[0]);
+    if (!store.LoadFile())
+        return fail("load", store.LastFileError()) ? 0 : 1;
+    clock.done("load");
+    if (!apply(store, {args.begin() + 2, args.end()}, clock))
+        return 1;
+    if (args[1] != "-") {
+        store.FileName(args[1]);
+        if (!store.WriteFile())
+            return fail("write", store.LastFileError()) ? 0 : 1;
+        clock.done("write");
+    }
+    if (phases)
+        reportHugePages();
+    return 0;
+}

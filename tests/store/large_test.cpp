@@ -1,0 +1,165 @@
+// Files large enough that loading, sorting and duplicate removal split their
+// work between threads: the results must be those of the one-pass rules.
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "store/modCSV.h"
+#include "tests/store/StoreFixture.h"
+
+namespace {
+
+class Large : public StoreTest {};
+
+// Values that share long prefixes, tie often, differ past the eighth byte,
+// are prefixes of each other, hold non-ASCII and NUL bytes, or are empty.
+std::string sortValue(std::mt19937& rng)
+{
+    static const std::string tails[] = {"", "1", "12", "123", "1234567", "12345678", "123456789",
+                                        "1234567890abc", "1234567890abd", "é", "É", "\xff", std::string("x\0y", 3),
+                                        std::string("x\0", 2), "a", "A", "10", "9"};
+    switch (rng() % 6) {
+    case 0:
+        return "";
+    case 1:
+        return tails[rng() % std::size(tails)];
+    default:
+        return "Surname" + tails[rng() % std::size(tails)] + tails[rng() % std::size(tails)];
+    }
+}
+
+// A CSV line of the given values; values never hold the separator, quotes or
+// line breaks here, and keep their ends through the surrounding quotes.
+std::string lineOf(const std::vector<std::string>& values)
+{
+    std::string line;
+    for (std::size_t i = 0; i < values.size(); ++i)
+        line += (i ? ",\"" : "\"") + values[i] + "\"";
+    return line;
+}
+
+} // namespace
+
+TEST_F(Large, SortEqualsAStableByteSortInBothDirections)
+{
+    std::mt19937 rng(3);
+    // Small files take one thread; the last is long enough for two.
+    for (const int rows : {2, 50, 3000, 150000}) {
+        std::string text = "K,N\r\n";
+        for (int r = 0; r < rows; ++r)
+            text += lineOf({sortValue(rng), std::to_string(r)}) + "\r\n";
+        for (const int direction : {1, 2}) {
+            load(text);
+            Rows expected = rowsOf(m_store);
+            std::stable_sort(expected.begin(), expected.end(), [&](const auto& a, const auto& b) {
+                return direction == 1 ? a[0] < b[0] : b[0] < a[0];
+            });
+            ASSERT_TRUE(m_store.SortData(direction, "k"));
+            EXPECT_TRUE(rowsOf(m_store) == expected) << rows << " rows, direction " << direction;
+        }
+    }
+    // A column whose values all share a prefix, one of them nothing more.
+    load("K\r\nSurname\r\nSurnameB\r\nSurnamea\r\nSurname\r\n");
+    ASSERT_TRUE(m_store.SortData(1, "K"));
+    EXPECT_EQ(column(1), (std::vector<std::string>{"Surname", "Surname", "SurnameB", "Surnamea"}));
+}
+
+TEST_F(Large, DedupeOnTwoCoresKeepsTheFirstOfEachGroupInPlace)
+{
+    std::mt19937 rng(9);
+    std::string text = "A,B,C\r\n";
+    Rows expected;
+    std::vector<std::vector<std::string>> seen;
+    for (int r = 0; r < 160000; ++r) {
+        // Few distinct rows, and pairs whose values only differ in where one
+        // value ends and the next begins.
+        const unsigned n = rng() % 40000;
+        std::vector<std::string> row = n % 2 ? std::vector<std::string>{"ab", "c", std::to_string(n)}
+                                             : std::vector<std::string>{"a", "bc", std::to_string(n - n % 4)};
+        text += lineOf(row) + "\r\n";
+        expected.push_back(row);
+    }
+    std::vector<bool> keep(expected.size());
+    {
+        std::vector<std::string> keys;
+        for (const auto& row : expected)
+            keys.push_back(row[0] + '\n' + row[1] + '\n' + row[2]);
+        std::vector<std::string> sorted = keys;
+        std::sort(sorted.begin(), sorted.end());
+        std::vector<bool> taken(sorted.size());
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            const auto at = static_cast<std::size_t>(std::lower_bound(sorted.begin(), sorted.end(), keys[i]) - sorted.begin());
+            keep[i] = !taken[at];
+            taken[at] = true;
+        }
+    }
+    Rows kept;
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        if (keep[i])
+            kept.push_back(expected[i]);
+    load(text);
+    RemoveDuplicateRows(m_store);
+    EXPECT_EQ(m_store.RecordCount(), static_cast<int>(kept.size()));
+    EXPECT_TRUE(rowsOf(m_store) == kept);
+    EXPECT_TRUE(m_store.ChangesMade());
+}
+
+TEST_F(Large, LoadSplitBetweenThreadsReadsEveryLineOnce)
+{
+    struct Case {
+        const char* name;
+        std::string terminator;
+    };
+    // Big enough for two parts; blank lines and lines of spaces fall anywhere,
+    // including where the parts are cut.
+    for (const Case& c : {Case{"CRLF", "\r\n"}, Case{"CR", "\r"}, Case{"LF", "\n"}}) {
+        std::mt19937 rng(21);
+        std::string text = "Id,Name,Note" + c.terminator;
+        Rows expected;
+        for (int r = 0; text.size() < (12u << 20); ++r) {
+            if (rng() % 50 == 0)
+                text += (rng() % 2 ? "   " : "") + c.terminator;
+            std::vector<std::string> row{std::to_string(r), "name" + std::to_string(rng() % 1000),
+                                         std::string(rng() % 40, 'n')};
+            text += lineOf(row) + c.terminator;
+            expected.push_back(row);
+        }
+        load(text);
+        EXPECT_EQ(m_store.RecordCount(), static_cast<int>(expected.size())) << c.name;
+        EXPECT_TRUE(rowsOf(m_store) == expected) << c.name;
+
+        // A short line far into the file fails the load and names its line,
+        // blank lines counted.
+        const std::size_t cut = text.rfind(c.terminator, text.size() - 2 * c.terminator.size() - 1000);
+        const std::string broken = text.substr(0, cut + c.terminator.size()) + "1,2" + c.terminator +
+                                   text.substr(cut + c.terminator.size());
+        const auto lineNo = std::count(broken.begin(), broken.begin() + static_cast<std::ptrdiff_t>(cut) + 1,
+                                       c.terminator[0]) + 1;
+        CSVDBS s;
+        s.FileName(m_dir.file("broken.csv", broken));
+        EXPECT_FALSE(s.LoadFile()) << c.name;
+        EXPECT_EQ(s.LastFileError(), "Line " + std::to_string(lineNo) + " has fewer values than there are fields.")
+            << c.name;
+    }
+}
+
+TEST_F(Large, ValuesPastSixtyFourKilobytesSurviveLoadEditSortAndSave)
+{
+    const std::string big(70000, 'v');
+    const std::string bigger(200000, 'w');
+    load("A,B\r\n" + big + ",1\r\nx,2\r\n" + big + ",\r\n");
+    ASSERT_EQ(m_store.RecordCount(), 3);
+    EXPECT_EQ(m_store.ValueAt(1, 1), big);
+    m_store.PutValue(2, 1, bigger);
+    ASSERT_TRUE(m_store.SortData(2, "A"));
+    EXPECT_EQ(column(1), (std::vector<std::string>{bigger, big, big}));
+    EXPECT_EQ(column(2), (std::vector<std::string>{"2", "1", ""}));
+    RemoveDuplicateRows(m_store);
+    EXPECT_EQ(m_store.RecordCount(), 3);
+    ASSERT_TRUE(m_store.WriteFile());
+    CSVDBS back;
+    back.FileName(m_store.FileName());
+    ASSERT_TRUE(back.LoadFile());
+    EXPECT_EQ(rowsOf(back), rowsOf(m_store));
+}
