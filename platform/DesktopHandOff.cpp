@@ -8,11 +8,11 @@ public:
     bool openFile(const QString&) override { return false; }
 };
 
-NoDesktop g_none;
-DesktopHandOff* g_current = &g_none;
+NoDesktop g_noDesktop;
+DesktopHandOff* g_handOff = &g_noDesktop;
 
 } // namespace
 
-DesktopHandOff& desktopHandOff() { return *g_current; }
+DesktopHandOff& desktopHandOff() { return *g_handOff; }
 
-void installDesktopHandOff(DesktopHandOff* h) { g_current = h ? h : &g_none; }
+void installDesktopHandOff(DesktopHandOff* h) { g_handOff = h ? h : &g_noDesktop; }

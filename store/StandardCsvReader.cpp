@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr std::size_t MaxFields = 32767;
 
 bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 
@@ -253,7 +252,7 @@ CsvReadResult readStandardCsv(huge::Bytes bytes, std::size_t size,
         }
         ticker.step(static_cast<std::int64_t>(scanner.offset(data)));
         if (!haveFields) {
-            if (values.size() > MaxFields) {
+            if (values.size() > static_cast<std::size_t>(MaxFieldCount)) {
                 result.error = "The file has more than 32767 fields.";
                 return result;
             }
