@@ -107,6 +107,10 @@ measure store_all "$runs" "$work/s_all.csv" "$(store s_all.csv dedupe sort "$fie
 measure mlr_all "$mlr_runs" "$work/p_all.csv" "mlr --csv uniq -a then sort -f $field then put 'for (k, v in \$*) { if (v == \"new\") { \$[k] = \"old\" } }' '$in' > '$work/p_all.csv'"
 same_lf "all four" "$work/s_all.csv" "$work/p_all.csv"
 
+# The window keeps every step for undo; the same work with that history.
+measure store_all_undo "$runs" "$work/s_all_undo.csv" "$cli --undo '$in' '$work/s_all_undo.csv' dedupe sort $field replace new old"
+same "all four with undo" "$work/s_all_undo.csv" "$work/s_all.csv"
+
 # The save flushes the file to disk before it takes the old name; the same
 # round trip into memory (tmpfs) shows what that flush costs.
 if [[ -d /dev/shm ]]; then
@@ -140,12 +144,14 @@ row "Dedupe + write" store_dedupe gawk_dedupe gawk 0.3333 "< 1/3 gawk"
 row "Sort + write" store_sort sort_sort "GNU sort" 0.5 "< 1/2 sort"
 row "Replace + write" store_replace mawk_replace mawk 0.5 "< 1/2 mawk"
 row "All four" store_all mlr_all Miller 0.1 "< 1/10 Miller"
+row "  with undo" store_all_undo mlr_all Miller 0.1 "< 1/10 Miller"
 echo
 worst=0
 for k in store_load store_round store_dedupe store_sort store_replace store_all; do
     ((peak[$k] > worst)) && worst=${peak[$k]}
 done
 echo "Peak memory of the store: $(mb "$worst") MiB, $(ratio "$((worst * 1024))" "$bytes") x the file (target < 2: $(met "$((worst * 1024))" "$bytes" 2))"
+echo "With the undo history of the window: $(mb "${peak[store_all_undo]}") MiB, $(ratio "$((peak[store_all_undo] * 1024))" "$bytes") x the file"
 if [[ -n ${secs[store_round_shm]:-} ]]; then
     echo "Round trip written to tmpfs: ${secs[store_round_shm]} s; the flush to disk costs $(awk -v a="${secs[store_round]}" -v b="${secs[store_round_shm]}" 'BEGIN { printf "%.3f", a - b }') s of ${secs[store_round]} s"
 fi

@@ -3,11 +3,12 @@
 // (bench/peers.sh). Not part of the program.
 //
 //   store_cli --generate ROWS FILE
-//   store_cli [--phases] IN OUT [dedupe] [sort FIELD] [replace FIND REPLACE]
+//   store_cli [--phases] [--undo] IN OUT [dedupe] [sort FIELD] [replace FIND REPLACE]
 //
 // Loads IN, applies the operations in the order given, and writes the result
 // to OUT (OUT "-" only loads and applies). --phases prints each step's time to
-// standard error.
+// standard error. Like the text tools it is timed beside, a batch run keeps
+// no undo history unless --undo asks for the window's.
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -52,7 +53,7 @@ void reportHugePages()
 int usage()
 {
     std::fprintf(stderr, "usage: store_cli --generate ROWS FILE\n"
-                         "       store_cli [--phases] IN OUT [dedupe] [sort FIELD] [replace FIND REPLACE]\n");
+                         "       store_cli [--phases] [--undo] IN OUT [dedupe] [sort FIELD] [replace FIND REPLACE]\n");
     return 2;
 }
 
@@ -99,14 +100,21 @@ int main(int argc, char** argv)
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 3 && args[0] == "--generate")
         return generate(args[1].c_str(), args[2].c_str());
-    const bool phases = !args.empty() && args[0] == "--phases";
-    if (phases)
-        args.erase(args.begin());
+    const auto flag = [&args](const char* name) {
+        const bool given = !args.empty() && args[0] == name;
+        if (given)
+            args.erase(args.begin());
+        return given;
+    };
+    const bool phases = flag("--phases");
+    const bool undo = flag("--undo");
     if (args.size() < 2)
         return usage();
 
     PhaseClock clock(phases);
     CSVDBS store;
+    if (!undo)
+        store.HistoryBudget(0);
     store.FileName(args[0]);
     if (!store.LoadFile())
         return fail("load", store.LastFileError()) ? 0 : 1;
