@@ -180,7 +180,7 @@ public:
 private:
     friend class StepScope;
     // The step being recorded, or nullptr when nothing is recorded.
-    Step* recording() { return m_history.recording(); }
+    StepRecorder* recording() { return m_history.recording(); }
     void afterHistoryMove();
 
     std::string resolveName(const std::string& fieldName) const;

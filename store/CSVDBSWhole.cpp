@@ -129,7 +129,7 @@ bool CSVDBS::FindAndReplace(std::string_view findValue, std::string_view replace
     const StepScope step(*this, "Find and Replace", [&] {
         return StepOperation{"FindAndReplace", {{"find", std::string(findValue)}, {"replace", std::string(replaceValue)}}};
     });
-    Step* const recorded = recording();
+    StepRecorder* const recorded = recording();
     const std::string key = matchKey(findValue);
     // Every replaced value shares one copy of the replacement.
     Cell replacement{};

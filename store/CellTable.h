@@ -27,6 +27,9 @@ struct __attribute__((packed)) Cell {
 // valid until the table is replaced or compacted.
 class CellTable {
 public:
+    // One field's cells, indexed by slot.
+    using Column = std::vector<Cell>;
+
     int fieldCount() const { return static_cast<int>(m_names.size()); }
     std::size_t recordCount() const { return m_rows.size(); }
 
@@ -94,7 +97,12 @@ public:
     void holdSlots(bool held) { m_slotsHeld = held; }
     std::uint32_t slotCount() const { return m_slotCount; }
     // All of one field's cells, indexed by slot.
-    const std::vector<Cell>& columnCells(int field) const { return m_columns[static_cast<std::size_t>(field)]; }
+    const Column& columnCells(int field) const { return m_columns[static_cast<std::size_t>(field)]; }
+    // Moves a field's cells out, leaving the field without any until
+    // putColumn gives it a column again (or the field is erased).
+    Column takeColumn(int field) { return std::move(m_columns[static_cast<std::size_t>(field)]); }
+    // Gives a field the cells of `cells`, one for every slot.
+    void putColumn(int field, Column cells);
 
     // Bytes held for values written after the load, live or not.
     std::size_t editedBytes() const { return m_editedBytes; }
@@ -107,7 +115,7 @@ private:
     void compact();
 
     std::vector<std::string> m_names;
-    std::vector<std::vector<Cell>> m_columns;
+    std::vector<Column> m_columns;
     std::vector<std::uint32_t> m_rows;
     std::uint32_t m_slotCount = 0;
 

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "store/CellTable.h"
+#include "store/Step.h"
+
+// Records one step while its operation runs: the store calls it before (or,
+// where said, after) each change to the table. It lives only while recording,
+// so the bookkeeping it needs costs the finished step nothing.
+class StepRecorder {
+public:
+    StepRecorder(TextCodes::Code name, const StepOperation& operation);
+
+    bool empty() const { return m_changes.empty() && m_swaps.empty() && m_pendingColumns.empty(); }
+
+    void cellChanging(const CellTable& table, std::uint32_t slot, int field);
+    // `before` is the column's cells before a change the caller made itself.
+    void columnChanged(const CellTable& table, int field, CellTable::Column before, std::int64_t changed);
+    void orderChanged(std::vector<std::uint32_t> before);
+    void recordsRemoved(std::vector<std::pair<std::uint32_t, std::uint32_t>> entries);
+    void recordAppended(std::uint32_t position, std::uint32_t slot);
+    void recordsRotated(std::uint32_t count);
+    void fieldInserted(int at);
+    // Takes the field's cells out of the table; the caller then erases the field.
+    void fieldErasing(CellTable& table, int at);
+    void fieldsSwapped(int a, int b);
+    void fieldRenaming(const CellTable& table, int field);
+
+    // Ends the recording: the step as it will be kept.
+    Step finish();
+
+private:
+    // Field positions move: what was kept by position for the fields so far
+    // must be placed before the move.
+    void endRun();
+    void keepWholeColumn(int field, CellTable::Column before);
+
+    TextCodes::Code m_name;
+    TextCodes::Code m_operation;
+    PackedParameters m_parameters;
+    std::vector<Change> m_changes;
+    // Within the current run of changes: the cell swaps so far (they join the
+    // changes where the run began), how many each field has, and the fields
+    // already kept whole.
+    std::size_t m_runStart = SIZE_MAX;
+    std::vector<StepChange::CellSwap> m_swaps;
+    std::vector<std::uint32_t> m_swapsPerField;
+    std::map<int, CellTable::Column> m_pendingColumns;
+    std::int64_t m_valuesChanged = 0;
+};
