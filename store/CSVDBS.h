@@ -179,6 +179,7 @@ public:
 
 private:
     friend class StepScope;
+    friend class ColumnRewrite;
     // The step being recorded, or nullptr when nothing is recorded.
     StepRecorder* recording() { return m_history.recording(); }
     void afterHistoryMove();

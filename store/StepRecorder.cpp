@@ -2,8 +2,11 @@
 
 #include <algorithm>
 
+#include "store/FreshColumn.h"
+
 namespace {
 
+// In place of a field's swap count: nothing more to keep for it.
 constexpr std::uint32_t KeptWhole = UINT32_MAX;
 
 template <typename T>
@@ -19,10 +22,19 @@ StepRecorder::StepRecorder(TextCodes::Code name, const StepOperation& operation)
 {
 }
 
+bool StepRecorder::keeps(int field) const
+{
+    const auto f = static_cast<std::size_t>(field);
+    if (f < m_inserted.size() && m_inserted[f])
+        return false;
+    return f >= m_swapsPerField.size() || m_swapsPerField[f] != KeptWhole;
+}
+
 void StepRecorder::cellChanging(const CellTable& table, std::uint32_t slot, int field)
 {
     const auto f = static_cast<std::size_t>(field);
-    if (f < m_swapsPerField.size() && m_swapsPerField[f] == KeptWhole)
+    ++m_valuesChanged;
+    if (!keeps(field))
         return;
     if (m_runStart == SIZE_MAX) {
         // The run's cell swaps take this place among the changes once it ends.
@@ -30,7 +42,6 @@ void StepRecorder::cellChanging(const CellTable& table, std::uint32_t slot, int 
         m_changes.emplace_back(StepChange::CellBatch{});
     }
     m_swaps.push_back({slot, static_cast<std::int16_t>(field), table.columnCells(field)[slot]});
-    ++m_valuesChanged;
     if (f >= m_swapsPerField.size())
         m_swapsPerField.resize(f + 1);
     // A field changed in more than one value in sixteen is most likely
@@ -38,14 +49,13 @@ void StepRecorder::cellChanging(const CellTable& table, std::uint32_t slot, int 
     // so such a step costs at most its column, and the rest of the loop
     // records nothing more for it.
     if (++m_swapsPerField[f] >= std::max<std::size_t>(64, table.slotCount() / 16))
-        keepWholeColumn(field, table.columnCells(field));
+        keepWholeColumn(field, freshCopy(table.columnCells(field)));
 }
 
 void StepRecorder::columnChanged(const CellTable& table, int field, CellTable::Column before, std::int64_t changed)
 {
-    const auto f = static_cast<std::size_t>(field);
     m_valuesChanged += changed;
-    if (f < m_swapsPerField.size() && m_swapsPerField[f] == KeptWhole)
+    if (!keeps(field))
         return;
     if (std::size_t(changed) * sizeof(StepChange::CellSwap) < std::size_t(table.slotCount()) * sizeof(Cell)) {
         // Few values changed: keep those alone.
@@ -143,6 +153,10 @@ void StepRecorder::fieldInserted(int at)
 {
     endRun();
     m_changes.emplace_back(StepChange::Field{nullptr, at, true});
+    const auto f = static_cast<std::size_t>(at);
+    if (m_inserted.size() < f)
+        m_inserted.resize(f);
+    m_inserted.insert(m_inserted.begin() + at, true);
 }
 
 void StepRecorder::fieldErasing(CellTable& table, int at)
@@ -151,12 +165,20 @@ void StepRecorder::fieldErasing(CellTable& table, int at)
     auto kept = std::make_unique<StepChange::Field::Kept>(
         StepChange::Field::Kept{table.names()[static_cast<std::size_t>(at)], table.takeColumn(at)});
     m_changes.emplace_back(StepChange::Field{std::move(kept), at, false});
+    if (static_cast<std::size_t>(at) < m_inserted.size())
+        m_inserted.erase(m_inserted.begin() + at);
 }
 
 void StepRecorder::fieldsSwapped(int a, int b)
 {
     endRun();
     m_changes.emplace_back(StepChange::FieldSwap{a, b});
+    const auto most = static_cast<std::size_t>(std::max(a, b));
+    if (m_inserted.size() <= most)
+        m_inserted.resize(most + 1);
+    const bool wasA = m_inserted[static_cast<std::size_t>(a)];
+    m_inserted[static_cast<std::size_t>(a)] = m_inserted[static_cast<std::size_t>(b)];
+    m_inserted[static_cast<std::size_t>(b)] = wasA;
 }
 
 void StepRecorder::fieldRenaming(const CellTable& table, int field)

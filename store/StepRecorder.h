@@ -16,6 +16,13 @@ public:
 
     bool empty() const { return m_changes.empty() && m_swaps.empty() && m_pendingColumns.empty(); }
 
+    // Whether changes to the field must still be kept: not once its whole
+    // column is, nor for a field this step inserted, which undoing the
+    // insert takes away with all its values.
+    bool keeps(int field) const;
+    // Values changed that need nothing kept, for the count reported.
+    void countValues(std::int64_t count) { m_valuesChanged += count; }
+
     void cellChanging(const CellTable& table, std::uint32_t slot, int field);
     // `before` is the column's cells before a change the caller made itself.
     void columnChanged(const CellTable& table, int field, CellTable::Column before, std::int64_t changed);
@@ -49,5 +56,7 @@ private:
     std::vector<StepChange::CellSwap> m_swaps;
     std::vector<std::uint32_t> m_swapsPerField;
     std::map<int, CellTable::Column> m_pendingColumns;
+    // By position: the fields this step inserted.
+    std::vector<bool> m_inserted;
     std::int64_t m_valuesChanged = 0;
 };

@@ -249,6 +249,7 @@ TEST_F(HistoryTest, StepsKeepOnlyWhatTheyReplaced)
             m_store.PutValue(r, 2, "NAME");
     }
     EXPECT_LE(lastBytes(), 1000 * sizeof(Cell) + 512) << "a column tool keeps at most the column";
+    EXPECT_EQ(m_store.StepHistory().lastDone()->valuesChanged(), 1000) << "every value counts, kept whole or not";
     m_store.RemoveDuplicates({2});
     EXPECT_EQ(m_store.RecordCount(), 1);
     EXPECT_LE(lastBytes(), 999 * 8 + 512) << "a duplicate removal keeps the removed records' slots";
