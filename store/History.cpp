@@ -28,7 +28,7 @@ bool History::open(std::string_view name, StepOperation operation)
     ++m_depth;
     if (m_depth > 1 || m_budget == 0)
         return false;
-    m_open = std::make_unique<StepRecorder>(TextCodes::code(name), operation);
+    m_open = std::make_unique<StepRecorder>(TextCodes::code(name), operation, m_table.slotCount());
     // Values and slots the step refers to must stay where they are.
     m_table.holdSlots(true);
     return true;

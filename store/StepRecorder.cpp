@@ -17,8 +17,11 @@ std::unique_ptr<T> boxed(T value)
 
 } // namespace
 
-StepRecorder::StepRecorder(TextCodes::Code name, const StepOperation& operation)
-    : m_name(name), m_operation(TextCodes::code(operation.name)), m_parameters(operation.parameters)
+StepRecorder::StepRecorder(TextCodes::Code name, const StepOperation& operation, std::uint32_t slotCount)
+    : m_name(name),
+      m_operation(TextCodes::code(operation.name)),
+      m_parameters(operation.parameters),
+      m_firstNewSlot(slotCount)
 {
 }
 
@@ -34,7 +37,7 @@ void StepRecorder::cellChanging(const CellTable& table, std::uint32_t slot, int 
 {
     const auto f = static_cast<std::size_t>(field);
     ++m_valuesChanged;
-    if (!keeps(field))
+    if (!keeps(field) || slot >= m_firstNewSlot)
         return;
     if (m_runStart == SIZE_MAX) {
         // The run's cell swaps take this place among the changes once it ends.
@@ -44,11 +47,12 @@ void StepRecorder::cellChanging(const CellTable& table, std::uint32_t slot, int 
     m_swaps.push_back({slot, static_cast<std::int16_t>(field), table.columnCells(field)[slot]});
     if (f >= m_swapsPerField.size())
         m_swapsPerField.resize(f + 1);
-    // A field changed in more than one value in sixteen is most likely
-    // changed all through (a column tool): its whole column is kept instead,
-    // so such a step costs at most its column, and the rest of the loop
-    // records nothing more for it.
-    if (++m_swapsPerField[f] >= std::max<std::size_t>(64, table.slotCount() / 16))
+    // Once a field's swaps would hold more than its column, the whole column
+    // is kept instead, so a step costs at most its column, and the rest of
+    // the loop records nothing more for it. (Tools that rewrite whole columns
+    // say so with columnChanged; this is for scattered edits.)
+    const std::size_t swaps = ++m_swapsPerField[f];
+    if (swaps >= 64 && swaps * sizeof(StepChange::CellSwap) >= std::size_t(table.slotCount()) * sizeof(Cell))
         keepWholeColumn(field, freshCopy(table.columnCells(field)));
 }
 
@@ -60,7 +64,8 @@ void StepRecorder::columnChanged(const CellTable& table, int field, CellTable::C
     if (std::size_t(changed) * sizeof(StepChange::CellSwap) < std::size_t(table.slotCount()) * sizeof(Cell)) {
         // Few values changed: keep those alone.
         const CellTable::Column& now = table.columnCells(field);
-        for (std::uint32_t slot = 0; slot < before.size(); ++slot) {
+        const std::size_t kept = std::min<std::size_t>(before.size(), m_firstNewSlot);
+        for (std::uint32_t slot = 0; slot < kept; ++slot) {
             const std::string_view was = before[slot].view(), is = now[slot].view();
             if (was.data() != is.data() || was.size() != is.size()) {
                 if (m_runStart == SIZE_MAX) {

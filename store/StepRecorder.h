@@ -12,7 +12,8 @@
 // so the bookkeeping it needs costs the finished step nothing.
 class StepRecorder {
 public:
-    StepRecorder(TextCodes::Code name, const StepOperation& operation);
+    // `slotCount` is the table's when the step begins.
+    StepRecorder(TextCodes::Code name, const StepOperation& operation, std::uint32_t slotCount);
 
     bool empty() const { return m_changes.empty() && m_swaps.empty() && m_pendingColumns.empty(); }
 
@@ -59,4 +60,7 @@ private:
     // By position: the fields this step inserted.
     std::vector<bool> m_inserted;
     std::int64_t m_valuesChanged = 0;
+    // Slots from here on belong to records this step appended: undoing the
+    // append takes them out of the order, so their values need nothing kept.
+    std::uint32_t m_firstNewSlot;
 };
