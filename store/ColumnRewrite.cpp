@@ -1,6 +1,6 @@
 #include "store/ColumnRewrite.h"
 
-#include "store/FreshColumn.h"
+#include "store/FreshCopy.h"
 
 ColumnRewrite::ColumnRewrite(CSVDBS& store, int field)
     : m_store(&store),

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "store/CellTable.h"
+#include "store/FreshCopy.h"
 #include "store/StepRecorder.h"
 
 // Operations that change the table in one tight loop are recorded from the
@@ -22,7 +23,7 @@ protected:
     OrderSnapshot(StepRecorder* step, CellTable& table) : m_step(step), m_table(table)
     {
         if (m_step)
-            m_before = m_table.order();
+            m_before = freshCopy(m_table.order());
     }
     ~OrderSnapshot() = default;
 

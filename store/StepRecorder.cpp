@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "store/FreshColumn.h"
+#include "store/FreshCopy.h"
 
 namespace {
 

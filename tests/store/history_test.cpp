@@ -178,6 +178,27 @@ TEST_F(HistoryTest, StepsAreNamedAndLoadForgetsThem)
     EXPECT_FALSE(m_store.Undo());
 }
 
+TEST_F(HistoryTest, OperationsComeBackExactlyAsRecorded)
+{
+    loadSample();
+    using Parameters = std::vector<std::pair<std::string, std::string>>;
+    const Parameters cases[] = {
+        {},
+        {{"value", ""}},
+        {{"find", std::string(300, 'x') + "\xff end"}, {"replace", "Troms\xc3\xb8"}, {"find", "again"}},
+    };
+    for (const Parameters& parameters : cases) {
+        {
+            const StepScope step(m_store, "Tool", {"Tool Operation", parameters});
+            m_store.PutValue(1, 1, "changed");
+        }
+        const StepOperation kept = m_store.StepHistory().lastDone()->operation();
+        EXPECT_EQ(kept.name, "Tool Operation");
+        EXPECT_EQ(kept.parameters, parameters);
+        ASSERT_TRUE(m_store.Undo());
+    }
+}
+
 TEST_F(HistoryTest, OperationsThatChangeNothingAreNoSteps)
 {
     loadSample();

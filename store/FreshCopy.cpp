@@ -1,12 +1,9 @@
-#include "store/FreshColumn.h"
+#include "store/FreshCopy.h"
 
 #include <cstdint>
 
 #include <sys/mman.h>
 
-namespace {
-
-// Only a hint; nothing changes where it is refused.
 void preferHugePages(const void* data, std::size_t bytes)
 {
     constexpr std::uintptr_t HugePage = std::uintptr_t(2) << 20;
@@ -16,15 +13,4 @@ void preferHugePages(const void* data, std::size_t bytes)
     const auto end = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(HugePage - 1);
     if (end > start)
         ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
-}
-
-} // namespace
-
-CellTable::Column freshCopy(const CellTable::Column& cells)
-{
-    CellTable::Column copy;
-    copy.reserve(cells.size());
-    preferHugePages(copy.data(), cells.size() * sizeof(Cell));
-    copy.assign(cells.begin(), cells.end());
-    return copy;
 }
