@@ -1,5 +1,6 @@
 // Undo and redo in the store: random operation sequences walked back and
 // forth, the saved position, the memory budget.
+#include <functional>
 #include <random>
 
 #include "store/StepScope.h"
@@ -196,6 +197,54 @@ TEST_F(HistoryTest, OperationsComeBackExactlyAsRecorded)
         EXPECT_EQ(kept.name, "Tool Operation");
         EXPECT_EQ(kept.parameters, parameters);
         ASSERT_TRUE(m_store.Undo());
+    }
+}
+
+// Values written into a field or record the same step added need nothing
+// kept; every other value must be kept however the fields moved meanwhile.
+TEST_F(HistoryTest, AStepKeepsWhatItReplacedAcrossFieldsItAddedAndMoved)
+{
+    const struct {
+        const char* name;
+        std::function<void(CSVDBS&)> run;
+    } cases[] = {
+        {"swapped away", [](CSVDBS& s) {
+             s.InsertFieldAt(0, "NEW");
+             s.SwapFields(1, 3);
+             s.PutValue(1, 1, "old field");
+             s.PutValue(2, 3, "new field");
+         }},
+        {"shifted by another insert", [](CSVDBS& s) {
+             s.InsertFieldAt(1, "NEW");
+             s.InsertFieldAt(0, "NEWER");
+             s.PutValue(1, 2, "old field");
+             s.PutValue(1, 3, "new field");
+         }},
+        {"shifted by a delete", [](CSVDBS& s) {
+             s.InsertFieldAt(2, "NEW");
+             s.DeleteFieldAt(1);
+             s.PutValue(1, 2, "new field");
+             s.PutValue(1, 3, "old field");
+         }},
+        {"appended record", [](CSVDBS& s) {
+             s.NewRecord();
+             s.PutValue(s.RecordCount(), 1, "new record");
+             s.PutValue(1, 1, "old record");
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        loadSample();
+        const State loaded = stateOf(m_store);
+        {
+            const StepScope step(m_store, "Tool");
+            c.run(m_store);
+        }
+        const State done = stateOf(m_store);
+        ASSERT_TRUE(m_store.Undo());
+        EXPECT_EQ(stateOf(m_store), loaded);
+        ASSERT_TRUE(m_store.Redo());
+        EXPECT_EQ(stateOf(m_store), done);
     }
 }
 
