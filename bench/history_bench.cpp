@@ -73,10 +73,10 @@ void measure(const std::string& path, const Operation& op)
     s->Redo();
     const double redo = msSince(start);
     const double allowed = op.allowed ? op.allowed(*s) : 0;
-    // Below a millisecond the share says nothing: the difference is a few
-    // microseconds of timer and cache noise.
-    char cost[16] = "   <1ms";
-    if (plain >= 1.0)
+    // Below a tenth of a millisecond the share says nothing: the difference
+    // is a few microseconds of timer and cache noise.
+    char cost[16] = " <0.1ms";
+    if (plain >= 0.1)
         std::snprintf(cost, sizeof cost, "%+6.1f%%", 100.0 * (recorded - plain) / plain);
     std::printf("%-30s %9.2f %9.2f %7s %8.1f %8.1f %12zu %12.0f %s\n", op.name, plain, recorded, cost, undo, redo,
                 bytes, allowed, allowed > 0 && static_cast<double>(bytes) > allowed ? "OVER" : "");

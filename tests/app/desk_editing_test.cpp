@@ -258,6 +258,11 @@ TEST_F(DeskEditing, LongWorkOfAToolDialogShowsInTheStatusLine)
         QThread::msleep(600);
         w.store().progressCallback()(2, 4);
         shownLate = w.statusLine()->progressShown();
+        if (const QByteArray folder = qgetenv("TABVANE_SCREENSHOTS"); !folder.isEmpty()) {
+            w.show();
+            QApplication::processEvents();
+            EXPECT_TRUE(w.grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/dialog-work.png")));
+        }
     });
     EXPECT_FALSE(shownEarly) << "no bar for work shorter than half a second";
     EXPECT_TRUE(shownLate) << "the main window's bar shows the dialog's work";
