@@ -16,6 +16,7 @@
 
 #include "app/GridModel.h"
 #include "app/SaveSettings.h"
+#include "app/StatusLine.h"
 #include "export/PdfExport.h"
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"
@@ -23,6 +24,7 @@
 #include "window/AppTitle.h"
 #include "window/CommandScope.h"
 #include "window/Look.h"
+#include "window/LongWork.h"
 #include "window/PointerRules.h"
 #include "window/Procedure.h"
 
@@ -42,7 +44,11 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     refreshState();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    if (LongWork::watcher() == m_status)
+        LongWork::setWatcher(nullptr);
+}
 
 void Form1::Form_Load()
 {

@@ -47,17 +47,8 @@ void Form1::runLongWork(const std::function<void()>& work)
 
 void Form1::runWithStatus(CSVDBS& store, const QString& text, const std::function<void()>& work)
 {
-    m_status->startWork();
-    struct EndWork {
-        StatusLine* status;
-        ~EndWork() { status->endWork(); }
-    } ending{m_status};
+    // The status line watches every long work, this one included.
     const LongWork running(this, lblLoading, &store, [this] { layoutControls(); }, text);
-    // The status line's bar follows the same count as the progress line.
-    const ProgressScope inStatus(store, [this, &running](std::int64_t done, std::int64_t total) {
-        m_status->progress(done, total);
-        running.progress()(done, total);
-    });
     work();
 }
 

@@ -23,6 +23,7 @@
 #include "store/StepScope.h"
 #include "window/AppTitle.h"
 #include "window/CommandScope.h"
+#include "window/LongWork.h"
 #include "window/Procedure.h"
 
 #ifndef TABVANE_VERSION
@@ -95,6 +96,8 @@ void Form1::createMenus()
     menuEntry(help, QStringLiteral("&About Tabvane Software"), &Form1::About_Click);
 
     m_status = new StatusLine(this);
+    // Long work shows its progress here too, whichever window runs it.
+    LongWork::setWatcher(m_status);
 }
 
 void Form1::About_Click()

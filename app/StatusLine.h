@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "store/TextEncoding.h"
+#include "window/LongWork.h"
 
 class QLabel;
 class QProgressBar;
@@ -49,7 +50,7 @@ QString reportStep(const std::string& stepName, const DataCounts& before, const 
 
 // The line under the buttons: the file's facts, what the last operation did,
 // and a progress bar while a long operation runs.
-class StatusLine final : public QWidget {
+class StatusLine final : public QWidget, public WorkWatcher {
 public:
     explicit StatusLine(QWidget* parent);
 
@@ -59,9 +60,9 @@ public:
     QString message() const;
 
     // A long operation starts; the bar shows once it has run half a second.
-    void startWork();
-    void progress(std::int64_t done, std::int64_t total);
-    void endWork();
+    void startWork() override;
+    void progress(std::int64_t done, std::int64_t total) override;
+    void endWork() override;
     bool progressShown() const;
 
 private:

@@ -271,7 +271,7 @@ void CSVDBS::MoveRecordsToTop(RecordNo count)
         return;
     // Records are slots in an order list, so this moves 4-byte numbers only.
     std::rotate(order.begin(), order.end() - count, order.end());
-    if (Step* s = recording())
+    if (StepRecorder* s = recording())
         s->recordsRotated(static_cast<std::uint32_t>(count));
     m_changesMade = true;
 }
@@ -283,7 +283,7 @@ void CSVDBS::PutValue(RecordNo record, int field, std::string_view value)
                                           {"value", std::string(value)}}};
     });
     requireField(field);
-    if (Step* s = recording())
+    if (StepRecorder* s = recording())
         s->cellChanging(m_table, slotOf(record), field - 1);
     m_table.set(static_cast<std::size_t>(record - 1), field - 1, value);
     m_changesMade = true;

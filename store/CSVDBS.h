@@ -179,8 +179,9 @@ public:
 
 private:
     friend class StepScope;
+    friend class ColumnRewrite;
     // The step being recorded, or nullptr when nothing is recorded.
-    Step* recording() { return m_history.recording(); }
+    StepRecorder* recording() { return m_history.recording(); }
     void afterHistoryMove();
 
     std::string resolveName(const std::string& fieldName) const;

@@ -35,7 +35,7 @@ bool CSVDBS::NewRecord()
         const int keyPos = m_keyField.empty() ? -1 : FieldIndex(m_keyField);
         if (keyPos >= 1) {
             const std::string key = GenerateKey();
-            if (Step* s = recording())
+            if (StepRecorder* s = recording())
                 s->cellChanging(m_table, m_table.slot(m_table.recordCount() - 1), keyPos - 1);
             m_table.set(m_table.recordCount() - 1, keyPos - 1, key);
         } else {
@@ -45,7 +45,7 @@ bool CSVDBS::NewRecord()
         }
     }
     m_recordCount = checkedRecordNumber(m_table.recordCount());
-    if (Step* s = recording(); s && result)
+    if (StepRecorder* s = recording(); s && result)
         s->recordAppended(static_cast<std::uint32_t>(m_recordCount - 1), m_table.slot(m_table.recordCount() - 1));
     return result;
 }
@@ -79,7 +79,7 @@ bool CSVDBS::DeleteRecord(RecordNo recordNumber)
     if (record < 1 || record > m_recordCount)
         return false;
     const StepScope step(*this, "Delete Record", [&] { return StepOperation{"DeleteRecord", {{"record", std::to_string(record)}}}; });
-    if (Step* s = recording())
+    if (StepRecorder* s = recording())
         s->recordsRemoved({{static_cast<std::uint32_t>(record - 1), slotOf(record)}});
     m_table.eraseRecord(static_cast<std::size_t>(record - 1));
     m_table.compactIfWasteful();
@@ -110,7 +110,7 @@ bool CSVDBS::SetField(const std::string& fieldName, std::string_view fieldValue,
     const StepScope step(*this, "Set Field", [&] {
         return StepOperation{"SetField", {{"field", fieldName}, {"value", std::string(fieldValue)}, {"record", std::to_string(record)}}};
     });
-    if (Step* s = recording(); s && (!fieldValue.empty() || m_autoGenerateKey))
+    if (StepRecorder* s = recording(); s && (!fieldValue.empty() || m_autoGenerateKey))
         s->cellChanging(m_table, slot, field - 1);
     if (!fieldValue.empty())
         m_table.set(index, field - 1, fieldValue);

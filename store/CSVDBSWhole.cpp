@@ -49,7 +49,7 @@ bool CSVDBS::FindAndReplace(std::string_view findValue, std::string_view replace
     const StepScope step(*this, "Find and Replace", [&] {
         return StepOperation{"FindAndReplace", {{"find", std::string(findValue)}, {"replace", std::string(replaceValue)}}};
     });
-    Step* const recorded = recording();
+    StepRecorder* const recorded = recording();
     const std::string key = matchKey(findValue);
     // Values are visited in storage order, not record order: after a sort the
     // two differ, and storage order reads memory front to back. The cores

@@ -128,6 +128,13 @@ void CellTable::insertField(int at, std::string name, Cell fill)
     m_columns.insert(m_columns.begin() + at, Column(m_slotCount, fill));
 }
 
+void CellTable::putColumn(int field, Column cells)
+{
+    if (cells.size() != m_slotCount)
+        throw std::length_error("a column must hold a cell for every slot");
+    m_columns[static_cast<std::size_t>(field)] = std::move(cells);
+}
+
 void CellTable::eraseField(int field)
 {
     m_names.erase(m_names.begin() + field);

@@ -69,6 +69,7 @@ static_assert(sizeof(Cell) == 8 && std::is_trivially_default_constructible_v<Cel
 // valid until the table is replaced or compacted.
 class CellTable {
 public:
+    // One field\'s cells, indexed by slot.
     using Column = std::vector<Cell, huge::Allocator<Cell>>;
     using Order = std::vector<std::uint32_t, huge::Allocator<std::uint32_t>>;
 
@@ -155,6 +156,11 @@ public:
     std::uint32_t slotCount() const { return m_slotCount; }
     // All of one field's cells, indexed by slot.
     const Column& columnCells(int field) const { return m_columns[static_cast<std::size_t>(field)]; }
+    // Moves a field's cells out, leaving the field without any until
+    // putColumn gives it a column again (or the field is erased).
+    Column takeColumn(int field) { return std::move(m_columns[static_cast<std::size_t>(field)]); }
+    // Gives a field the cells of `cells`, one for every slot.
+    void putColumn(int field, Column cells);
 
     // Bytes held for values written after the load, live or not.
     std::size_t editedBytes() const { return m_editedBytes; }

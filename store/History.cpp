@@ -23,12 +23,12 @@ void History::setBudget(std::size_t bytes)
     trimToBudget();
 }
 
-bool History::open(std::string name, StepOperation operation)
+bool History::open(std::string_view name, StepOperation operation)
 {
     ++m_depth;
     if (m_depth > 1 || m_budget == 0)
         return false;
-    m_open = std::make_unique<Step>(std::move(name), std::move(operation));
+    m_open = std::make_unique<StepRecorder>(TextCodes::code(name), operation, m_table.slotCount());
     // Values and slots the step refers to must stay where they are.
     m_table.holdSlots(true);
     return true;
@@ -38,20 +38,19 @@ bool History::close()
 {
     if (m_depth == 0 || --m_depth > 0 || !m_open)
         return false;
-    std::unique_ptr<Step> step = std::move(m_open);
-    step->finish();
-    const bool dropped = step->empty();
+    const std::unique_ptr<StepRecorder> recorder = std::move(m_open);
+    const bool dropped = recorder->empty();
     if (!dropped) {
         // A new step ends every way forward that was undone; if the saved
         // state lay that way, it cannot be reached any more.
         while (m_steps.size() > m_done) {
-            m_bytes -= m_steps.back()->bytes();
+            m_bytes -= m_steps.back().bytes();
             m_steps.pop_back();
         }
         if (m_saved > position())
             m_saved = std::numeric_limits<std::uint64_t>::max();
-        m_bytes += step->bytes();
-        m_steps.push_back(std::move(step));
+        m_steps.push_back(recorder->finish());
+        m_bytes += m_steps.back().bytes();
         ++m_done;
         trimToBudget();
     }
@@ -64,7 +63,7 @@ void History::trimToBudget()
     // Older steps cannot be undone without the newer ones, so a step too
     // big for the whole budget takes every step with it.
     while (!m_steps.empty() && m_bytes > m_budget) {
-        m_bytes -= m_steps.front()->bytes();
+        m_bytes -= m_steps.front().bytes();
         m_steps.pop_front();
         ++m_first;
         if (m_done > 0)
@@ -79,7 +78,7 @@ bool History::undo()
 {
     if (!canUndo())
         return false;
-    Step& step = *m_steps[m_done - 1];
+    Step& step = m_steps[m_done - 1];
     const std::size_t before = step.bytes();
     step.undo(m_table);
     m_bytes = m_bytes - before + step.bytes();
@@ -91,7 +90,7 @@ bool History::redo()
 {
     if (!canRedo())
         return false;
-    Step& step = *m_steps[m_done];
+    Step& step = m_steps[m_done];
     const std::size_t before = step.bytes();
     step.redo(m_table);
     m_bytes = m_bytes - before + step.bytes();

@@ -4,8 +4,10 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "store/Step.h"
+#include "store/StepRecorder.h"
 
 class CellTable;
 
@@ -26,14 +28,14 @@ public:
 
     // --- recording ------------------------------------------------------------
     // Opens a step unless one is open; true when this call opened it.
-    bool open(std::string name, StepOperation operation);
+    bool open(std::string_view name, StepOperation operation);
     bool isOpen() const { return m_open != nullptr; }
     // Joins the open step, or records nothing; close() ends it as after open().
     void join() { ++m_depth; }
     // Whether the next open() would start a step (none open, budget above zero).
     bool wouldOpen() const { return m_depth == 0 && m_budget > 0; }
     // The step being recorded, or nullptr.
-    Step* recording() { return m_open.get(); }
+    StepRecorder* recording() { return m_open.get(); }
     // Closes the step the matching open() opened; a step that changed nothing
     // is dropped, any other becomes the one to undo next. True when the call
     // closed a step and dropped it.
@@ -42,12 +44,12 @@ public:
     // --- moving through the history -------------------------------------------
     bool canUndo() const { return !m_open && m_done > 0; }
     bool canRedo() const { return !m_open && m_done < m_steps.size(); }
-    std::string undoName() const { return canUndo() ? m_steps[m_done - 1]->name() : std::string(); }
-    std::string redoName() const { return canRedo() ? m_steps[m_done]->name() : std::string(); }
+    std::string undoName() const { return canUndo() ? m_steps[m_done - 1].name() : std::string(); }
+    std::string redoName() const { return canRedo() ? m_steps[m_done].name() : std::string(); }
     bool undo();
     bool redo();
     // The last step done, or nullptr.
-    const Step* lastDone() const { return m_done > 0 ? m_steps[m_done - 1].get() : nullptr; }
+    const Step* lastDone() const { return m_done > 0 ? &m_steps[m_done - 1] : nullptr; }
     std::size_t stepCount() const { return m_steps.size(); }
 
     // Forgets every step: the table now matches its file.
@@ -64,7 +66,7 @@ private:
     void holdSlots();
 
     CellTable& m_table;
-    std::deque<std::unique_ptr<Step>> m_steps;
+    std::deque<Step> m_steps;
     std::size_t m_done = 0;
     // The absolute number of the first kept step, and of the saved position;
     // a saved position that was trimmed or undone away is never reached again.
@@ -72,6 +74,6 @@ private:
     std::uint64_t m_saved = 0;
     std::size_t m_bytes = 0;
     std::size_t m_budget = defaultBudget();
-    std::unique_ptr<Step> m_open;
+    std::unique_ptr<StepRecorder> m_open;
     int m_depth = 0;
 };

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "store/CellTable.h"
-#include "store/Step.h"
+#include "store/StepRecorder.h"
 
 // Operations that change the table in one tight loop are recorded from the
 // outside: what they may replace is kept before they run, and what they did
@@ -19,14 +19,14 @@ public:
     OrderSnapshot& operator=(const OrderSnapshot&) = delete;
 
 protected:
-    OrderSnapshot(Step* step, CellTable& table) : m_step(step), m_table(table)
+    OrderSnapshot(StepRecorder* step, CellTable& table) : m_step(step), m_table(table)
     {
         if (m_step)
             m_before = m_table.order();
     }
     ~OrderSnapshot() = default;
 
-    Step* m_step;
+    StepRecorder* m_step;
     CellTable& m_table;
     CellTable::Order m_before;
 };
@@ -34,7 +34,7 @@ protected:
 // The record order, for an operation that reorders records (a sort).
 class OrderRecorder : private OrderSnapshot {
 public:
-    OrderRecorder(Step* step, CellTable& table) : OrderSnapshot(step, table) {}
+    OrderRecorder(StepRecorder* step, CellTable& table) : OrderSnapshot(step, table) {}
     ~OrderRecorder()
     {
         if (m_step && m_before != m_table.order())
@@ -46,6 +46,6 @@ public:
 // positions and slots, the order itself let go once the operation is done.
 class RemovalRecorder : private OrderSnapshot {
 public:
-    RemovalRecorder(Step* step, CellTable& table) : OrderSnapshot(step, table) {}
+    RemovalRecorder(StepRecorder* step, CellTable& table) : OrderSnapshot(step, table) {}
     ~RemovalRecorder();
 };

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
-namespace {
+// A cell edit's step is mostly its one change: the cell swap held in place
+// and which kind of change it is.
+static_assert(sizeof(Change) <= sizeof(StepChange::CellSwap) + 14);
 
-constexpr std::uint32_t KeptWhole = UINT32_MAX;
+namespace {
 
 template <typename T, typename A>
 std::size_t heapBytes(const std::vector<T, A>& v)
@@ -13,6 +15,31 @@ std::size_t heapBytes(const std::vector<T, A>& v)
 }
 
 std::size_t heapBytes(const std::string& s) { return s.capacity() > 15 ? s.capacity() + 1 : 0; }
+
+// What one change owns beyond its place in the step's list.
+struct OwnedBytes {
+    std::size_t operator()(const StepChange::OneCell&) const { return 0; }
+    std::size_t operator()(const StepChange::CellBatch& c) const { return c.count * sizeof(StepChange::CellSwap); }
+    std::size_t operator()(const StepChange::ColumnSwap& c) const
+    {
+        return sizeof(CellTable::Column) + heapBytes(*c.cells);
+    }
+    std::size_t operator()(const StepChange::OrderSwap& c) const
+    {
+        return sizeof(CellTable::Order) + heapBytes(*c.order);
+    }
+    std::size_t operator()(const StepChange::Records& c) const
+    {
+        return sizeof(*c.entries) + heapBytes(*c.entries);
+    }
+    std::size_t operator()(const StepChange::Rotation&) const { return 0; }
+    std::size_t operator()(const StepChange::Field& c) const
+    {
+        return c.kept ? sizeof(StepChange::Field::Kept) + heapBytes(c.kept->name) + heapBytes(c.kept->cells) : 0;
+    }
+    std::size_t operator()(const StepChange::FieldSwap&) const { return 0; }
+    std::size_t operator()(const StepChange::Rename& c) const { return sizeof(std::string) + heapBytes(*c.name); }
+};
 
 // Takes the entries' positions out of `order`, keeping their slots.
 void removeAt(CellTable::Order& order, const std::vector<std::pair<std::uint32_t, std::uint32_t>>& entries)
@@ -46,190 +73,13 @@ void insertAt(CellTable::Order& order, const std::vector<std::pair<std::uint32_t
     }
 }
 
-} // namespace
-
-std::size_t Step::bytes() const
+void swapCell(StepChange::CellSwap& s, std::vector<CellTable::Column>& columns)
 {
-    std::size_t total = sizeof(Step) + heapBytes(m_name) + heapBytes(m_operation.name) + heapBytes(m_changes) +
-                        heapBytes(m_operation.parameters);
-    for (const auto& [key, value] : m_operation.parameters)
-        total += heapBytes(key) + heapBytes(value);
-    for (const auto& change : m_changes) {
-        std::visit(
-            [&](const auto& c) {
-                using T = std::decay_t<decltype(c)>;
-                if constexpr (std::is_same_v<T, StepChange::CellBatch>)
-                    total += heapBytes(c.swaps);
-                else if constexpr (std::is_same_v<T, StepChange::ColumnSwap>)
-                    total += heapBytes(c.cells);
-                else if constexpr (std::is_same_v<T, StepChange::OrderSwap>)
-                    total += heapBytes(c.order);
-                else if constexpr (std::is_same_v<T, StepChange::Records>)
-                    total += heapBytes(c.entries);
-                else if constexpr (std::is_same_v<T, StepChange::Field>)
-                    total += heapBytes(c.cells) + heapBytes(c.name);
-                else if constexpr (std::is_same_v<T, StepChange::Rename>)
-                    total += heapBytes(c.name);
-            },
-            change);
-    }
-    for (const auto& [field, cells] : m_pendingColumns)
-        total += heapBytes(cells);
-    return total;
+    Cell& live = columns[static_cast<std::size_t>(s.field)][s.slot];
+    const Cell kept = s.cell;
+    s.cell = live;
+    live = kept;
 }
-
-StepChange::CellBatch& Step::batch()
-{
-    if (m_batch == SIZE_MAX) {
-        m_batch = m_changes.size();
-        m_changes.emplace_back(StepChange::CellBatch{});
-    }
-    return std::get<StepChange::CellBatch>(m_changes[m_batch]);
-}
-
-void Step::cellChanging(const CellTable& table, std::uint32_t slot, int field)
-{
-    const auto f = static_cast<std::size_t>(field);
-    if (f < m_swapsPerField.size() && m_swapsPerField[f] == KeptWhole)
-        return;
-    batch().swaps.push_back({table.m_columns[f][slot], slot, static_cast<std::int16_t>(field)});
-    ++m_valuesChanged;
-    if (f >= m_swapsPerField.size())
-        m_swapsPerField.resize(f + 1);
-    // A field changed in more than one value in sixteen is most likely
-    // changed all through (a column tool): its whole column is kept instead,
-    // so such a step costs at most its column, and the rest of the loop
-    // records nothing more for it.
-    if (++m_swapsPerField[f] >= std::max<std::size_t>(64, table.m_slotCount / 16))
-        keepWholeColumn(field, table.m_columns[f]);
-}
-
-void Step::columnChanged(const CellTable& table, int field, CellTable::Column before, std::int64_t changed)
-{
-    const auto f = static_cast<std::size_t>(field);
-    m_valuesChanged += changed;
-    if (f < m_swapsPerField.size() && m_swapsPerField[f] == KeptWhole)
-        return;
-    if (std::size_t(changed) * sizeof(StepChange::CellSwap) < std::size_t(table.m_slotCount) * sizeof(Cell)) {
-        // Few values changed: keep those alone.
-        for (std::uint32_t slot = 0; slot < before.size(); ++slot)
-            if (before[slot] != table.m_columns[f][slot])
-                batch().swaps.push_back({before[slot], slot, static_cast<std::int16_t>(field)});
-        return;
-    }
-    keepWholeColumn(field, std::move(before));
-}
-
-// `cells` is the column as it is now, or as it was before a change the caller
-// made itself; the swaps this run kept for the field take it back to the
-// start of the run.
-void Step::keepWholeColumn(int field, CellTable::Column cells)
-{
-    if (m_batch != SIZE_MAX) {
-        auto& swaps = std::get<StepChange::CellBatch>(m_changes[m_batch]).swaps;
-        for (auto it = swaps.rbegin(); it != swaps.rend(); ++it)
-            if (it->field == field)
-                cells[it->slot] = it->cell;
-        std::erase_if(swaps, [field](const StepChange::CellSwap& s) { return s.field == field; });
-    }
-    const auto f = static_cast<std::size_t>(field);
-    if (f >= m_swapsPerField.size())
-        m_swapsPerField.resize(f + 1);
-    m_swapsPerField[f] = KeptWhole;
-    m_pendingColumns[field] = std::move(cells);
-}
-
-void Step::endRun()
-{
-    for (auto& [field, cells] : m_pendingColumns)
-        m_changes.emplace_back(StepChange::ColumnSwap{field, std::move(cells)});
-    m_pendingColumns.clear();
-    m_swapsPerField.clear();
-    m_batch = SIZE_MAX;
-}
-
-void Step::finish()
-{
-    endRun();
-    std::erase_if(m_changes, [](const auto& c) {
-        const auto* cells = std::get_if<StepChange::CellBatch>(&c);
-        return cells && cells->swaps.empty();
-    });
-    for (auto& c : m_changes)
-        if (auto* cells = std::get_if<StepChange::CellBatch>(&c))
-            cells->swaps.shrink_to_fit();
-    m_changes.shrink_to_fit();
-    m_swapsPerField.shrink_to_fit();
-}
-
-void Step::orderChanged(CellTable::Order before)
-{
-    m_changes.emplace_back(StepChange::OrderSwap{std::move(before)});
-}
-
-void Step::recordsRemoved(std::vector<std::pair<std::uint32_t, std::uint32_t>> entries)
-{
-    if (!entries.empty())
-        m_changes.emplace_back(StepChange::Records{std::move(entries), false});
-}
-
-void Step::recordAppended(std::uint32_t position, std::uint32_t slot)
-{
-    // Appending many records (a second file) makes one change, not one each.
-    for (auto it = m_changes.rbegin(); it != m_changes.rend(); ++it) {
-        if (std::holds_alternative<StepChange::CellBatch>(*it))
-            continue;
-        auto* records = std::get_if<StepChange::Records>(&*it);
-        if (records && records->present && records->entries.back().first + 1 == position) {
-            records->entries.emplace_back(position, slot);
-            return;
-        }
-        break;
-    }
-    m_changes.emplace_back(StepChange::Records{{{position, slot}}, true});
-}
-
-void Step::recordsRotated(std::uint32_t count) { m_changes.emplace_back(StepChange::Rotation{count, true}); }
-
-void Step::fieldInserted(int at)
-{
-    endRun();
-    m_changes.emplace_back(StepChange::Field{at, {}, {}, true});
-}
-
-void Step::fieldErasing(CellTable& table, int at)
-{
-    endRun();
-    const auto f = static_cast<std::size_t>(at);
-    m_changes.emplace_back(StepChange::Field{at, table.m_names[f], std::move(table.m_columns[f]), false});
-}
-
-void Step::fieldsSwapped(int a, int b)
-{
-    endRun();
-    m_changes.emplace_back(StepChange::FieldSwap{a, b});
-}
-
-void Step::fieldRenaming(const CellTable& table, int field)
-{
-    m_changes.emplace_back(StepChange::Rename{field, table.m_names[static_cast<std::size_t>(field)]});
-}
-
-void Step::apply(StepChange::CellBatch& c, CellTable& table, bool forward)
-{
-    const auto swapOne = [&](StepChange::CellSwap& s) {
-        Cell& live = table.m_columns[static_cast<std::size_t>(s.field)][s.slot];
-        const Cell kept = s.cell;
-        s.cell = live;
-        live = kept;
-    };
-    if (forward)
-        std::for_each(c.swaps.begin(), c.swaps.end(), swapOne);
-    else
-        std::for_each(c.swaps.rbegin(), c.swaps.rend(), swapOne);
-}
-
-namespace {
 
 struct Toggle {
     CellTable& table;
@@ -237,21 +87,31 @@ struct Toggle {
     std::vector<std::string>& names;
     CellTable::Order& rows;
     std::uint32_t slotCount;
+    bool forward;
 
-    void operator()(StepChange::CellBatch&) const {}
+    void operator()(StepChange::OneCell& c) const { swapCell(c.swap, columns); }
+    void operator()(StepChange::CellBatch& c) const
+    {
+        // Undone last first, so that a cell changed twice gets its first value back.
+        if (forward)
+            std::for_each(c.swaps.get(), c.swaps.get() + c.count, [&](auto& s) { swapCell(s, columns); });
+        else
+            for (std::uint32_t i = c.count; i-- > 0;)
+                swapCell(c.swaps[i], columns);
+    }
     void operator()(StepChange::ColumnSwap& c) const
     {
         // Slots made after the column was kept are in no record of this state.
-        c.cells.resize(slotCount, Cell{});
-        columns[static_cast<std::size_t>(c.field)].swap(c.cells);
+        c.cells->resize(slotCount, Cell{});
+        columns[static_cast<std::size_t>(c.field)].swap(*c.cells);
     }
-    void operator()(StepChange::OrderSwap& c) const { rows.swap(c.order); }
+    void operator()(StepChange::OrderSwap& c) const { rows.swap(*c.order); }
     void operator()(StepChange::Records& c) const
     {
         if (c.present)
-            removeAt(rows, c.entries);
+            removeAt(rows, *c.entries);
         else
-            insertAt(rows, c.entries);
+            insertAt(rows, *c.entries);
         c.present = !c.present;
     }
     void operator()(StepChange::Rotation& c) const
@@ -266,43 +126,55 @@ struct Toggle {
     {
         const auto at = static_cast<std::ptrdiff_t>(c.at);
         if (c.present) {
-            c.name = std::move(names[static_cast<std::size_t>(c.at)]);
-            c.cells = std::move(columns[static_cast<std::size_t>(c.at)]);
+            c.kept = std::make_unique<StepChange::Field::Kept>(
+                StepChange::Field::Kept{std::move(names[static_cast<std::size_t>(c.at)]),
+                                        std::move(columns[static_cast<std::size_t>(c.at)])});
             names.erase(names.begin() + at);
             columns.erase(columns.begin() + at);
         } else {
-            c.cells.resize(slotCount, Cell{});
-            names.insert(names.begin() + at, std::move(c.name));
-            columns.insert(columns.begin() + at, std::move(c.cells));
-            c.name.clear();
-            c.cells = {};
+            c.kept->cells.resize(slotCount, Cell{});
+            names.insert(names.begin() + at, std::move(c.kept->name));
+            columns.insert(columns.begin() + at, std::move(c.kept->cells));
+            c.kept.reset();
         }
         c.present = !c.present;
     }
     void operator()(StepChange::FieldSwap& c) const { table.swapFields(c.a, c.b); }
-    void operator()(StepChange::Rename& c) const { names[static_cast<std::size_t>(c.field)].swap(c.name); }
+    void operator()(StepChange::Rename& c) const { names[static_cast<std::size_t>(c.field)].swap(*c.name); }
 };
 
 } // namespace
 
+Step::Step(TextCodes::Code name, TextCodes::Code operation, PackedParameters parameters, std::vector<Change> changes,
+           std::int64_t valuesChanged)
+    : m_name(name),
+      m_operation(operation),
+      m_changeCount(static_cast<std::uint32_t>(changes.size())),
+      m_valuesChanged(valuesChanged),
+      m_parameters(std::move(parameters)),
+      m_changes(changes.empty() ? nullptr : std::make_unique<Change[]>(changes.size()))
+{
+    std::move(changes.begin(), changes.end(), m_changes.get());
+}
+
+std::size_t Step::bytes() const
+{
+    std::size_t total = sizeof(Step) + m_parameters.bytes() + m_changeCount * sizeof(Change);
+    for (std::uint32_t i = 0; i < m_changeCount; ++i)
+        total += std::visit(OwnedBytes{}, m_changes[i]);
+    return total;
+}
+
 void Step::undo(CellTable& table)
 {
-    const Toggle toggle{table, table.m_columns, table.m_names, table.m_rows, table.m_slotCount};
-    for (auto it = m_changes.rbegin(); it != m_changes.rend(); ++it) {
-        if (auto* cells = std::get_if<StepChange::CellBatch>(&*it))
-            apply(*cells, table, false);
-        else
-            std::visit(toggle, *it);
-    }
+    const Toggle toggle{table, table.m_columns, table.m_names, table.m_rows, table.m_slotCount, false};
+    for (std::uint32_t i = m_changeCount; i-- > 0;)
+        std::visit(toggle, m_changes[i]);
 }
 
 void Step::redo(CellTable& table)
 {
-    const Toggle toggle{table, table.m_columns, table.m_names, table.m_rows, table.m_slotCount};
-    for (auto& change : m_changes) {
-        if (auto* cells = std::get_if<StepChange::CellBatch>(&change))
-            apply(*cells, table, true);
-        else
-            std::visit(toggle, change);
-    }
+    const Toggle toggle{table, table.m_columns, table.m_names, table.m_rows, table.m_slotCount, true};
+    for (std::uint32_t i = 0; i < m_changeCount; ++i)
+        std::visit(toggle, m_changes[i]);
 }

@@ -1,24 +1,19 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <variant>
 #include <vector>
 
 #include "store/CellTable.h"
-
-// What a step did, as data: the operation's name and its parameters, enough
-// to run the same operation again on another file.
-struct StepOperation {
-    std::string name;
-    std::vector<std::pair<std::string, std::string>> parameters;
-};
+#include "store/StepOperation.h"
 
 // One change to the data, kept as what it replaced. Every change is its own
 // inverse: applying it swaps what it keeps with what the table holds, so the
-// same change undoes and then redoes.
+// same change undoes and then redoes. Each kind is small, with anything large
+// behind a pointer, because a step of one cell edit is mostly this record.
 namespace StepChange {
 
 // One value of one field, by slot, so that sorting and deleting records
@@ -29,26 +24,32 @@ struct CellSwap {
     std::int16_t field;
 };
 
+// A single cell swap, held in place.
+struct OneCell {
+    CellSwap swap;
+};
+
 // The cell swaps of a run of changes that leave the fields where they are.
 struct CellBatch {
-    std::vector<CellSwap> swaps;
+    std::unique_ptr<CellSwap[]> swaps;
+    std::uint32_t count = 0;
 };
 
 // A whole column of cells, kept instead of many cell swaps of that column.
 struct ColumnSwap {
+    std::unique_ptr<CellTable::Column> cells;
     int field;
-    CellTable::Column cells;
 };
 
 // The whole record order (a sort): four bytes a record.
 struct OrderSwap {
-    CellTable::Order order;
+    std::unique_ptr<CellTable::Order> order;
 };
 
 // Records taken out of or put into the order, each as its position and slot;
 // the values stay in the table's columns, so nothing else is kept.
 struct Records {
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> entries; // (position, slot), ascending positions
+    std::unique_ptr<std::vector<std::pair<std::uint32_t, std::uint32_t>>> entries; // ascending positions
     bool present;
 };
 
@@ -58,11 +59,14 @@ struct Rotation {
     bool applied;
 };
 
-// A field that was inserted (present) or erased (its column kept here).
+// A field that was inserted (present) or erased (its name and column kept).
 struct Field {
+    struct Kept {
+        std::string name;
+        CellTable::Column cells;
+    };
+    std::unique_ptr<Kept> kept;
     int at;
-    std::string name;
-    CellTable::Column cells;
     bool present;
 };
 
@@ -72,66 +76,40 @@ struct FieldSwap {
 };
 
 struct Rename {
+    std::unique_ptr<std::string> name;
     int field;
-    std::string name;
 };
 
 } // namespace StepChange
 
+using Change = std::variant<StepChange::OneCell, StepChange::CellBatch, StepChange::ColumnSwap, StepChange::OrderSwap,
+                            StepChange::Records, StepChange::Rotation, StepChange::Field, StepChange::FieldSwap,
+                            StepChange::Rename>;
+
 // One undoable step: a name for the Edit menu, the operation as data, and
 // the changes it made in the order it made them. Undo applies them last
-// first; redo first to last.
+// first; redo first to last. A step is made by a StepRecorder; it holds no
+// more than it must, since a history holds thousands of cell edits.
 class Step {
 public:
-    Step(std::string name, StepOperation operation)
-        : m_name(std::move(name)), m_operation(std::move(operation)) {}
+    Step(TextCodes::Code name, TextCodes::Code operation, PackedParameters parameters, std::vector<Change> changes,
+         std::int64_t valuesChanged);
 
-    const std::string& name() const { return m_name; }
-    const StepOperation& operation() const { return m_operation; }
-    void setOperation(StepOperation operation) { m_operation = std::move(operation); }
-    bool empty() const { return m_changes.empty() && m_pendingColumns.empty(); }
+    const std::string& name() const { return TextCodes::text(m_name); }
+    StepOperation operation() const { return {TextCodes::text(m_operation), m_parameters.unpack()}; }
     // How many values the step replaced, for a report to the user.
     std::int64_t valuesChanged() const { return m_valuesChanged; }
-    // Memory the step holds, in bytes.
+    // Memory the step holds, in bytes: the object and everything it owns.
     std::size_t bytes() const;
-
-    // --- recording, before the table changes --------------------------------
-    void cellChanging(const CellTable& table, std::uint32_t slot, int field);
-    // `before` is the column's cells before a change the caller made itself.
-    void columnChanged(const CellTable& table, int field, CellTable::Column before, std::int64_t changed);
-    void orderChanged(CellTable::Order before);
-    void recordsRemoved(std::vector<std::pair<std::uint32_t, std::uint32_t>> entries);
-    void recordAppended(std::uint32_t position, std::uint32_t slot);
-    void recordsRotated(std::uint32_t count);
-    void fieldInserted(int at);
-    // Takes the field's cells out of the table; the caller then erases the field.
-    void fieldErasing(CellTable& table, int at);
-    void fieldsSwapped(int a, int b);
-    void fieldRenaming(const CellTable& table, int field);
-    // Ends the recording: whole columns kept for this step join its changes.
-    void finish();
 
     void undo(CellTable& table);
     void redo(CellTable& table);
 
 private:
-    // Field positions move: what was kept by position for the fields so far
-    // must be placed before the move.
-    void endRun();
-    void apply(StepChange::CellBatch& c, CellTable& table, bool forward);
-    void keepWholeColumn(int field, CellTable::Column before);
-    StepChange::CellBatch& batch();
-
-    std::string m_name;
-    StepOperation m_operation;
-    std::vector<std::variant<StepChange::CellBatch, StepChange::ColumnSwap, StepChange::OrderSwap,
-                             StepChange::Records, StepChange::Rotation, StepChange::Field,
-                             StepChange::FieldSwap, StepChange::Rename>>
-        m_changes;
-    // Within the current run of changes: where the cell swaps go, how many
-    // each field has, and the fields already kept whole.
-    std::size_t m_batch = SIZE_MAX;
-    std::vector<std::uint32_t> m_swapsPerField;
-    std::map<int, CellTable::Column> m_pendingColumns;
-    std::int64_t m_valuesChanged = 0;
+    TextCodes::Code m_name;
+    TextCodes::Code m_operation;
+    std::uint32_t m_changeCount;
+    std::int64_t m_valuesChanged;
+    PackedParameters m_parameters;
+    std::unique_ptr<Change[]> m_changes;
 };

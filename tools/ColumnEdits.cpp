@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "store/CSVDBS.h"
+#include "store/ColumnRewrite.h"
 #include "store/StepScope.h"
 #include "store/TextFold.h"
 
@@ -20,6 +21,30 @@ void forEachRecord(const CSVDBS& store, Each each)
     for (std::int64_t r = 1; r <= count; ++r) {
         ticker.step(r);
         each(static_cast<CSVDBS::RecordNo>(r));
+    }
+}
+
+// Gives each of `fields` in turn new values: `rewrite(value, out)` returns
+// whether the value becomes `out`. One field after the other, so that a field
+// named twice is rewritten twice.
+template <typename Rewrite>
+void rewriteFields(CSVDBS& store, const std::vector<int>& fields, Rewrite rewrite)
+{
+    const std::int64_t count = store.RecordsHeld();
+    if (count == 0)
+        return;
+    ProgressTicker ticker(store.progressCallback(), count * static_cast<std::int64_t>(fields.size()));
+    std::int64_t done = 0;
+    std::string text;
+    for (int f : fields) {
+        ColumnRewrite column(store, f);
+        for (std::int64_t r = 1; r <= count; ++r) {
+            ticker.step(++done);
+            const auto record = static_cast<CSVDBS::RecordNo>(r);
+            if (rewrite(store.ValueAt(record, f), text))
+                column.put(record, text);
+        }
+        column.finish();
     }
 }
 
@@ -83,14 +108,11 @@ void addPrefixSuffix(CSVDBS& store, const std::vector<int>& fields, std::string_
 {
     const StepScope step(store, "Add Prefix-Suffix",
                          {"AddPrefixSuffix", {{"fields", listed(fields)}, {"prefix", std::string(prefix)}, {"suffix", std::string(suffix)}}});
-    std::string text;
-    forEachRecord(store, [&](CSVDBS::RecordNo r) {
-        for (int f : fields) {
-            text.assign(prefix);
-            text.append(store.ValueAt(r, f));
-            text.append(suffix);
-            store.PutValue(r, f, text);
-        }
+    rewriteFields(store, fields, [&](std::string_view value, std::string& text) {
+        text.assign(prefix);
+        text.append(value);
+        text.append(suffix);
+        return true;
     });
 }
 
@@ -98,13 +120,9 @@ void changeCase(CSVDBS& store, const std::vector<int>& fields, CaseStyle style)
 {
     const StepScope step(store, "Change Case Of Text",
                          {"ChangeCase", {{"fields", listed(fields)}, {"style", std::to_string(static_cast<int>(style))}}});
-    forEachRecord(store, [&](CSVDBS::RecordNo r) {
-        for (int f : fields) {
-            const std::string_view value = store.ValueAt(r, f);
-            const std::string converted = convertCase(value, style);
-            if (converted != value)
-                store.PutValue(r, f, converted);
-        }
+    rewriteFields(store, fields, [&](std::string_view value, std::string& text) {
+        text = convertCase(value, style);
+        return text != value;
     });
 }
 
@@ -128,6 +146,11 @@ void splitColumns(CSVDBS& store, const std::vector<int>& fields, std::string_vie
             number = freeNumberedName(store, "Column", number + 1);
             store.InsertField(std::to_string(number) + "Column", "", field + k - 1);
         }
+        // The split field and each new one; the new ones are written in place.
+        std::vector<ColumnRewrite> columns;
+        columns.reserve(static_cast<std::size_t>(made) + 1);
+        for (int k = 0; k <= made; ++k)
+            columns.emplace_back(store, field + k);
         forEachRecord(store, [&](CSVDBS::RecordNo r) {
             const std::string_view value = store.ValueAt(r, field);
             const std::vector<std::string_view> pieces = cutValue(value, divider);
@@ -135,11 +158,13 @@ void splitColumns(CSVDBS& store, const std::vector<int>& fields, std::string_vie
                 return; // the value stays whole, its new cells empty
             // Copies first: storing a piece may not disturb the value it is cut from.
             const std::vector<std::string> owned(pieces.begin(), pieces.end());
-            store.PutValue(r, field, owned[0]);
+            columns[0].put(r, owned[0]);
             for (std::size_t k = 1; k < owned.size(); ++k)
                 if (!owned[k].empty())
-                    store.PutValue(r, field + static_cast<int>(k), owned[k]);
+                    columns[k].put(r, owned[k]);
         });
+        for (ColumnRewrite& column : columns)
+            column.finish();
         inserted += made;
     }
 }
@@ -173,11 +198,15 @@ void joinColumns(CSVDBS& store, const std::vector<int>& fields, const JoinOption
         store.AddField(name, "");
         target = store.FieldCount();
     }
-    forEachRecord(store, [&](CSVDBS::RecordNo r) {
-        const std::string text = joinedText(store, r, fields, options);
-        if (!options.newColumn || !text.empty())
-            store.PutValue(r, target, text);
-    });
+    {
+        ColumnRewrite column(store, target);
+        forEachRecord(store, [&](CSVDBS::RecordNo r) {
+            const std::string text = joinedText(store, r, fields, options);
+            if (!options.newColumn || !text.empty())
+                column.put(r, text);
+        });
+        column.finish();
+    }
     if (!options.newColumn) {
         // From the last, so that the positions still to delete stay put.
         std::vector<int> others(fields.begin() + 1, fields.end());

@@ -10,6 +10,19 @@
 
 class QLabel;
 
+// Shows every long work of the program while it runs, besides the runner's
+// own progress line: the main window's status line, for work started from a
+// dialog as much as from the window.
+class WorkWatcher {
+public:
+    virtual void startWork() = 0;
+    virtual void progress(std::int64_t done, std::int64_t total) = 0;
+    virtual void endWork() = 0;
+
+protected:
+    ~WorkWatcher() = default;
+};
+
 // The one runner for long work, used by every command that may take a while:
 // the busy pointer and no other command taken (CommandScope), progress shown
 // as "Working on r of n" in `label` with a repaint, and that progress handed
@@ -29,6 +42,10 @@ public:
     LongWork& operator=(const LongWork&) = delete;
 
     const ProgressCallback& progress() const { return m_show; }
+
+    // The watcher of all long work from now on; nullptr for none.
+    static void setWatcher(WorkWatcher* watcher);
+    static WorkWatcher* watcher();
 
     // Runs `work` under a LongWork.
     static void run(QWidget* window, QLabel* label, CSVDBS* store, const std::function<void()>& work,

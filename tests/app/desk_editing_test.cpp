@@ -4,17 +4,21 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+#include <QThread>
 
 #include "app/StatusLine.h"
 #include "store/StepScope.h"
 #include "tests/app/AppFixture.h"
 #include "tests/store/StoreFixture.h"
+#include "window/LongWork.h"
 
 namespace {
 
@@ -238,6 +242,31 @@ TEST_F(DeskEditing, TitleAndStatusLineFollowTheFile)
     open("Name,City\nAnn,Oslo\n", "lf.csv");
     EXPECT_TRUE(w.statusLine()->facts().endsWith(QStringLiteral("Standard CSV \u00b7 UTF-8 \u00b7 LF")))
         << w.statusLine()->facts().toStdString();
+}
+
+TEST_F(DeskEditing, LongWorkOfAToolDialogShowsInTheStatusLine)
+{
+    Form1& w = window();
+    open(People);
+    // A tool dialog runs its work through the same runner, with its own line.
+    QDialog tool(&w);
+    QLabel line(&tool);
+    bool shownEarly = true, shownLate = false;
+    LongWork::run(&tool, &line, &w.store(), [&] {
+        w.store().progressCallback()(1, 4);
+        shownEarly = w.statusLine()->progressShown();
+        QThread::msleep(600);
+        w.store().progressCallback()(2, 4);
+        shownLate = w.statusLine()->progressShown();
+        if (const QByteArray folder = qgetenv("TABVANE_SCREENSHOTS"); !folder.isEmpty()) {
+            w.show();
+            QApplication::processEvents();
+            EXPECT_TRUE(w.grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/dialog-work.png")));
+        }
+    });
+    EXPECT_FALSE(shownEarly) << "no bar for work shorter than half a second";
+    EXPECT_TRUE(shownLate) << "the main window's bar shows the dialog's work";
+    EXPECT_FALSE(w.statusLine()->progressShown()) << "and goes when the work ends";
 }
 
 TEST_F(DeskEditing, MenusHoldEveryCommandWithItsShortcut)

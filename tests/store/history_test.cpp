@@ -1,5 +1,6 @@
 // Undo and redo in the store: random operation sequences walked back and
 // forth, the saved position, the memory budget.
+#include <functional>
 #include <random>
 
 #include "store/StepScope.h"
@@ -178,6 +179,75 @@ TEST_F(HistoryTest, StepsAreNamedAndLoadForgetsThem)
     EXPECT_FALSE(m_store.Undo());
 }
 
+TEST_F(HistoryTest, OperationsComeBackExactlyAsRecorded)
+{
+    loadSample();
+    using Parameters = std::vector<std::pair<std::string, std::string>>;
+    const Parameters cases[] = {
+        {},
+        {{"value", ""}},
+        {{"find", std::string(300, 'x') + "\xff end"}, {"replace", "Troms\xc3\xb8"}, {"find", "again"}},
+    };
+    for (const Parameters& parameters : cases) {
+        {
+            const StepScope step(m_store, "Tool", {"Tool Operation", parameters});
+            m_store.PutValue(1, 1, "changed");
+        }
+        const StepOperation kept = m_store.StepHistory().lastDone()->operation();
+        EXPECT_EQ(kept.name, "Tool Operation");
+        EXPECT_EQ(kept.parameters, parameters);
+        ASSERT_TRUE(m_store.Undo());
+    }
+}
+
+// Values written into a field or record the same step added need nothing
+// kept; every other value must be kept however the fields moved meanwhile.
+TEST_F(HistoryTest, AStepKeepsWhatItReplacedAcrossFieldsItAddedAndMoved)
+{
+    const struct {
+        const char* name;
+        std::function<void(CSVDBS&)> run;
+    } cases[] = {
+        {"swapped away", [](CSVDBS& s) {
+             s.InsertFieldAt(0, "NEW");
+             s.SwapFields(1, 3);
+             s.PutValue(1, 1, "old field");
+             s.PutValue(2, 3, "new field");
+         }},
+        {"shifted by another insert", [](CSVDBS& s) {
+             s.InsertFieldAt(1, "NEW");
+             s.InsertFieldAt(0, "NEWER");
+             s.PutValue(1, 2, "old field");
+             s.PutValue(1, 3, "new field");
+         }},
+        {"shifted by a delete", [](CSVDBS& s) {
+             s.InsertFieldAt(2, "NEW");
+             s.DeleteFieldAt(1);
+             s.PutValue(1, 2, "new field");
+             s.PutValue(1, 3, "old field");
+         }},
+        {"appended record", [](CSVDBS& s) {
+             s.NewRecord();
+             s.PutValue(s.RecordCount(), 1, "new record");
+             s.PutValue(1, 1, "old record");
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        loadSample();
+        const State loaded = stateOf(m_store);
+        {
+            const StepScope step(m_store, "Tool");
+            c.run(m_store);
+        }
+        const State done = stateOf(m_store);
+        ASSERT_TRUE(m_store.Undo());
+        EXPECT_EQ(stateOf(m_store), loaded);
+        ASSERT_TRUE(m_store.Redo());
+        EXPECT_EQ(stateOf(m_store), done);
+    }
+}
+
 TEST_F(HistoryTest, OperationsThatChangeNothingAreNoSteps)
 {
     loadSample();
@@ -249,13 +319,15 @@ TEST_F(HistoryTest, StepsKeepOnlyWhatTheyReplaced)
             m_store.PutValue(r, 2, "NAME");
     }
     EXPECT_LE(lastBytes(), 1000 * sizeof(Cell) + 512) << "a column tool keeps at most the column";
+    EXPECT_EQ(m_store.StepHistory().lastDone()->valuesChanged(), 1000) << "every value counts, kept whole or not";
     m_store.RemoveDuplicates({2});
     EXPECT_EQ(m_store.RecordCount(), 1);
     EXPECT_LE(lastBytes(), 999 * 8 + 512) << "a duplicate removal keeps the removed records' slots";
     m_store.PutValue(1, 1, "x");
-    // One cell of 18 bytes; the rest is the step itself: its name and the
-    // operation with its parameters.
-    EXPECT_LE(lastBytes(), 512u) << "a cell edit keeps one cell";
+    // One cell, the step itself, and the operation with its parameters.
+    EXPECT_LT(lastBytes(), 100u) << "a cell edit keeps one cell";
+    EXPECT_EQ(m_store.StepHistory().lastDone()->operation().parameters,
+              (std::vector<std::pair<std::string, std::string>>{{"record", "1"}, {"field", "1"}, {"value", "x"}}));
     while (m_store.Undo()) {
     }
     EXPECT_EQ(m_store.RecordCount(), 1000);

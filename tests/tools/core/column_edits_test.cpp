@@ -1,3 +1,5 @@
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include "tests/store/StoreFixture.h"
@@ -88,4 +90,85 @@ TEST_F(ColumnEditsTest, RearrangeKeepsTwoMatchingNamesApart)
     EXPECT_EQ(rowsOf(m_store), (Rows{{"second", "first"}}));
     rearrangeColumns(m_store, {1, 2});
     EXPECT_EQ(rowsOf(m_store), (Rows{{"second", "first"}})) << "the same order changes nothing";
+}
+
+namespace {
+
+struct Contents {
+    Names names;
+    Rows rows;
+    bool operator==(const Contents&) const = default;
+};
+
+Contents contentsOf(const CSVDBS& s) { return {s.GetFieldList(), rowsOf(s)}; }
+
+// Deleted records, records in another order than their slots and a slot no
+// record uses any more, as a rewrite of a whole column meets them after a
+// while of editing.
+void editAWhile(CSVDBS& s)
+{
+    s.DeleteRecord(3);
+    s.DeleteRecord(100);
+    s.SortDataAt(2, 2);
+    s.NewRecord();
+    s.PutValue(s.RecordCount(), 1, "new one");
+    s.Undo();
+    s.Undo();
+}
+
+} // namespace
+
+// A tool that rewrites columns is undone to exactly what was there and redone
+// to exactly what it made, and makes the same with recording as without.
+TEST_F(ColumnEditsTest, ColumnRewritesUndoAndRedoExactly)
+{
+    std::string text = "Id,Name,Mail\r\n";
+    for (int i = 0; i < 300; ++i)
+        text += std::to_string(i) + ",name " + std::to_string(i % 7) + (i % 3 ? " x" : "") + ",u" +
+                std::to_string(i) + "@host\r\n";
+    const struct {
+        const char* tool;
+        std::function<void(CSVDBS&)> run;
+        std::int64_t valuesChanged;
+    } cases[] = {
+        {"upper case", [](CSVDBS& s) { changeCase(s, {2, 3}, CaseStyle::Upper); }, 2 * 298},
+        {"prefix twice on one field", [](CSVDBS& s) { addPrefixSuffix(s, {1, 1}, "<", ">"); }, 2 * 298},
+        {"split two fields", [](CSVDBS& s) { splitColumns(s, {2, 3}, " "); }, -1},
+        {"join in the first", [](CSVDBS& s) { joinColumns(s, {2, 3}, JoinOptions{"-", false, false, ""}); }, 298},
+        {"join into a new field", [](CSVDBS& s) { joinColumns(s, {3, 1}, JoinOptions{" ", false, true, "Both"}); }, 298},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tool);
+        load(text);
+        const Contents loaded = contentsOf(m_store);
+        editAWhile(m_store);
+        const Contents before = contentsOf(m_store);
+        c.run(m_store);
+        const Contents after = contentsOf(m_store);
+        ASSERT_NE(after, before);
+        if (c.valuesChanged >= 0) {
+            EXPECT_EQ(m_store.StepHistory().lastDone()->valuesChanged(), c.valuesChanged);
+        }
+
+        ASSERT_TRUE(m_store.Undo());
+        EXPECT_EQ(contentsOf(m_store), before);
+        ASSERT_TRUE(m_store.Redo());
+        EXPECT_EQ(contentsOf(m_store), after);
+        while (m_store.Undo()) {
+        }
+        EXPECT_EQ(contentsOf(m_store), loaded) << "deleted records come back as they were";
+        EXPECT_FALSE(m_store.ChangesMade());
+        while (m_store.Redo()) {
+        }
+        EXPECT_EQ(contentsOf(m_store), after);
+
+        CSVDBS plain;
+        plain.FileName(m_store.FileName());
+        ASSERT_TRUE(plain.LoadFile());
+        plain.HistoryBudget(0);
+        editAWhile(plain);
+        plain.DeleteRecord(plain.RecordCount()); // the record the undo took back above
+        c.run(plain);
+        EXPECT_EQ(contentsOf(plain), after) << "the same without recording";
+    }
 }

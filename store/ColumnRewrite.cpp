@@ -1,0 +1,47 @@
+#include "store/ColumnRewrite.h"
+
+ColumnRewrite::ColumnRewrite(CSVDBS& store, int field)
+    : m_store(&store),
+      m_scope(std::make_unique<StepScope>(store, "Edit Column", [&] {
+          return StepOperation{"RewriteColumn", {{"field", std::to_string(field)}}};
+      })),
+      m_field(field - 1)
+{
+    store.requireField(field);
+    const StepRecorder* recorder = store.recording();
+    m_fresh = recorder && recorder->keeps(m_field);
+    if (m_fresh) {
+        // Written fresh, so that the old column can go to the step as it is.
+        m_cells = CellTable::Column(store.m_table.columnCells(m_field));
+    }
+}
+
+void ColumnRewrite::put(CSVDBS::RecordNo record, std::string_view value)
+{
+    CellTable& table = m_store->m_table;
+    const std::uint32_t slot = m_store->slotOf(record);
+    if (m_fresh)
+        m_cells[slot] = table.intern(value);
+    else
+        table.set(static_cast<std::size_t>(record - 1), m_field, value);
+    ++m_put;
+}
+
+std::int64_t ColumnRewrite::finish()
+{
+    if (m_finished)
+        return m_put;
+    m_finished = true;
+    if (m_put == 0)
+        return 0;
+    CellTable& table = m_store->m_table;
+    if (m_fresh) {
+        CellTable::Column old = table.takeColumn(m_field);
+        table.putColumn(m_field, std::move(m_cells));
+        m_store->recording()->columnChanged(table, m_field, std::move(old), m_put);
+    } else if (StepRecorder* recorder = m_store->recording()) {
+        recorder->countValues(m_put);
+    }
+    m_store->m_changesMade = true;
+    return m_put;
+}
