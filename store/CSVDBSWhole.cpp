@@ -100,12 +100,8 @@ std::int64_t CSVDBS::RemoveDuplicates(const std::vector<int>& fields)
         return 0;
     for (int f : fields)
         requireField(f);
-    const StepScope step(*this, "Remove Duplicates", [&] {
-        std::string list;
-        for (int f : fields)
-            list += (list.empty() ? "" : ",") + std::to_string(f);
-        return StepOperation{"RemoveDuplicates", {{"fields", list}}};
-    });
+    const StepScope step(*this, "Remove Duplicates",
+                         [&] { return StepOperation{"RemoveDuplicates", {{"fields", fieldList(fields)}}}; });
     const RemovalRecorder recorder(recording(), m_table);
 
     std::vector<int> columns;

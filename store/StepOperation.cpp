@@ -118,3 +118,14 @@ std::size_t PackedParameters::bytes() const
 {
     return m_block ? walk(m_block.get(), [](TextCodes::Code, std::string_view) {}) : 0;
 }
+
+std::string fieldList(const std::vector<int>& fields)
+{
+    std::string out;
+    for (int f : fields) {
+        if (!out.empty())
+            out += ',';
+        out += std::to_string(f);
+    }
+    return out;
+}

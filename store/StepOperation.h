@@ -14,6 +14,9 @@ struct StepOperation {
     std::vector<std::pair<std::string, std::string>> parameters;
 };
 
+// A list of field numbers as a parameter's value: "2,5,7".
+std::string fieldList(const std::vector<int>& fields);
+
 // Short texts used over and over (step names, operation names, parameter
 // names), each kept once for the whole program and referred to by a small
 // number. Only the program's own fixed texts go here, never a user's values.

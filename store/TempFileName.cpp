@@ -71,7 +71,9 @@ std::string prefixFor(const std::string& fileName, long nameMax)
     // Never cut a UTF-8 character in two: back off to the start of one.
     while (keep > 0 && keep < fileName.size() && (static_cast<unsigned char>(fileName[keep]) & 0xC0) == 0x80)
         --keep;
-    return "." + fileName.substr(0, keep) + Marker + hashOf(fileName) + "-";
+    std::string prefix = ".";
+    prefix.append(fileName, 0, keep);
+    return prefix + Marker + hashOf(fileName) + "-";
 }
 
 std::string freshName(const std::string& fileName, long nameMax)

@@ -5,6 +5,7 @@
 
 #include "store/CSVDBS.h"
 #include "store/ColumnRewrite.h"
+#include "store/StepOperation.h"
 #include "store/StepScope.h"
 #include "store/TextFold.h"
 
@@ -46,14 +47,6 @@ void rewriteFields(CSVDBS& store, const std::vector<int>& fields, Rewrite rewrit
         }
         column.finish();
     }
-}
-
-std::string listed(const std::vector<int>& fields)
-{
-    std::string out;
-    for (int f : fields)
-        out += (out.empty() ? "" : ",") + std::to_string(f);
-    return out;
 }
 
 std::size_t pieceCount(std::string_view value, std::string_view divider)
@@ -99,7 +92,7 @@ int freeNumberedName(const CSVDBS& store, const std::string& base, int from)
 
 void removePartialDuplicates(CSVDBS& store, const std::vector<int>& fields)
 {
-    const StepScope step(store, "Remove Partial Duplicates", {"RemovePartialDuplicates", {{"fields", listed(fields)}}});
+    const StepScope step(store, "Remove Partial Duplicates", {"RemovePartialDuplicates", {{"fields", fieldList(fields)}}});
     store.RemoveDuplicates(fields);
 }
 
@@ -107,7 +100,7 @@ void addPrefixSuffix(CSVDBS& store, const std::vector<int>& fields, std::string_
                      std::string_view suffix)
 {
     const StepScope step(store, "Add Prefix-Suffix",
-                         {"AddPrefixSuffix", {{"fields", listed(fields)}, {"prefix", std::string(prefix)}, {"suffix", std::string(suffix)}}});
+                         {"AddPrefixSuffix", {{"fields", fieldList(fields)}, {"prefix", std::string(prefix)}, {"suffix", std::string(suffix)}}});
     rewriteFields(store, fields, [&](std::string_view value, std::string& text) {
         text.assign(prefix);
         text.append(value);
@@ -119,7 +112,7 @@ void addPrefixSuffix(CSVDBS& store, const std::vector<int>& fields, std::string_
 void changeCase(CSVDBS& store, const std::vector<int>& fields, CaseStyle style)
 {
     const StepScope step(store, "Change Case Of Text",
-                         {"ChangeCase", {{"fields", listed(fields)}, {"style", std::to_string(static_cast<int>(style))}}});
+                         {"ChangeCase", {{"fields", fieldList(fields)}, {"style", std::to_string(static_cast<int>(style))}}});
     rewriteFields(store, fields, [&](std::string_view value, std::string& text) {
         text = convertCase(value, style);
         return text != value;
@@ -128,7 +121,7 @@ void changeCase(CSVDBS& store, const std::vector<int>& fields, CaseStyle style)
 
 void splitColumns(CSVDBS& store, const std::vector<int>& fields, std::string_view divider)
 {
-    const StepScope step(store, "Split Columns", {"SplitColumns", {{"fields", listed(fields)}, {"divider", std::string(divider)}}});
+    const StepScope step(store, "Split Columns", {"SplitColumns", {{"fields", fieldList(fields)}, {"divider", std::string(divider)}}});
     // New fields go in after each split field, so every later field has moved
     // on by the number of fields made so far.
     int inserted = 0;
@@ -187,7 +180,7 @@ void joinColumns(CSVDBS& store, const std::vector<int>& fields, const JoinOption
         throw std::invalid_argument("no column to join");
     const StepScope step(store, "Join Columns",
                          {"JoinColumns",
-                          {{"fields", listed(fields)}, {"separator", options.separator},
+                          {{"fields", fieldList(fields)}, {"separator", options.separator},
                            {"cutLastSeparator", options.cutLastSeparator ? "1" : "0"},
                            {"newColumn", options.newColumn ? "1" : "0"}, {"newName", options.newName}}});
     int target = fields.front();
@@ -222,7 +215,7 @@ void rearrangeColumns(CSVDBS& store, const std::vector<int>& order)
     const int n = store.FieldCount();
     if (static_cast<int>(order.size()) != n)
         throw std::invalid_argument("the new order must name every field once");
-    const StepScope step(store, "Rearrange Column Order", {"RearrangeColumns", {{"order", listed(order)}}});
+    const StepScope step(store, "Rearrange Column Order", {"RearrangeColumns", {{"order", fieldList(order)}}});
     // where[o] is the present position of the field that stood at o; at[p]
     // the original position of the field now at p.
     std::vector<int> where(static_cast<std::size_t>(n) + 1), at(static_cast<std::size_t>(n) + 1);
