@@ -39,8 +39,19 @@ void* allocate(std::size_t bytes)
     if (tail)
         ::munmap(reinterpret_cast<void*>(aligned + size), tail);
     void* block = reinterpret_cast<void*>(aligned);
-    // Advice only: refused where huge pages are off, and then ordinary pages serve.
-    ::madvise(block, size, MADV_HUGEPAGE);
+    // Advice only: refused where huge pages are off, and then ordinary pages
+    // serve. The last part-filled 2 MiB stays on small pages: a huge page
+    // there would be counted whole once its first byte is touched.
+    const std::size_t whole = bytes & ~(PageSize - 1);
+    if (whole)
+        ::madvise(block, whole, MADV_HUGEPAGE);
+    // The small pages of that last part are faulted in by one call, not one
+    // trap each: on a virtual machine a trap costs several microseconds.
+    // Kernels before 5.14 refuse, and the pages then come as they are touched.
+    constexpr std::size_t SmallPage = 4096;
+    const std::size_t smallPart = (bytes - whole + SmallPage - 1) & ~(SmallPage - 1);
+    if (smallPart)
+        ::madvise(static_cast<char*>(block) + whole, smallPart, MADV_POPULATE_WRITE);
     return block;
 }
 
