@@ -41,6 +41,13 @@ inline long peakResidentKB()
     return -1;
 }
 
+// A measuring child prints its peak on a line of its own, marked: the window
+// may print a notice on the way (a missing printer), which the parent skips.
+inline void printPeak()
+{
+    std::printf("peak_kB %ld\n", peakResidentKB());
+}
+
 // Runs this benchmark's own executable with `flag` and `file`, in a fresh
 // process so that earlier benchmarks do not raise the peak, and returns the
 // peak in MB that the child prints; negative when the child failed.
@@ -52,7 +59,11 @@ inline double childPeakMB(const std::string& flag, const std::string& file)
     long kB = 0;
     if (!child)
         return -1;
-    const bool read = std::fscanf(child, "%ld", &kB) == 1;
+    bool read = false;
+    char line[512];
+    while (std::fgets(line, sizeof line, child))
+        if (std::sscanf(line, "peak_kB %ld", &kB) == 1)
+            read = true;
     if (pclose(child) != 0 || !read)
         return -1;
     return static_cast<double>(kB) / 1e3;

@@ -171,7 +171,7 @@ int main(int argc, char** argv)
         s.FileName(argv[2]);
         if (!s.LoadFile())
             return 1;
-        std::printf("%ld\n", peakResidentKB());
+        printPeak();
         return 0;
     }
     // The first read of a file this process has just written also waits for
