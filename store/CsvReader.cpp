@@ -301,16 +301,14 @@ CsvReadResult readCsv(huge::Bytes bytes, std::size_t size, const CsvReadOptions&
     });
 
     std::int64_t linesBefore = lineNo;
-    std::size_t recordsSoFar = 0;
     for (std::size_t i = 0; i < parts; ++i) {
         if (found[i].ignoredLines > 0 && result.ignoredLines == 0)
             result.firstIgnoredLine = linesBefore + found[i].firstIgnoredLine;
         result.ignoredLines += found[i].ignoredLines;
-        if (recordsSoFar + found[i].records > options.maxRecords) {
+        if (table.recordCount() + found[i].records > options.maxRecords) {
             result.error = "The file has more than " + std::to_string(options.maxRecords) + " records.";
             return result;
         }
-        recordsSoFar += found[i].records;
         if (found[i].faultLine) {
             result.error = "Line " + std::to_string(linesBefore + found[i].faultLine) + found[i].fault;
             result.tooFewValues = found[i].tooFewValues;
