@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-
 namespace {
 
 // In place of a field's swap count: nothing more to keep for it.
@@ -38,12 +37,7 @@ void StepRecorder::cellChanging(const CellTable& table, std::uint32_t slot, int 
     ++m_valuesChanged;
     if (!keeps(field) || slot >= m_firstNewSlot)
         return;
-    if (m_runStart == SIZE_MAX) {
-        // The run's cell swaps take this place among the changes once it ends.
-        m_runStart = m_changes.size();
-        m_changes.emplace_back(StepChange::CellBatch{});
-    }
-    m_swaps.push_back({table.columnCells(field)[slot], slot, static_cast<std::int16_t>(field)});
+    keepSwap(table.columnCells(field)[slot], slot, field);
     if (f >= m_swapsPerField.size())
         m_swapsPerField.resize(f + 1);
     // Once a field's swaps would hold more than its column, the whole column
@@ -53,6 +47,16 @@ void StepRecorder::cellChanging(const CellTable& table, std::uint32_t slot, int 
     const std::size_t swaps = ++m_swapsPerField[f];
     if (swaps >= 64 && swaps * sizeof(StepChange::CellSwap) >= std::size_t(table.slotCount()) * sizeof(Cell))
         keepWholeColumn(field, CellTable::Column(table.columnCells(field)));
+}
+
+void StepRecorder::keepSwap(Cell before, std::uint32_t slot, int field)
+{
+    if (m_runStart == SIZE_MAX) {
+        // The run's cell swaps take this place among the changes once it ends.
+        m_runStart = m_changes.size();
+        m_changes.emplace_back(StepChange::CellBatch{});
+    }
+    m_swaps.push_back({before, slot, static_cast<std::int16_t>(field)});
 }
 
 void StepRecorder::columnChanged(const CellTable& table, int field, CellTable::Column before, std::int64_t changed)
@@ -65,13 +69,8 @@ void StepRecorder::columnChanged(const CellTable& table, int field, CellTable::C
         const CellTable::Column& now = table.columnCells(field);
         const std::size_t kept = std::min<std::size_t>(before.size(), m_firstNewSlot);
         for (std::uint32_t slot = 0; slot < kept; ++slot) {
-            if (before[slot] != now[slot]) {
-                if (m_runStart == SIZE_MAX) {
-                    m_runStart = m_changes.size();
-                    m_changes.emplace_back(StepChange::CellBatch{});
-                }
-                m_swaps.push_back({before[slot], slot, static_cast<std::int16_t>(field)});
-            }
+            if (before[slot] != now[slot])
+                keepSwap(before[slot], slot, field);
         }
         return;
     }

@@ -45,6 +45,8 @@ private:
     // must be placed before the move.
     void endRun();
     void keepWholeColumn(int field, CellTable::Column before);
+    // One cell's value before the change, in the current run of swaps.
+    void keepSwap(Cell before, std::uint32_t slot, int field);
 
     TextCodes::Code m_name;
     TextCodes::Code m_operation;
