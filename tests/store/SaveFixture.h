@@ -20,6 +20,10 @@ inline bool loadFrom(CSVDBS& s, const std::string& path)
     return s.LoadFile();
 }
 
+// The file before a save, and after the one change the tests make.
+inline const std::string Original = "Name,Age\r\nBob,42\r\n";
+inline const std::string Saved = "Name,Age\r\nBob,43\r\n";
+
 // The access list of `path` in libacl's short text form; empty when the file
 // system keeps none.
 inline std::string aclText(const std::string& path)

@@ -23,6 +23,18 @@ inline Rows rowsOf(const CSVDBS& s)
     return rows;
 }
 
+// `text` in UTF-16 of either byte order, with its mark.
+inline std::string utf16WithMark(bool bigEndian, const std::u16string& text)
+{
+    std::string out = bigEndian ? std::string("\xFE\xFF", 2) : std::string("\xFF\xFE", 2);
+    for (char16_t u : text) {
+        const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+        out += bigEndian ? hi : lo;
+        out += bigEndian ? lo : hi;
+    }
+    return out;
+}
+
 // A store loaded from text written to a private folder.
 class StoreTest : public ::testing::Test {
 protected:

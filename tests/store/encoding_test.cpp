@@ -9,29 +9,13 @@
 #include "tests/store/StoreFixture.h"
 #include "tests/support/TempDir.h"
 
-namespace {
-
-// "name,city" / "Müller,Zürich €" / "𝄞,x" in UTF-16 of either byte order, with its mark.
-std::string utf16(bool bigEndian, const std::u16string& text)
-{
-    std::string out = bigEndian ? std::string("\xFE\xFF", 2) : std::string("\xFF\xFE", 2);
-    for (char16_t u : text) {
-        const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
-        out += bigEndian ? hi : lo;
-        out += bigEndian ? lo : hi;
-    }
-    return out;
-}
-
-} // namespace
-
 TEST(Encoding, Utf16WithMarkReadsAndWritesBack)
 {
     const std::u16string text = u"name,city\r\nM\u00fcller,Z\u00fcrich \u20ac\r\n\U0001D11E,x\r\n";
     TempDir dir;
     for (bool bigEndian : {false, true}) {
         SCOPED_TRACE(bigEndian ? "big-endian" : "little-endian");
-        const std::string bytes = utf16(bigEndian, text);
+        const std::string bytes = utf16WithMark(bigEndian, text);
         CSVDBS s;
         s.FileName(dir.file("in.csv", bytes));
         ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
@@ -39,35 +23,6 @@ TEST(Encoding, Utf16WithMarkReadsAndWritesBack)
         EXPECT_EQ(rowsOf(s), (Rows{{"M\xC3\xBCller", "Z\xC3\xBCrich \xE2\x82\xAC"}, {"\xF0\x9D\x84\x9E", "x"}}));
         ASSERT_TRUE(s.WriteFile()) << s.LastFileError();
         EXPECT_EQ(readFile(s.FileName()), bytes);
-    }
-}
-
-TEST(Encoding, BrokenUtf16FailsWithAReason)
-{
-    struct Case {
-        const char* label;
-        std::string bytes;
-        std::string error;
-    };
-    const std::vector<Case> cases = {
-        {"odd byte count", utf16(false, u"a,b\r\n1,2\r\n") + "x",
-         "The file is marked as UTF-16 but has an odd number of bytes, so its last character is cut off."},
-        {"unpaired high surrogate", utf16(false, u"a\r\n") + std::string("\x3D\xD8" "1\0", 4),
-         "The file is marked as UTF-16 but holds a broken character (an unpaired surrogate) at byte 6."},
-        {"lone low surrogate", utf16(true, u"a\r\n") + std::string("\xDC\x00", 2),
-         "The file is marked as UTF-16 but holds a broken character (an unpaired surrogate) at byte 6."},
-    };
-    TempDir dir;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        CSVDBS s;
-        s.FileName(dir.file("in.csv", "x\r\n1\r\n"));
-        ASSERT_TRUE(s.LoadFile());
-        s.FileName(dir.file("bad.csv", c.bytes));
-        EXPECT_FALSE(s.LoadFile());
-        EXPECT_EQ(s.LastFileError(), c.error);
-        EXPECT_EQ(rowsOf(s), (Rows{{"1"}}));
-        EXPECT_EQ(s.Encoding(), FileEncoding::Utf8);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/store/SaveFixture.h"
 #include "tests/store/StoreFixture.h"
 #include "tests/support/Sanitizer.h"
 #include "tests/support/Unprivileged.h"
@@ -52,14 +53,6 @@ protected:
     TempDir m_dir;
 };
 
-const std::string Original = "Name,Age\r\nBob,42\r\n";
-
-bool loadText(CSVDBS& s, const std::string& path)
-{
-    s.FileName(path);
-    return s.LoadFile();
-}
-
 } // namespace
 
 TEST_F(Faults, UnreadableFileFailsAndKeepsTheStore)
@@ -70,8 +63,8 @@ TEST_F(Faults, UnreadableFileFailsAndKeepsTheStore)
         ::chmod(secret.c_str(), 0); // the child is this user: take the permission away
     runUnprivileged([&] {
         CSVDBS s;
-        CHILD_CHECK(loadText(s, good));
-        CHILD_CHECK(!loadText(s, secret));
+        CHILD_CHECK(loadFrom(s, good));
+        CHILD_CHECK(!loadFrom(s, secret));
         CHILD_CHECK(!s.LastFileError().empty());
         CHILD_CHECK(s.GetFieldList().at(0) == "Name" && s.ValueAt(1, 2) == "42");
     });
@@ -102,11 +95,11 @@ TEST_F(Faults, SaveRefusedByPermissionsLeavesFilesAlone)
 
     runUnprivileged([&] {
         CSVDBS s;
-        CHILD_CHECK(loadText(s, inLocked));
+        CHILD_CHECK(loadFrom(s, inLocked));
         s.PutValue(1, 2, "43");
         CHILD_CHECK(!s.WriteFile()); // the folder takes no new file
         CHILD_CHECK(!s.LastFileError().empty());
-        CHILD_CHECK(loadText(s, readOnly));
+        CHILD_CHECK(loadFrom(s, readOnly));
         s.PutValue(1, 2, "43");
         CHILD_CHECK(!s.WriteFile()); // renaming over a read-only file would be possible: refused
         CHILD_CHECK(s.ChangesMade());
@@ -129,7 +122,7 @@ TEST_F(Faults, SaveCutShortByAFileSizeLimit)
 
     runUnprivileged([&] {
         CSVDBS s;
-        CHILD_CHECK(loadText(s, path));
+        CHILD_CHECK(loadFrom(s, path));
         for (int i = 0; i < 5000; ++i) {
             CHILD_CHECK(s.NewRecord());
             s.PutValue(s.RecordCount(), 1, std::string(100, 'x'));
@@ -158,7 +151,7 @@ TEST_F(Faults, LoadOutOfMemoryKeepsTheStore)
     many.shrink_to_fit();
     runUnprivileged([&] {
         CSVDBS s;
-        CHILD_CHECK(loadText(s, good));
+        CHILD_CHECK(loadFrom(s, good));
         // Room for the file's bytes, not for its four million values.
         rlimit limit{};
         CHILD_CHECK(::getrlimit(RLIMIT_AS, &limit) == 0);
@@ -170,7 +163,7 @@ TEST_F(Faults, LoadOutOfMemoryKeepsTheStore)
                 vmKB = std::stol(line.substr(7));
         limit.rlim_cur = static_cast<rlim_t>(vmKB) * 1024 + (40u << 20);
         CHILD_CHECK(::setrlimit(RLIMIT_AS, &limit) == 0);
-        CHILD_CHECK(!loadText(s, huge));
+        CHILD_CHECK(!loadFrom(s, huge));
         CHILD_CHECK(!s.LastFileError().empty());
         CHILD_CHECK(s.RecordCount() == 1 && s.ValueAt(1, 1) == "Bob");
     });
@@ -182,21 +175,21 @@ TEST_F(Faults, RootSavingAnotherUsersFileKeepsOwnerAndMode)
         GTEST_SKIP() << "only root can save a file that belongs to someone else";
     const std::string path = file("theirs.csv", Original, 0640, true);
     CSVDBS s;
-    ASSERT_TRUE(loadText(s, path));
+    ASSERT_TRUE(loadFrom(s, path));
     s.PutValue(1, 2, "43");
     ASSERT_TRUE(s.WriteFile());
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_uid, NobodyId);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
-    EXPECT_EQ(readFile(path), "Name,Age\r\nBob,43\r\n");
+    EXPECT_EQ(readFile(path), Saved);
 }
 
 TEST_F(Faults, FileReplacedBetweenLoadAndSave)
 {
     const std::string path = file("data.csv", Original, 0644, false);
     CSVDBS s;
-    ASSERT_TRUE(loadText(s, path));
+    ASSERT_TRUE(loadFrom(s, path));
     // Replaced by a folder: the save fails and the folder stays.
     fs::remove(path);
     fs::create_directory(path);
@@ -207,7 +200,7 @@ TEST_F(Faults, FileReplacedBetweenLoadAndSave)
     ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
     EXPECT_FALSE(s.WriteFile());
     CSVDBS other;
-    EXPECT_FALSE(loadText(other, path));
+    EXPECT_FALSE(loadFrom(other, path));
     EXPECT_EQ(fs::status(path).type(), fs::file_type::fifo);
     fs::remove(path);
     // Replaced by another file: saving writes the store's contents over it.

@@ -287,23 +287,6 @@ TEST_F(HistoryTest, TheBudgetDropsTheOldestStepsAndTheSavedStateWithThem)
     EXPECT_EQ(m_store.RecordCount(), 5);
 }
 
-TEST_F(HistoryTest, UndoingToTheSavedStateClearsChangesMade)
-{
-    loadSample();
-    m_store.PutValue(1, 1, "one");
-    ASSERT_TRUE(m_store.WriteFile());
-    m_store.PutValue(1, 1, "two");
-    EXPECT_TRUE(m_store.ChangesMade());
-    m_store.Undo();
-    EXPECT_FALSE(m_store.ChangesMade());
-    m_store.Undo();
-    EXPECT_TRUE(m_store.ChangesMade()) << "the loaded state is not what the file holds now";
-    m_store.Redo();
-    EXPECT_FALSE(m_store.ChangesMade());
-    m_store.Redo();
-    EXPECT_TRUE(m_store.ChangesMade());
-}
-
 TEST_F(HistoryTest, StepsKeepOnlyWhatTheyReplaced)
 {
     std::string text = "Id,Name\r\n";

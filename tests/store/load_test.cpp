@@ -10,8 +10,6 @@
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TempDir.h"
 
-using namespace std::string_literals;
-
 namespace {
 
 struct LoadCase {
@@ -123,37 +121,6 @@ TEST(Load, FieldCountLimit)
     EXPECT_FALSE(s.LoadFile());
     EXPECT_EQ(s.FieldCount(), CSVDBS::MaxFields);
 }
-
-namespace {
-
-struct OddFile {
-    const char* label;
-    std::string text;
-};
-
-class UnusualBytesSurviveLoadAndWrite : public testing::TestWithParam<OddFile> {};
-
-const OddFile oddFiles[] = {
-    {"NUL and control bytes", "A,B\r\n\0\x01,x\0y\r\n\x7f,\0\r\n"s},
-    {"invalid UTF-8", "N\xff,\xc3(\r\n\xe2\x82,\xed\xa0\x80 z\r\n\xf5\x80,\xc0\xaf\r\n"},
-    {"byte-order mark", "\xEF\xBB\xBFName,Age\r\nBob,42\r\n"},
-};
-
-} // namespace
-
-TEST_P(UnusualBytesSurviveLoadAndWrite, Case)
-{
-    const OddFile& c = GetParam();
-    TempDir dir;
-    CSVDBS s;
-    s.FileName(dir.file("odd.csv", c.text));
-    ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
-    s.FileName(dir.path() + "/copy.csv");
-    ASSERT_TRUE(s.WriteFile());
-    EXPECT_EQ(readFile(s.FileName()), c.text);
-}
-
-INSTANTIATE_TEST_SUITE_P(Load, UnusualBytesSurviveLoadAndWrite, testing::ValuesIn(oddFiles), ByLabel());
 
 TEST(Load, ByteOrderMarkIsKeptApartFromTheFirstName)
 {

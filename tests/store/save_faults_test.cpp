@@ -15,21 +15,19 @@
 
 #include "store/SaveSystemCalls.h"
 #include "tests/store/SaveFixture.h"
+#include "tests/support/CaseName.h"
 #include "tests/support/Unprivileged.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const std::string Original = "Name,Age\r\nBob,42\r\n";
-const std::string Saved = "Name,Age\r\nBob,43\r\n";
-
 struct FaultCase {
     SaveStep step;
     int error;
 };
 
-std::string caseName(const FaultCase& c)
+std::string faultLabel(const FaultCase& c)
 {
     return std::string(saveStepName(c.step)) + " fails with " + strerrorname_np(c.error);
 }
@@ -45,7 +43,7 @@ class SaveFaults : public ::testing::TestWithParam<FaultCase> {};
 TEST_P(SaveFaults, OriginalSurvivesEveryFailure)
 {
     const FaultCase c = GetParam();
-    SCOPED_TRACE(caseName(c));
+    SCOPED_TRACE(faultLabel(c));
     TempDir dir;
     fs::permissions(dir.path(), fs::perms(0755));
     const std::string folder = dir.path() + "/work";
@@ -114,10 +112,4 @@ std::vector<FaultCase> everyFault()
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(EveryCall, SaveFaults, ::testing::ValuesIn(everyFault()),
-                         [](const ::testing::TestParamInfo<FaultCase>& info) {
-                             std::string name = caseName(info.param);
-                             for (char& ch : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(ch)))
-                                     ch = '_';
-                             return name;
-                         });
+                         [](const auto& info) { return caseName(faultLabel(info.param)); });

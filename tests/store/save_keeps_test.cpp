@@ -23,8 +23,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string Original = "Name,Age\r\nBob,42\r\n";
-const std::string Saved = "Name,Age\r\nBob,43\r\n";
 constexpr uid_t DaemonId = 1;
 
 // Loads `path`, changes one value and saves; the store's reason on failure.

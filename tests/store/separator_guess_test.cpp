@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/store/StoreFixture.h"
 #include "tests/support/TempDir.h"
 
 TEST(SeparatorGuess, FindsTheSeparatorThatSplitsEveryLineEvenly)
@@ -45,10 +46,7 @@ TEST(SeparatorGuess, FindsTheSeparatorThatSplitsEveryLineEvenly)
 TEST(SeparatorGuess, FileHeadDecodesUtf16AndEndsAtALineEnd)
 {
     TempDir dir;
-    std::string utf16 = "\xFF\xFE";
-    for (char ch : std::string("a;b\r\n1;2\r\n"))
-        utf16 += std::string{ch, '\0'};
-    EXPECT_EQ(fileHead(dir.file("u.csv", utf16)), "a;b\r\n1;2\r\n");
+    EXPECT_EQ(fileHead(dir.file("u.csv", utf16WithMark(false, u"a;b\r\n1;2\r\n"))), "a;b\r\n1;2\r\n");
     EXPECT_EQ(fileHead(dir.file("cut.csv", "a;b\r\n1;2\r\n3;4"), 12), "a;b\r\n1;2\r");
     EXPECT_EQ(fileHead(dir.path() + "/missing.csv"), "");
 }

@@ -44,25 +44,23 @@ TEST_P(ExactBytes, Case)
 {
     const WriteCase& c = GetParam();
     TempDir dir;
-    {
-        CSVDBS s;
-        loadInto(s, dir, "Name,Age\r\nBob,42\r\n\"\",7\r\n");
-        if (c.dropRecords) {
-            ASSERT_TRUE(s.DeleteRecord(1));
-            ASSERT_TRUE(s.DeleteRecord(1));
-        }
-        ASSERT_TRUE(s.ChangesMade() || !c.dropRecords);
-        s.Seperator(";");
-        s.HeaderLine(c.header);
-        s.FileName(dir.path() + "/out.csv");
-        ASSERT_TRUE(s.WriteFile(c.quotes)) << s.LastFileError();
-        EXPECT_EQ(readFile(s.FileName()), c.expected);
-        EXPECT_FALSE(s.ChangesMade());
-        // Writing changes neither the data nor the settings.
-        EXPECT_EQ(s.RecordCount(), c.dropRecords ? 0 : 2);
-        EXPECT_EQ(s.Seperator(), ";");
-        EXPECT_EQ(s.GetFieldList(), (std::vector<std::string>{"Name", "Age"}));
+    CSVDBS s;
+    loadInto(s, dir, "Name,Age\r\nBob,42\r\n\"\",7\r\n");
+    if (c.dropRecords) {
+        ASSERT_TRUE(s.DeleteRecord(1));
+        ASSERT_TRUE(s.DeleteRecord(1));
     }
+    ASSERT_TRUE(s.ChangesMade() || !c.dropRecords);
+    s.Seperator(";");
+    s.HeaderLine(c.header);
+    s.FileName(dir.path() + "/out.csv");
+    ASSERT_TRUE(s.WriteFile(c.quotes)) << s.LastFileError();
+    EXPECT_EQ(readFile(s.FileName()), c.expected);
+    EXPECT_FALSE(s.ChangesMade());
+    // Writing changes neither the data nor the settings.
+    EXPECT_EQ(s.RecordCount(), c.dropRecords ? 0 : 2);
+    EXPECT_EQ(s.Seperator(), ";");
+    EXPECT_EQ(s.GetFieldList(), (std::vector<std::string>{"Name", "Age"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Write, ExactBytes, testing::ValuesIn(writeCases), ByLabel());
