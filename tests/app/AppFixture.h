@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <memory>
 #include <string>
 
@@ -40,6 +41,18 @@ protected:
     {
         m_ask.fileNames.push_back(QString::fromStdString(m_dir.file(name, text)));
         window().PushButton2_Click();
+    }
+
+    // Where `name` lives in the test folder.
+    std::string path(const std::string& name = "in.csv") const { return m_dir.path() + "/" + name; }
+    QString qpath(const std::string& name = "in.csv") const { return QString::fromStdString(path(name)); }
+    // A fresh window and settings, answering the next questions with `answers`.
+    void restart(std::deque<bool> answers = {})
+    {
+        clearSettings();
+        m_ask.asked.clear();
+        m_window.reset();
+        m_ask.yesNo = std::move(answers);
     }
 
     QStringList headings() { return window().grid().headings(); }

@@ -19,10 +19,9 @@ protected:
     }
     std::string exported(void (Form1::*entry)(), const std::string& name)
     {
-        const std::string path = m_dir.path() + "/" + name;
-        m_ask.fileNames.push_back(QString::fromStdString(path));
+        m_ask.fileNames.push_back(qpath(name));
         (window().*entry)();
-        return readFile(path);
+        return readFile(path(name));
     }
 };
 
@@ -50,7 +49,7 @@ TEST_F(ExportsTest, ACancelledOrFailedExport)
     m_ask.fileNames.push_back(QString());
     window().mnuTXT_Click();
     EXPECT_TRUE(messages().empty());
-    m_ask.fileNames.push_back(QString::fromStdString(m_dir.path() + "/missing/out.txt"));
+    m_ask.fileNames.push_back(qpath("missing/out.txt"));
     window().mnuTXT_Click();
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_NE(messages()[0].find("Form1.mnuTXT_Click"), std::string::npos);

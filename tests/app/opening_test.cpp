@@ -23,9 +23,6 @@ const std::string People = "Name,Age\r\nBob,42\r\nAnn,7\r\n";
 
 class Opening : public AppTest {
 protected:
-    std::string path(const std::string& name) const { return m_dir.path() + "/" + name; }
-    QString qpath(const std::string& name) const { return QString::fromStdString(path(name)); }
-
     // Drags `data` over the window and lets go; true when the window took it.
     bool drop(QMimeData& data)
     {
@@ -79,15 +76,14 @@ TEST_F(Opening, FileFromTheCommandLineOpensOnceStarted)
     EXPECT_TRUE(messages().empty());
 
     // With the separator in force, as "Load CSV File" reads.
-    m_window.reset();
+    restart();
     storeSetting(SettingKey::Separator, "1");
     m_dir.file("semi.csv", "A;B;C\r\n1;2;3\r\n");
     window().openFile(qpath("semi.csv"));
     EXPECT_EQ(headings(), (QStringList{"A", "B", "C"}));
 
     // A relative name is taken from the current folder.
-    storeSetting(SettingKey::Separator, "0");
-    m_window.reset();
+    restart();
     const fs::path was = fs::current_path();
     fs::current_path(m_dir.path());
     window().openFile("people.csv");
@@ -103,8 +99,7 @@ TEST_F(Opening, MissingOrUnloadableFileLeavesAnEmptyWindow)
         {"gone.csv", "No such file or directory"}, {"header-only.csv", "The file holds no data line."}};
     for (const auto& [name, reason] : cases) {
         SCOPED_TRACE(name);
-        m_window.reset();
-        m_ask.asked.clear();
+        restart();
         openWhenStarted(window(), qpath(name));
         QCoreApplication::processEvents();
         EXPECT_EQ(messages(), (std::vector<std::string>{"Error loading CSV file.\n" + reason}));
@@ -219,6 +214,11 @@ TEST_F(Opening, SaveChangesOnTheSampleAsksForANewFile)
 {
     Form1& w = window();
     w.PushButton7_Click();
+    EXPECT_TRUE(messages().empty()) << (messages().empty() ? "" : messages()[0]);
+    EXPECT_TRUE(w.Text1->text().endsWith("/Samples/sample1.csv")) << "loaded from the application folder";
+    EXPECT_GT(rows(), 30);
+    EXPECT_EQ(headings().first(), "Customer ID");
+    EXPECT_FALSE(w.store().ChangesMade());
     const std::string sample = w.store().FileName();
     const std::string before = readFile(sample);
     w.store().PutValue(1, 1, "changed");
