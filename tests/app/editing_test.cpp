@@ -35,11 +35,16 @@ TEST_F(EditingTest, DeleteRowDeletesTheRecordTheSelectedRowShows)
     EXPECT_EQ(w.store().ValueAt(1, 1), "one");
     EXPECT_EQ(w.store().ValueAt(2, 1), "two");
     EXPECT_EQ(w.store().ValueAt(3, 1), "four");
+}
 
-    // With no row selected nothing is deleted.
+TEST_F(EditingTest, DeleteRowWithNoSelectionDoesNothing)
+{
+    open("N\r\none\r\ntwo\r\n");
+    Form1& w = window();
     w.ListView1->clearSelection();
     w.PushButton3_Click();
-    EXPECT_EQ(w.store().RecordCount(), 3);
+    EXPECT_EQ(w.store().RecordCount(), 2);
+    EXPECT_FALSE(w.store().ChangesMade());
 }
 
 TEST_F(EditingTest, InsertRowAsksForEachColumnAndKeepsTypedValues)
