@@ -208,8 +208,9 @@ bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
         const bool firstIsFileStart = bare && !m_headerLine;
         const bool written = writeRecords(
             m_table,
-            [&lines, firstIsFileStart](std::string& out, const std::vector<std::string_view>& line, std::size_t record) {
-                lines.append(out, line, firstIsFileStart && record == 0);
+            [&lines, firstIsFileStart](std::string& out, const std::string_view* values, std::size_t width,
+                                       std::size_t count, std::size_t first) {
+                lines.appendLines(out, values, width, count, firstIsFileStart && first == 0);
             },
             put, m_progress);
         if (!written || !file.commit()) {

@@ -18,10 +18,16 @@ public:
     // them. A first value that begins like a byte-order mark is then quoted,
     // or reading the file back would take its bytes for a mark.
     void append(std::string& out, const std::vector<std::string_view>& values, bool atFileStart = false) const;
+    // The lines of `count` records whose values stand in `values` row after
+    // row, `width` to a record; `atFileStart` is for the first of them.
+    void appendLines(std::string& out, const std::string_view* values, std::size_t width, std::size_t count,
+                     bool atFileStart = false) const;
 
 private:
     bool needsQuotes(std::string_view value, bool onlyValue) const;
     void appendQuoted(std::string& out, std::string_view value) const;
+    void appendLine(std::string& out, const std::string_view* values, std::size_t width, bool atFileStart) const;
+    void appendJoined(std::string& out, const std::string_view* values, std::size_t width, std::size_t count) const;
 
     std::string m_separator;
     bool m_standard;

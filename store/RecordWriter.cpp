@@ -1,66 +1,127 @@
 #include "store/RecordWriter.h"
 
 #include <algorithm>
+#include <atomic>
+#include <vector>
 
 #include "store/ParallelParse.h"
 
 namespace {
 
-// Records are formatted in batches. A batch's cells are first gathered column
-// by column into record order: after a sort, record order jumps about in the
-// columns, and a tight gathering loop lets the processor fetch many cells at
-// once, where the formatting loop would wait for each.
-constexpr std::size_t Batch = 4096;
+// Records are formatted a piece at a time. A piece's cells are first gathered
+// column by column into record order: after a sort, record order jumps about
+// in the columns, and a tight gathering loop lets the processor fetch many
+// cells at once, where the formatting would wait for each. The piece's values
+// are small enough to stay in the processor's cache until they are copied.
+constexpr std::size_t PieceRecords = 1024;
+// Pieces a round: the cores share them out as they come free.
+constexpr std::size_t RoundPieces = 32;
 
-// Formats records [first, last) onto `out`, a batch at a time.
-void formatRange(const CellTable& table, std::size_t first, std::size_t last, const FormatLine& formatLine,
-                 std::string& out)
-{
-    const int fields = table.fieldCount();
-    const auto width = static_cast<std::size_t>(fields);
-    std::vector<std::string_view> batch(Batch * width);
-    std::vector<std::string_view> line(width);
-    const std::uint32_t* order = table.orderView().data();
-    for (std::size_t start = first; start < last; start += Batch) {
-        const std::size_t count = std::min(Batch, last - start);
-        const std::uint32_t* slots = order + start;
-        for (int f = 0; f < fields; ++f) {
-            const Cell* column = table.column(f);
-            std::string_view* to = batch.data() + static_cast<std::size_t>(f);
-            for (std::size_t i = 0; i < count; ++i, to += width)
-                *to = column[slots[i]].view();
-        }
-        for (std::size_t i = 0; i < count; ++i) {
-            if (i + 8 < count)
-                __builtin_prefetch(batch[(i + 8) * width].data());
-            std::copy_n(batch.begin() + static_cast<std::ptrdiff_t>(i * width), width, line.begin());
-            formatLine(out, line, start + i);
-        }
+class PieceFormatter {
+public:
+    PieceFormatter(const CellTable& table, const FormatLines& formatLines)
+        : m_table(table), m_formatLines(formatLines),
+          m_values(PieceRecords * static_cast<std::size_t>(std::max(table.fieldCount(), 1)))
+    {
     }
-}
+
+    // Replaces `out` with the lines of records [first, first + count).
+    void format(std::size_t first, std::size_t count, std::string& out)
+    {
+        const int fields = m_table.fieldCount();
+        const auto width = static_cast<std::size_t>(fields);
+        const std::uint32_t* slots = m_table.orderView().data() + first;
+        for (int f = 0; f < fields; ++f) {
+            const Cell* column = m_table.column(f);
+            std::string_view* to = m_values.data() + f;
+            // The first and last values mark the ends of a loaded record's
+            // text: fetching them now has it at hand when it is copied.
+            const bool fetch = f == 0 || f == fields - 1;
+            for (std::size_t i = 0; i < count; ++i, to += width) {
+                *to = column[slots[i]].view();
+                if (fetch)
+                    __builtin_prefetch(to->data());
+            }
+        }
+        out.clear();
+        m_formatLines(out, m_values.data(), width, count, first);
+    }
+
+private:
+    const CellTable& m_table;
+    const FormatLines& m_formatLines;
+    std::vector<std::string_view> m_values;
+};
+
+// Two sets of pieces: while the cores format one round into one set, the
+// calling thread first writes out the round before from the other, and then
+// joins in.
+class RoundWriter {
+public:
+    RoundWriter(const CellTable& table, const FormatLines& formatLines, std::size_t parts)
+        : m_records(table.recordCount())
+    {
+        for (std::size_t i = 0; i < parts; ++i)
+            m_formatters.emplace_back(table, formatLines);
+        for (auto& set : m_pieces)
+            set.resize(RoundPieces);
+    }
+
+    std::size_t rounds() const { return (m_records + RoundRecords - 1) / RoundRecords; }
+    std::size_t recordsBefore(std::size_t round) const { return std::min(m_records, round * RoundRecords); }
+
+    // Formats round `round` (none when it is rounds()) on `parts` threads; the
+    // calling thread first puts the round before.
+    bool step(std::size_t round, const std::function<bool(std::string_view)>& put)
+    {
+        std::atomic<std::size_t> next{0};
+        std::atomic<bool> putFailed{false};
+        const std::size_t first = recordsBefore(round);
+        const std::size_t pieces = (recordsBefore(round + 1) - first + PieceRecords - 1) / PieceRecords;
+        std::vector<std::string>& into = m_pieces[round % 2];
+        parallel::run(m_formatters.size(), [&](std::size_t part) {
+            if (part == 0 && round > 0 && !putAll(m_pieces[(round - 1) % 2], put))
+                putFailed = true;
+            for (std::size_t p = next++; p < pieces && !putFailed; p = next++) {
+                const std::size_t from = first + p * PieceRecords;
+                m_formatters[part].format(from, std::min(PieceRecords, m_records - from), into[p]);
+            }
+            if (part == 0)
+                for (std::size_t p = pieces; p < RoundPieces; ++p)
+                    into[p].clear();
+        });
+        return !putFailed;
+    }
+
+private:
+    static constexpr std::size_t RoundRecords = PieceRecords * RoundPieces;
+
+    static bool putAll(const std::vector<std::string>& pieces, const std::function<bool(std::string_view)>& put)
+    {
+        for (const std::string& piece : pieces)
+            if (!piece.empty() && !put(piece))
+                return false;
+        return true;
+    }
+
+    std::size_t m_records;
+    std::vector<PieceFormatter> m_formatters;
+    std::vector<std::string> m_pieces[2];
+};
 
 } // namespace
 
-bool writeRecords(const CellTable& table, const FormatLine& formatLine,
+bool writeRecords(const CellTable& table, const FormatLines& formatLines,
                   const std::function<bool(std::string_view)>& put, const ProgressCallback& progress)
 {
     const std::size_t records = table.recordCount();
-    const std::size_t parts = parallel::partsFor(records, 1 << 16);
+    RoundWriter writer(table, formatLines, parallel::partsFor(records, 1 << 16));
     ProgressTicker ticker(progress, static_cast<std::int64_t>(records));
-    // Rounds of a few hundred kilobytes of text a core; each core's text
-    // follows the one before it in order when the round ends.
-    constexpr std::size_t PerPart = 2 * Batch;
-    std::vector<std::string> text(parts);
-    for (std::size_t round = 0; round < records; round += PerPart * parts) {
-        parallel::run(parts, [&](std::size_t i) {
-            const std::size_t first = std::min(records, round + PerPart * i);
-            text[i].clear();
-            formatRange(table, first, std::min(records, first + PerPart), formatLine, text[i]);
-        });
-        for (const std::string& piece : text)
-            if (!piece.empty() && !put(piece))
-                return false;
-        ticker.coarseStep(static_cast<std::int64_t>(std::min(records, round + PerPart * parts)));
+    const std::size_t rounds = writer.rounds();
+    for (std::size_t round = 0; round <= rounds; ++round) {
+        if (!writer.step(round, put))
+            return false;
+        ticker.coarseStep(static_cast<std::int64_t>(writer.recordsBefore(round)));
     }
     return true;
 }

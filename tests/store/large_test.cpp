@@ -147,3 +147,32 @@ TEST_F(Large, ValuesPastSixtyFourKilobytesSurviveLoadEditSortAndSave)
     ASSERT_TRUE(back.LoadFile());
     EXPECT_EQ(rowsOf(back), rowsOf(m_store));
 }
+
+// The save formats pieces of records on two cores while it writes the ones
+// before: every record must come out once, in record order, under each rule.
+TEST_F(Large, SaveOnTwoCoresWritesEveryRecordOnceInOrder)
+{
+    const int rows = 70001; // some rounds of pieces, and a part-filled last one
+    std::string text = "K;;N;;T\n";
+    for (int r = 0; r < rows; ++r)
+        text += std::to_string(r % 977) + ";;" + std::to_string(r) + ";;" + (r % 5 ? "v" : "") + "\n";
+    struct Rule {
+        bool standard, quoteAll;
+    };
+    for (const Rule rule : {Rule{false, false}, Rule{false, true}, Rule{true, false}}) {
+        m_store.Seperator(";;");
+        m_store.StandardQuoting(rule.standard);
+        load(text);
+        ASSERT_TRUE(m_store.SortData(2, "K"));
+        std::string expected = rule.quoteAll ? "\"K\";;\"N\";;\"T\"\n" : "K;;N;;T\n";
+        for (const auto& row : rowsOf(m_store)) {
+            for (std::size_t f = 0; f < row.size(); ++f) {
+                expected += (f ? ";;" : "") + (rule.quoteAll ? "\"" + row[f] + "\"" : row[f]);
+            }
+            expected += "\n";
+        }
+        m_store.FileName(m_dir.path() + "/out.csv");
+        ASSERT_TRUE(m_store.WriteFile(rule.quoteAll)) << m_store.LastFileError();
+        EXPECT_TRUE(readFile(m_dir.path() + "/out.csv") == expected) << "standard " << rule.standard << ", quote all " << rule.quoteAll;
+    }
+}
