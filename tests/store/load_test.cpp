@@ -1,6 +1,8 @@
 #include "store/CSVDBS.h"
 
+#include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -233,4 +235,35 @@ TEST(AskForFile, YesToCancelClearsTheFileName)
     EXPECT_EQ(s.Seperator(), "|");
     EXPECT_EQ(ask.asked.size(), 3u);
     EXPECT_EQ(ask.asked[1].extra, "|");
+}
+
+// A one-byte separator is found many bytes at a time; a longer one a match at
+// a time. The same lines under either must read the same: values, surplus
+// pieces, too few values and lone quotes, in lines short and long.
+TEST(Load, OneByteSeparatorReadsAsALongerOne)
+{
+    std::mt19937 rng(11);
+    const std::string alphabet = "ab ,,,\"";
+    TempDir dir;
+    for (int trial = 0; trial < 300; ++trial) {
+        std::string text = "A,B,C,D,E,F\n";
+        for (int line = 0; line < 12; ++line) {
+            const std::size_t length = 8 + rng() % 80;
+            for (std::size_t i = 0; i < length; ++i)
+                text += alphabet[rng() % alphabet.size()];
+            text += "\n";
+        }
+        std::string longer;
+        for (char c : text)
+            longer += c == ',' ? std::string("~~") : std::string(1, c);
+        const auto read = [&](const std::string& contents, const std::string& separator) {
+            CSVDBS s;
+            s.Seperator(separator);
+            s.FileName(dir.file("in.csv", contents));
+            const bool ok = s.LoadFile();
+            return std::make_tuple(ok, s.LastFileError(), ok ? rowsOf(s) : Rows{}, s.IgnoredLines(),
+                                   s.FirstIgnoredLine(), s.LastLoad().tooFewValues);
+        };
+        ASSERT_EQ(read(text, ","), read(longer, "~~")) << text;
+    }
 }
