@@ -3,12 +3,13 @@
 // (bench/peers.sh). Not part of the program.
 //
 //   store_cli --generate ROWS FILE
-//   store_cli [--phases] [--undo] IN OUT [dedupe] [sort FIELD] [replace FIND REPLACE]
+//   store_cli [--phases] [--undo] [--standard] IN OUT [dedupe] [sort FIELD] [replace FIND REPLACE]
 //
 // Loads IN, applies the operations in the order given, and writes the result
 // to OUT (OUT "-" only loads and applies). --phases prints each step's time to
-// standard error. Like the text tools it is timed beside, a batch run keeps
-// no undo history unless --undo asks for the window's.
+// standard error; --standard reads and writes under the standard quoting
+// rule. Like the text tools it is timed beside, a batch run keeps no undo
+// history unless --undo asks for the window's.
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -53,7 +54,7 @@ void reportHugePages()
 int usage()
 {
     std::fprintf(stderr, "usage: store_cli --generate ROWS FILE\n"
-                         "       store_cli [--phases] [--undo] IN OUT [dedupe] [sort FIELD] [replace FIND REPLACE]\n");
+                         "       store_cli [--phases] [--undo] [--standard] IN OUT [dedupe] [sort FIELD] [replace FIND REPLACE]\n");
     return 2;
 }
 
@@ -108,6 +109,7 @@ int main(int argc, char** argv)
     };
     const bool phases = flag("--phases");
     const bool undo = flag("--undo");
+    const bool standard = flag("--standard");
     if (args.size() < 2)
         return usage();
 
@@ -115,6 +117,7 @@ int main(int argc, char** argv)
     CSVDBS store;
     if (!undo)
         store.HistoryBudget(0);
+    store.StandardQuoting(standard);
     store.FileName(args[0]);
     if (!store.LoadFile())
         return fail("load", store.LastFileError()) ? 0 : 1;

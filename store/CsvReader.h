@@ -26,6 +26,8 @@ struct CsvReadOptions {
     // More data lines than this fail the load (the caller numbers records
     // with a narrower type).
     std::size_t maxRecords = static_cast<std::size_t>(-1);
+    // The fewest bytes of records worth a core of their own.
+    std::size_t minPartBytes = std::size_t{4} << 20;
 };
 
 struct CsvReadResult {

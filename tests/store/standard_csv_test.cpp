@@ -3,12 +3,18 @@
 #include "store/CSVDBS.h"
 
 #include <chrono>
+#include <cstring>
 #include <fstream>
+#include <limits>
+#include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "store/RecordLimit.h"
+#include "store/StandardCsvReader.h"
 #include "tests/store/StoreFixture.h"
 #include "tests/support/TempDir.h"
 
@@ -291,4 +297,64 @@ TEST(StandardCsv, FiftyMegabyteQuotedValue)
     EXPECT_TRUE(s.ValueAt(1, 1) == big);
     ASSERT_TRUE(s.WriteFile());
     EXPECT_EQ(readFile(s.FileName()), "a,b\r\n\"" + escaped + "\",2\r\n");
+}
+
+namespace {
+
+// A random file of the kinds of values that make finding a record's start
+// hard: quoted line breaks, doubled quotes, quotes inside unquoted values,
+// text after a closing quote, blank lines, records short or long, and now
+// and then a quote that never closes.
+std::string awkwardCsv(std::mt19937& rng, const std::string& sep)
+{
+    static const char* const values[] = {"plain", "", "\"q\"", "\"a\r\nb\"", "\"x\ny\"", "\"c\rd\"",
+                                         "\"say \"\"hi\"\"\"", "x\"y", "\"a\"b", "\"\"", "  ", "\"s" /* sep follows */};
+    static const char* const ends[] = {"\r\n", "\n", "\r"};
+    std::string text;
+    const int records = 1 + static_cast<int>(rng() % 40);
+    for (int r = 0; r < records; ++r) {
+        if (rng() % 10 == 0)
+            text += rng() % 2 ? "  " : "";
+        else {
+            const int count = rng() % 8 == 0 ? 1 + static_cast<int>(rng() % 5) : 3;
+            for (int v = 0; v < count; ++v) {
+                const std::string value = values[rng() % std::size(values)];
+                text += (v ? sep : "") + (value == "\"s" ? "\"" + sep + "\"" : value);
+            }
+        }
+        text += ends[rng() % (r % 7 == 0 ? 3 : 1)];
+    }
+    if (rng() % 15 == 0)
+        text += "1,\"open";
+    return text;
+}
+
+} // namespace
+
+// Two cores read the records after the first from two starting points; the
+// result must be what one core reading in order gives, faults included.
+TEST(StandardCsv, TwoCoresReadExactlyAsOne)
+{
+    std::mt19937 rng(5);
+    for (int trial = 0; trial < 3000; ++trial) {
+        const std::string sep = trial % 4 == 3 ? ";;" : ",";
+        const std::string text = (trial % 5 == 0 ? "\xEF\xBB\xBF" : "") + awkwardCsv(rng, sep);
+        const auto read = [&](std::size_t minPartBytes) {
+            auto bytes = huge::allocateBytes(std::max<std::size_t>(text.size(), 1));
+            std::memcpy(bytes.get(), text.data(), text.size());
+            CellTable table;
+            CsvReadOptions options{sep, trial % 3 != 0, trial % 2 == 0, trial % 7 == 0 ? 5u : MaxRecords};
+            options.minPartBytes = minPartBytes;
+            const CsvReadResult r = readStandardCsv(std::move(bytes), text.size(), options, table, {});
+            Rows rows;
+            for (std::size_t i = 0; r.ok && i < table.recordCount(); ++i) {
+                rows.emplace_back();
+                for (int f = 0; f < table.fieldCount(); ++f)
+                    rows.back().emplace_back(table.value(i, f));
+            }
+            return std::make_tuple(r.ok, r.error, r.tooFewValues, r.ignoredLines, r.firstIgnoredLine, r.lfLineEnds,
+                                   r.byteOrderMark, r.ok ? table.names() : std::vector<std::string>{}, rows);
+        };
+        ASSERT_EQ(read(1), read(std::numeric_limits<std::size_t>::max())) << "trial " << trial << ":\n" << text;
+    }
 }
