@@ -85,6 +85,7 @@ store() { echo "$cli $q$in$q $q$work/$1$q ${*:2}"; }
 awk_io="BEGIN { FS = OFS = \",\"; RS = ORS = \"\\r\\n\" }"
 
 measure store_load "$runs" "$work/none" "$cli '$in' -"
+measure store_load_standard "$runs" "$work/none" "$cli --standard '$in' -"
 measure wc "$runs" "$work/none" "wc -l '$in' > '$work/none'"
 
 measure store_round "$runs" "$work/s_round.csv" "$(store s_round.csv)"
@@ -152,6 +153,7 @@ for k in store_load store_round store_dedupe store_sort store_replace store_all;
 done
 echo "Peak memory of the store: $(mb "$worst") MiB, $(ratio "$((worst * 1024))" "$bytes") x the file (target < 2: $(met "$((worst * 1024))" "$bytes" 2))"
 echo "With the undo history of the window: $(mb "${peak[store_all_undo]}") MiB, $(ratio "$((peak[store_all_undo] * 1024))" "$bytes") x the file"
+echo "Load under the standard quoting rule: ${secs[store_load_standard]} s, cpu ${cpu[store_load_standard]} s (the simple rule's: ${secs[store_load]} s)"
 if [[ -n ${secs[store_round_shm]:-} ]]; then
     echo "Round trip written to tmpfs: ${secs[store_round_shm]} s; the flush to disk costs $(awk -v a="${secs[store_round]}" -v b="${secs[store_round_shm]}" 'BEGIN { printf "%.3f", a - b }') s of ${secs[store_round]} s"
 fi

@@ -103,7 +103,8 @@ void CsvLineWriter::appendJoined(std::string& out, const std::string_view* value
     out.resize(at + bytes);
     char* to = out.data() + at;
     const auto copy = [&to](std::string_view text) {
-        std::memcpy(to, text.data(), text.size());
+        if (!text.empty()) // an empty value may have no bytes to point at
+            std::memcpy(to, text.data(), text.size());
         to += text.size();
     };
     const bool oneByteSeparator = m_separator.size() == 1;
