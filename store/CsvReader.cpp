@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "store/ByteScan.h"
 #include "store/ParallelParse.h"
 #include "store/TextFold.h"
 
@@ -73,7 +74,7 @@ public:
     // less one for a range that ends with a line's terminator.
     std::size_t countLines(const char* begin, const char* end) const
     {
-        return static_cast<std::size_t>(std::count(begin, end, m_terminator)) + 1;
+        return bytescan::count(begin, end, m_terminator) + 1;
     }
 
 private:

@@ -16,6 +16,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "store/ByteScan.h"
 #include "store/ParallelParse.h"
 
 namespace {
@@ -46,18 +47,6 @@ std::int64_t countLineEnds(const char* p, const char* end)
     return n;
 }
 
-std::size_t countQuotes(const char* p, const char* end)
-{
-    std::size_t n = 0;
-#ifdef __SSE2__
-    const __m128i quote = _mm_set1_epi8('"');
-    for (; end - p >= 16; p += 16)
-        n += static_cast<std::size_t>(__builtin_popcount(static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), quote)))));
-#endif
-    return n + static_cast<std::size_t>(std::count(p, end, '"'));
-}
-
 // A line start near the middle of [begin, end) with an even number of quotes
 // before it, so that it is not inside a quoted value; null where none is
 // found. A quote inside an unquoted value is data and can mislead the count:
@@ -65,12 +54,12 @@ std::size_t countQuotes(const char* p, const char* end)
 const char* middleRecordStart(const char* begin, const char* end)
 {
     const char* p = begin + (end - begin) / 2;
-    std::size_t quotes = countQuotes(begin, p);
+    std::size_t quotes = bytescan::count(begin, p, '"');
     while (p < end) {
         const char* lineEnd = std::find_if(p, end, isLineEnd);
         if (lineEnd == end)
             return nullptr;
-        quotes += countQuotes(p, lineEnd);
+        quotes += bytescan::count(p, lineEnd, '"');
         p = lineEnd + 1;
         if (*lineEnd == '\r' && p < end && *p == '\n')
             ++p;

@@ -1,5 +1,6 @@
 // Files in UTF-16 and Windows-1252: read into UTF-8 and written back as they came.
 #include "store/CSVDBS.h"
+#include "store/TextEncoding.h"
 
 #include <string>
 #include <vector>
@@ -95,4 +96,27 @@ TEST(Encoding, ValidUtf8IsNotQuestioned)
         ASSERT_TRUE(s.LoadFile());
         EXPECT_FALSE(s.LastLoad().notUtf8) << text;
     }
+}
+
+// A large text is checked in two halves cut before a character's first byte:
+// a character across the middle, or a fault in either half or at the cut,
+// must be judged as a check from front to back judges it.
+TEST(Encoding, LargeTextIsCheckedInHalvesAsAWhole)
+{
+    const std::size_t size = std::size_t{20} << 20;
+    const std::size_t middle = size / 2;
+    std::string text(size, 'a');
+    const auto judged = [&](std::size_t at, std::string_view bytes) {
+        std::string t = text;
+        t.replace(at, bytes.size(), bytes);
+        return isValidUtf8(t.data(), t.size());
+    };
+    for (std::size_t at : {middle - 3, middle - 2, middle - 1, middle, middle + 1}) {
+        EXPECT_TRUE(judged(at, "\xF0\x9F\x98\x80")) << at;   // four bytes, valid
+        EXPECT_FALSE(judged(at, "\xF0\x9F\x98")) << at;      // cut short
+        EXPECT_FALSE(judged(at, "\x80\x80\x80\x80\x80")) << at; // continuations only
+    }
+    EXPECT_FALSE(judged(5, "\xFF"));
+    EXPECT_FALSE(judged(size - 1, "\xC3"));
+    EXPECT_TRUE(judged(size - 2, "\xC3\xBC"));
 }
