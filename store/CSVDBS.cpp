@@ -206,13 +206,14 @@ bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
             put(header);
         }
         const bool firstIsFileStart = bare && !m_headerLine;
+        const std::string* readSeparator = m_table.readLineSeparator();
         const bool written = writeRecords(
             m_table,
             [&lines, firstIsFileStart](std::string& out, const std::string_view* values, std::size_t width,
-                                       std::size_t count, std::size_t first) {
-                lines.appendLines(out, values, width, count, firstIsFileStart && first == 0);
+                                       std::size_t count, std::size_t first, const std::uint8_t* whole) {
+                lines.appendLines(out, values, width, count, firstIsFileStart && first == 0, whole);
             },
-            put, m_progress);
+            readSeparator && lines.joinsAsTheyStand(*readSeparator), put, m_progress);
         if (!written || !file.commit()) {
             m_lastFileError = file.error();
             return false;

@@ -2,6 +2,7 @@
 #include "store/CSVDBS.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "store/DuplicateScan.h"
 #include "store/ParallelParse.h"
@@ -31,7 +32,7 @@ bool CSVDBS::SortDataAt(std::int32_t direction, int field)
     const OrderRecorder recorder(recording(), m_table);
 
     // Stable in both directions: records with equal values keep their order.
-    if (prefixSort(m_table.order(), m_table.column(field - 1), direction == 2, m_progress))
+    if (prefixSort(m_table.order(), std::as_const(m_table).column(field - 1), direction == 2, m_progress))
         m_changesMade = true;
     return true;
 }
@@ -68,7 +69,7 @@ bool CSVDBS::FindAndReplace(std::string_view findValue, std::string_view replace
         const std::size_t begin = slots / parts * i, end = i + 1 == parts ? slots : slots / parts * (i + 1);
         std::int64_t done = 0;
         for (int f = 0; f < m_table.fieldCount(); ++f) {
-            const Cell* column = m_table.column(f);
+            const Cell* column = std::as_const(m_table).column(f);
             for (std::size_t s = begin; s < end; ++s) {
                 if (i == 0)
                     ticker.step(done += static_cast<std::int64_t>(parts));
@@ -87,7 +88,7 @@ bool CSVDBS::FindAndReplace(std::string_view findValue, std::string_view replace
             found = true;
             if (recorded)
                 recorded->cellChanging(m_table, m.slot, m.field);
-            m_table.column(m.field)[m.slot] = replacement;
+            m_table.setAtSlot(m.slot, m.field, replacement);
         }
     if (found)
         m_changesMade = true;

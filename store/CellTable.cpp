@@ -49,6 +49,7 @@ std::deque<std::string_view>& CellTable::editedSpans()
 
 void CellTable::setNames(std::vector<std::string> names)
 {
+    m_readLinesKept = false;
     m_names = std::move(names);
     m_columns.assign(m_names.size(), {});
     m_rows.clear();
@@ -65,6 +66,7 @@ void CellTable::reserveRecords(std::size_t count)
 
 void CellTable::allocateSlots(std::size_t slots)
 {
+    m_readLinesKept = false;
     if (slots > std::numeric_limits<std::uint32_t>::max())
         throw std::length_error("too many records");
     for (auto& column : m_columns)
@@ -72,6 +74,7 @@ void CellTable::allocateSlots(std::size_t slots)
     m_rows.clear();
     m_rows.reserve(slots);
     m_slotCount = static_cast<std::uint32_t>(slots);
+    m_readLines.assign((slots + 63) / 64, 0);
 }
 
 void CellTable::appendSlotRange(std::uint32_t first, std::uint32_t count)
@@ -124,12 +127,14 @@ std::vector<std::uint8_t> CellTable::liveSlots() const
 
 void CellTable::insertField(int at, std::string name, Cell fill)
 {
+    m_readLinesKept = false;
     m_names.insert(m_names.begin() + at, std::move(name));
     m_columns.insert(m_columns.begin() + at, Column(m_slotCount, fill));
 }
 
 void CellTable::putColumn(int field, Column cells)
 {
+    m_readLinesKept = false;
     if (cells.size() != m_slotCount)
         throw std::length_error("a column must hold a cell for every slot");
     m_columns[static_cast<std::size_t>(field)] = std::move(cells);
@@ -137,18 +142,21 @@ void CellTable::putColumn(int field, Column cells)
 
 void CellTable::eraseField(int field)
 {
+    m_readLinesKept = false;
     m_names.erase(m_names.begin() + field);
     m_columns.erase(m_columns.begin() + field);
 }
 
 void CellTable::swapFields(int a, int b)
 {
+    m_readLinesKept = false;
     std::swap(m_names[static_cast<std::size_t>(a)], m_names[static_cast<std::size_t>(b)]);
     std::swap(m_columns[static_cast<std::size_t>(a)], m_columns[static_cast<std::size_t>(b)]);
 }
 
 void CellTable::resizeFields(std::vector<std::string> names)
 {
+    m_readLinesKept = false;
     m_names = std::move(names);
     m_columns.resize(m_names.size(), Column(m_slotCount, Cell{}));
 }
@@ -171,6 +179,9 @@ void CellTable::swap(CellTable& other) noexcept
     std::swap(m_editedBytes, other.m_editedBytes);
     std::swap(m_chunkPos, other.m_chunkPos);
     std::swap(m_chunkLeft, other.m_chunkLeft);
+    std::swap(m_readLines, other.m_readLines);
+    std::swap(m_readSeparator, other.m_readSeparator);
+    std::swap(m_readLinesKept, other.m_readLinesKept);
 }
 
 void CellTable::compactIfWasteful()
@@ -185,6 +196,7 @@ void CellTable::compactIfWasteful()
 
 void CellTable::compact()
 {
+    m_readLinesKept = false;
     std::size_t live = 0;
     for (const auto& column : m_columns)
         for (std::uint32_t s : m_rows)

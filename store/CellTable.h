@@ -90,6 +90,7 @@ public:
     }
     Cell& cell(std::size_t record, int field)
     {
+        forgetReadLine(m_rows[record]);
         return m_columns[static_cast<std::size_t>(field)][m_rows[record]];
     }
     // Copies the bytes into the table's own buffers.
@@ -121,11 +122,45 @@ public:
     // unwritten; each loader writes the cells of its own slot range through
     // column(), and then the used ranges become records, in order.
     void allocateSlots(std::size_t slots);
-    Cell* column(int field) { return m_columns[static_cast<std::size_t>(field)].data(); }
+    Cell* column(int field)
+    {
+        m_readLinesKept = false;
+        return m_columns[static_cast<std::size_t>(field)].data();
+    }
     const Cell* column(int field) const { return m_columns[static_cast<std::size_t>(field)].data(); }
     void appendSlotRange(std::uint32_t first, std::uint32_t count);
     // Empties slots that hold no record, so that no unwritten cell remains.
     void clearSlots(std::uint32_t first, std::uint32_t count);
+
+    // Sets one cell by its slot.
+    void setAtSlot(std::uint32_t slot, int field, Cell cell)
+    {
+        forgetReadLine(slot);
+        m_columns[static_cast<std::size_t>(field)][slot] = cell;
+    }
+
+    // Lines kept as they were read. A record whose values all came verbatim
+    // from one line of the file, joined by the separator it was read with,
+    // is written by copying that line's text from its first value's first
+    // byte to its last value's last. A bit per slot, set by the loader; a
+    // change to a slot's cells clears its bit, and any change to the fields,
+    // or handing out a column to write, clears them all.
+    //
+    // Loaders: marks a slot; its word of bits must be the loader's alone.
+    void markReadLine(std::uint32_t slot) { m_readLines[slot >> 6] |= std::uint64_t{1} << (slot & 63); }
+    // Loaders: the marks are complete and the lines were split at `separator`.
+    void keepReadLines(std::string separator)
+    {
+        m_readSeparator = std::move(separator);
+        m_readLinesKept = true;
+    }
+    // The separator the kept lines were read with, or null when none are kept.
+    const std::string* readLineSeparator() const { return m_readLinesKept ? &m_readSeparator : nullptr; }
+    bool isReadLine(std::uint32_t slot) const
+    {
+        return m_readLinesKept && (slot >> 6) < m_readLines.size() && (m_readLines[slot >> 6] >> (slot & 63) & 1);
+    }
+    void forgetReadLines() { m_readLinesKept = false; }
 
     void eraseRecord(std::size_t record);
     // Keeps the records whose flag is true, in order, in one pass.
@@ -158,7 +193,11 @@ public:
     const Column& columnCells(int field) const { return m_columns[static_cast<std::size_t>(field)]; }
     // Moves a field's cells out, leaving the field without any until
     // putColumn gives it a column again (or the field is erased).
-    Column takeColumn(int field) { return std::move(m_columns[static_cast<std::size_t>(field)]); }
+    Column takeColumn(int field)
+    {
+        m_readLinesKept = false;
+        return std::move(m_columns[static_cast<std::size_t>(field)]);
+    }
     // Gives a field the cells of `cells`, one for every slot.
     void putColumn(int field, Column cells);
 
@@ -185,4 +224,13 @@ private:
     char* m_chunkPos = nullptr;
     std::size_t m_chunkLeft = 0;
     bool m_slotsHeld = false;
+
+    void forgetReadLine(std::uint32_t slot)
+    {
+        if ((slot >> 6) < m_readLines.size())
+            m_readLines[slot >> 6] &= ~(std::uint64_t{1} << (slot & 63));
+    }
+    std::vector<std::uint64_t> m_readLines;
+    std::string m_readSeparator;
+    bool m_readLinesKept = false;
 };

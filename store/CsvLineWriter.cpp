@@ -1,5 +1,6 @@
 #include "store/CsvLineWriter.h"
 
+#include <cstdint>
 #include <cstring>
 
 CsvLineWriter::CsvLineWriter(std::string separator, bool standard, bool quoteAll, std::string lineEnd)
@@ -42,6 +43,32 @@ void CsvLineWriter::appendQuoted(std::string& out, std::string_view value) const
 
 namespace {
 
+// Copies `n` bytes to `to` and returns their end. Most values are a few
+// bytes long: two overlapping fixed-size moves cost less than a call. An
+// empty value may have no bytes to point at, and none are read.
+inline char* copyShort(char* to, const char* from, std::size_t n)
+{
+    if (n > 16) {
+        std::memcpy(to, from, n);
+    } else if (n >= 8) {
+        std::uint64_t head, tail;
+        std::memcpy(&head, from, 8);
+        std::memcpy(&tail, from + n - 8, 8);
+        std::memcpy(to, &head, 8);
+        std::memcpy(to + n - 8, &tail, 8);
+    } else if (n >= 4) {
+        std::uint32_t head, tail;
+        std::memcpy(&head, from, 4);
+        std::memcpy(&tail, from + n - 4, 4);
+        std::memcpy(to, &head, 4);
+        std::memcpy(to + n - 4, &tail, 4);
+    } else {
+        for (std::size_t i = 0; i < n; ++i)
+            to[i] = from[i];
+    }
+    return to + n;
+}
+
 bool beginsLikeMark(std::string_view value)
 {
     return value.starts_with("\xFF\xFE") || value.starts_with("\xFE\xFF") || value.starts_with("\xEF\xBB\xBF");
@@ -55,7 +82,7 @@ void CsvLineWriter::append(std::string& out, const std::vector<std::string_view>
 }
 
 void CsvLineWriter::appendLines(std::string& out, const std::string_view* values, std::size_t width,
-                                std::size_t count, bool atFileStart) const
+                                std::size_t count, bool atFileStart, const std::uint8_t* whole) const
 {
     if (count == 0)
         return;
@@ -65,7 +92,7 @@ void CsvLineWriter::appendLines(std::string& out, const std::string_view* values
         from = 1;
     }
     if (!m_quoteAll && !m_standard) {
-        appendJoined(out, values + from * width, width, count - from);
+        appendJoined(out, values + from * width, width, count - from, whole ? whole + from : nullptr);
         return;
     }
     for (std::size_t r = from; r < count; ++r)
@@ -92,32 +119,40 @@ void CsvLineWriter::appendLine(std::string& out, const std::string_view* values,
 // large save spends its time. The text's length is found first, so that the
 // bytes are then copied without a check of room each.
 void CsvLineWriter::appendJoined(std::string& out, const std::string_view* values, std::size_t width,
-                                 std::size_t count) const
+                                 std::size_t count, const std::uint8_t* whole) const
 {
-    const std::size_t cells = width * count;
     const std::size_t separators = width == 0 ? 0 : width - 1;
-    std::size_t bytes = count * (separators * m_separator.size() + m_lineEnd.size());
-    for (std::size_t i = 0; i < cells; ++i)
-        bytes += values[i].size();
+    const std::size_t joins = separators * m_separator.size();
+    std::size_t bytes = count * m_lineEnd.size();
+    for (std::size_t r = 0; r < count; ++r) {
+        const std::string_view* line = values + r * width;
+        if (whole && whole[r]) {
+            bytes += line[0].size();
+            continue;
+        }
+        bytes += joins;
+        for (std::size_t f = 0; f < width; ++f)
+            bytes += line[f].size();
+    }
     const std::size_t at = out.size();
     out.resize(at + bytes);
     char* to = out.data() + at;
-    const auto copy = [&to](std::string_view text) {
-        if (!text.empty()) // an empty value may have no bytes to point at
-            std::memcpy(to, text.data(), text.size());
-        to += text.size();
-    };
+    const auto copy = [&to](std::string_view text) { to = copyShort(to, text.data(), text.size()); };
     const bool oneByteSeparator = m_separator.size() == 1;
     for (std::size_t r = 0; r < count; ++r) {
         const std::string_view* line = values + r * width;
-        for (std::size_t f = 0; f < width; ++f) {
-            if (f > 0) {
-                if (oneByteSeparator)
-                    *to++ = m_separator[0];
-                else
-                    copy(m_separator);
+        if (whole && whole[r]) {
+            copy(line[0]);
+        } else {
+            for (std::size_t f = 0; f < width; ++f) {
+                if (f > 0) {
+                    if (oneByteSeparator)
+                        *to++ = m_separator[0];
+                    else
+                        copy(m_separator);
+                }
+                copy(line[f]);
             }
-            copy(line[f]);
         }
         copy(m_lineEnd);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,14 +21,22 @@ public:
     void append(std::string& out, const std::vector<std::string_view>& values, bool atFileStart = false) const;
     // The lines of `count` records whose values stand in `values` row after
     // row, `width` to a record; `atFileStart` is for the first of them.
+    // A record marked in `whole` is a line kept as read, its whole text in its
+    // first value: only where joinsAsTheyStand(), and never at the file start.
     void appendLines(std::string& out, const std::string_view* values, std::size_t width, std::size_t count,
-                     bool atFileStart = false) const;
+                     bool atFileStart = false, const std::uint8_t* whole = nullptr) const;
+    // Values are written as they stand, joined by `separator`.
+    bool joinsAsTheyStand(const std::string& separator) const
+    {
+        return !m_quoteAll && !m_standard && separator == m_separator;
+    }
 
 private:
     bool needsQuotes(std::string_view value, bool onlyValue) const;
     void appendQuoted(std::string& out, std::string_view value) const;
     void appendLine(std::string& out, const std::string_view* values, std::size_t width, bool atFileStart) const;
-    void appendJoined(std::string& out, const std::string_view* values, std::size_t width, std::size_t count) const;
+    void appendJoined(std::string& out, const std::string_view* values, std::size_t width, std::size_t count,
+                      const std::uint8_t* whole) const;
 
     std::string m_separator;
     bool m_standard;

@@ -194,8 +194,11 @@ std::size_t countNonBlankLines(parallel::TextRange range, char terminator)
 }
 
 // Parses the data lines of one part into the table's slots from `firstSlot` on.
+// A record whose values are all its line's pieces as they stand (nothing
+// trimmed, no quotes dropped), the first and last not empty, is marked as
+// kept as read, so that a save can copy its line whole.
 PartResult parsePart(parallel::TextRange range, char terminator, const PieceSplitter& splitter,
-                     const std::vector<Cell*>& columns, std::uint32_t firstSlot,
+                     CellTable& table, const std::vector<Cell*>& columns, std::uint32_t firstSlot,
                      std::deque<std::string_view>& spans, const std::function<void(std::int64_t)>& tick)
 {
     PartResult part;
@@ -213,9 +216,11 @@ PartResult parsePart(parallel::TextRange range, char terminator, const PieceSpli
             continue;
         std::size_t filled = 0;
         bool clean = true;
+        bool asRead = true;
         const std::size_t pieces = splitter.split(line, fieldCount, [&](std::string_view p) {
             const std::string_view v = cleanPiece(p);
             clean = clean && v.data() != nullptr;
+            asRead = asRead && v.size() == p.size() && (!v.empty() || (filled != 0 && filled + 1 != fieldCount));
             columns[filled++][slot] = v.empty() ? Cell{} : Cell::of(v, spans);
         });
         if (!clean || filled < fieldCount) {
@@ -226,6 +231,8 @@ PartResult parsePart(parallel::TextRange range, char terminator, const PieceSpli
         }
         if (pieces > fieldCount && part.ignoredLines++ == 0)
             part.firstIgnoredLine = lineNo;
+        if (asRead)
+            table.markReadLine(slot);
         ++slot;
     }
     part.records = slot - firstSlot;
@@ -303,10 +310,12 @@ CsvReadResult readCsv(huge::Bytes bytes, std::size_t size, const CsvReadOptions&
         parallel::run(parts, [&](std::size_t i) {
             slotBounds[i] = countNonBlankLines(ranges[i], terminator);
         });
+    // Each part's slots start on a word of the kept-line marks of its own.
     std::vector<std::uint32_t> firstSlots(parts);
     std::size_t slots = 0;
     for (std::size_t i = 0; i < parts; ++i) {
         firstSlots[i] = static_cast<std::uint32_t>(std::min<std::size_t>(slots, UINT32_MAX));
+        slotBounds[i] = (slotBounds[i] + 63) & ~std::size_t{63};
         slots += slotBounds[i];
     }
     table.allocateSlots(slots);
@@ -328,7 +337,7 @@ CsvReadResult readCsv(huge::Bytes bytes, std::size_t size, const CsvReadOptions&
     };
     std::vector<PartResult> found(parts);
     parallel::run(parts, [&](std::size_t i) {
-        found[i] = parsePart(ranges[i], terminator, splitter, columns, firstSlots[i], *spans[i],
+        found[i] = parsePart(ranges[i], terminator, splitter, table, columns, firstSlots[i], *spans[i],
                              i == 0 && progress ? tick : std::function<void(std::int64_t)>());
     });
 
@@ -358,6 +367,7 @@ CsvReadResult readCsv(huge::Bytes bytes, std::size_t size, const CsvReadOptions&
         return result;
     }
     result.lfLineEnds = !lines.endsAtCarriageReturn() && std::memchr(data, '\n', size) != nullptr;
+    table.keepReadLines(options.separator);
     table.adoptBuffer(std::move(bytes), size);
     out.swap(table);
     result.ok = true;

@@ -19,9 +19,10 @@ constexpr std::size_t RoundPieces = 32;
 
 class PieceFormatter {
 public:
-    PieceFormatter(const CellTable& table, const FormatLines& formatLines)
-        : m_table(table), m_formatLines(formatLines),
-          m_values(PieceRecords * static_cast<std::size_t>(std::max(table.fieldCount(), 1)))
+    PieceFormatter(const CellTable& table, const FormatLines& formatLines, bool wholeLines)
+        : m_table(table), m_formatLines(formatLines), m_wholeLines(wholeLines),
+          m_values(PieceRecords * static_cast<std::size_t>(std::max(table.fieldCount(), 1))),
+          m_whole(wholeLines ? PieceRecords : 0)
     {
     }
 
@@ -31,26 +32,42 @@ public:
         const int fields = m_table.fieldCount();
         const auto width = static_cast<std::size_t>(fields);
         const std::uint32_t* slots = m_table.orderView().data() + first;
+        // The very first record keeps its values: it may begin the file,
+        // where its first value is looked at alone.
+        for (std::size_t i = 0; i < count && m_wholeLines; ++i)
+            m_whole[i] = first + i != 0 && m_table.isReadLine(slots[i]);
         for (int f = 0; f < fields; ++f) {
             const Cell* column = m_table.column(f);
             std::string_view* to = m_values.data() + f;
             // The first and last values mark the ends of a loaded record's
-            // text: fetching them now has it at hand when it is copied.
-            const bool fetch = f == 0 || f == fields - 1;
+            // text: fetching them now has it at hand when it is copied. A
+            // line kept as read needs no other value.
+            const bool ends = f == 0 || f == fields - 1;
             for (std::size_t i = 0; i < count; ++i, to += width) {
+                if (!ends && m_wholeLines && m_whole[i])
+                    continue;
                 *to = column[slots[i]].view();
-                if (fetch)
+                if (ends)
                     __builtin_prefetch(to->data());
             }
         }
+        for (std::size_t i = 0; i < count && m_wholeLines; ++i) {
+            if (!m_whole[i])
+                continue;
+            std::string_view* line = m_values.data() + i * width;
+            const std::string_view last = line[width - 1];
+            line[0] = {line[0].data(), static_cast<std::size_t>(last.data() + last.size() - line[0].data())};
+        }
         out.clear();
-        m_formatLines(out, m_values.data(), width, count, first);
+        m_formatLines(out, m_values.data(), width, count, first, m_wholeLines ? m_whole.data() : nullptr);
     }
 
 private:
     const CellTable& m_table;
     const FormatLines& m_formatLines;
+    const bool m_wholeLines;
     std::vector<std::string_view> m_values;
+    std::vector<std::uint8_t> m_whole;
 };
 
 // Two sets of pieces: while the cores format one round into one set, the
@@ -58,11 +75,11 @@ private:
 // joins in.
 class RoundWriter {
 public:
-    RoundWriter(const CellTable& table, const FormatLines& formatLines, std::size_t parts)
+    RoundWriter(const CellTable& table, const FormatLines& formatLines, bool wholeLines, std::size_t parts)
         : m_records(table.recordCount())
     {
         for (std::size_t i = 0; i < parts; ++i)
-            m_formatters.emplace_back(table, formatLines);
+            m_formatters.emplace_back(table, formatLines, wholeLines);
         for (auto& set : m_pieces)
             set.resize(RoundPieces);
     }
@@ -111,11 +128,11 @@ private:
 
 } // namespace
 
-bool writeRecords(const CellTable& table, const FormatLines& formatLines,
+bool writeRecords(const CellTable& table, const FormatLines& formatLines, bool wholeLines,
                   const std::function<bool(std::string_view)>& put, const ProgressCallback& progress)
 {
     const std::size_t records = table.recordCount();
-    RoundWriter writer(table, formatLines, parallel::partsFor(records, 1 << 16));
+    RoundWriter writer(table, formatLines, wholeLines && table.readLineSeparator(), parallel::partsFor(records, 1 << 16));
     ProgressTicker ticker(progress, static_cast<std::int64_t>(records));
     const std::size_t rounds = writer.rounds();
     for (std::size_t round = 0; round <= rounds; ++round) {

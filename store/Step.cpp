@@ -165,8 +165,13 @@ std::size_t Step::bytes() const
     return total;
 }
 
+// Undo and redo write cells and fields directly, past the table's setters
+// that clear the marks of lines kept as read. Every cell they write was
+// changed through those setters once, so its mark is clear already; the
+// marks are still dropped here rather than vouched for.
 void Step::undo(CellTable& table)
 {
+    table.forgetReadLines();
     const Toggle toggle{table, table.m_columns, table.m_names, table.m_rows, table.m_slotCount, false};
     for (std::uint32_t i = m_changeCount; i-- > 0;)
         std::visit(toggle, m_changes[i]);
@@ -174,6 +179,7 @@ void Step::undo(CellTable& table)
 
 void Step::redo(CellTable& table)
 {
+    table.forgetReadLines();
     const Toggle toggle{table, table.m_columns, table.m_names, table.m_rows, table.m_slotCount, true};
     for (std::uint32_t i = 0; i < m_changeCount; ++i)
         std::visit(toggle, m_changes[i]);

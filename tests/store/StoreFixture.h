@@ -23,6 +23,22 @@ inline Rows rowsOf(const CSVDBS& s)
     return rows;
 }
 
+// The text a save under the simple rule writes: names and values as they
+// stand, joined by `separator`, each line ended by `lineEnd`.
+inline std::string joinedText(const CSVDBS& s, const std::string& separator, const std::string& lineEnd = "\r\n")
+{
+    std::string text;
+    const auto line = [&](const std::vector<std::string>& values) {
+        for (std::size_t i = 0; i < values.size(); ++i)
+            text += (i ? separator : "") + values[i];
+        text += lineEnd;
+    };
+    line(s.GetFieldList());
+    for (const auto& row : rowsOf(s))
+        line(row);
+    return text;
+}
+
 // `text` in UTF-16 of either byte order, with its mark.
 inline std::string utf16WithMark(bool bigEndian, const std::u16string& text)
 {

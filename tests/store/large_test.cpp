@@ -1,6 +1,7 @@
 // Files large enough that loading, sorting and duplicate removal split their
 // work between threads: the results must be those of the one-pass rules.
 #include <algorithm>
+#include <cstdio>
 #include <random>
 #include <set>
 #include <string>
@@ -175,4 +176,39 @@ TEST_F(Large, SaveOnTwoCoresWritesEveryRecordOnceInOrder)
         ASSERT_TRUE(m_store.WriteFile(rule.quoteAll)) << m_store.LastFileError();
         EXPECT_TRUE(readFile(m_dir.path() + "/out.csv") == expected) << "standard " << rule.standard << ", quote all " << rule.quoteAll;
     }
+}
+
+// Lines read on two cores are marked, each part its own, as copied whole when
+// saved; a record that changed, or a line that was not read as it stands, is
+// written from its values.
+TEST_F(Large, LinesKeptAsReadAreWrittenAsTheirValues)
+{
+    std::string text = "Id,Name,City,Note\r\n";
+    const char* const kinds[] = {"%d,Name%d,Berlin,a note that runs on for a while", "%d, Name%d ,Bonn,x",
+                                 "%d,\"Name%d\",Ulm,y", ",%d Name%d,Kiel,z", "%d,Name%d,Hof,", "%d,Name%d,Gera,w,extra"};
+    char line[128];
+    for (int r = 0; text.size() < (9u << 20); ++r) {
+        std::snprintf(line, sizeof line, kinds[r % std::size(kinds)], r, r * 7 % 1000);
+        text += line;
+        text += "\r\n";
+    }
+    load(text);
+    ASSERT_GT(m_store.RecordCount(), 100000);
+    const std::string path = m_dir.path() + "/out.csv";
+    m_store.FileName(path);
+    const auto saved = [&](const std::string& separator) {
+        EXPECT_TRUE(m_store.WriteFile()) << m_store.LastFileError();
+        return readFile(path) == joinedText(m_store, separator);
+    };
+    EXPECT_TRUE(saved(","));
+    for (int r = 1; r < m_store.RecordCount(); r += 997)
+        m_store.PutValue(r, 1 + r % 4, "changed");
+    m_store.FindAndReplace("Bonn", "Mainz");
+    ASSERT_TRUE(m_store.SortData(2, "Name"));
+    EXPECT_TRUE(saved(","));
+    m_store.Seperator(";");
+    EXPECT_TRUE(saved(";"));
+    m_store.Seperator(",");
+    m_store.SwapFields(1, 4);
+    EXPECT_TRUE(saved(","));
 }
