@@ -43,29 +43,32 @@ void CsvLineWriter::appendQuoted(std::string& out, std::string_view value) const
 
 namespace {
 
+// Copies `n` bytes, at least one word and at most two, as a word from the
+// front and a word from the back, overlapping in the middle.
+template <typename Word>
+void copyEnds(char* to, const char* from, std::size_t n)
+{
+    Word head, tail;
+    std::memcpy(&head, from, sizeof head);
+    std::memcpy(&tail, from + n - sizeof tail, sizeof tail);
+    std::memcpy(to, &head, sizeof head);
+    std::memcpy(to + n - sizeof tail, &tail, sizeof tail);
+}
+
 // Copies `n` bytes to `to` and returns their end. Most values are a few
-// bytes long: two overlapping fixed-size moves cost less than a call. An
-// empty value may have no bytes to point at, and none are read.
+// bytes long: two fixed-size moves cost less than a call. An empty value may
+// have no bytes to point at, and none are read.
 inline char* copyShort(char* to, const char* from, std::size_t n)
 {
-    if (n > 16) {
+    if (n > 16)
         std::memcpy(to, from, n);
-    } else if (n >= 8) {
-        std::uint64_t head, tail;
-        std::memcpy(&head, from, 8);
-        std::memcpy(&tail, from + n - 8, 8);
-        std::memcpy(to, &head, 8);
-        std::memcpy(to + n - 8, &tail, 8);
-    } else if (n >= 4) {
-        std::uint32_t head, tail;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&tail, from + n - 4, 4);
-        std::memcpy(to, &head, 4);
-        std::memcpy(to + n - 4, &tail, 4);
-    } else {
+    else if (n >= 8)
+        copyEnds<std::uint64_t>(to, from, n);
+    else if (n >= 4)
+        copyEnds<std::uint32_t>(to, from, n);
+    else
         for (std::size_t i = 0; i < n; ++i)
             to[i] = from[i];
-    }
     return to + n;
 }
 
