@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/store/StoreFixture.h"
 #include "tests/support/CaseName.h"
 #include "tests/support/TempDir.h"
 
@@ -136,4 +137,23 @@ TEST(Write, FileSystemSituations)
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path()))
         ++entries;
     EXPECT_EQ(entries, 2);
+}
+
+// Short values are copied a word at a time: every length up to past two words
+// must come out whole, between others of every length.
+TEST(Write, ValuesOfEveryShortLengthComeOutWhole)
+{
+    TempDir dir;
+    std::string text = "A,B,C\r\n";
+    for (int n = 0; n <= 40; ++n) {
+        const std::string v(static_cast<std::size_t>(n), static_cast<char>('a' + n % 26));
+        const std::string w(static_cast<std::size_t>(40 - n), 'z');
+        text += " " + v + "," + w + "," + v + w + "\r\n"; // the space keeps the line from being copied whole
+    }
+    CSVDBS s;
+    loadInto(s, dir, text);
+    s.FileName(dir.path() + "/out.csv");
+    ASSERT_TRUE(s.WriteFile());
+    EXPECT_EQ(readFile(s.FileName()), joinedText(s, ","));
+    EXPECT_EQ(s.ValueAt(41, 1), std::string(40, 'a' + 40 % 26));
 }
