@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <limits>
@@ -146,8 +147,17 @@ public:
     // change to a slot's cells clears its bit, and any change to the fields,
     // or handing out a column to write, clears them all.
     //
-    // Loaders: marks a slot; its word of bits must be the loader's alone.
-    void markReadLine(std::uint32_t slot) { m_readLines[slot >> 6] |= std::uint64_t{1} << (slot & 63); }
+    // Loaders: marks a slot. `shared`: another thread may be marking slots
+    // of the same word of marks.
+    void markReadLine(std::uint32_t slot, bool shared = false)
+    {
+        std::uint64_t& word = m_readLines[slot >> 6];
+        const std::uint64_t bit = std::uint64_t{1} << (slot & 63);
+        if (shared)
+            std::atomic_ref<std::uint64_t>(word).fetch_or(bit, std::memory_order_relaxed);
+        else
+            word |= bit;
+    }
     // Loaders: the marks are complete and the lines were split at `separator`.
     void keepReadLines(std::string separator)
     {

@@ -199,8 +199,13 @@ std::size_t countNonBlankLines(parallel::TextRange range, char terminator)
 // kept as read, so that a save can copy its line whole.
 PartResult parsePart(parallel::TextRange range, char terminator, const PieceSplitter& splitter,
                      CellTable& table, const std::vector<Cell*>& columns, std::uint32_t firstSlot,
-                     std::deque<std::string_view>& spans, const std::function<void(std::int64_t)>& tick)
+                     std::uint32_t slotLimit, std::deque<std::string_view>& spans,
+                     const std::function<void(std::int64_t)>& tick)
 {
+    // The first and last words of marks may hold the slots of the parts
+    // beside this one too.
+    const std::uint32_t firstWord = firstSlot >> 6;
+    const std::uint32_t lastWord = slotLimit > firstSlot ? (slotLimit - 1) >> 6 : firstWord;
     PartResult part;
     LineReader lines(range.begin, range.end, terminator);
     const std::size_t fieldCount = columns.size();
@@ -232,7 +237,7 @@ PartResult parsePart(parallel::TextRange range, char terminator, const PieceSpli
         if (pieces > fieldCount && part.ignoredLines++ == 0)
             part.firstIgnoredLine = lineNo;
         if (asRead)
-            table.markReadLine(slot);
+            table.markReadLine(slot, (slot >> 6) == firstWord || (slot >> 6) == lastWord);
         ++slot;
     }
     part.records = slot - firstSlot;
@@ -310,12 +315,10 @@ CsvReadResult readCsv(huge::Bytes bytes, std::size_t size, const CsvReadOptions&
         parallel::run(parts, [&](std::size_t i) {
             slotBounds[i] = countNonBlankLines(ranges[i], terminator);
         });
-    // Each part's slots start on a word of the kept-line marks of its own.
     std::vector<std::uint32_t> firstSlots(parts);
     std::size_t slots = 0;
     for (std::size_t i = 0; i < parts; ++i) {
         firstSlots[i] = static_cast<std::uint32_t>(std::min<std::size_t>(slots, UINT32_MAX));
-        slotBounds[i] = (slotBounds[i] + 63) & ~std::size_t{63};
         slots += slotBounds[i];
     }
     table.allocateSlots(slots);
@@ -337,7 +340,8 @@ CsvReadResult readCsv(huge::Bytes bytes, std::size_t size, const CsvReadOptions&
     };
     std::vector<PartResult> found(parts);
     parallel::run(parts, [&](std::size_t i) {
-        found[i] = parsePart(ranges[i], terminator, splitter, table, columns, firstSlots[i], *spans[i],
+        found[i] = parsePart(ranges[i], terminator, splitter, table, columns, firstSlots[i],
+                             firstSlots[i] + static_cast<std::uint32_t>(slotBounds[i]), *spans[i],
                              i == 0 && progress ? tick : std::function<void(std::int64_t)>());
     });
 
