@@ -121,7 +121,7 @@ if [[ -d /dev/shm ]]; then
 fi
 
 mb() { awk -v k="$1" 'BEGIN { printf "%.0f", k / 1024 }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else printf "-" }'; }
 met() { awk -v a="$1" -v b="$2" -v f="$3" 'BEGIN { print (a < b * f ? "yes" : "NO") }'; }
 
 file_mb=$(awk -v b="$bytes" 'BEGIN { printf "%.1f", b / 1e6 }')
