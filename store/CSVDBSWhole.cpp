@@ -73,7 +73,7 @@ bool CSVDBS::FindAndReplace(std::string_view findValue, std::string_view replace
             for (std::size_t s = begin; s < end; ++s) {
                 if (i == 0)
                     ticker.step(done += static_cast<std::int64_t>(parts));
-                if (live[s] && matchesKeyQuickly(column[s].view(), key))
+                if (live[s] && matchesKey(column[s].view(), key))
                     matches[i].push_back({static_cast<std::uint32_t>(s), f});
             }
         }

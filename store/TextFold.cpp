@@ -4,8 +4,6 @@
 
 namespace {
 
-char asciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
 bool isAscii(std::string_view text)
 {
     for (unsigned char c : text)
@@ -77,9 +75,8 @@ std::string upperCased(std::string_view text)
 
 std::string matchKey(std::string_view text) { return upperCased(trimSpaces(text)); }
 
-bool matchesKey(std::string_view value, std::string_view key)
+bool trimmedMatchesKey(std::string_view trimmed, std::string_view key)
 {
-    const std::string_view trimmed = trimSpaces(value);
     if (isAscii(trimmed)) {
         if (trimmed.size() != key.size())
             return false;

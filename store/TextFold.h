@@ -30,21 +30,20 @@ std::string upperCased(std::string_view text);
 // trimSpaces then upperCased.
 std::string matchKey(std::string_view text);
 
-// Whether matchKey(value) equals `key`, without building the key for the
-// usual all-ASCII value.
-bool matchesKey(std::string_view value, std::string_view key);
+inline char asciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
-// The same, for scanning many values: most are told apart by their first
-// byte. Upper-casing turns an ASCII byte into one byte, so an ASCII first
-// byte that differs from the key's settles it without a call.
-inline bool matchesKeyQuickly(std::string_view value, std::string_view key)
+// Whether matchKey(trimmed) equals `key`, for a value already trimmed.
+bool trimmedMatchesKey(std::string_view trimmed, std::string_view key);
+
+// Whether matchKey(value) equals `key`, without building the key for the
+// usual all-ASCII value. Inline, for scans over many values: most are told
+// apart by their first byte. Upper-casing keeps an ASCII byte one byte, so an
+// ASCII first byte that differs from the key's settles it.
+inline bool matchesKey(std::string_view value, std::string_view key)
 {
     const std::string_view trimmed = trimSpaces(value);
-    if (!trimmed.empty() && !key.empty()) {
-        const char first = trimmed.front();
-        const char upper = (first >= 'a' && first <= 'z') ? static_cast<char>(first - 32) : first;
-        if (static_cast<unsigned char>(first) < 0x80 && upper != key.front())
-            return false;
-    }
-    return matchesKey(trimmed, key);
+    if (!trimmed.empty() && !key.empty() && static_cast<unsigned char>(trimmed.front()) < 0x80
+        && asciiUpper(trimmed.front()) != key.front())
+        return false;
+    return trimmedMatchesKey(trimmed, key);
 }
