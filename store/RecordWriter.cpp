@@ -132,7 +132,7 @@ bool writeRecords(const CellTable& table, const FormatLines& formatLines, bool w
                   const std::function<bool(std::string_view)>& put, const ProgressCallback& progress)
 {
     const std::size_t records = table.recordCount();
-    RoundWriter writer(table, formatLines, wholeLines && table.readLineSeparator(), parallel::partsFor(records, 1 << 16));
+    RoundWriter writer(table, formatLines, wholeLines, parallel::partsFor(records, 1 << 16));
     ProgressTicker ticker(progress, static_cast<std::int64_t>(records));
     const std::size_t rounds = writer.rounds();
     for (std::size_t round = 0; round <= rounds; ++round) {
