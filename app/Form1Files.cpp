@@ -44,8 +44,12 @@ bool Form1::loadWithProgress(CSVDBS& store)
 {
     bool loaded = false;
     runWithStatus(store, QStringLiteral("Loading line %1 of %2"), [&] { loaded = store.LoadFile(); });
-    if (loaded && &store == m_store.get())
+    if (loaded && &store == m_store.get()) {
+        // The grid shows the new contents before anything else can paint it,
+        // such as a question about how the file reads best.
+        m_grid->rebuild(m_store.get(), Check12->isChecked());
         startNewFile();
+    }
     return loaded;
 }
 

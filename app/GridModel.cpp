@@ -33,8 +33,20 @@ void GridModel::removeGridRow(int row)
     endRemoveRows();
 }
 
+bool GridModel::showsCell(int row, int column) const
+{
+    // Between a change of the store and the refill that follows it, a paint
+    // (under a question, or while long work lets the window repaint) may ask
+    // for a cell that has gone; it gets nothing rather than an exception
+    // thrown through the event loop.
+    return m_store && row >= 0 && static_cast<std::size_t>(row) < m_records.size() && column >= 0 &&
+           column < m_store->FieldCount() && recordAt(row) <= m_store->RecordsHeld();
+}
+
 std::string_view GridModel::cellBytes(int row, int column) const
 {
+    if (!showsCell(row, column))
+        return {};
     return m_store->ValueAt(recordAt(row), column + 1);
 }
 
@@ -61,7 +73,8 @@ Qt::ItemFlags GridModel::flags(const QModelIndex& index) const
 
 bool GridModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (role != Qt::EditRole || !index.isValid() || !m_editable || m_editable != m_store)
+    if (role != Qt::EditRole || !index.isValid() || !m_editable || m_editable != m_store ||
+        !showsCell(index.row(), index.column()))
         return false;
     const std::string text = value.toString().toStdString();
     const int field = index.column() + 1;

@@ -48,6 +48,8 @@ public:
     void cellsChanged(int top, int left, int bottom, int right);
 
 private:
+    bool showsCell(int row, int column) const;
+
     const CSVDBS* m_store = nullptr;
     CSVDBS* m_editable = nullptr;
     QStringList m_headings;

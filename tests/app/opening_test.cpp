@@ -261,3 +261,84 @@ TEST_F(Opening, SaveChangesOnTheSampleAsksForANewFile)
     EXPECT_NE(readFile(path("mine.csv")).find("again"), std::string::npos);
     EXPECT_EQ(readFile(sample), before);
 }
+
+namespace {
+
+// Each way in to opening a file, as the user takes it.
+class OpenWay : public Opening, public ::testing::WithParamInterface<std::string> {
+protected:
+    void openBy(const std::string& way, const QString& file)
+    {
+        if (way == "Open") {
+            m_ask.fileNames.push_back(file);
+            for (QAction* a : window().fileMenu()->actions())
+                if (a->text() == QStringLiteral("&Open\u2026"))
+                    a->trigger();
+        } else if (way == "OpenRecent") {
+            RecentFiles().add(file);
+            for (QAction* a : recentMenu())
+                if (a->toolTip() == file)
+                    a->trigger();
+        } else if (way == "CommandLine") {
+            openWhenStarted(window(), file);
+            QCoreApplication::processEvents();
+        } else {
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(file)});
+            drop(data);
+        }
+    }
+    // The grid shows the store as it is, and nothing has failed.
+    void expectGridIsTheStore(const std::string& when)
+    {
+        for (const auto& a : m_ask.asked)
+            EXPECT_NE(a.title, "Application Error") << when << ": " << a.text;
+        EXPECT_EQ(window().grid().headingCount(), window().store().FieldCount()) << when;
+        EXPECT_EQ(rows(), window().store().RecordsHeld()) << when;
+    }
+};
+
+std::string wideFile()
+{
+    std::string text = "a,b,c,d,e,f\r\n";
+    for (int r = 0; r < 40; ++r)
+        text += "1,2,3,4,5,6\r\n";
+    return text;
+}
+
+} // namespace
+
+// Files that each raise a question, opened one over another while the window
+// behind every question repaints, then reloaded by the header box: a file
+// narrower than the one shown must never be painted through the old grid.
+TEST_P(OpenWay, FilesThatAskOpenOverAnOpenFile)
+{
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"data.tsv", "id\tname\tcity\n1\tAnn\tRome\n2\tBob\tOslo\n"},
+        {"people.csv", "Name,Age\r\nBob,42\r\n"},
+        {"western.csv", "name,city\r\nAnn,K\xf6ln\r\n"},
+        {"sheet.csv", "a,b\r\n\"x, y\",1\r\n"},
+    };
+    const std::vector<std::string> questions = {"Separator?", "Separator?", "Western Text?", "Standard CSV?"};
+    window().show();
+    window().openFile(QString::fromStdString(m_dir.file("wide.csv", wideFile())));
+    m_ask.whileShown = [this] { window().ListView1->viewport()->grab(); };
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const auto& [name, text] = files[i];
+        m_ask.asked.clear();
+        m_ask.yesNo = {true};
+        openBy(GetParam(), QString::fromStdString(m_dir.file(name, text)));
+        const auto question = std::find_if(m_ask.asked.begin(), m_ask.asked.end(),
+                                           [](const auto& a) { return a.kind == "yesNo"; });
+        ASSERT_NE(question, m_ask.asked.end()) << name;
+        EXPECT_EQ(question->title, questions[i]) << name;
+        EXPECT_EQ(window().store().FileName(), path(name));
+        expectGridIsTheStore(name);
+        window().Check12->click();
+        window().Check12->click();
+        expectGridIsTheStore(name + ", header box");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, OpenWay, ::testing::Values("Open", "OpenRecent", "CommandLine", "Drop"),
+                         [](const auto& info) { return info.param; });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -26,6 +27,9 @@ public:
     std::deque<QString> inputs;
     std::deque<bool> yesNo;
     std::vector<Asked> asked;
+    // Runs while each prompt is up, as a real one lets the windows behind it
+    // repaint.
+    std::function<void()> whileShown;
 
     ScriptedPrompter() { installPrompter(this); }
     ~ScriptedPrompter() override { installPrompter(nullptr); }
@@ -62,6 +66,8 @@ private:
                 const QString& extra)
     {
         asked.push_back({kind, text.toStdString(), title.toStdString(), icon, extra.toStdString()});
+        if (whileShown)
+            whileShown();
     }
     template <typename T>
     static T take(std::deque<T>& queue)
