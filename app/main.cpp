@@ -7,13 +7,14 @@
 #include "app/RowCountCheck.h"
 #include "platform/DesktopPrompter.h"
 #include "platform/FreedesktopHandOff.h"
+#include "window/GuardedApplication.h"
 
 int main(int argc, char** argv)
 {
     // Under a file-size limit a save should fail and keep the old file, not
     // kill the program with the user's other work in it.
     std::signal(SIGXFSZ, SIG_IGN);
-    QApplication app(argc, argv);
+    GuardedApplication app(argc, argv);
     setDesktopIdentity();
     const QString file = fileFromCommandLine(QApplication::arguments());
     DesktopPrompter dialogs;

@@ -37,6 +37,13 @@ QString currentErrorDescription()
     }
 }
 
+void reportEscapedError(const QString& where)
+{
+    // No step numbers here: the line of a handler is not known.
+    prompter().message(errorReportText(currentErrorDescription(), where, QStringLiteral("event"), 0),
+                       QStringLiteral("Application Error"), Prompter::Icon::Exclamation);
+}
+
 void Procedure::report(int line) const
 {
     prompter().message(errorReportText(currentErrorDescription(), m_window, m_name, line),

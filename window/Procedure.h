@@ -38,6 +38,10 @@ private:
     int m_nextLine = 100;
 };
 
+// Reports the exception being handled that reached the event loop, naming
+// the object that was handling an event.
+void reportEscapedError(const QString& where);
+
 // The text of the report for an error described by `description`.
 QString errorReportText(const QString& description, const QString& window, const QString& procedure, int line);
 

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "window/GuardedApplication.h"
+
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -16,7 +18,7 @@ int main(int argc, char** argv)
     qputenv("XDG_CONFIG_HOME", settingsHome.path().toLocal8Bit());
     // Office exports land in a cache folder of the test's own.
     qputenv("XDG_CACHE_HOME", (settingsHome.path() + "/cache").toLocal8Bit());
-    QApplication app(argc, argv);
+    GuardedApplication app(argc, argv);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsHome.path());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

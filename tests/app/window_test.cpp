@@ -103,3 +103,15 @@ TEST_F(Window, DesignedLayoutAndGrowth)
     for (QPushButton* b : w.findChildren<QPushButton*>())
         EXPECT_LE(b->fontMetrics().horizontalAdvance(b->text()) + 8, b->width()) << b->text().toStdString();
 }
+
+TEST_F(Window, AnErrorThatEscapesAHandlerIsReportedAndTheProgramGoesOn)
+{
+    struct Throwing : QObject {
+        bool event(QEvent*) override { throw StoreError(); }
+    } receiver;
+    QEvent event(QEvent::User);
+    EXPECT_FALSE(QCoreApplication::sendEvent(&receiver, &event));
+    ASSERT_EQ(m_ask.asked.size(), 1u);
+    EXPECT_EQ(m_ask.asked[0].title, "Application Error");
+    EXPECT_EQ(m_ask.asked[0].text.rfind("Subscript out of range\r\n", 0), 0u) << m_ask.asked[0].text;
+}
