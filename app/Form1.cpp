@@ -184,7 +184,8 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == ListView1 && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Delete) {
+        // An open editor takes its own keys; these reach the grid only outside it.
+        if (key == Qt::Key_Delete || key == Qt::Key_Backspace) {
             ListView1_KeyDown(key);
             return true;
         }
@@ -194,11 +195,12 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
 
 void Form1::ListView1_KeyDown(int key)
 {
-    if (key != Qt::Key_Delete || isBusy(this) || m_grid->rowCount() == 0)
+    if (!m_store || isBusy(this) || m_grid->rowCount() == 0)
         return;
-    const int row = selectedGridRow();
-    if (row >= 0)
-        m_grid->removeGridRow(row);
+    if (key == Qt::Key_Delete)
+        deleteSelection();
+    else if (key == Qt::Key_Backspace)
+        clearAndEditCurrent();
 }
 
 void Form1::PushButton9_Click()

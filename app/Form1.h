@@ -60,6 +60,8 @@ public:
     void PushButton28_Click();
     void PushButton9_Click();
     void PushButton10_Click();
+    // Delete deletes the selected rows, or empties the selected cells;
+    // Backspace empties the current cell and starts editing it.
     void ListView1_KeyDown(int key);
 
     // Editing commands and the column tools.
@@ -95,6 +97,7 @@ public:
     void SaveAs_Click();
     void Undo_Click();
     void Redo_Click();
+    void Cut_Click();
     void Copy_Click();
     void Paste_Click();
     void About_Click();
@@ -217,6 +220,9 @@ private:
     void fitColumns();
     // The grid row the user has selected, or -1.
     int selectedGridRow() const;
+    void deleteSelection();
+    void clearSelection(const char* stepName);
+    void clearAndEditCurrent();
     // Runs work through the long-work runner; the store's progress shows in
     // lblLoading while it runs.
     void runLongWork(const std::function<void()>& work);

@@ -5,11 +5,13 @@
 #include <optional>
 
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
 
 #include "app/GridModel.h"
+#include "app/GridSelection.h"
 #include "app/SaveSettings.h"
 #include "app/StatusLine.h"
 #include "combine/Form11.h"
@@ -38,6 +40,44 @@ int Form1::selectedGridRow() const
     if (!current.isValid() || !ListView1->selectionModel()->isSelected(current))
         return -1;
     return current.row();
+}
+
+void Form1::deleteSelection()
+{
+    const QItemSelection selection = ListView1->selectionModel()->selection();
+    if (!GridSelection::isWholeRows(selection, m_grid->columnCount())) {
+        clearSelection("Clear Cells");
+        return;
+    }
+    Procedure p(QStringLiteral("Form1"), QStringLiteral("ListView1_KeyDown"));
+    std::int64_t deleted = 0;
+    p.step([&] { deleted = GridSelection::deleteRows(*m_store, *m_grid, selection); });
+    p.step([&] { loadCSVToListview(); });
+    m_status->say(QStringLiteral("Deleted ") + groupedCount(deleted) + (deleted == 1 ? QStringLiteral(" row") : QStringLiteral(" rows")));
+}
+
+void Form1::clearSelection(const char* stepName)
+{
+    const QItemSelection selection = ListView1->selectionModel()->selection();
+    if (selection.isEmpty())
+        return;
+    Procedure p(QStringLiteral("Form1"), QStringLiteral("ListView1_KeyDown"));
+    std::int64_t cleared = 0;
+    p.step([&] { cleared = GridSelection::clearCells(*m_store, *m_grid, selection, stepName); });
+    refreshState();
+    m_status->say(QStringLiteral("Emptied ") + groupedCount(cleared) + (cleared == 1 ? QStringLiteral(" value") : QStringLiteral(" values")));
+}
+
+void Form1::clearAndEditCurrent()
+{
+    // As in a spreadsheet: the editor opens empty, Enter keeps the empty
+    // value and Escape leaves the cell as it was.
+    const QModelIndex current = ListView1->currentIndex();
+    if (!current.isValid())
+        return;
+    ListView1->edit(current);
+    for (QLineEdit* editor : ListView1->viewport()->findChildren<QLineEdit*>())
+        editor->clear();
 }
 
 void Form1::runLongWork(const std::function<void()>& work)
@@ -80,8 +120,7 @@ void Form1::PushButton3_Click()
     Procedure p(QStringLiteral("Form1"), QStringLiteral("PushButton3_Click"));
     if (m_grid->rowCount() == 0)
         return;
-    // The grid may have hidden rows (the Delete key), so a row's position is
-    // not its record number; the row knows which record it shows.
+    // The row knows which record it shows.
     const int row = selectedGridRow();
     if (row < 0)
         return;

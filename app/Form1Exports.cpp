@@ -1,5 +1,5 @@
 // The main window's Filter button and its "Export CSV To..." menu: both read
-// the grid as shown, hidden rows left out, and never change the store.
+// the grid as shown and never change the store.
 #include "app/Form1.h"
 
 #include <vector>

@@ -64,6 +64,7 @@ void Form1::createMenus()
     m_redo = menuEntry(m_editMenu, QStringLiteral("&Redo"), &Form1::Redo_Click,
                        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     m_editMenu->addSeparator();
+    menuEntry(m_editMenu, QStringLiteral("Cu&t"), &Form1::Cut_Click, {QKeySequence::Cut});
     menuEntry(m_editMenu, QStringLiteral("&Copy"), &Form1::Copy_Click, {QKeySequence::Copy});
     menuEntry(m_editMenu, QStringLiteral("&Paste"), &Form1::Paste_Click, {QKeySequence::Paste});
     m_editMenu->addSeparator();
@@ -135,6 +136,18 @@ void Form1::stepThroughHistory(const QString& handler, bool back)
     m_status->say((back ? QStringLiteral("Undid ") : QStringLiteral("Redid ")) + name);
 }
 
+void Form1::Cut_Click()
+{
+    if (QLineEdit* box = qobject_cast<QLineEdit*>(QApplication::focusWidget()); box && !ListView1->isAncestorOf(box)) {
+        box->cut();
+        return;
+    }
+    if (!m_store || isBusy(this) || ListView1->selectionModel()->selection().isEmpty())
+        return;
+    Copy_Click();
+    clearSelection("Cut");
+}
+
 void Form1::Copy_Click()
 {
     // In a text box, Ctrl+C copies its text as usual.
@@ -198,7 +211,6 @@ QString Form1::fileFactsText() const
     if (facts.loaded) {
         facts.rows = std::max(m_store->RecordCount(), 0);
         facts.columns = m_store->FieldCount();
-        facts.hiddenRows = static_cast<int>(facts.rows - m_grid->rowCount());
         facts.byteOrderMark = m_store->HasByteOrderMark();
         // How the open file was read, and so how it is written back.
         facts.standardQuoting = m_store->StandardQuoting();

@@ -24,15 +24,6 @@ void GridModel::rebuild(const CSVDBS* store, bool namedHeadings)
     endResetModel();
 }
 
-void GridModel::removeGridRow(int row)
-{
-    if (row < 0 || row >= rowCount())
-        return;
-    beginRemoveRows({}, row, row);
-    m_records.erase(m_records.begin() + row);
-    endRemoveRows();
-}
-
 bool GridModel::showsCell(int row, int column) const
 {
     // Between a change of the store and the refill that follows it, a paint

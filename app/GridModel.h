@@ -24,8 +24,6 @@ public:
     // Lets cells be edited in place, each edit one step of `store` (the store
     // the grid shows); nullptr makes the grid read-only.
     void setEditableStore(CSVDBS* store) { m_editable = store; }
-    // Takes a row out of the grid alone; the store keeps the record.
-    void removeGridRow(int row);
     // The record number row `row` shows.
     std::int32_t recordAt(int row) const { return m_records[static_cast<std::size_t>(row)]; }
 

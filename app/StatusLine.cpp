@@ -24,8 +24,6 @@ QString formatFileFacts(const FileFacts& f)
     QStringList parts;
     if (f.loaded) {
         parts << plural(f.rows, "row", "rows") << plural(f.columns, "column", "columns");
-        if (f.hiddenRows > 0)
-            parts << plural(f.hiddenRows, "row hidden", "rows hidden");
     } else {
         parts << QStringLiteral("No file");
     }

@@ -18,7 +18,6 @@ class QProgressBar;
 struct FileFacts {
     std::int64_t rows = 0;
     int columns = 0;
-    int hiddenRows = 0;
     QString separator;
     bool quoted = false;
     // Quoted values may hold separators and line breaks.

@@ -154,6 +154,10 @@ public:
     // check of InsertField; the name is stored as given.
     void InsertFieldAt(int after, const std::string& name, std::string_view defaultValue = "");
 
+    // Deletes the records `records` (1-based, in any order, repeats allowed)
+    // in one pass, as one step. Returns how many went.
+    std::int64_t DeleteRecords(const std::vector<RecordNo>& records);
+
     // Moves the last `count` records, in their order, in front of all the
     // others; the others keep their order behind them.
     void MoveRecordsToTop(RecordNo count);

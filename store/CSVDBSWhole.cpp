@@ -95,6 +95,27 @@ bool CSVDBS::FindAndReplace(std::string_view findValue, std::string_view replace
     return found;
 }
 
+std::int64_t CSVDBS::DeleteRecords(const std::vector<RecordNo>& records)
+{
+    std::vector<std::uint8_t> keep(m_table.recordCount(), 1);
+    for (RecordNo r : records) {
+        if (r < 1 || static_cast<std::size_t>(r) > keep.size())
+            throw StoreError();
+        keep[static_cast<std::size_t>(r - 1)] = 0;
+    }
+    if (records.empty())
+        return 0;
+    const StepScope step(*this, "Delete Rows", [&] { return StepOperation{"DeleteRecords", {{"records", unflaggedRuns(keep)}}}; });
+    const RemovalRecorder recorder(recording(), m_table);
+    const auto removed = static_cast<std::int64_t>(std::count(keep.begin(), keep.end(), 0));
+    m_table.keepRecords(keep);
+    m_table.compactIfWasteful();
+    m_recordCount = checkedRecordNumber(m_table.recordCount());
+    m_currentRecord = std::min(m_currentRecord, m_recordCount > 0 ? m_recordCount : -1);
+    m_changesMade = true;
+    return removed;
+}
+
 std::int64_t CSVDBS::RemoveDuplicates(const std::vector<int>& fields)
 {
     if (m_recordCount < 1)

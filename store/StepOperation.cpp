@@ -129,3 +129,24 @@ std::string fieldList(const std::vector<int>& fields)
     }
     return out;
 }
+
+std::string unflaggedRuns(const std::vector<std::uint8_t>& flags)
+{
+    std::string out;
+    for (std::size_t i = 0; i < flags.size();) {
+        if (flags[i]) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end + 1 < flags.size() && !flags[end + 1])
+            ++end;
+        if (!out.empty())
+            out += ',';
+        out += std::to_string(i + 1);
+        if (end > i)
+            out += '-' + std::to_string(end + 1);
+        i = end + 1;
+    }
+    return out;
+}

@@ -16,6 +16,8 @@ struct StepOperation {
 
 // A list of field numbers as a parameter's value: "2,5,7".
 std::string fieldList(const std::vector<int>& fields);
+// The 1-based positions whose flag is zero, as runs: "3-7,12".
+std::string unflaggedRuns(const std::vector<std::uint8_t>& flags);
 
 // Short texts used over and over (step names, operation names, parameter
 // names), each kept once for the whole program and referred to by a small

@@ -10,8 +10,8 @@
 
 class ExportsTest : public AppTest {
 protected:
-    // Opens a file of three people and hides the second with the Delete key.
-    void openWithHiddenRow()
+    // Opens a file of three people and deletes the second with the Delete key.
+    void openWithDeletedRow()
     {
         open("Name,City\r\nAnn,Oslo\r\nBob,Rome\r\nCleo,Bern\r\n");
         window().ListView1->selectRow(1);
@@ -27,7 +27,7 @@ protected:
 
 TEST_F(ExportsTest, MenuEntriesWriteTheShownRows)
 {
-    openWithHiddenRow();
+    openWithDeletedRow();
     EXPECT_EQ(exported(&Form1::mnuTXT_Click, "out.txt"), "Name\tCity\t\r\nAnn\tOslo\t\r\nCleo\tBern\t\r\n\r\n");
     EXPECT_EQ(exported(&Form1::mnuXML_Click, "out.xml"),
               "<xml>\r\n<row>\r\n<Name>Ann</Name>\r\n<City>Oslo</City>\r\n</row>\r\n"
@@ -40,12 +40,12 @@ TEST_F(ExportsTest, MenuEntriesWriteTheShownRows)
     EXPECT_EQ(filters, (std::vector<std::string>{"Text Files (*.txt)|*.txt", "XML Files (*.xml)|*.xml",
                                                  "HTML Files (*.html)|*.html"}));
     EXPECT_TRUE(messages().empty());
-    EXPECT_EQ(window().store().RecordCount(), 3) << "exports leave the store alone";
+    EXPECT_EQ(window().store().UndoName(), "Delete Rows") << "exports leave the store alone";
 }
 
 TEST_F(ExportsTest, ACancelledOrFailedExport)
 {
-    openWithHiddenRow();
+    openWithDeletedRow();
     m_ask.fileNames.push_back(QString());
     window().mnuTXT_Click();
     EXPECT_TRUE(messages().empty());
@@ -64,7 +64,7 @@ TEST_F(ExportsTest, ACancelledOrFailedExport)
 
 TEST_F(ExportsTest, FilterSearchesTheGridAsShown)
 {
-    openWithHiddenRow();
+    openWithDeletedRow();
     int found = -1;
     QTimer::singleShot(0, [&] {
         auto* filter = qobject_cast<Form8*>(QApplication::activeModalWidget());
@@ -81,7 +81,7 @@ TEST_F(ExportsTest, FilterSearchesTheGridAsShown)
 TEST_F(ExportsTest, OfficeEntriesOpenTheShownRowsInTheDesktopsPrograms)
 {
     RecordingHandOff desktop;
-    openWithHiddenRow();
+    openWithDeletedRow();
     window().mnuXLS_Click();
     window().mnuDOC_Click();
     ASSERT_EQ(desktop.opened.size(), 2u);
@@ -96,12 +96,12 @@ TEST_F(ExportsTest, SpreadsheetEntryWithoutASpreadsheetProgram)
 {
     RecordingHandOff desktop;
     desktop.installed = false;
-    open("Name\r\nAnn\r\n");
+    open("Name,City\r\nAnn,Oslo\r\n");
     window().ListView1->selectRow(0);
     window().ListView1_KeyDown(Qt::Key_Delete);
     window().mnuXLS_Click();
     EXPECT_TRUE(messages().empty());
-    window().loadCSVToListview();
+    window().Undo_Click();
     window().mnuXLS_Click();
     EXPECT_EQ(messages(),
               (std::vector<std::string>{
@@ -115,7 +115,7 @@ TEST_F(ExportsTest, AFailedOfficeExportIsReportedOnce)
 {
     RecordingHandOff desktop;
     desktop.opens = false;
-    openWithHiddenRow();
+    openWithDeletedRow();
     window().mnuDOC_Click();
     window().mnuXLS_Click();
     ASSERT_EQ(messages().size(), 2u);
@@ -126,7 +126,7 @@ TEST_F(ExportsTest, AFailedOfficeExportIsReportedOnce)
 
 TEST_F(ExportsTest, PdfPrintsTheShownRows)
 {
-    openWithHiddenRow();
+    openWithDeletedRow();
     qputenv("TEMP", QByteArray::fromStdString(m_dir.path()));
     std::string printed;
     m_printers.onRun = [&](const QString& commandLine) {

@@ -1,6 +1,12 @@
 #include <filesystem>
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QItemSelectionModel>
+#include <QMenu>
 #include <QPushButton>
+#include <QTest>
 
 #include "app/SaveSettings.h"
 #include "tests/app/AppFixture.h"
@@ -146,32 +152,77 @@ TEST_F(Files, SaveReportsFailureAndNothingLoaded)
     EXPECT_TRUE(w.store().ChangesMade()) << "the work is still unsaved";
 }
 
-TEST_F(Files, GridFollowsTheStoreAndTheDeleteKey)
+TEST_F(Files, DeleteBackspaceAndCutChangeTheStoreAsOneStepEach)
 {
     Form1& w = window();
     w.loadCSVToListview();
     EXPECT_TRUE(messages().empty()) << "an empty store shows an empty grid, not a report";
     EXPECT_EQ(w.grid().columnCount(), 0);
 
-    open("K\r\na\r\nb\r\nc\r\n");
+    open("K,V\r\na,1\r\nb,2\r\nc,3\r\nd,4\r\n");
+    w.show();
+    const auto values = [&] {
+        std::string out;
+        for (int r = 1; r <= w.store().RecordCount(); ++r)
+            out += std::string(w.store().ValueAt(r, 1)) + std::string(w.store().ValueAt(r, 2)) + ' ';
+        return out;
+    };
+    const auto select = [&](int top, int left, int bottom, int right) {
+        w.ListView1->setCurrentIndex(w.grid().index(top, left));
+        w.ListView1->selectionModel()->select(QItemSelection(w.grid().index(top, left), w.grid().index(bottom, right)),
+                                              QItemSelectionModel::ClearAndSelect);
+    };
+    // Whole rows go from the store; Save writes the file without them.
     w.ListView1->selectRow(1);
-    w.ListView1_KeyDown(Qt::Key_Delete);
+    w.ListView1->selectionModel()->select(w.grid().index(3, 0),
+                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QTest::keyClick(w.ListView1, Qt::Key_Delete);
+    EXPECT_EQ(values(), "a1 c3 ");
     EXPECT_EQ(rows(), 2);
-    EXPECT_EQ(w.grid().recordAt(1), 3) << "row 2 now shows record 3";
-    EXPECT_EQ(cell(1, 0), "c");
-    EXPECT_EQ(w.store().RecordCount(), 3) << "the store keeps the record";
+    EXPECT_EQ(w.store().UndoName(), "Delete Rows");
+    w.PushButton6_Click();
+    EXPECT_EQ(readFile(path()), "K,V\r\na,1\r\nc,3\r\n");
+    w.Undo_Click();
+    EXPECT_EQ(values(), "a1 b2 c3 d4 ") << "one undo brings both back, in place";
 
+    // Cells are emptied, as one step.
+    select(0, 1, 2, 1);
+    QTest::keyClick(w.ListView1, Qt::Key_Delete);
+    EXPECT_EQ(values(), "a b c d4 ");
+    EXPECT_EQ(w.store().UndoName(), "Clear Cells");
+    w.Undo_Click();
+    // Cut copies, then empties.
+    select(2, 0, 3, 1);
+    for (QAction* a : w.editMenu()->actions())
+        if (a->shortcut() == QKeySequence(QKeySequence::Cut))
+            a->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), "c\t3\nd\t4\n");
+    EXPECT_EQ(values(), "a1 b2   ");
+    EXPECT_EQ(w.store().UndoName(), "Cut");
+    w.Undo_Click();
+    // Backspace opens the cell's editor empty; Enter keeps it empty, Escape
+    // leaves the value.
+    for (const auto& [key, expected] : {std::pair{Qt::Key_Escape, "a1 b2 c3 d4 "}, std::pair{Qt::Key_Return, "a b2 c3 d4 "}}) {
+        select(0, 1, 0, 1);
+        QTest::keyClick(w.ListView1, Qt::Key_Backspace);
+        auto* editor = w.ListView1->viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        EXPECT_EQ(editor->text(), "");
+        QTest::keyClick(editor, key);
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(values(), expected);
+    }
+
+    // Nothing while busy, nor with nothing selected.
     w.ListView1->clearSelection();
-    w.ListView1_KeyDown(Qt::Key_Delete);
-    EXPECT_EQ(rows(), 2) << "no selected row: nothing happens";
+    QTest::keyClick(w.ListView1, Qt::Key_Delete);
     w.ListView1->selectRow(0);
     {
         const CommandScope running(&w);
         w.ListView1_KeyDown(Qt::Key_Delete);
-        EXPECT_EQ(rows(), 2) << "nothing while busy";
     }
-    w.loadCSVToListview();
-    EXPECT_EQ(rows(), 3);
+    EXPECT_EQ(values(), "a b2 c3 d4 ");
 }
 
 TEST_F(Files, SaveAsksBeforeOverwritingWhatAnotherProgramChanged)

@@ -39,7 +39,7 @@ public:
 
     void any()
     {
-        switch (pick(14)) {
+        switch (pick(15)) {
         case 0: case 1: put(); break;
         case 2: m_s.NewRecord(); break;
         case 3: if (records() > 0) m_s.DeleteRecord(1 + pick(records())); break;
@@ -52,6 +52,7 @@ public:
         case 10: m_s.RemoveDuplicates(someFields()); break;
         case 11: if (records() > 0) m_s.MoveRecordsToTop(static_cast<CSVDBS::RecordNo>(pick(records() + 1))); break;
         case 12: if (records() > 0) m_s.SetField(m_s.GetFieldList()[pick(fields())], value(), 1 + pick(records())); break;
+        case 13: if (records() > 0) m_s.DeleteRecords({1 + pick(records()), 1 + pick(records()), records()}); break;
         default: group(); break;
         }
     }
@@ -98,6 +99,8 @@ private:
     std::mt19937 m_rng;
     int m_names = 0;
 };
+
+using Parameters = std::vector<std::pair<std::string, std::string>>;
 
 class HistoryTest : public StoreTest {
 protected:
@@ -209,7 +212,9 @@ TEST_F(HistoryTest, StepsAreNamedAndLoadForgetsThem)
 TEST_F(HistoryTest, OperationsComeBackExactlyAsRecorded)
 {
     loadSample();
-    using Parameters = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(m_store.DeleteRecords({6, 2, 3, 2}), 3);
+    EXPECT_EQ(m_store.StepHistory().lastDone()->operation().parameters, (Parameters{{"records", "2-3,6"}}));
+    ASSERT_TRUE(m_store.Undo());
     const Parameters cases[] = {
         {},
         {{"value", ""}},
