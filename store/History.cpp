@@ -1,6 +1,7 @@
 #include "store/History.h"
 
 #include <algorithm>
+#include <cassert>
 #include <limits>
 
 #include <unistd.h>
@@ -60,14 +61,22 @@ bool History::close()
 
 void History::trimToBudget()
 {
+    // The way forward goes first, from its far end: a redo must never skip
+    // the step before it, and the way back is what a user counts on.
+    while (m_steps.size() > m_done && m_bytes > m_budget) {
+        m_bytes -= m_steps.back().bytes();
+        m_steps.pop_back();
+    }
+    if (m_saved != std::numeric_limits<std::uint64_t>::max() && m_saved > m_first + m_steps.size())
+        m_saved = std::numeric_limits<std::uint64_t>::max();
     // Older steps cannot be undone without the newer ones, so a step too
     // big for the whole budget takes every step with it.
     while (!m_steps.empty() && m_bytes > m_budget) {
+        assert(m_done > 0);
         m_bytes -= m_steps.front().bytes();
         m_steps.pop_front();
         ++m_first;
-        if (m_done > 0)
-            --m_done;
+        --m_done;
     }
     holdSlots();
 }
@@ -83,6 +92,9 @@ bool History::undo()
     step.undo(m_table);
     m_bytes = m_bytes - before + step.bytes();
     --m_done;
+    // Undoing may make a step hold more (what it removed comes back to the
+    // table, what it added is kept for the redo).
+    trimToBudget();
     return true;
 }
 
@@ -95,6 +107,7 @@ bool History::redo()
     step.redo(m_table);
     m_bytes = m_bytes - before + step.bytes();
     ++m_done;
+    trimToBudget();
     return true;
 }
 

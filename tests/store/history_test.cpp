@@ -319,6 +319,41 @@ TEST_F(HistoryTest, TheBudgetDropsTheOldestStepsAndTheSavedStateWithThem)
     EXPECT_EQ(m_store.RecordCount(), 5);
 }
 
+TEST_F(HistoryTest, TheBudgetHoldsAfterUndoAndRedoAndRedoNeverSkipsAStep)
+{
+    std::string text = "A\r\n";
+    for (int r = 0; r < 2000; ++r)
+        text += std::to_string(r) + "\r\n";
+    load(text);
+    // An undone inserted column is kept whole for the redo.
+    for (int i = 0; i < 10; ++i)
+        m_store.InsertFieldAt(0, "N" + std::to_string(i), "v");
+    ASSERT_TRUE(m_store.Undo());
+    const std::size_t budget = 3 * m_store.StepHistory().bytes();
+    m_store.HistoryBudget(budget);
+    while (m_store.Undo())
+        EXPECT_LE(m_store.StepHistory().bytes(), budget);
+    while (m_store.Redo())
+        EXPECT_LE(m_store.StepHistory().bytes(), budget);
+
+    // A budget lowered while steps are undone leaves a way forward through
+    // states that were, or none.
+    loadSample();
+    std::vector<State> states{stateOf(m_store)};
+    for (const char* value : {"one", "two", "three"}) {
+        m_store.PutValue(1, 1, value);
+        states.push_back(stateOf(m_store));
+    }
+    const std::size_t oneStep = m_store.StepHistory().lastDone()->bytes();
+    while (m_store.Undo()) {
+    }
+    m_store.HistoryBudget(oneStep);
+    for (std::size_t at = 1; m_store.Redo(); ++at) {
+        ASSERT_LT(at, states.size());
+        EXPECT_EQ(stateOf(m_store), states[at]);
+    }
+}
+
 TEST_F(HistoryTest, StepsKeepOnlyWhatTheyReplaced)
 {
     std::string text = "Id,Name\r\n";
