@@ -17,6 +17,7 @@
 #include "app/GridClipboard.h"
 #include "app/GridModel.h"
 #include "app/SaveSettings.h"
+#include "app/SettingsStorage.h"
 #include "app/StatusLine.h"
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"
@@ -268,6 +269,8 @@ void Form1::refreshState()
     m_redo->setText(m_store->CanRedo() ? QStringLiteral("&Redo ") + QString::fromStdString(m_store->RedoName())
                                        : QStringLiteral("&Redo"));
     m_status->showFacts(fileFactsText());
+    if (const QString problem = SettingsStorage::current().takeProblem(); !problem.isEmpty())
+        m_status->say(problem);
 }
 
 void Form1::refreshButtonHover()

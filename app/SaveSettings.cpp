@@ -1,30 +1,18 @@
 #include "app/SaveSettings.h"
 
-#include <QSettings>
+#include "app/SettingsStorage.h"
 
 namespace {
 
-const QString Organisation = QStringLiteral("Varnhold");
-const QString Group = QStringLiteral("Tabvane Software");
 const QString SeparatorKey = QStringLiteral("Separator");
 const QString OtherSeparatorKey = QStringLiteral("Other Separator");
 const QString SaveQuotesKey = QStringLiteral("Save Quotes");
 const QString StandardQuotingKey = QStringLiteral("Standard Quoting");
 const QString RecentFilesKey = QStringLiteral("Recent Files");
 
-QVariant read(const QString& key, const QVariant& fallback)
-{
-    QSettings settings(Organisation, Group);
-    settings.beginGroup(Group);
-    return settings.value(key, fallback);
-}
+QVariant read(const QString& key, const QVariant& fallback) { return SettingsStorage::current().value(key, fallback); }
 
-void write(const QString& key, const QVariant& value)
-{
-    QSettings settings(Organisation, Group);
-    settings.beginGroup(Group);
-    settings.setValue(key, value);
-}
+void write(const QString& key, const QVariant& value) { SettingsStorage::current().setValue(key, value); }
 
 } // namespace
 
@@ -114,11 +102,7 @@ QString storedText(Key key) { return read(keyText(key), QString()).toString(); }
 
 void storeText(Key key, const QString& text) { write(keyText(key), text); }
 
-void clearAll()
-{
-    QSettings settings(Organisation, Group);
-    settings.clear();
-}
+void clearAll() { SettingsStorage::current().clear(); }
 QStringList recentFiles() { return read(RecentFilesKey, QStringList()).toStringList(); }
 
 void setRecentFiles(const QStringList& files) { write(RecentFilesKey, files); }

@@ -1,9 +1,21 @@
+#include <filesystem>
+#include <functional>
 #include <optional>
+
+#include <sys/stat.h>
+
+#include <QDir>
+
+#include "app/RecentFiles.h"
+#include "app/SettingsStorage.h"
+#include "app/StatusLine.h"
 
 #include "store/StoreError.h"
 #include "tests/app/AppFixture.h"
 #include "window/AppTitle.h"
 #include "window/Procedure.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 class StartUp : public AppTest {};
@@ -83,4 +95,44 @@ TEST_F(StartUp, LastStepTellsHowToInstallAMissingPdfPrinter)
     EXPECT_EQ(messages()[0].rfind("Varnhold PDF Writer is not installed. Please follow these instructions:\r\n\r\n", 0),
               0u);
     EXPECT_NE(messages()[0].find("2) Choose ''CPW2: (Varnhold PDF Writer)'' on Select"), std::string::npos);
+}
+
+// Settings that cannot be read or written: start-up neither hangs nor loses
+// them in silence; they last the run, and the status line says so once.
+TEST_F(StartUp, SettingsFileThatCannotBeUsed)
+{
+    const QByteArray home = qgetenv("XDG_CONFIG_HOME");
+    const QString file = QString::fromLocal8Bit(home) + "/Varnhold/Tabvane Software.conf";
+    EXPECT_EQ(SettingsStorage::filePath(), file);
+    struct Case {
+        const char* label;
+        std::function<void()> make;
+        QString configHome;
+        QString problem;
+    };
+    const std::vector<Case> cases = {
+        {"a pipe", [&] { fs::create_directories(m_dir.path() + "/pipe/Varnhold");
+                         ASSERT_EQ(::mkfifo((m_dir.path() + "/pipe/Varnhold/Tabvane Software.conf").c_str(), 0600), 0); },
+         QString::fromStdString(m_dir.path() + "/pipe"), "is not a regular file"},
+        {"a file where its folder goes", [&] { m_dir.file("blocked", ""); },
+         QString::fromStdString(m_dir.path() + "/blocked"), "cannot be written"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        c.make();
+        qputenv("XDG_CONFIG_HOME", c.configHome.toLocal8Bit());
+        restart();
+        const auto told = [&] { return window().statusLine()->message().contains(c.problem); };
+        bool wasTold = told(); // a file that cannot be read, at start-up
+        window().openFile(QString::fromStdString(m_dir.file("a.csv", "A\r\n1\r\n")));
+        wasTold = wasTold || told(); // one that cannot be written, when first written
+        EXPECT_TRUE(wasTold);
+        EXPECT_EQ(RecentFiles().files(), QStringList{qpath("a.csv")}) << "kept for the run";
+        window().openFile(qpath("a.csv"));
+        EXPECT_EQ(window().statusLine()->message(), "Opened a.csv") << "told once";
+    }
+    // A relative folder is no folder by the desktop's rules.
+    qputenv("XDG_CONFIG_HOME", "relative/config");
+    EXPECT_EQ(SettingsStorage::filePath(), QDir::homePath() + "/.config/Varnhold/Tabvane Software.conf");
+    qputenv("XDG_CONFIG_HOME", home);
 }
