@@ -65,7 +65,11 @@ public:
     {
         const Destinations dests;
         Default result;
-        if (dests.count() == 0 && cupsFailed()) {
+        // No scheduler to ask, or no printer at all: the user has no
+        // default printer, which is no error.
+        const ipp_status_t status = cupsLastError();
+        const bool nothingThere = status == IPP_STATUS_ERROR_NOT_FOUND || status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE;
+        if (dests.count() == 0 && cupsFailed() && !nothingThere) {
             result.error = static_cast<int>(cupsLastError());
             result.errorText = cupsLastErrorString();
             return result;

@@ -109,10 +109,10 @@ TEST_F(PdfExportTest, WithoutThePdfPrinterNothingIsPrintedAndStartUpSaysHow)
 
 TEST_F(PdfExportTest, AnUnreadOrMissingDefaultIsClearedNotSetToNothing)
 {
-    m_printers.current = {false, {}, 1030, "Service Unavailable"};
+    m_printers.current = {false, {}, 1025, "Forbidden"};
     exportGrid();
     ASSERT_EQ(m_ask.asked.size(), 1u);
-    EXPECT_EQ(m_ask.asked[0].text, "Error No: 1030\r\nService Unavailable\r\n"
+    EXPECT_EQ(m_ask.asked[0].text, "Error No: 1025\r\nForbidden\r\n"
                                    "Has occured in modPrinters.GetDefaultPrinter\r\nPlease contact Technical Support");
     EXPECT_EQ(m_printers.calls.back(), "clear default");
     EXPECT_EQ(m_printers.calls.size(), 4u) << "the file was printed all the same";
