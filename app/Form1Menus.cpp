@@ -209,6 +209,7 @@ QString Form1::fileFactsText() const
 {
     FileFacts facts;
     facts.loaded = m_store && m_store->HasFieldList();
+    facts.settingsForThisRun = !SettingsStorage::current().problem().isEmpty();
     if (facts.loaded) {
         facts.rows = std::max(m_store->RecordCount(), 0);
         facts.columns = m_store->FieldCount();
@@ -268,9 +269,8 @@ void Form1::refreshState()
     m_redo->setEnabled(m_store->CanRedo());
     m_redo->setText(m_store->CanRedo() ? QStringLiteral("&Redo ") + QString::fromStdString(m_store->RedoName())
                                        : QStringLiteral("&Redo"));
-    m_status->showFacts(fileFactsText());
-    if (const QString problem = SettingsStorage::current().takeProblem(); !problem.isEmpty())
-        m_status->say(problem);
+    // Said for as long as it holds: a message would be gone with the next one.
+    m_status->showFacts(fileFactsText(), SettingsStorage::current().problem());
 }
 
 void Form1::refreshButtonHover()

@@ -75,11 +75,3 @@ void SettingsStorage::noteProblem(const QString& why)
                                    "ends: %1 %2.")
                         .arg(QDir::toNativeSeparators(m_path), why);
 }
-
-QString SettingsStorage::takeProblem()
-{
-    if (m_problem.isEmpty() || m_told)
-        return {};
-    m_told = true;
-    return m_problem;
-}

@@ -10,7 +10,7 @@ class QSettings;
 // The one file the per-user settings live in, and what to do when it cannot
 // be used: a settings file that is a pipe would hang the program at start,
 // one that cannot be written would lose the recent files without a word.
-// Then the settings are kept for this run only, and the problem is told once.
+// Then the settings are kept for this run only, and the window says so.
 class SettingsStorage {
 public:
     // The storage for the settings file as the environment names it now.
@@ -24,9 +24,8 @@ public:
     void setValue(const QString& key, const QVariant& value);
     void clear();
 
-    // What went wrong, the first time it is asked after it went wrong; empty
-    // otherwise.
-    QString takeProblem();
+    // What went wrong, in a sentence; empty while all is well.
+    const QString& problem() const { return m_problem; }
 
     ~SettingsStorage();
 
@@ -38,5 +37,4 @@ private:
     std::unique_ptr<QSettings> m_file; // null when the file cannot be read
     QVariantMap m_memory;              // used instead of the file
     QString m_problem;
-    bool m_told = false;
 };

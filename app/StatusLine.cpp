@@ -36,6 +36,8 @@ QString formatFileFacts(const FileFacts& f)
     if (f.encoding == FileEncoding::Utf8 && f.byteOrderMark)
         encoding += QStringLiteral(" with BOM");
     parts << encoding << (f.lineFeedEnds ? QStringLiteral("LF") : QStringLiteral("CRLF"));
+    if (f.settingsForThisRun)
+        parts << QStringLiteral("Settings for this run only");
     return parts.join(dot);
 }
 
@@ -79,7 +81,11 @@ StatusLine::StatusLine(QWidget* parent)
     m_bar->hide();
 }
 
-void StatusLine::showFacts(const QString& facts) { m_facts->setText(facts); }
+void StatusLine::showFacts(const QString& facts, const QString& detail)
+{
+    m_facts->setText(facts);
+    m_facts->setToolTip(detail);
+}
 void StatusLine::say(const QString& message) { m_message->setText(message); }
 QString StatusLine::facts() const { return m_facts->text(); }
 QString StatusLine::message() const { return m_message->text(); }

@@ -26,6 +26,8 @@ struct FileFacts {
     bool byteOrderMark = false;
     bool lineFeedEnds = false;
     bool loaded = false;
+    // The settings cannot be kept beyond this run.
+    bool settingsForThisRun = false;
 };
 
 // One line of facts: "1,000,000 rows · 8 columns · Separator: comma · ...",
@@ -53,7 +55,8 @@ class StatusLine final : public QWidget, public WorkWatcher {
 public:
     explicit StatusLine(QWidget* parent);
 
-    void showFacts(const QString& facts);
+    // `detail` shows when the pointer rests on the facts.
+    void showFacts(const QString& facts, const QString& detail = {});
     void say(const QString& message);
     QString facts() const;
     QString message() const;
