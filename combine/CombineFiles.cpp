@@ -4,7 +4,6 @@
 
 #include "store/CSVDBS.h"
 #include "store/StepScope.h"
-#include "tools/ColumnEdits.h"
 
 namespace CombineFiles {
 
@@ -21,7 +20,7 @@ std::string mergedName(const CSVDBS& open, const std::string& name)
 {
     if (open.FieldIndex(name) < 1)
         return name;
-    return std::to_string(ColumnEdits::freeNumberedName(open, name, 1)) + name;
+    return std::to_string(open.FreeNumberedName(name)) + name;
 }
 
 } // namespace

@@ -10,7 +10,7 @@
 
 #include "combine/CombineFiles.h"
 #include "store/CSVDBS.h"
-#include "tools/ToolLayout.h"
+#include "window/ToolLayout.h"
 #include "window/AppTitle.h"
 
 Form11::Form11(QWidget* parent, CSVDBS& store, const QString& separator)

@@ -11,7 +11,7 @@
 #include "combine/CombineFiles.h"
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"
-#include "tools/ToolLayout.h"
+#include "window/ToolLayout.h"
 #include "window/AppTitle.h"
 
 SecondFileDialog::SecondFileDialog(QWidget* parent, CSVDBS& store, QString formName, const QString& caption,

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "tools/ToolDialog.h"
+#include "window/ToolDialog.h"
 
 class QGroupBox;
 class QLineEdit;

@@ -128,6 +128,9 @@ public:
     bool AddField(const std::string& newKey, std::string_view defaultValue = "");
     bool DeleteField(const std::string& fieldName);
     FieldPos FieldIndex(std::string_view fieldName) const;
+    // The first number n from `from` (at least 1) for which "n" + base names
+    // no field: the "1NAME" rule for a new field that would clash.
+    int FreeNumberedName(const std::string& base, int from = 1) const;
     void SwapFields(std::int32_t a, std::int32_t b);
     bool FindAndReplace(std::string_view findValue, std::string_view replaceValue);
 

@@ -131,3 +131,11 @@ void CSVDBS::SwapFields(std::int32_t a, std::int32_t b)
     m_table.swapFields(a - 1, b - 1);
     m_changesMade = true;
 }
+
+int CSVDBS::FreeNumberedName(const std::string& base, int from) const
+{
+    int n = std::max(from, 1);
+    while (FieldIndex(std::to_string(n) + base) >= 1)
+        ++n;
+    return n;
+}

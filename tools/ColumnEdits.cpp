@@ -82,14 +82,6 @@ std::vector<std::string_view> cutValue(std::string_view value, std::string_view 
     return pieces;
 }
 
-int freeNumberedName(const CSVDBS& store, const std::string& base, int from)
-{
-    int n = std::max(from, 1);
-    while (store.FieldIndex(std::to_string(n) + base) >= 1)
-        ++n;
-    return n;
-}
-
 void removePartialDuplicates(CSVDBS& store, const std::vector<int>& fields)
 {
     const StepScope step(store, "Remove Partial Duplicates", {"RemovePartialDuplicates", {{"fields", fieldList(fields)}}});
@@ -136,7 +128,7 @@ void splitColumns(CSVDBS& store, const std::vector<int>& fields, std::string_vie
         const int made = static_cast<int>(most - 1);
         int number = 0;
         for (int k = 1; k <= made; ++k) {
-            number = freeNumberedName(store, "Column", number + 1);
+            number = store.FreeNumberedName("Column", number + 1);
             store.InsertField(std::to_string(number) + "Column", "", field + k - 1);
         }
         // The split field and each new one; the new ones are written in place.
@@ -187,7 +179,7 @@ void joinColumns(CSVDBS& store, const std::vector<int>& fields, const JoinOption
     if (options.newColumn) {
         std::string name = options.newName;
         if (store.FieldIndex(name) >= 1)
-            name = std::to_string(freeNumberedName(store, options.newName, 1)) + options.newName;
+            name = std::to_string(store.FreeNumberedName(options.newName)) + options.newName;
         store.AddField(name, "");
         target = store.FieldCount();
     }

@@ -18,10 +18,6 @@ namespace ColumnEdits {
 // value itself when the divider is empty or absent.
 std::vector<std::string_view> cutValue(std::string_view value, std::string_view divider);
 
-// "1Column", "2Column" ... : the first `<n><base>` from `from` up whose name
-// the store does not hold yet. Returns the number taken.
-int freeNumberedName(const CSVDBS& store, const std::string& base, int from);
-
 // Deletes every record whose values in `fields` repeat those of an earlier
 // record; the first of each group stays.
 void removePartialDuplicates(CSVDBS& store, const std::vector<int>& fields);

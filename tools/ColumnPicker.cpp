@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 #include "store/CSVDBS.h"
-#include "tools/ToolLayout.h"
+#include "window/ToolLayout.h"
 #include "window/AppTitle.h"
 
 ColumnPicker::ColumnPicker(QWidget* parent, CSVDBS& store, const Design& design)

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "tools/ToolDialog.h"
+#include "window/ToolDialog.h"
 
 class QGroupBox;
 class QLineEdit;

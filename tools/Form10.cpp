@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 #include "store/CSVDBS.h"
-#include "tools/ToolLayout.h"
+#include "window/ToolLayout.h"
 #include "window/AppTitle.h"
 
 Form10::Form10(QWidget* parent, CSVDBS& store)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tools/ToolDialog.h"
+#include "window/ToolDialog.h"
 
 class QLabel;
 class QLineEdit;

@@ -10,7 +10,7 @@
 
 #include "store/CSVDBS.h"
 #include "store/StepScope.h"
-#include "tools/ToolLayout.h"
+#include "window/ToolLayout.h"
 #include "window/AppTitle.h"
 
 Form3::Form3(QWidget* parent, CSVDBS& store)

@@ -7,7 +7,7 @@
 
 #include "store/CSVDBS.h"
 #include "tools/ColumnEdits.h"
-#include "tools/ToolLayout.h"
+#include "window/ToolLayout.h"
 #include "window/CommandScope.h"
 
 Form9::Form9(QWidget* parent, CSVDBS& store)

@@ -1,4 +1,4 @@
-#include "tools/ToolDialog.h"
+#include "window/ToolDialog.h"
 
 
 #include <QAbstractButton>
@@ -8,7 +8,7 @@
 #include <QTreeWidget>
 
 #include "store/CSVDBS.h"
-#include "tools/ToolLayout.h"
+#include "window/ToolLayout.h"
 #include "window/DialogSetup.h"
 #include "window/LongWork.h"
 #include "window/PointerRules.h"
