@@ -281,7 +281,7 @@ CsvReadResult readCsv(huge::Bytes bytes, std::size_t size, const CsvReadOptions&
         names.emplace_back(v);
     });
     if (pieces > static_cast<std::size_t>(MaxFields)) {
-        result.error = "The file has more than 32767 fields.";
+        result.error = tooManyFieldsReason();
         return result;
     }
     const char* dataBegin = lines.position();

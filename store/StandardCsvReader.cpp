@@ -123,32 +123,37 @@ public:
 
     enum class Status { Record, End, Unclosed };
 
-    // Fills `values` with the next non-blank record. A record that would
-    // start at or past the stopping point is not read.
-    Status next(std::vector<Cell>& values)
+    // Fills `values` with the next non-blank record, its first `limit`
+    // values only: a line of a billion separators costs no more than its
+    // bytes. A record that would start at or past the stopping point is not
+    // read.
+    Status next(std::vector<Cell>& values, std::size_t limit)
     {
         values.clear();
+        m_more = false;
         skipBlankLines();
         if (m_pos >= m_stopAt)
             return Status::End;
         m_recordLine = m_line;
-        if (readPlainLine(values))
+        if (readPlainLine(values, limit))
             return Status::Record;
         while (true) {
+            const bool kept = values.size() < limit;
             Cell cell;
             if (*m_pos == '"') {
-                if (!readQuoted(cell, values.size()))
+                if (!readQuoted(cell, values.size(), kept))
                     return Status::Unclosed;
             } else {
                 char* start = m_pos;
                 m_pos = valueEnd(m_pos);
-                cell = makeCell(start, m_pos);
+                if (kept)
+                    cell = makeCell(start, m_pos);
             }
-            values.push_back(cell);
+            keep(values, cell, limit);
             if (atSeparator()) {
                 m_pos += m_sep.size();
                 if (m_pos >= m_end) { // a separator ends the file: one more, empty value
-                    values.push_back(Cell{});
+                    keep(values, Cell{}, limit);
                     return Status::Record;
                 }
                 continue;
@@ -157,6 +162,9 @@ public:
             return Status::Record;
         }
     }
+
+    // The record just read had values beyond its limit.
+    bool hadMore() const { return m_more; }
 
     // Records are read up to `p` only: p must be a line start.
     void stopAt(const char* p) { m_stopAt = p; }
@@ -189,9 +197,17 @@ private:
         return cache;
     }
 
+    void keep(std::vector<Cell>& values, Cell cell, std::size_t limit)
+    {
+        if (values.size() < limit)
+            values.push_back(cell);
+        else
+            m_more = true;
+    }
+
     // Most lines hold no quote at all: such a line is split at the separator
     // alone, as fast as the simple rule splits it.
-    bool readPlainLine(std::vector<Cell>& values)
+    bool readPlainLine(std::vector<Cell>& values, std::size_t limit)
     {
         if (m_sep.size() != 1)
             return false;
@@ -200,13 +216,23 @@ private:
             return false;
         const char sep = m_sep[0];
         char* start = m_pos;
+        const auto add = [&](char* stop) {
+            if (values.size() == limit) {
+                m_more = true;
+                return false;
+            }
+            values.push_back(makeCell(start, stop));
+            return true;
+        };
         for (char* p = m_pos; p != lineEnd; ++p) {
             if (*p == sep) {
-                values.push_back(makeCell(start, p));
+                if (!add(p))
+                    break;
                 start = p + 1;
             }
         }
-        values.push_back(makeCell(start, lineEnd));
+        if (!m_more)
+            add(lineEnd);
         m_pos = lineEnd;
         endLine();
         return true;
@@ -246,7 +272,8 @@ private:
 
     // Finds the quoted value's end first; only a value with doubled quotes or
     // text after its closing quote needs its bytes rewritten.
-    bool readQuoted(Cell& cell, std::size_t field)
+    // A value beyond the record's limit (`kept` false) is only passed over.
+    bool readQuoted(Cell& cell, std::size_t field, bool kept)
     {
         char* const start = m_pos;
         char* read = m_pos + 1;
@@ -265,6 +292,8 @@ private:
             }
         }
         m_pos = valueEnd(closing + 1);
+        if (!kept)
+            return true;
         if (!doubled && m_pos == closing + 1) {
             cell = makeCell(start + 1, closing);
         } else if (m_defer) {
@@ -320,6 +349,7 @@ private:
     std::size_t m_placed = 0;
     std::int64_t m_line = 1;
     std::int64_t m_recordLine = 1;
+    bool m_more = false;
     bool m_sawCr = false;
     bool m_sawLf = false;
 };
@@ -343,7 +373,7 @@ void readRecords(RecordScanner& scanner, std::size_t fieldCount, std::size_t max
 {
     std::vector<Cell> values;
     while (!(cancel && cancel->load(std::memory_order_relaxed))) {
-        const RecordScanner::Status status = scanner.next(values);
+        const RecordScanner::Status status = scanner.next(values, fieldCount);
         if (status == RecordScanner::Status::End)
             return;
         if (status == RecordScanner::Status::Unclosed) {
@@ -362,7 +392,7 @@ void readRecords(RecordScanner& scanner, std::size_t fieldCount, std::size_t max
             found.fault = PartFindings::Fault::TooManyRecords;
             return;
         }
-        if (values.size() > fieldCount && found.ignoredLines++ == 0)
+        if (scanner.hadMore() && found.ignoredLines++ == 0)
             found.firstIgnoredLine = scanner.recordLine();
         keep(values, found.records++);
     }
@@ -539,14 +569,14 @@ CsvReadResult readStandardCsv(huge::Bytes bytes, std::size_t size,
 
     // The first record names the fields, or is the first data record.
     std::vector<Cell> first;
-    const RecordScanner::Status status = scanner.next(first);
+    const RecordScanner::Status status = scanner.next(first, static_cast<std::size_t>(MaxFieldCount));
     if (status == RecordScanner::Status::Unclosed) {
         result.error = lineText(scanner.line()) + " opens a quoted value that is never closed.";
         return result;
     }
     if (status == RecordScanner::Status::Record) {
-        if (first.size() > static_cast<std::size_t>(MaxFieldCount)) {
-            result.error = "The file has more than 32767 fields.";
+        if (scanner.hadMore()) {
+            result.error = tooManyFieldsReason();
             return result;
         }
         std::vector<std::string> names;
