@@ -166,6 +166,12 @@ public:
     // The record just read had values beyond its limit.
     bool hadMore() const { return m_more; }
 
+    // In a file of one field a line of spaces is a value, as nothing is
+    // trimmed; elsewhere it could only be a record too short, and is skipped.
+    // Empty lines are skipped either way.
+    void keepSpaceLines(bool keep) { m_keepSpaceLines = keep; }
+    bool keepsSpaceLines() const { return m_keepSpaceLines; }
+
     // Records are read up to `p` only: p must be a line start.
     void stopAt(const char* p) { m_stopAt = p; }
     const char* position() const { return m_pos; }
@@ -325,7 +331,7 @@ private:
     {
         while (m_pos < m_end && m_pos != m_stopAt) {
             char* p = m_pos;
-            while (p < m_end && *p == ' ')
+            while (!m_keepSpaceLines && p < m_end && *p == ' ')
                 ++p;
             if (p < m_end && !isLineEnd(*p))
                 return;
@@ -350,6 +356,7 @@ private:
     std::int64_t m_line = 1;
     std::int64_t m_recordLine = 1;
     bool m_more = false;
+    bool m_keepSpaceLines = false;
     bool m_sawCr = false;
     bool m_sawLf = false;
 };
@@ -434,6 +441,7 @@ public:
           m_second(middle, end, options.separator, table.newSpanList(), true), m_spans(table.newSpanList()),
           m_options(options)
     {
+        m_second.keepSpaceLines(first.keepsSpaceLines());
     }
 
     // Room for the records: a slot for each line. False where that would
@@ -500,6 +508,7 @@ public:
         // second part's bytes are as they were, so they are read again.
         if (firstFound.records + secondFound.records > m_options.maxRecords) {
             RecordScanner again(m_middle, m_end, m_options.separator, m_spans, true);
+            again.keepSpaceLines(m_first.keepsSpaceLines());
             secondFound = {};
             readRecords(again, fields, m_options.maxRecords - firstFound.records, nullptr, secondFound, {},
                         [](const std::vector<Cell>&, std::size_t) {});
@@ -584,6 +593,7 @@ CsvReadResult readStandardCsv(huge::Bytes bytes, std::size_t size,
             names.push_back(options.headerLine ? std::string(first[i].view()) : "Field " + std::to_string(i + 1));
         table.setNames(std::move(names));
         const auto fieldCount = static_cast<std::size_t>(table.fieldCount());
+        scanner.keepSpaceLines(fieldCount == 1);
         PartFindings found;
         const bool firstIsData = !options.headerLine;
         if (firstIsData && options.maxRecords == 0) {

@@ -77,6 +77,7 @@ TEST(StandardCsv, Reads)
         {"quote inside unquoted value kept", "a,b\r\nsay \"hi\",5\"\r\n", {"a", "b"}, {{"say \"hi\"", "5\""}}},
         {"blank lines and lines of spaces skipped", "\r\n  \r\na,b\r\n\r\n1,2\r\n   \n3,4\r\n\r\n",
          {"a", "b"}, {{"1", "2"}, {"3", "4"}}},
+        {"one field: a line of spaces is a value", "  \r\na\r\n  \r\n\r\nb\r\n ", {"a"}, {{"  "}, {"b"}, {" "}}},
         {"value holding only two quotes", "a,b\r\n\"\"\"\"\"\",\"\"\r\n", {"a", "b"}, {{"\"\"", ""}}},
         {"NUL bytes inside quotes", std::string("a,b\r\n\"x\0y\",\"\0\"\r\n", 16), {"a", "b"},
          {{std::string("x\0y", 3), std::string(1, '\0')}}},
