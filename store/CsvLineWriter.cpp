@@ -77,6 +77,14 @@ bool beginsLikeMark(std::string_view value)
     return value.starts_with("\xFF\xFE") || value.starts_with("\xFE\xFF") || value.starts_with("\xEF\xBB\xBF");
 }
 
+// A line of nothing but this value would read as a blank line and be
+// skipped, and the record (or the field names) with it: in quotes it reads
+// back as it was, under either rule.
+bool blankAlone(std::string_view value)
+{
+    return value.find_first_not_of(' ') == std::string_view::npos;
+}
+
 } // namespace
 
 void CsvLineWriter::append(std::string& out, const std::vector<std::string_view>& values, bool atFileStart) const
@@ -109,7 +117,7 @@ void CsvLineWriter::appendLine(std::string& out, const std::string_view* values,
     for (std::size_t i = 0; i < width; ++i) {
         if (i > 0)
             out += m_separator;
-        if (m_quoteAll || (m_standard && needsQuotes(values[i], onlyValue))
+        if (m_quoteAll || (m_standard ? needsQuotes(values[i], onlyValue) : onlyValue && blankAlone(values[i]))
             || (i == 0 && atFileStart && beginsLikeMark(values[i])))
             appendQuoted(out, values[i]);
         else
@@ -126,6 +134,7 @@ void CsvLineWriter::appendJoined(std::string& out, const std::string_view* value
 {
     const std::size_t separators = width == 0 ? 0 : width - 1;
     const std::size_t joins = separators * m_separator.size();
+    const bool onlyValue = width == 1;
     std::size_t bytes = count * m_lineEnd.size();
     for (std::size_t r = 0; r < count; ++r) {
         const std::string_view* line = values + r * width;
@@ -136,6 +145,8 @@ void CsvLineWriter::appendJoined(std::string& out, const std::string_view* value
         bytes += joins;
         for (std::size_t f = 0; f < width; ++f)
             bytes += line[f].size();
+        if (onlyValue && blankAlone(line[0]))
+            bytes += 2;
     }
     const std::size_t at = out.size();
     out.resize(at + bytes);
@@ -146,6 +157,10 @@ void CsvLineWriter::appendJoined(std::string& out, const std::string_view* value
         const std::string_view* line = values + r * width;
         if (whole && whole[r]) {
             copy(line[0]);
+        } else if (onlyValue && blankAlone(line[0])) {
+            *to++ = '"';
+            copy(line[0]);
+            *to++ = '"';
         } else {
             for (std::size_t f = 0; f < width; ++f) {
                 if (f > 0) {

@@ -8,7 +8,8 @@
 // Builds the lines of a CSV file from values, under one of the two rules.
 //
 // The simple rule writes every value as it is, in double quotes when all are
-// to be quoted, with nothing escaped. The standard rule quotes a value when it
+// to be quoted, with nothing escaped; a value alone on its line that is empty
+// or only spaces is quoted too, or it would read as a blank line. The standard rule quotes a value when it
 // holds the separator, a double quote, CR or LF, or begins or ends with a
 // space, and doubles the quotes inside; with `quoteAll` every value is quoted.
 class CsvLineWriter {

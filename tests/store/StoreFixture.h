@@ -24,13 +24,17 @@ inline Rows rowsOf(const CSVDBS& s)
 }
 
 // The text a save under the simple rule writes: names and values as they
-// stand, joined by `separator`, each line ended by `lineEnd`.
+// stand, joined by `separator`, each line ended by `lineEnd`; a lone value of
+// spaces or nothing in quotes, so that its line is not blank.
 inline std::string joinedText(const CSVDBS& s, const std::string& separator, const std::string& lineEnd = "\r\n")
 {
     std::string text;
     const auto line = [&](const std::vector<std::string>& values) {
-        for (std::size_t i = 0; i < values.size(); ++i)
-            text += (i ? separator : "") + values[i];
+        if (values.size() == 1 && values[0].find_first_not_of(' ') == std::string::npos)
+            text += '"' + values[0] + '"';
+        else
+            for (std::size_t i = 0; i < values.size(); ++i)
+                text += (i ? separator : "") + values[i];
         text += lineEnd;
     };
     line(s.GetFieldList());

@@ -157,3 +157,24 @@ TEST(Write, ValuesOfEveryShortLengthComeOutWhole)
     EXPECT_EQ(readFile(s.FileName()), joinedText(s, ","));
     EXPECT_EQ(s.ValueAt(41, 1), std::string(40, 'a' + 40 % 26));
 }
+
+// Alone on its line, an empty value or one of spaces would make a blank line,
+// which reading skips: the record, or the heading, would be lost.
+TEST(Write, ALoneBlankValueKeepsItsLineUnderBothRules)
+{
+    TempDir dir;
+    for (const bool standard : {false, true}) {
+        for (const std::string blank : {"", "  "}) {
+            SCOPED_TRACE((standard ? "standard, \"" : "simple, \"") + blank + "\"");
+            CSVDBS s;
+            s.StandardQuoting(standard);
+            loadInto(s, dir, "\"\"\r\nAnn\r\nBob\r\n");
+            s.PutValue(1, 1, blank);
+            ASSERT_TRUE(s.WriteFile()) << s.LastFileError();
+            EXPECT_EQ(readFile(s.FileName()), "\"\"\r\n\"" + blank + "\"\r\nBob\r\n");
+            ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
+            EXPECT_EQ(s.GetFieldList(), std::vector<std::string>{""});
+            EXPECT_EQ(rowsOf(s), (Rows{{blank}, {"Bob"}}));
+        }
+    }
+}
