@@ -79,6 +79,9 @@ bool CSVDBS::LoadFile()
         std::size_t size = 0;
         if (!readWholeFile(m_fileName, bytes, size, m_lastFileError))
             return false;
+        const FileEncoding unmarkedUtf16 = utf16MarkOf(bytes.get(), size) == FileEncoding::Utf8
+            ? unmarkedUtf16Of(bytes.get(), size) : FileEncoding::Utf8;
+        m_lastLoad.looksUtf16 = unmarkedUtf16 != FileEncoding::Utf8;
         FileEncoding encoding = m_encoding;
         if (!decodeForLoad(bytes, size, encoding))
             return false;
@@ -91,6 +94,11 @@ bool CSVDBS::LoadFile()
         m_lastLoad.ignoredLines = read.ignoredLines;
         if (!read.ok) {
             m_lastFileError = read.error;
+            // Read as bytes, such a file fails for a reason that says nothing of the real one.
+            if (m_lastLoad.looksUtf16)
+                m_lastFileError = "The file looks like " + encodingName(unmarkedUtf16)
+                    + " without a byte-order mark (every other byte is zero), and UTF-16 is read only with its "
+                      "mark. Read as bytes: " + read.error;
             return false;
         }
         m_table.swap(fresh);

@@ -98,6 +98,7 @@ public:
         bool tooFewValues = false; // failed on a record with fewer values than fields
         bool notUtf8 = false;      // read as UTF-8 but is not valid UTF-8 (and has no mark)
         std::int64_t ignoredLines = 0;
+        bool looksUtf16 = false;   // has no mark, but its zero bytes look like UTF-16
     };
     const LoadFindings& LastLoad() const { return m_lastLoad; }
 

@@ -1,5 +1,6 @@
 #include "store/TextEncoding.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "store/ByteScan.h"
@@ -130,6 +131,24 @@ FileEncoding utf16MarkOf(const char* bytes, std::size_t size)
     if (size >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE')
         return FileEncoding::Utf16LE;
     if (size >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF')
+        return FileEncoding::Utf16BE;
+    return FileEncoding::Utf8;
+}
+
+FileEncoding unmarkedUtf16Of(const char* bytes, std::size_t size)
+{
+    // Text in a Latin script has a zero byte in nearly every unit, all on one
+    // side; a run of zero bytes (or a binary file) has them on both sides.
+    const std::size_t units = std::min<std::size_t>(size, 1024) / 2;
+    if (units < 2)
+        return FileEncoding::Utf8;
+    std::size_t zeros[2] = {0, 0};
+    for (std::size_t i = 0; i < units * 2; ++i)
+        zeros[i % 2] += bytes[i] == '\0';
+    const auto oneSided = [&](std::size_t high, std::size_t low) { return high * 4 >= units * 3 && low * 8 <= units; };
+    if (oneSided(zeros[1], zeros[0]))
+        return FileEncoding::Utf16LE;
+    if (oneSided(zeros[0], zeros[1]))
         return FileEncoding::Utf16BE;
     return FileEncoding::Utf8;
 }

@@ -19,6 +19,11 @@ enum class FileEncoding {
 // when there is none.
 FileEncoding utf16MarkOf(const char* bytes, std::size_t size);
 
+// The UTF-16 byte order that `bytes`, which have no mark, look like by their
+// zero bytes (every other byte of the first kilobyte, nearly), or Utf8 when
+// they do not.
+FileEncoding unmarkedUtf16Of(const char* bytes, std::size_t size);
+
 // Whether `bytes` is valid UTF-8 (overlong forms and surrogates refused).
 bool isValidUtf8(const char* bytes, std::size_t size);
 

@@ -27,22 +27,49 @@ TEST(Encoding, Utf16WithMarkReadsAndWritesBack)
     }
 }
 
-TEST(Encoding, Utf16WithoutMarkIsReadAsBytes)
+// Without a mark the bytes stay as they are, NULs and all; a load that fails
+// so says what the file looks like, under either rule.
+TEST(Encoding, Utf16WithoutMarkIsReadAsBytesAndNamedWhenItFails)
 {
-    // No mark: the bytes stay as they are, NULs and all, as they always have.
-    // The NUL after each CR starts the next line, so the file reads as lines
-    // of uneven length and fails with a reason rather than as garbage.
-    const std::string bytes("a\0,\0b\0\r\0\n\0" "1\0,\0" "2\0\r\0\n\0", 20);
+    std::string little, big;
+    for (char c : std::string("a,b\r\n1,2\r\n")) {
+        little += {c, '\0'};
+        big += {'\0', c};
+    }
+    struct Case {
+        const char* label;
+        std::string bytes;
+        bool standard;
+        std::string error;
+    };
+    const std::string why = " without a byte-order mark (every other byte is zero), and UTF-16 is read only with "
+                            "its mark. Read as bytes: ";
+    const std::vector<Case> cases = {
+        {"little-endian", little, false,
+         "The file looks like UTF-16 (little-endian)" + why + "Line 3 has fewer values than there are fields."},
+        {"big-endian, standard rule", big, true,
+         "The file looks like UTF-16 (big-endian)" + why + "Line 2 has fewer values than there are fields."},
+        {"zero bytes on both sides are no UTF-16", "a,b\r\n" + std::string(2000, '\0') + "\r\n", false,
+         "Line 2 has fewer values than there are fields."},
+    };
     TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        CSVDBS s;
+        s.HeaderLine(false);
+        s.StandardQuoting(c.standard);
+        s.FileName(dir.file("in.csv", c.bytes));
+        EXPECT_FALSE(s.LoadFile());
+        EXPECT_EQ(s.LastFileError(), c.error);
+        EXPECT_EQ(s.LastLoad().looksUtf16, c.error.find("UTF-16") != std::string::npos);
+        EXPECT_FALSE(s.LastLoad().notUtf8); // NUL is valid UTF-8
+    }
+    // Without a final line break it loads, as bytes.
     CSVDBS s;
     s.HeaderLine(false);
-    s.FileName(dir.file("in.csv", bytes));
-    EXPECT_FALSE(s.LoadFile());
-    EXPECT_EQ(s.LastFileError(), "Line 3 has fewer values than there are fields.");
-    EXPECT_FALSE(s.LastLoad().notUtf8); // NUL is valid UTF-8
-    // Without a final line break it loads, as bytes.
-    s.FileName(dir.file("in.csv", bytes.substr(0, 16)));
+    s.FileName(dir.file("in.csv", little.substr(0, 16)));
     ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
+    EXPECT_TRUE(s.LastLoad().looksUtf16);
     EXPECT_EQ(s.Encoding(), FileEncoding::Utf8);
     EXPECT_EQ(s.ValueAt(1, 1), std::string("a\0", 2));
 }
