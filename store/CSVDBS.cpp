@@ -274,15 +274,13 @@ std::string_view CSVDBS::ValueAt(RecordNo record, int field) const
 void CSVDBS::MoveRecordsToTop(RecordNo count)
 {
     const StepScope step(*this, "Move Records", [&] { return StepOperation{"MoveRecordsToTop", {{"count", std::to_string(count)}}}; });
-    CellTable::Order& order = m_table.order();
-    if (count < 0 || static_cast<std::size_t>(count) > order.size())
+    const std::size_t records = m_table.recordCount();
+    if (count < 0 || static_cast<std::size_t>(count) > records)
         throw StoreError();
-    if (count == 0 || static_cast<std::size_t>(count) == order.size())
+    if (count == 0 || static_cast<std::size_t>(count) == records)
         return;
     // Records are slots in an order list, so this moves 4-byte numbers only.
-    std::rotate(order.begin(), order.end() - count, order.end());
-    if (StepRecorder* s = recording())
-        s->recordsRotated(static_cast<std::uint32_t>(count));
+    m_table.rotateToFront(static_cast<std::uint32_t>(count));
     m_changesMade = true;
 }
 
@@ -293,8 +291,7 @@ void CSVDBS::PutValue(RecordNo record, int field, std::string_view value)
                                           {"value", std::string(value)}}};
     });
     requireField(field);
-    if (StepRecorder* s = recording())
-        s->cellChanging(m_table, slotOf(record), field - 1);
+    slotOf(record); // in range, or StoreError
     m_table.set(static_cast<std::size_t>(record - 1), field - 1, value);
     m_changesMade = true;
 }

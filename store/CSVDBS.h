@@ -188,8 +188,6 @@ public:
 private:
     friend class StepScope;
     friend class ColumnRewrite;
-    // The step being recorded, or nullptr when nothing is recorded.
-    StepRecorder* recording() { return m_history.recording(); }
     void afterHistoryMove();
 
     std::string resolveName(const std::string& fieldName) const;

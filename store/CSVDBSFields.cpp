@@ -72,8 +72,6 @@ void CSVDBS::InsertFieldAt(int after, const std::string& name, std::string_view 
         return StepOperation{"InsertFieldAt", {{"after", std::to_string(after)}, {"name", name}, {"default", std::string(defaultValue)}}};
     });
     m_table.insertField(after, name, m_table.intern(defaultValue));
-    if (StepRecorder* s = recording())
-        s->fieldInserted(after);
     m_changesMade = true;
 }
 
@@ -94,8 +92,6 @@ void CSVDBS::DeleteFieldAt(int field)
     if (FieldCount() == 1)
         throw StoreError("The only field of the file cannot be deleted.");
     const StepScope step(*this, "Delete Column", [&] { return StepOperation{"DeleteFieldAt", {{"field", std::to_string(field)}}}; });
-    if (StepRecorder* s = recording())
-        s->fieldErasing(m_table, field - 1);
     m_table.eraseField(field - 1);
     m_changesMade = true;
 }
@@ -106,12 +102,9 @@ bool CSVDBS::ChangeFieldName(const std::string& oldKey, const std::string& newKe
     if (field < 1)
         return false;
     const std::string name(trimSpaces(newKey));
-    std::string& stored = m_table.name(field - 1);
-    if (stored != name) {
+    if (m_table.names()[static_cast<std::size_t>(field - 1)] != name) {
         const StepScope step(*this, "Rename Column", [&] { return StepOperation{"ChangeFieldName", {{"old", oldKey}, {"new", newKey}}}; });
-        if (StepRecorder* s = recording())
-            s->fieldRenaming(m_table, field - 1);
-        stored = name;
+        m_table.renameField(field - 1, name);
         m_changesMade = true;
     }
     return true;
@@ -126,8 +119,6 @@ void CSVDBS::SwapFields(std::int32_t a, std::int32_t b)
     const StepScope step(*this, "Swap Columns", [&] {
         return StepOperation{"SwapFields", {{"a", std::to_string(a)}, {"b", std::to_string(b)}}};
     });
-    if (StepRecorder* s = recording())
-        s->fieldsSwapped(a - 1, b - 1);
     m_table.swapFields(a - 1, b - 1);
     m_changesMade = true;
 }

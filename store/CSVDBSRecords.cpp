@@ -27,27 +27,21 @@ bool CSVDBS::NewRecord()
     if (m_table.recordCount() >= MaxRecords)
         return false; // one more would have no record number
     m_changesMade = true;
-    bool result = true;
     const RecordNo number = m_recordCount < 1 ? 1 : m_recordCount + 1;
+    const int keyPos = m_autoGenerateKey && !m_keyField.empty() ? FieldIndex(m_keyField) : -1;
+    // A key asked for but with no field to hold it: no record either.
+    if (m_autoGenerateKey && keyPos < 1) {
+        m_currentRecord = number - 1;
+        return false;
+    }
     m_table.appendEmptyRecord();
     m_currentRecord = number;
-    if (m_autoGenerateKey) {
-        const int keyPos = m_keyField.empty() ? -1 : FieldIndex(m_keyField);
-        if (keyPos >= 1) {
-            const std::string key = GenerateKey();
-            if (StepRecorder* s = recording())
-                s->cellChanging(m_table, m_table.slot(m_table.recordCount() - 1), keyPos - 1);
-            m_table.set(m_table.recordCount() - 1, keyPos - 1, key);
-        } else {
-            m_table.eraseRecord(m_table.recordCount() - 1);
-            m_currentRecord = number - 1;
-            result = false;
-        }
+    if (keyPos >= 1) {
+        const std::string key = GenerateKey();
+        m_table.set(m_table.recordCount() - 1, keyPos - 1, key);
     }
     m_recordCount = checkedRecordNumber(m_table.recordCount());
-    if (StepRecorder* s = recording(); s && result)
-        s->recordAppended(static_cast<std::uint32_t>(m_recordCount - 1), m_table.slot(m_table.recordCount() - 1));
-    return result;
+    return true;
 }
 
 std::string CSVDBS::GenerateKey()
@@ -79,8 +73,6 @@ bool CSVDBS::DeleteRecord(RecordNo recordNumber)
     if (record < 1 || record > m_recordCount)
         return false;
     const StepScope step(*this, "Delete Record", [&] { return StepOperation{"DeleteRecord", {{"record", std::to_string(record)}}}; });
-    if (StepRecorder* s = recording())
-        s->recordsRemoved({{static_cast<std::uint32_t>(record - 1), slotOf(record)}});
     m_table.eraseRecord(static_cast<std::size_t>(record - 1));
     m_table.compactIfWasteful();
     m_recordCount = checkedRecordNumber(m_table.recordCount());
@@ -105,13 +97,11 @@ bool CSVDBS::SetField(const std::string& fieldName, std::string_view fieldValue,
     const RecordNo record = resolveRecord(recordNumber);
     if (field < 1 || record < 1)
         return false;
-    const std::uint32_t slot = slotOf(record);
+    slotOf(record); // in range, or StoreError
     const auto index = static_cast<std::size_t>(record - 1);
     const StepScope step(*this, "Set Field", [&] {
         return StepOperation{"SetField", {{"field", fieldName}, {"value", std::string(fieldValue)}, {"record", std::to_string(record)}}};
     });
-    if (StepRecorder* s = recording(); s && (!fieldValue.empty() || m_autoGenerateKey))
-        s->cellChanging(m_table, slot, field - 1);
     if (!fieldValue.empty())
         m_table.set(index, field - 1, fieldValue);
     else if (m_autoGenerateKey)

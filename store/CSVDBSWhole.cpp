@@ -8,7 +8,6 @@
 #include "store/ParallelParse.h"
 #include "store/PrefixSort.h"
 #include "store/RecordLimit.h"
-#include "store/Recorders.h"
 #include "store/StepScope.h"
 #include "store/TextFold.h"
 
@@ -29,18 +28,19 @@ bool CSVDBS::SortDataAt(std::int32_t direction, int field)
     const StepScope step(*this, "Sort", [&] {
         return StepOperation{"SortDataAt", {{"direction", std::to_string(direction)}, {"field", std::to_string(field)}}};
     });
-    const OrderRecorder recorder(recording(), m_table);
-
     // Stable in both directions: records with equal values keep their order.
-    if (prefixSort(m_table.order(), std::as_const(m_table).column(field - 1), direction == 2, m_progress))
+    const Cell* column = std::as_const(m_table).column(field - 1);
+    if (m_table.reorder([&](CellTable::Order& order) { return prefixSort(order, column, direction == 2, m_progress); }))
         m_changesMade = true;
     return true;
 }
 
 void CSVDBS::SwapRecords(RecordNo a, RecordNo b)
 {
-    auto& order = m_table.order();
-    std::swap(order[static_cast<std::size_t>(a - 1)], order[static_cast<std::size_t>(b - 1)]);
+    m_table.reorder([&](CellTable::Order& order) {
+        std::swap(order[static_cast<std::size_t>(a - 1)], order[static_cast<std::size_t>(b - 1)]);
+        return a != b;
+    });
 }
 
 bool CSVDBS::FindAndReplace(std::string_view findValue, std::string_view replaceValue)
@@ -50,7 +50,6 @@ bool CSVDBS::FindAndReplace(std::string_view findValue, std::string_view replace
     const StepScope step(*this, "Find and Replace", [&] {
         return StepOperation{"FindAndReplace", {{"find", std::string(findValue)}, {"replace", std::string(replaceValue)}}};
     });
-    StepRecorder* const recorded = recording();
     const std::string key = matchKey(findValue);
     // Values are visited in storage order, not record order: after a sort the
     // two differ, and storage order reads memory front to back. The cores
@@ -86,8 +85,6 @@ bool CSVDBS::FindAndReplace(std::string_view findValue, std::string_view replace
             if (!found)
                 replacement = m_table.intern(replaceValue);
             found = true;
-            if (recorded)
-                recorded->cellChanging(m_table, m.slot, m.field);
             m_table.setAtSlot(m.slot, m.field, replacement);
         }
     if (found)
@@ -106,7 +103,6 @@ std::int64_t CSVDBS::DeleteRecords(const std::vector<RecordNo>& records)
     if (records.empty())
         return 0;
     const StepScope step(*this, "Delete Rows", [&] { return StepOperation{"DeleteRecords", {{"records", unflaggedRuns(keep)}}}; });
-    const RemovalRecorder recorder(recording(), m_table);
     const auto removed = static_cast<std::int64_t>(std::count(keep.begin(), keep.end(), 0));
     m_table.keepRecords(keep);
     m_table.compactIfWasteful();
@@ -124,7 +120,6 @@ std::int64_t CSVDBS::RemoveDuplicates(const std::vector<int>& fields)
         requireField(f);
     const StepScope step(*this, "Remove Duplicates",
                          [&] { return StepOperation{"RemoveDuplicates", {{"fields", fieldList(fields)}}}; });
-    const RemovalRecorder recorder(recording(), m_table);
 
     std::vector<int> columns;
     for (int f : fields)

@@ -6,6 +6,8 @@
 #include <new>
 #include <utility>
 
+#include "store/StepRecorder.h"
+
 namespace {
 constexpr std::size_t ChunkSize = 1 << 20;
 } // namespace
@@ -89,6 +91,10 @@ void CellTable::clearSlots(std::uint32_t first, std::uint32_t count)
         std::fill_n(column.begin() + first, count, Cell{});
 }
 
+void CellTable::recordCell(std::uint32_t slot, int field) { m_recorder->cellChanging(*this, slot, field); }
+
+bool CellTable::stepKeepsValuesOf(int field) const { return m_recorder && m_recorder->keeps(field); }
+
 void CellTable::appendEmptyRecord()
 {
     if (m_slotCount == std::numeric_limits<std::uint32_t>::max()) {
@@ -101,20 +107,135 @@ void CellTable::appendEmptyRecord()
     for (auto& column : m_columns)
         column.push_back(Cell{});
     m_rows.push_back(m_slotCount++);
+    if (m_recorder)
+        m_recorder->recordAppended(static_cast<std::uint32_t>(m_rows.size() - 1), m_rows.back());
 }
 
 void CellTable::eraseRecord(std::size_t record)
 {
+    assert(record < m_rows.size());
+    if (m_recorder)
+        m_recorder->recordsRemoved({{static_cast<std::uint32_t>(record), m_rows[record]}});
     m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(record));
 }
 
 void CellTable::keepRecords(const std::vector<std::uint8_t>& keep)
 {
+    assert(keep.size() == m_rows.size());
+    RecordEntries removed;
     std::size_t out = 0;
-    for (std::size_t r = 0; r < m_rows.size(); ++r)
+    for (std::size_t r = 0; r < m_rows.size(); ++r) {
         if (keep[r])
             m_rows[out++] = m_rows[r];
+        else if (m_recorder)
+            removed.emplace_back(static_cast<std::uint32_t>(r), m_rows[r]);
+    }
     m_rows.resize(out);
+    if (m_recorder)
+        m_recorder->recordsRemoved(std::move(removed));
+}
+
+bool CellTable::reorder(const std::function<bool(Order&)>& change)
+{
+    Order before;
+    if (m_recorder)
+        before = m_rows;
+    const bool moved = change(m_rows);
+    assert(!m_recorder || before.size() == m_rows.size());
+    if (m_recorder && moved && before != m_rows)
+        m_recorder->orderChanged(std::move(before));
+    return moved;
+}
+
+void CellTable::rotateToFront(std::uint32_t count)
+{
+    assert(count <= m_rows.size());
+    std::rotate(m_rows.begin(), m_rows.end() - count, m_rows.end());
+    if (m_recorder)
+        m_recorder->recordsRotated(count);
+}
+
+void CellTable::rotateBack(std::uint32_t count)
+{
+    assert(!m_recorder && count <= m_rows.size());
+    std::rotate(m_rows.begin(), m_rows.begin() + count, m_rows.end());
+}
+
+void CellTable::exchangeCell(std::uint32_t slot, int field, Cell& kept)
+{
+    assert(!m_recorder && slot < m_slotCount);
+    std::swap(m_columns[static_cast<std::size_t>(field)][slot], kept);
+}
+
+void CellTable::exchangeColumn(int field, Column& kept)
+{
+    assert(!m_recorder && kept.size() <= m_slotCount);
+    // Slots made after the column was kept are in no record of that state.
+    kept.resize(m_slotCount, Cell{});
+    m_columns[static_cast<std::size_t>(field)].swap(kept);
+}
+
+void CellTable::exchangeOrder(Order& kept)
+{
+    assert(!m_recorder);
+    m_rows.swap(kept);
+}
+
+void CellTable::exchangeName(int field, std::string& kept)
+{
+    assert(!m_recorder);
+    m_names[static_cast<std::size_t>(field)].swap(kept);
+}
+
+void CellTable::takeOutOfOrder(const RecordEntries& entries)
+{
+    assert(!m_recorder && !entries.empty());
+    std::size_t out = entries.front().first;
+    std::size_t next = 0;
+    for (std::size_t in = out; in < m_rows.size(); ++in) {
+        if (next < entries.size() && entries[next].first == in) {
+            assert(m_rows[in] == entries[next].second);
+            ++next;
+            continue;
+        }
+        m_rows[out++] = m_rows[in];
+    }
+    assert(next == entries.size());
+    m_rows.resize(out);
+}
+
+// Positions are those of the order once every entry is back.
+void CellTable::putBackInOrder(const RecordEntries& entries)
+{
+    assert(!m_recorder && !entries.empty());
+    const std::size_t oldSize = m_rows.size();
+    m_rows.resize(oldSize + entries.size());
+    // From the back, so that every record moves once.
+    std::size_t from = oldSize;
+    std::size_t next = entries.size();
+    for (std::size_t out = m_rows.size(); out-- > entries.front().first;) {
+        if (next > 0 && entries[next - 1].first == out)
+            m_rows[out] = entries[--next].second;
+        else
+            m_rows[out] = m_rows[--from];
+    }
+}
+
+CellTable::FieldCells CellTable::takeField(int at)
+{
+    assert(!m_recorder);
+    FieldCells field{std::move(m_names[static_cast<std::size_t>(at)]), std::move(m_columns[static_cast<std::size_t>(at)])};
+    m_names.erase(m_names.begin() + at);
+    m_columns.erase(m_columns.begin() + at);
+    return field;
+}
+
+void CellTable::putField(int at, FieldCells field)
+{
+    assert(!m_recorder && field.cells.size() <= m_slotCount);
+    field.cells.resize(m_slotCount, Cell{});
+    m_names.insert(m_names.begin() + at, std::move(field.name));
+    m_columns.insert(m_columns.begin() + at, std::move(field.cells));
 }
 
 std::vector<std::uint8_t> CellTable::liveSlots() const
@@ -127,22 +248,31 @@ std::vector<std::uint8_t> CellTable::liveSlots() const
 
 void CellTable::insertField(int at, std::string name, Cell fill)
 {
+    assert(at >= 0 && static_cast<std::size_t>(at) <= m_names.size() && m_names.size() == m_columns.size());
     m_readLinesKept = false;
     m_names.insert(m_names.begin() + at, std::move(name));
     m_columns.insert(m_columns.begin() + at, Column(m_slotCount, fill));
+    if (m_recorder)
+        m_recorder->fieldInserted(at);
 }
 
-void CellTable::putColumn(int field, Column cells)
+void CellTable::replaceColumn(int field, Column cells, std::int64_t changed)
 {
-    m_readLinesKept = false;
     if (cells.size() != m_slotCount)
         throw std::length_error("a column must hold a cell for every slot");
-    m_columns[static_cast<std::size_t>(field)] = std::move(cells);
+    m_readLinesKept = false;
+    std::swap(m_columns[static_cast<std::size_t>(field)], cells);
+    if (m_recorder)
+        m_recorder->columnChanged(*this, field, std::move(cells), changed);
 }
 
 void CellTable::eraseField(int field)
 {
+    assert(field >= 0 && static_cast<std::size_t>(field) < m_names.size());
     m_readLinesKept = false;
+    if (m_recorder)
+        m_recorder->fieldErased(field, {m_names[static_cast<std::size_t>(field)],
+                                        std::move(m_columns[static_cast<std::size_t>(field)])});
     m_names.erase(m_names.begin() + field);
     m_columns.erase(m_columns.begin() + field);
 }
@@ -150,12 +280,22 @@ void CellTable::eraseField(int field)
 void CellTable::swapFields(int a, int b)
 {
     m_readLinesKept = false;
+    if (m_recorder)
+        m_recorder->fieldsSwapped(a, b);
     std::swap(m_names[static_cast<std::size_t>(a)], m_names[static_cast<std::size_t>(b)]);
     std::swap(m_columns[static_cast<std::size_t>(a)], m_columns[static_cast<std::size_t>(b)]);
 }
 
+void CellTable::renameField(int field, std::string name)
+{
+    if (m_recorder)
+        m_recorder->fieldRenaming(*this, field);
+    m_names[static_cast<std::size_t>(field)] = std::move(name);
+}
+
 void CellTable::resizeFields(std::vector<std::string> names)
 {
+    assert(!m_recorder);
     m_readLinesKept = false;
     m_names = std::move(names);
     m_columns.resize(m_names.size(), Column(m_slotCount, Cell{}));
@@ -169,6 +309,8 @@ void CellTable::clear()
 
 void CellTable::swap(CellTable& other) noexcept
 {
+    // A step records the changes of the table it was opened on.
+    assert(!m_recorder && !other.m_recorder);
     std::swap(m_names, other.m_names);
     std::swap(m_columns, other.m_columns);
     std::swap(m_rows, other.m_rows);

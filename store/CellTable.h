@@ -1,8 +1,10 @@
 #pragma once
 
 #include <atomic>
+#include <cassert>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <stdexcept>
@@ -12,6 +14,8 @@
 #include <vector>
 
 #include "store/HugeBuffer.h"
+
+class StepRecorder;
 
 // Field positions are 16-bit signed, so a table holds at most this many fields.
 inline constexpr int MaxFieldCount = 32767;
@@ -68,17 +72,28 @@ static_assert(sizeof(Cell) == 8 && std::is_trivially_default_constructible_v<Cel
 // records moves 4-byte slots, never values; adding or removing a field touches
 // one column. Value bytes live in buffers that never move, so a Cell stays
 // valid until the table is replaced or compacted.
+//
+// Every change to a table that holds a file goes through the operations under
+// "Changes" below, and each records what it replaces into the open step, if
+// one is open: an operation of the store cannot change the data and forget
+// its undo. The loaders build a fresh table through their own calls, with no
+// step open; undo and redo go through the exchanges, which record nothing.
 class CellTable {
 public:
-    // One field\'s cells, indexed by slot.
+    // One field's cells, indexed by slot.
     using Column = std::vector<Cell, huge::Allocator<Cell>>;
     using Order = std::vector<std::uint32_t, huge::Allocator<std::uint32_t>>;
+    // Records by position in the order and slot, positions ascending.
+    using RecordEntries = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
+    struct FieldCells {
+        std::string name;
+        Column cells;
+    };
 
     int fieldCount() const { return static_cast<int>(m_names.size()); }
     std::size_t recordCount() const { return m_rows.size(); }
 
     const std::vector<std::string>& names() const { return m_names; }
-    std::string& name(int field) { return m_names[static_cast<std::size_t>(field)]; }
 
     // 0-based record index and field.
     std::string_view value(std::size_t record, int field) const
@@ -89,17 +104,55 @@ public:
     {
         return m_columns[static_cast<std::size_t>(field)][m_rows[record]];
     }
-    Cell& cell(std::size_t record, int field)
-    {
-        forgetReadLine(m_rows[record]);
-        return m_columns[static_cast<std::size_t>(field)][m_rows[record]];
-    }
     // Copies the bytes into the table's own buffers.
     Cell intern(std::string_view bytes);
-    void set(std::size_t record, int field, std::string_view bytes)
+
+    // --- Changes ------------------------------------------------------------
+    // The step the changes record into while it is open; null records nothing.
+    void recordInto(StepRecorder* recorder) { m_recorder = recorder; }
+    // Whether the open step still keeps the field's changes value by value
+    // (so a rewrite of its column can hand the old column over whole).
+    bool stepKeepsValuesOf(int field) const;
+
+    void set(std::size_t record, int field, std::string_view bytes) { setAtSlot(m_rows[record], field, intern(bytes)); }
+    void setAtSlot(std::uint32_t slot, int field, Cell cell)
     {
-        cell(record, field) = intern(bytes);
+        assert(static_cast<std::size_t>(field) < m_columns.size() && slot < m_slotCount);
+        if (m_recorder)
+            recordCell(slot, field);
+        forgetReadLine(slot);
+        m_columns[static_cast<std::size_t>(field)][slot] = cell;
     }
+    // Gives a field the cells of `cells`, one for every slot; `changed` is
+    // how many values differ, for the step's report.
+    void replaceColumn(int field, Column cells, std::int64_t changed);
+    void insertField(int at, std::string name, Cell fill);
+    void eraseField(int field);
+    void swapFields(int a, int b);
+    void renameField(int field, std::string name);
+    void appendEmptyRecord();
+    void eraseRecord(std::size_t record);
+    // Keeps the records whose flag is true, in order, in one pass.
+    void keepRecords(const std::vector<std::uint8_t>& keep);
+    // Lets `change` reorder the records in place (a sort); it returns
+    // whether it moved any. The step keeps the order only then.
+    bool reorder(const std::function<bool(Order&)>& change);
+    // Moves the last `count` records, in their order, in front of the others.
+    void rotateToFront(std::uint32_t count);
+
+    // --- Undo and redo --------------------------------------------------------
+    // Each swaps what a step kept with what the table holds, so that the same
+    // call undoes and redoes; none runs while a step is open.
+    void exchangeCell(std::uint32_t slot, int field, Cell& kept);
+    // `kept` may be short of the slots made since; they get empty cells.
+    void exchangeColumn(int field, Column& kept);
+    void exchangeOrder(Order& kept);
+    void exchangeName(int field, std::string& kept);
+    void takeOutOfOrder(const RecordEntries& entries);
+    void putBackInOrder(const RecordEntries& entries);
+    void rotateBack(std::uint32_t count);
+    FieldCells takeField(int at);
+    void putField(int at, FieldCells field);
 
     // Building a table from a file: the buffer is kept and cells point into it.
     void adoptBuffer(huge::Bytes buffer, std::size_t size);
@@ -115,9 +168,9 @@ public:
         Column* column = m_columns.data();
         for (std::size_t f = 0, n = m_columns.size(); f < n; ++f)
             column[f].push_back(cells[f]);
+        assert(!m_recorder);
         m_rows.push_back(m_slotCount++);
     }
-    void appendEmptyRecord();
 
     // For loaders that fill records in parallel: room for `slots` records,
     // unwritten; each loader writes the cells of its own slot range through
@@ -125,6 +178,7 @@ public:
     void allocateSlots(std::size_t slots);
     Cell* column(int field)
     {
+        assert(!m_recorder);
         m_readLinesKept = false;
         return m_columns[static_cast<std::size_t>(field)].data();
     }
@@ -132,13 +186,6 @@ public:
     void appendSlotRange(std::uint32_t first, std::uint32_t count);
     // Empties slots that hold no record, so that no unwritten cell remains.
     void clearSlots(std::uint32_t first, std::uint32_t count);
-
-    // Sets one cell by its slot.
-    void setAtSlot(std::uint32_t slot, int field, Cell cell)
-    {
-        forgetReadLine(slot);
-        m_columns[static_cast<std::size_t>(field)][slot] = cell;
-    }
 
     // Lines kept as they were read. A record whose values all came verbatim
     // from one line of the file, joined by the separator it was read with,
@@ -172,11 +219,6 @@ public:
     }
     void forgetReadLines() { m_readLinesKept = false; }
 
-    void eraseRecord(std::size_t record);
-    // Keeps the records whose flag is true, in order, in one pass.
-    void keepRecords(const std::vector<std::uint8_t>& keep);
-    // The record order as slots, for sorting in place.
-    Order& order() { return m_rows; }
     const Order& orderView() const { return m_rows; }
     std::uint32_t slot(std::size_t record) const { return m_rows[record]; }
     // Per slot, 1 where a record lives and 0 for a deleted or unused one.
@@ -186,10 +228,8 @@ public:
         return m_columns[static_cast<std::size_t>(field)][slot];
     }
 
-    void insertField(int at, std::string name, Cell fill);
-    void eraseField(int field);
-    void swapFields(int a, int b);
-    // Sets the field count; new fields are empty, surplus ones dropped.
+    // A new field list for a table with no history: new fields are empty,
+    // surplus ones dropped.
     void resizeFields(std::vector<std::string> names);
 
     void clear();
@@ -201,15 +241,6 @@ public:
     std::uint32_t slotCount() const { return m_slotCount; }
     // All of one field's cells, indexed by slot.
     const Column& columnCells(int field) const { return m_columns[static_cast<std::size_t>(field)]; }
-    // Moves a field's cells out, leaving the field without any until
-    // putColumn gives it a column again (or the field is erased).
-    Column takeColumn(int field)
-    {
-        m_readLinesKept = false;
-        return std::move(m_columns[static_cast<std::size_t>(field)]);
-    }
-    // Gives a field the cells of `cells`, one for every slot.
-    void putColumn(int field, Column cells);
 
     // Bytes held for values written after the load, live or not.
     std::size_t editedBytes() const { return m_editedBytes; }
@@ -218,7 +249,7 @@ public:
     void compactIfWasteful();
 
 private:
-    friend class Step;
+    void recordCell(std::uint32_t slot, int field);
     void compact();
     std::deque<std::string_view>& editedSpans();
 
@@ -234,6 +265,7 @@ private:
     char* m_chunkPos = nullptr;
     std::size_t m_chunkLeft = 0;
     bool m_slotsHeld = false;
+    StepRecorder* m_recorder = nullptr;
 
     void forgetReadLine(std::uint32_t slot)
     {

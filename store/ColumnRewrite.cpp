@@ -8,8 +8,7 @@ ColumnRewrite::ColumnRewrite(CSVDBS& store, int field)
       m_field(field - 1)
 {
     store.requireField(field);
-    const StepRecorder* recorder = store.recording();
-    m_fresh = recorder && recorder->keeps(m_field);
+    m_fresh = store.m_table.stepKeepsValuesOf(m_field);
     if (m_fresh) {
         // Written fresh, so that the old column can go to the step as it is.
         m_cells = CellTable::Column(store.m_table.columnCells(m_field));
@@ -34,14 +33,9 @@ std::int64_t ColumnRewrite::finish()
     m_finished = true;
     if (m_put == 0)
         return 0;
-    CellTable& table = m_store->m_table;
-    if (m_fresh) {
-        CellTable::Column old = table.takeColumn(m_field);
-        table.putColumn(m_field, std::move(m_cells));
-        m_store->recording()->columnChanged(table, m_field, std::move(old), m_put);
-    } else if (StepRecorder* recorder = m_store->recording()) {
-        recorder->countValues(m_put);
-    }
+    // Written in place, each value was recorded as it was put.
+    if (m_fresh)
+        m_store->m_table.replaceColumn(m_field, std::move(m_cells), m_put);
     m_store->m_changesMade = true;
     return m_put;
 }

@@ -30,6 +30,7 @@ bool History::open(std::string_view name, StepOperation operation)
     if (m_depth > 1 || m_budget == 0)
         return false;
     m_open = std::make_unique<StepRecorder>(TextCodes::code(name), operation, m_table.slotCount());
+    m_table.recordInto(m_open.get());
     // Values and slots the step refers to must stay where they are.
     m_table.holdSlots(true);
     return true;
@@ -39,6 +40,7 @@ bool History::close()
 {
     if (m_depth == 0 || --m_depth > 0 || !m_open)
         return false;
+    m_table.recordInto(nullptr);
     const std::unique_ptr<StepRecorder> recorder = std::move(m_open);
     const bool dropped = recorder->empty();
     if (!dropped) {
@@ -87,6 +89,7 @@ bool History::undo()
 {
     if (!canUndo())
         return false;
+    assert(!m_open);
     Step& step = m_steps[m_done - 1];
     const std::size_t before = step.bytes();
     step.undo(m_table);

@@ -34,8 +34,6 @@ public:
     void join() { ++m_depth; }
     // Whether the next open() would start a step (none open, budget above zero).
     bool wouldOpen() const { return m_depth == 0 && m_budget > 0; }
-    // The step being recorded, or nullptr.
-    StepRecorder* recording() { return m_open.get(); }
     // Closes the step the matching open() opened; a step that changed nothing
     // is dropped, any other becomes the one to undo next. True when the call
     // closed a step and dropped it.

@@ -35,112 +35,58 @@ struct OwnedBytes {
     std::size_t operator()(const StepChange::Rotation&) const { return 0; }
     std::size_t operator()(const StepChange::Field& c) const
     {
-        return c.kept ? sizeof(StepChange::Field::Kept) + heapBytes(c.kept->name) + heapBytes(c.kept->cells) : 0;
+        return c.kept ? sizeof(CellTable::FieldCells) + heapBytes(c.kept->name) + heapBytes(c.kept->cells) : 0;
     }
     std::size_t operator()(const StepChange::FieldSwap&) const { return 0; }
     std::size_t operator()(const StepChange::Rename& c) const { return sizeof(std::string) + heapBytes(*c.name); }
 };
 
-// Takes the entries' positions out of `order`, keeping their slots.
-void removeAt(CellTable::Order& order, const std::vector<std::pair<std::uint32_t, std::uint32_t>>& entries)
-{
-    std::size_t out = entries.front().first;
-    std::size_t next = 0;
-    for (std::size_t in = out; in < order.size(); ++in) {
-        if (next < entries.size() && entries[next].first == in) {
-            ++next;
-            continue;
-        }
-        order[out++] = order[in];
-    }
-    order.resize(out);
-}
-
-// Puts each entry's slot back at its position; positions are those of the
-// order once every entry is back.
-void insertAt(CellTable::Order& order, const std::vector<std::pair<std::uint32_t, std::uint32_t>>& entries)
-{
-    const std::size_t oldSize = order.size();
-    order.resize(oldSize + entries.size());
-    // From the back, so that every record moves once.
-    std::size_t from = oldSize;
-    std::size_t next = entries.size();
-    for (std::size_t out = order.size(); out-- > entries.front().first;) {
-        if (next > 0 && entries[next - 1].first == out)
-            order[out] = entries[--next].second;
-        else
-            order[out] = order[--from];
-    }
-}
-
-void swapCell(StepChange::CellSwap& s, std::vector<CellTable::Column>& columns)
-{
-    Cell& live = columns[static_cast<std::size_t>(s.field)][s.slot];
-    const Cell kept = s.cell;
-    s.cell = live;
-    live = kept;
-}
-
+// Undo and redo are the same exchanges, run last to first or first to last.
 struct Toggle {
     CellTable& table;
-    std::vector<CellTable::Column>& columns;
-    std::vector<std::string>& names;
-    CellTable::Order& rows;
-    std::uint32_t slotCount;
     bool forward;
 
-    void operator()(StepChange::OneCell& c) const { swapCell(c.swap, columns); }
+    void operator()(StepChange::OneCell& c) const { table.exchangeCell(c.swap.slot, c.swap.field, c.swap.cell); }
     void operator()(StepChange::CellBatch& c) const
     {
         // Undone last first, so that a cell changed twice gets its first value back.
         if (forward)
-            std::for_each(c.swaps.get(), c.swaps.get() + c.count, [&](auto& s) { swapCell(s, columns); });
+            std::for_each(c.swaps.get(), c.swaps.get() + c.count,
+                          [&](auto& s) { table.exchangeCell(s.slot, s.field, s.cell); });
         else
             for (std::uint32_t i = c.count; i-- > 0;)
-                swapCell(c.swaps[i], columns);
+                table.exchangeCell(c.swaps[i].slot, c.swaps[i].field, c.swaps[i].cell);
     }
-    void operator()(StepChange::ColumnSwap& c) const
-    {
-        // Slots made after the column was kept are in no record of this state.
-        c.cells->resize(slotCount, Cell{});
-        columns[static_cast<std::size_t>(c.field)].swap(*c.cells);
-    }
-    void operator()(StepChange::OrderSwap& c) const { rows.swap(*c.order); }
+    void operator()(StepChange::ColumnSwap& c) const { table.exchangeColumn(c.field, *c.cells); }
+    void operator()(StepChange::OrderSwap& c) const { table.exchangeOrder(*c.order); }
     void operator()(StepChange::Records& c) const
     {
         if (c.present)
-            removeAt(rows, *c.entries);
+            table.takeOutOfOrder(*c.entries);
         else
-            insertAt(rows, *c.entries);
+            table.putBackInOrder(*c.entries);
         c.present = !c.present;
     }
     void operator()(StepChange::Rotation& c) const
     {
         if (c.applied)
-            std::rotate(rows.begin(), rows.begin() + c.count, rows.end());
+            table.rotateBack(c.count);
         else
-            std::rotate(rows.begin(), rows.end() - c.count, rows.end());
+            table.rotateToFront(c.count);
         c.applied = !c.applied;
     }
     void operator()(StepChange::Field& c) const
     {
-        const auto at = static_cast<std::ptrdiff_t>(c.at);
         if (c.present) {
-            c.kept = std::make_unique<StepChange::Field::Kept>(
-                StepChange::Field::Kept{std::move(names[static_cast<std::size_t>(c.at)]),
-                                        std::move(columns[static_cast<std::size_t>(c.at)])});
-            names.erase(names.begin() + at);
-            columns.erase(columns.begin() + at);
+            c.kept = std::make_unique<CellTable::FieldCells>(table.takeField(c.at));
         } else {
-            c.kept->cells.resize(slotCount, Cell{});
-            names.insert(names.begin() + at, std::move(c.kept->name));
-            columns.insert(columns.begin() + at, std::move(c.kept->cells));
+            table.putField(c.at, std::move(*c.kept));
             c.kept.reset();
         }
         c.present = !c.present;
     }
     void operator()(StepChange::FieldSwap& c) const { table.swapFields(c.a, c.b); }
-    void operator()(StepChange::Rename& c) const { names[static_cast<std::size_t>(c.field)].swap(*c.name); }
+    void operator()(StepChange::Rename& c) const { table.exchangeName(c.field, *c.name); }
 };
 
 } // namespace
@@ -165,14 +111,14 @@ std::size_t Step::bytes() const
     return total;
 }
 
-// Undo and redo write cells and fields directly, past the table's setters
-// that clear the marks of lines kept as read. Every cell they write was
-// changed through those setters once, so its mark is clear already; the
-// marks are still dropped here rather than vouched for.
+// The exchanges of undo and redo pass by the marks of lines kept as read.
+// Every cell they write was changed through the table's change operations
+// once, so its mark is clear already; the marks are still dropped here rather
+// than vouched for.
 void Step::undo(CellTable& table)
 {
     table.forgetReadLines();
-    const Toggle toggle{table, table.m_columns, table.m_names, table.m_rows, table.m_slotCount, false};
+    const Toggle toggle{table, false};
     for (std::uint32_t i = m_changeCount; i-- > 0;)
         std::visit(toggle, m_changes[i]);
 }
@@ -180,7 +126,7 @@ void Step::undo(CellTable& table)
 void Step::redo(CellTable& table)
 {
     table.forgetReadLines();
-    const Toggle toggle{table, table.m_columns, table.m_names, table.m_rows, table.m_slotCount, true};
+    const Toggle toggle{table, true};
     for (std::uint32_t i = 0; i < m_changeCount; ++i)
         std::visit(toggle, m_changes[i]);
 }

@@ -61,11 +61,7 @@ struct Rotation {
 
 // A field that was inserted (present) or erased (its name and column kept).
 struct Field {
-    struct Kept {
-        std::string name;
-        CellTable::Column cells;
-    };
-    std::unique_ptr<Kept> kept;
+    std::unique_ptr<CellTable::FieldCells> kept;
     int at;
     bool present;
 };

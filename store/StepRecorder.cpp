@@ -161,12 +161,10 @@ void StepRecorder::fieldInserted(int at)
     m_inserted.insert(m_inserted.begin() + at, true);
 }
 
-void StepRecorder::fieldErasing(CellTable& table, int at)
+void StepRecorder::fieldErased(int at, CellTable::FieldCells kept)
 {
     endRun();
-    auto kept = std::make_unique<StepChange::Field::Kept>(
-        StepChange::Field::Kept{table.names()[static_cast<std::size_t>(at)], table.takeColumn(at)});
-    m_changes.emplace_back(StepChange::Field{std::move(kept), at, false});
+    m_changes.emplace_back(StepChange::Field{boxed(std::move(kept)), at, false});
     if (static_cast<std::size_t>(at) < m_inserted.size())
         m_inserted.erase(m_inserted.begin() + at);
 }

@@ -7,8 +7,8 @@
 #include "store/CellTable.h"
 #include "store/Step.h"
 
-// Records one step while its operation runs: the store calls it before (or,
-// where said, after) each change to the table. It lives only while recording,
+// Records one step while its operation runs: the table's change operations
+// call it before (or, where said, after) each change. It lives only while recording,
 // so the bookkeeping it needs costs the finished step nothing.
 class StepRecorder {
 public:
@@ -21,8 +21,6 @@ public:
     // column is, nor for a field this step inserted, which undoing the
     // insert takes away with all its values.
     bool keeps(int field) const;
-    // Values changed that need nothing kept, for the count reported.
-    void countValues(std::int64_t count) { m_valuesChanged += count; }
 
     void cellChanging(const CellTable& table, std::uint32_t slot, int field);
     // `before` is the column's cells before a change the caller made itself.
@@ -32,8 +30,8 @@ public:
     void recordAppended(std::uint32_t position, std::uint32_t slot);
     void recordsRotated(std::uint32_t count);
     void fieldInserted(int at);
-    // Takes the field's cells out of the table; the caller then erases the field.
-    void fieldErasing(CellTable& table, int at);
+    // The field at `at` goes, with its name and cells.
+    void fieldErased(int at, CellTable::FieldCells kept);
     void fieldsSwapped(int a, int b);
     void fieldRenaming(const CellTable& table, int field);
 
