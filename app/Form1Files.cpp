@@ -92,11 +92,13 @@ bool Form1::loadInto(const QString& fileName)
     const bool oldHeader = store.HeaderLine();
     const bool oldStandard = store.StandardQuoting();
     const FileEncoding oldEncoding = store.Encoding();
+    const bool oldLineEnds = store.LoneLineFeedsEndLines();
     store.Seperator(m_currentSeparator.toStdString());
     store.FileName(localPath(fileName));
     store.HeaderLine(Check12->isChecked());
     store.StandardQuoting(SaveSettings::standardQuoting());
     store.Encoding(FileEncoding::Utf8); // a new file shows its own encoding
+    store.LoneLineFeedsEndLines(false);  // and its own lines, until asked
 
     LoadQuestions questions(store, [this](CSVDBS& s) { return loadWithProgress(s); }, m_currentSeparator);
     const bool loaded = questions.askAfter(loadWithProgress());
@@ -106,6 +108,7 @@ bool Form1::loadInto(const QString& fileName)
         store.HeaderLine(oldHeader);
         store.StandardQuoting(oldStandard);
         store.Encoding(oldEncoding);
+        store.LoneLineFeedsEndLines(oldLineEnds);
     } else {
         noteRecentFile(fileName);
     }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <QStringList>
+
 #include "app/SaveSettings.h"
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"
@@ -33,6 +35,9 @@ LoadQuestions::LoadQuestions(CSVDBS& store, std::function<bool(CSVDBS&)> load, Q
 bool LoadQuestions::askAfter(bool loaded)
 {
     loaded = offerWestern(loaded);
+    // Before the standard rule: the file's own lines explain what is wrong,
+    // and a Yes here changes nothing beyond this file.
+    loaded = offerLineEnds(loaded);
     loaded = offerSeparator(loaded);
     return offerStandard(loaded);
 }
@@ -56,6 +61,39 @@ bool LoadQuestions::offerWestern(bool loaded)
     if (m_load(m_store))
         return true;
     m_store.Encoding(before);
+    return loaded;
+}
+
+QString LoadQuestions::lineEndQuestion(const CSVDBS& store)
+{
+    const std::int64_t count = store.LastLoad().loneLineFeeds;
+    const std::vector<std::int64_t>& first = store.LastLoad().firstLoneLineFeeds;
+    if (count == 0 || first.empty())
+        return {};
+    QStringList listed;
+    const std::size_t shown = count > 3 ? 2 : first.size();
+    for (std::size_t i = 0; i < shown && i < first.size(); ++i)
+        listed << QString::number(first[i]);
+    QString lines;
+    if (count == 1)
+        lines = QStringLiteral("Line %1 ends").arg(listed.front());
+    else if (count > 3)
+        lines = QStringLiteral("Lines %1 and %2 more end").arg(listed.join(QStringLiteral(", "))).arg(count - 2);
+    else
+        lines = QStringLiteral("Lines %1 and %2 end").arg(listed.mid(0, listed.size() - 1).join(QStringLiteral(", ")),
+                                                            listed.back());
+    return lines + QStringLiteral(" in a line feed alone. Read each of those as a line end?");
+}
+
+bool LoadQuestions::offerLineEnds(bool loaded)
+{
+    const QString question = lineEndQuestion(m_store);
+    if (question.isEmpty() || m_store.LoneLineFeedsEndLines() || !ask(question, QStringLiteral("Line Ends?")))
+        return loaded;
+    m_store.LoneLineFeedsEndLines(true);
+    if (m_load(m_store))
+        return true;
+    m_store.LoneLineFeedsEndLines(false);
     return loaded;
 }
 

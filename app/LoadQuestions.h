@@ -7,8 +7,8 @@
 class CSVDBS;
 
 // What the main window asks after loading a file that reads better another
-// way: as Western (Windows-1252) text, with another separator, or as standard
-// CSV. Each Yes reloads the file so and keeps the choice in the settings, as
+// way: as Western (Windows-1252) text, with another separator, with lone line feeds
+// ending lines, or as standard CSV. Each Yes reloads the file so and keeps the choice in the settings, as
 // the user would in Save Options. The questions cost a look at the file only
 // when the load found something wrong.
 class LoadQuestions {
@@ -22,6 +22,8 @@ public:
     bool askAfter(bool loaded);
 
     static QString westernQuestion();
+    // Empty when no line of the last load ended in a line feed alone.
+    static QString lineEndQuestion(const CSVDBS& store);
     static QString separatorQuestion(const QString& separator, int values);
     static QString standardQuestion(const CSVDBS& store, bool loaded);
     // Said once after the grid is filled; empty when nothing was left out.
@@ -31,6 +33,7 @@ public:
 
 private:
     bool offerWestern(bool loaded);
+    bool offerLineEnds(bool loaded);
     bool offerSeparator(bool loaded);
     bool offerStandard(bool loaded);
 

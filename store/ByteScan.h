@@ -11,6 +11,17 @@
 // allows: each runs once per load over every byte.
 namespace bytescan {
 
+#ifdef __SSE2__
+namespace detail {
+// Sums the sixteen byte lanes of `hits`.
+inline std::size_t laneSum(__m128i hits)
+{
+    const __m128i sums = _mm_sad_epu8(hits, _mm_setzero_si128());
+    return static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) + static_cast<std::size_t>(_mm_extract_epi16(sums, 4));
+}
+} // namespace detail
+#endif
+
 // How many bytes of [p, end) are `c`.
 inline std::size_t count(const char* p, const char* end, char c)
 {
@@ -23,11 +34,94 @@ inline std::size_t count(const char* p, const char* end, char c)
         __m128i hits = _mm_setzero_si128();
         for (int blocks = 0; blocks < 255 && end - p >= 16; ++blocks, p += 16)
             hits = _mm_sub_epi8(hits, _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), wanted));
-        const __m128i sums = _mm_sad_epu8(hits, _mm_setzero_si128());
-        n += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) + static_cast<std::size_t>(_mm_extract_epi16(sums, 4));
+        n += detail::laneSum(hits);
     }
 #endif
     return n + static_cast<std::size_t>(std::count(p, end, c));
+}
+
+struct CarriageReturnCounts {
+    std::size_t carriageReturns = 0;
+    // LFs with no CR right before them; one at the range's start counts.
+    std::size_t loneLineFeeds = 0;
+};
+
+// The CRs of [p, end) and its LFs that follow no CR, in one pass: a file
+// whose lines end at CR counts its lines so, and learns for next to nothing
+// whether a line was ended by a tool that writes LF alone.
+inline CarriageReturnCounts countCarriageReturns(const char* p, const char* end)
+{
+    CarriageReturnCounts n;
+    if (p == end)
+        return n;
+    n.carriageReturns += *p == '\r';
+    n.loneLineFeeds += *p == '\n';
+    ++p; // from here on every byte has one before it in the range
+#ifdef __SSE2__
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    while (end - p >= 16) {
+        __m128i crs = _mm_setzero_si128(), lone = _mm_setzero_si128();
+        for (int blocks = 0; blocks < 255 && end - p >= 16; ++blocks, p += 16) {
+            const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p - 1));
+            crs = _mm_sub_epi8(crs, _mm_cmpeq_epi8(here, cr));
+            lone = _mm_sub_epi8(lone, _mm_andnot_si128(_mm_cmpeq_epi8(before, cr), _mm_cmpeq_epi8(here, lf)));
+        }
+        n.carriageReturns += detail::laneSum(crs);
+        n.loneLineFeeds += detail::laneSum(lone);
+    }
+#endif
+    for (; p != end; ++p) {
+        n.carriageReturns += *p == '\r';
+        n.loneLineFeeds += *p == '\n' && p[-1] != '\r';
+    }
+    return n;
+}
+
+// The line ends in [p, end) where CR LF, a lone CR and a lone LF each end a
+// line: CR LF, CR and LF each count once.
+inline std::size_t countLineEnds(const char* p, const char* end)
+{
+    std::size_t n = 0;
+#ifdef __SSE2__
+    // A byte is at most one of the two kinds, so a lane counts at most one a block.
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    while (end - p >= 17) {
+        __m128i hits = _mm_setzero_si128();
+        for (int blocks = 0; blocks < 255 && end - p >= 17; ++blocks, p += 16) {
+            const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+            const __m128i loneCr = _mm_andnot_si128(_mm_cmpeq_epi8(after, lf), _mm_cmpeq_epi8(here, cr));
+            hits = _mm_sub_epi8(hits, _mm_or_si128(_mm_cmpeq_epi8(here, lf), loneCr));
+        }
+        n += detail::laneSum(hits);
+    }
+#endif
+    for (; p < end; ++p) {
+        if (*p == '\n')
+            ++n;
+        else if (*p == '\r' && (p + 1 == end || p[1] != '\n'))
+            ++n;
+    }
+    return n;
+}
+
+// The first CR or LF of [p, end), or end.
+inline const char* firstLineEnd(const char* p, const char* end)
+{
+#ifdef __SSE2__
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    for (; end - p >= 16; p += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)));
+        if (hits != 0)
+            return p + __builtin_ctz(static_cast<unsigned>(hits));
+    }
+#endif
+    for (; p != end; ++p)
+        if (*p == '\r' || *p == '\n')
+            return p;
+    return end;
 }
 
 // The first byte of [p, end) at or above 0x80, or end.

@@ -86,12 +86,15 @@ bool CSVDBS::LoadFile()
         if (!decodeForLoad(bytes, size, encoding))
             return false;
         CellTable fresh;
-        const CsvReadOptions options{m_seperator, m_headerLine, m_headingsSuffice, MaxRecords};
+        CsvReadOptions options{m_seperator, m_headerLine, m_headingsSuffice, MaxRecords};
+        options.loneLineFeedEnds = m_loneLineFeedsEndLines;
         const CsvReadResult read = m_standardQuoting
             ? readStandardCsv(std::move(bytes), size, options, fresh, m_progress)
             : readCsv(std::move(bytes), size, options, fresh, m_progress);
         m_lastLoad.tooFewValues = read.tooFewValues;
         m_lastLoad.ignoredLines = read.ignoredLines;
+        m_lastLoad.loneLineFeeds = read.loneLineFeeds;
+        m_lastLoad.firstLoneLineFeeds = read.firstLoneLineFeeds;
         if (!read.ok) {
             m_lastFileError = read.error;
             // Read as bytes, such a file fails for a reason that says nothing of the real one.
@@ -230,6 +233,7 @@ bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
         m_identity = file.written();
         m_ignoredLines = 0;
         m_firstIgnoredLine = 0;
+        m_loneLineFeedsEndLines = false;
         m_history.markSaved();
         return true;
     } catch (const std::bad_alloc&) {

@@ -51,6 +51,13 @@ public:
     // WriteFile.
     void StandardQuoting(bool value) { m_standardQuoting = value; }
     bool StandardQuoting() const { return m_standardQuoting; }
+    // Under the simple rule, a lone LF ends a line in a file that holds CRs
+    // too, as the lines a tool that writes LF alone added need. Off by
+    // default; it takes effect at the next LoadFile. A successful WriteFile
+    // turns it off: the file then ends every line in CR LF, and a lone LF in
+    // it is a value's own.
+    void LoneLineFeedsEndLines(bool value) { m_loneLineFeedsEndLines = value; }
+    bool LoneLineFeedsEndLines() const { return m_loneLineFeedsEndLines; }
     // The file's encoding; the store's text is UTF-8 whatever it is. LoadFile
     // reads a file with a UTF-16 byte-order mark as UTF-16, whatever is set,
     // otherwise as set here, and sets it to what it read; WriteFile writes it.
@@ -98,6 +105,11 @@ public:
         bool tooFewValues = false; // failed on a record with fewer values than fields
         bool notUtf8 = false;      // read as UTF-8 but is not valid UTF-8 (and has no mark)
         std::int64_t ignoredLines = 0;
+        // Under the simple rule, lines that end in LF alone in a file whose
+        // lines end in CR: read into values. The first three at most, as an
+        // editor numbers the lines.
+        std::int64_t loneLineFeeds = 0;
+        std::vector<std::int64_t> firstLoneLineFeeds;
         bool looksUtf16 = false;   // has no mark, but its zero bytes look like UTF-16
     };
     const LoadFindings& LastLoad() const { return m_lastLoad; }
@@ -208,6 +220,7 @@ private:
     // The file as last loaded or saved.
     std::optional<FileIdentity> m_identity;
     bool m_standardQuoting = false;
+    bool m_loneLineFeedsEndLines = false;
     FileEncoding m_encoding = FileEncoding::Utf8;
     std::string m_lineEnd = "\r\n";
     std::int64_t m_ignoredLines = 0;

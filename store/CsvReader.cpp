@@ -25,16 +25,23 @@ namespace {
 
 constexpr int MaxFields = MaxFieldCount;
 
-// Which byte ends a line: CR when the file holds any, LF otherwise.
-char lineTerminator(const char* data, std::size_t size)
+// How the lines of a file end: at CR when the file holds any, LF otherwise;
+// or, on request, at CR and LF alike. CR LF always ends one line.
+struct LineEnds {
+    char terminator;
+    bool either;
+};
+
+LineEnds lineEndsOf(const char* data, std::size_t size, bool loneLineFeedEnds)
 {
-    return std::memchr(data, '\r', size) ? '\r' : '\n';
+    const bool carriageReturns = std::memchr(data, '\r', size) != nullptr;
+    return {carriageReturns ? '\r' : '\n', carriageReturns && loneLineFeedEnds};
 }
 
 class LineReader {
 public:
-    LineReader(const char* begin, const char* end, char terminator)
-        : m_pos(begin), m_end(end), m_terminator(terminator) {}
+    LineReader(const char* begin, const char* end, LineEnds ends)
+        : m_pos(begin), m_end(end), m_ends(ends) {}
 
     const char* position() const { return m_pos; }
 
@@ -43,45 +50,101 @@ public:
         if (m_pos >= m_end)
             return false;
         const auto left = static_cast<std::size_t>(m_end - m_pos);
-        const char* stop = static_cast<const char*>(std::memchr(m_pos, m_terminator, left));
+        const char* stop = find(m_pos);
         if (!stop) {
             line = {m_pos, left};
             m_pos = m_end;
             return true;
         }
         line = {m_pos, static_cast<std::size_t>(stop - m_pos)};
-        m_pos = stop + 1;
-        if (m_terminator == '\r' && m_pos < m_end && *m_pos == '\n')
-            ++m_pos;
+        m_pos = after(stop);
         return true;
     }
 
-    bool endsAtCarriageReturn() const { return m_terminator == '\r'; }
+    bool endsAtCarriageReturn() const { return m_ends.terminator == '\r'; }
 
     // Where the first line that starts at or after `p` begins (or the end).
     const char* nextStart(const char* p) const
     {
-        const char* stop = static_cast<const char*>(std::memchr(p, m_terminator, static_cast<std::size_t>(m_end - p)));
-        if (!stop)
-            return m_end;
-        ++stop;
-        if (m_terminator == '\r' && stop < m_end && *stop == '\n')
-            ++stop;
-        return stop;
+        const char* stop = find(p);
+        return stop ? after(stop) : m_end;
     }
 
     // The number of lines in [begin, end) is at most this; exactly this
     // less one for a range that ends with a line's terminator.
     std::size_t countLines(const char* begin, const char* end) const
     {
-        return bytescan::count(begin, end, m_terminator) + 1;
+        return (m_ends.either ? bytescan::countLineEnds(begin, end) : bytescan::count(begin, end, m_ends.terminator))
+            + 1;
     }
 
 private:
+    // The terminator at or after `p`, or null.
+    const char* find(const char* p) const
+    {
+        if (m_ends.either) {
+            const char* stop = bytescan::firstLineEnd(p, m_end);
+            return stop == m_end ? nullptr : stop;
+        }
+        return static_cast<const char*>(std::memchr(p, m_ends.terminator, static_cast<std::size_t>(m_end - p)));
+    }
+    // Where the line after the terminator at `stop` begins.
+    const char* after(const char* stop) const
+    {
+        ++stop;
+        if (stop[-1] == '\r' && stop < m_end && *stop == '\n')
+            ++stop;
+        return stop;
+    }
+
     const char* m_pos;
     const char* m_end;
-    char m_terminator;
+    LineEnds m_ends;
 };
+
+// The first CR, LF or double quote of [p, end), or end.
+const char* nextLineEndOrQuote(const char* p, const char* end)
+{
+#ifdef __SSE2__
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), quote = _mm_set1_epi8('"');
+    for (; end - p >= 16; p += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int hits = _mm_movemask_epi8(_mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)), _mm_cmpeq_epi8(block, quote)));
+        if (hits != 0)
+            return p + __builtin_ctz(static_cast<unsigned>(hits));
+    }
+#endif
+    for (; p != end; ++p)
+        if (*p == '\r' || *p == '\n' || *p == '"')
+            return p;
+    return end;
+}
+
+// Numbers the lines of a file whose lines end at CR that end in LF alone, as
+// an editor shows them. Run only where the count found some. An LF after an
+// odd number of quotes on its line is taken to be inside a quoted value, as
+// a spreadsheet writes a line break within a value, and is left out.
+void findLoneLineFeeds(const char* p, const char* end, CsvReadResult& result)
+{
+    std::int64_t line = 1;
+    bool quoted = false;
+    while ((p = nextLineEndOrQuote(p, end)) != end) {
+        if (*p == '"') {
+            quoted = !quoted;
+        } else if (*p == '\r') {
+            quoted = false;
+            if (p + 1 != end && p[1] == '\n')
+                ++p;
+            ++line;
+        } else {
+            if (!quoted && result.loneLineFeeds++ < 3)
+                result.firstLoneLineFeeds.push_back(line);
+            ++line;
+        }
+        ++p;
+    }
+}
 
 class PieceSplitter {
 public:
@@ -183,9 +246,9 @@ struct PartResult {
 };
 
 // The lines of a part that hold more than spaces: the records it can hold.
-std::size_t countNonBlankLines(parallel::TextRange range, char terminator)
+std::size_t countNonBlankLines(parallel::TextRange range, LineEnds ends)
 {
-    LineReader lines(range.begin, range.end, terminator);
+    LineReader lines(range.begin, range.end, ends);
     std::size_t count = 0;
     std::string_view line;
     while (lines.next(line))
@@ -197,7 +260,7 @@ std::size_t countNonBlankLines(parallel::TextRange range, char terminator)
 // A record whose values are all its line's pieces as they stand (nothing
 // trimmed, no quotes dropped), the first and last not empty, is marked as
 // kept as read, so that a save can copy its line whole.
-PartResult parsePart(parallel::TextRange range, char terminator, const PieceSplitter& splitter,
+PartResult parsePart(parallel::TextRange range, LineEnds ends, const PieceSplitter& splitter,
                      CellTable& table, const std::vector<Cell*>& columns, std::uint32_t firstSlot,
                      std::uint32_t slotLimit, std::deque<std::string_view>& spans,
                      const std::function<void(std::int64_t)>& tick)
@@ -207,7 +270,7 @@ PartResult parsePart(parallel::TextRange range, char terminator, const PieceSpli
     const std::uint32_t firstWord = firstSlot >> 6;
     const std::uint32_t lastWord = slotLimit > firstSlot ? (slotLimit - 1) >> 6 : firstWord;
     PartResult part;
-    LineReader lines(range.begin, range.end, terminator);
+    LineReader lines(range.begin, range.end, ends);
     const std::size_t fieldCount = columns.size();
     std::uint32_t slot = firstSlot;
     std::int64_t lineNo = 0;
@@ -257,8 +320,8 @@ CsvReadResult readCsv(huge::Bytes bytes, std::size_t size, const CsvReadOptions&
         size -= 3;
     }
     const char* const end = data + size;
-    const char terminator = lineTerminator(data, size);
-    LineReader lines(data, end, terminator);
+    const LineEnds ends = lineEndsOf(data, size, options.loneLineFeedEnds);
+    LineReader lines(data, end, ends);
     PieceSplitter splitter(options.separator);
 
     // The first non-blank line names the fields, or without a header line
@@ -305,7 +368,20 @@ CsvReadResult readCsv(huge::Bytes bytes, std::size_t size, const CsvReadOptions&
         [&](const char* p) { return lines.nextStart(p); });
     const std::size_t parts = ranges.size();
     std::vector<std::size_t> bounds(parts);
-    parallel::run(parts, [&](std::size_t i) { bounds[i] = lines.countLines(ranges[i].begin, ranges[i].end); });
+    if (ends.terminator == '\r' && !ends.either) {
+        // The same pass finds whether any line ends in LF alone.
+        std::vector<std::size_t> loneLineFeeds(parts);
+        parallel::run(parts, [&](std::size_t i) {
+            const bytescan::CarriageReturnCounts n = bytescan::countCarriageReturns(ranges[i].begin, ranges[i].end);
+            bounds[i] = n.carriageReturns + 1;
+            loneLineFeeds[i] = n.loneLineFeeds;
+        });
+        if (bytescan::countCarriageReturns(data, dataBegin).loneLineFeeds > 0
+            || std::any_of(loneLineFeeds.begin(), loneLineFeeds.end(), [](std::size_t n) { return n > 0; }))
+            findLoneLineFeeds(data, end, result);
+    } else {
+        parallel::run(parts, [&](std::size_t i) { bounds[i] = lines.countLines(ranges[i].begin, ranges[i].end); });
+    }
     // A slot per line costs a cell per field. Where that would outweigh the
     // file itself (many blank lines under a wide header), the records are
     // counted exactly first, so blank lines cost no room.
@@ -313,7 +389,7 @@ CsvReadResult readCsv(huge::Bytes bytes, std::size_t size, const CsvReadOptions&
     const std::size_t lineBound = std::accumulate(bounds.begin(), bounds.end(), std::size_t{0});
     if (lineBound * static_cast<std::size_t>(table.fieldCount()) * sizeof(Cell) > size)
         parallel::run(parts, [&](std::size_t i) {
-            slotBounds[i] = countNonBlankLines(ranges[i], terminator);
+            slotBounds[i] = countNonBlankLines(ranges[i], ends);
         });
     std::vector<std::uint32_t> firstSlots(parts);
     std::size_t slots = 0;
@@ -331,7 +407,7 @@ CsvReadResult readCsv(huge::Bytes bytes, std::size_t size, const CsvReadOptions&
 
     // Each part's bound counts one line more than it holds, except a last part
     // whose final line has no terminator: the loading text shows the true total.
-    const bool openLastLine = end > dataBegin && end[-1] != terminator;
+    const bool openLastLine = end > dataBegin && end[-1] != ends.terminator;
     const std::int64_t totalLines =
         lineNo + static_cast<std::int64_t>(lineBound - parts) + (openLastLine ? 1 : 0);
     ProgressTicker ticker(progress, totalLines);
@@ -340,7 +416,7 @@ CsvReadResult readCsv(huge::Bytes bytes, std::size_t size, const CsvReadOptions&
     };
     std::vector<PartResult> found(parts);
     parallel::run(parts, [&](std::size_t i) {
-        found[i] = parsePart(ranges[i], terminator, splitter, table, columns, firstSlots[i],
+        found[i] = parsePart(ranges[i], ends, splitter, table, columns, firstSlots[i],
                              firstSlots[i] + static_cast<std::uint32_t>(slotBounds[i]), *spans[i],
                              i == 0 && progress ? tick : std::function<void(std::int64_t)>());
     });

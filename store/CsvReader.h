@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "store/CellTable.h"
 #include "store/HugeBuffer.h"
@@ -12,7 +13,7 @@
 // Reads the CSV text format into a fresh table.
 //
 // A line ends at CR LF or a lone CR; a lone LF stays in the line, except in a
-// file that holds no CR at all, where LF ends a line. Lines are trimmed of
+// file that holds no CR at all, or on request, where LF ends a line. Lines are trimmed of
 // spaces and blank ones skipped anywhere. A line splits at every occurrence of
 // the separator (not aware of quotes); each piece is trimmed of spaces and
 // loses one pair of enclosing double quotes. The first line names the fields
@@ -26,6 +27,9 @@ struct CsvReadOptions {
     // More data lines than this fail the load (the caller numbers records
     // with a narrower type).
     std::size_t maxRecords = static_cast<std::size_t>(-1);
+    // A lone LF ends a line in a file that holds CRs too (as a line added by
+    // a tool that writes LF alone needs).
+    bool loneLineFeedEnds = false;
     // The fewest bytes of records worth a core of their own.
     std::size_t minPartBytes = std::size_t{4} << 20;
 };
@@ -41,6 +45,12 @@ struct CsvReadResult {
     std::int64_t firstIgnoredLine = 0;
     // Every line of the file ended in LF alone.
     bool lfLineEnds = false;
+    // In a file whose lines end at CR, the lines that end in LF alone, which
+    // the rule reads into a value; an LF inside a quoted value is not
+    // counted. Lines are numbered as an editor shows them, every CR LF, CR
+    // and LF ending one. Filled in before any fault in the records.
+    std::int64_t loneLineFeeds = 0;
+    std::vector<std::int64_t> firstLoneLineFeeds; // the first three at most
 };
 
 // Why a file of too many fields fails, under either rule.

@@ -23,33 +23,9 @@ namespace {
 
 bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 
-// Counts the line ends in [p, end): CR LF, CR and LF each count once.
 std::int64_t countLineEnds(const char* p, const char* end)
 {
-    std::int64_t n = 0;
-#ifdef __SSE2__
-    // Lanes count their line ends, up to 255 blocks at a time (a byte is at
-    // most one of the two kinds), then are summed in one instruction.
-    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
-    while (end - p >= 17) {
-        __m128i hits = _mm_setzero_si128();
-        for (int blocks = 0; blocks < 255 && end - p >= 17; ++blocks, p += 16) {
-            const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-            const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
-            const __m128i loneCr = _mm_andnot_si128(_mm_cmpeq_epi8(after, lf), _mm_cmpeq_epi8(here, cr));
-            hits = _mm_sub_epi8(hits, _mm_or_si128(_mm_cmpeq_epi8(here, lf), loneCr));
-        }
-        const __m128i sums = _mm_sad_epu8(hits, _mm_setzero_si128());
-        n += _mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4);
-    }
-#endif
-    for (; p < end; ++p) {
-        if (*p == '\n')
-            ++n;
-        else if (*p == '\r' && (p + 1 == end || p[1] != '\n'))
-            ++n;
-    }
-    return n;
+    return static_cast<std::int64_t>(bytescan::countLineEnds(p, end));
 }
 
 // A line start near the middle of [begin, end) with an even number of quotes

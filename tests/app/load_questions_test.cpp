@@ -52,7 +52,6 @@ TEST_F(LoadQuestionsTest, StandardCsvYesLoadsItSoAndTurnsTheSettingOn)
     const std::vector<Case> cases = {
         {"values would be left out", Spreadsheet, 2, "Rome, Italy"},
         {"fails on too few values", SpreadsheetWithBreak, 1, "Boston"},
-        {"one CR LF among LF lines", MixedEnds, 5, "eve"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -72,6 +71,42 @@ TEST_F(LoadQuestionsTest, StandardCsvYesLoadsItSoAndTurnsTheSettingOn)
     window().PushButton6_Click();
     EXPECT_EQ(messages(), (std::vector<std::string>{"Done."}));
     EXPECT_EQ(readFile(path()), Spreadsheet);
+}
+
+// Lines a tool that writes LF alone added to a CR LF file: asked first, as
+// it changes nothing beyond this file; No leaves the standard rule to offer.
+TEST_F(LoadQuestionsTest, LineEndQuestionReadsLoneLineFeedsAsLineEnds)
+{
+    const std::string question = "Lines 2, 3 and 4 end in a line feed alone. Read each of those as a line end?";
+    restart({true});
+    open(MixedEnds);
+    expectAskedOnce("Line Ends?", question);
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(rows(), 5);
+    EXPECT_EQ(cell(2, 1), "cy");
+    EXPECT_EQ(storedSetting(SettingKey::StandardQuoting), "");
+    // Saved, every line ends in CR LF, and the next load asks nothing.
+    window().PushButton6_Click();
+    EXPECT_EQ(readFile(path()), "id,name\r\n1,ann\r\n2,bob\r\n3,cy\r\n4,dee\r\n5,eve\r\n");
+    open(readFile(path()), "again.csv");
+    EXPECT_EQ(questions().size(), 1u);
+
+    restart({false, true});
+    open(MixedEnds);
+    ASSERT_EQ(questions().size(), 2u);
+    EXPECT_EQ(questions()[1]->title, "Standard CSV?");
+    EXPECT_EQ(cell(4, 1), "eve");
+
+    // One, three and five such lines, in words.
+    for (const auto& [text, words] : std::vector<std::pair<std::string, std::string>>{
+             {"a\r\n1\n2\r\n", "Line 2 ends"},
+             {"a\r\n1\n2\n3\n4\r\n", "Lines 2, 3 and 4 end"},
+             {"a\r\n1\n2\r\n3\n4\n\n5\n", "Lines 2, 4 and 3 more end"}}) {
+        restart({false});
+        open(text);
+        ASSERT_EQ(questions().size(), 1u) << text;
+        EXPECT_EQ(questions()[0]->text, words + " in a line feed alone. Read each of those as a line end?");
+    }
 }
 
 TEST_F(LoadQuestionsTest, StandardCsvNoTellsWhatIsLeftOutAndAsksBeforeSaving)

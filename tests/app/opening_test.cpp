@@ -317,9 +317,11 @@ TEST_P(OpenWay, FilesThatAskOpenOverAnOpenFile)
         {"data.tsv", "id\tname\tcity\n1\tAnn\tRome\n2\tBob\tOslo\n"},
         {"people.csv", "Name,Age\r\nBob,42\r\n"},
         {"western.csv", "name,city\r\nAnn,K\xf6ln\r\n"},
-        {"sheet.csv", "a,b\r\n\"x, y\",1\r\n"},
+        {"appended.csv", "a,b\r\n1,2\r\n3,4\n"},
+        {"sheet.csv", "a,b\r\n\"x, y\",1\r\n"}, // last: Yes turns the standard rule on
     };
-    const std::vector<std::string> questions = {"Separator?", "Separator?", "Western Text?", "Standard CSV?"};
+    const std::vector<std::string> questions = {"Separator?", "Separator?", "Western Text?", "Line Ends?",
+                                                "Standard CSV?"};
     window().show();
     window().openFile(QString::fromStdString(m_dir.file("wide.csv", wideFile())));
     m_ask.whileShown = [this] { window().ListView1->viewport()->grab(); };
