@@ -258,13 +258,18 @@ void Form1::PushButton6_Click()
         if (!saveAnyway)
             return;
     }
-    // No leaves the file on disk and the store exactly as they are.
-    bool goOn = false;
-    p.step([&] { goOn = maySaveOverChangesOnDisk(*m_store); });
-    if (!goOn)
-        return;
-    const bool written = writeWithProgress(p);
-    p.step([&] { tellUser(written ? QStringLiteral("Done.") : saveFailureText(*m_store)); });
+    // No leaves the file on disk and the store exactly as they are. Another
+    // program, or another save, may change the file while this one writes:
+    // the save then fails as changed, and the user is asked again.
+    bool written = false;
+    do {
+        bool goOn = false;
+        p.step([&] { goOn = maySaveOverChangesOnDisk(*m_store); });
+        if (!goOn)
+            return;
+        written = writeWithProgress(p);
+    } while (!written && m_store->SaveFoundChange());
+    p.step([&] { tellUser(written ? savedText(*m_store) : saveFailureText(*m_store)); });
 }
 
 bool Form1::writeWithProgress(Procedure& p)

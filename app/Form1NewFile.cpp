@@ -52,6 +52,6 @@ bool Form1::saveToNewFile(Procedure& p)
         // The store stays with the file it came from, so a later save is asked for anew.
         m_store->FileName(oldName);
     }
-    p.step([&] { tellUser(written ? QStringLiteral("Done.") : saveFailureText(*m_store)); });
+    p.step([&] { tellUser(written ? savedText(*m_store) : saveFailureText(*m_store)); });
     return written;
 }

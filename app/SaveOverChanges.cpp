@@ -5,11 +5,10 @@
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"
 
-bool maySaveOverChangesOnDisk(const CSVDBS& store)
+namespace {
+
+bool askSaveOver(const CSVDBS& store, DiskChange change)
 {
-    const DiskChange change = store.ChangeOnDisk();
-    if (change == DiskChange::None)
-        return true;
     const QString path = QFile::decodeName(QByteArray::fromStdString(store.FileName()));
     if (change == DiskChange::Deleted)
         return prompter().askYesNo(
@@ -22,6 +21,26 @@ bool maySaveOverChangesOnDisk(const CSVDBS& store)
                        "\r\n\r\nDo you want to overwrite it and lose those changes?")
             .arg(path),
         QStringLiteral("File Changed"), Prompter::Icon::Question);
+}
+
+} // namespace
+
+bool maySaveOverChangesOnDisk(CSVDBS& store)
+{
+    const DiskChange change = store.ChangeOnDisk();
+    if (change == DiskChange::None)
+        return true;
+    if (!askSaveOver(store, change))
+        return false;
+    store.SaveOverWhatIsOnDisk();
+    return true;
+}
+
+QString savedText(const CSVDBS& store)
+{
+    if (store.SaveNotice().empty())
+        return QStringLiteral("Done.");
+    return QStringLiteral("Done.\n") + QString::fromStdString(store.SaveNotice());
 }
 
 QString saveFailureText(const CSVDBS& store)

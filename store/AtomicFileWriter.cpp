@@ -181,14 +181,70 @@ bool AtomicFileWriter::commit()
         return fail(error + ". The file was left as it is.");
     if (retryInterrupted([&] { return savecall::fsync(m_fd); }) != 0)
         return failErrno("Cannot flush the file to disk");
+    int lockFd = -1;
+    if (!lockTarget(lockFd))
+        return false;
+    const bool placed = stillExpected(lockFd) && putInPlace();
+    if (lockFd >= 0)
+        ::close(lockFd); // the next save of this file may look now
+    if (!placed)
+        return false;
+    // Taken after the rename, which sets the change time.
     struct stat done {};
     if (::fstat(m_fd, &done) != 0)
         return failErrno("Cannot look at the new file");
     m_written = FileIdentity::of(done);
-    if (!putInPlace())
-        return false;
     cancel();
     return true;
+}
+
+// Locks the file that is to be replaced, as found under its name once the
+// lock is held; -1 with success where there is none, or it cannot be read
+// (a lock needs a file open for reading).
+bool AtomicFileWriter::lockTarget(int& lockFd)
+{
+    constexpr int WaitMilliseconds = 20000;
+    for (int waited = 0;;) {
+        lockFd = ::openat(m_dirFd, m_name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (lockFd < 0)
+            return true;
+        if (::flock(lockFd, LOCK_EX | LOCK_NB) == 0) {
+            struct stat locked {}, named {};
+            if (::fstat(lockFd, &locked) == 0 && ::fstatat(m_dirFd, m_name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0
+                && locked.st_dev == named.st_dev && locked.st_ino == named.st_ino)
+                return true;
+            // Replaced while we waited: lock what has the name now.
+        } else if (errno != EWOULDBLOCK) {
+            return true; // no locks on this file system
+        } else if (waited >= WaitMilliseconds) {
+            ::close(lockFd);
+            lockFd = -1;
+            return fail("Another program has kept the file locked for " + std::to_string(WaitMilliseconds / 1000)
+                        + " seconds; nothing was saved. Please try again.");
+        } else {
+            ::usleep(10000);
+            waited += 10;
+        }
+        ::close(lockFd);
+    }
+}
+
+bool AtomicFileWriter::stillExpected(int lockFd)
+{
+    if (!m_expecting)
+        return true;
+    std::optional<FileIdentity> now;
+    struct stat st {};
+    if (lockFd >= 0 ? ::fstat(lockFd, &st) == 0 : ::fstatat(m_dirFd, m_name.c_str(), &st, 0) == 0)
+        now = FileIdentity::of(st);
+    else if (errno != ENOENT)
+        return failErrno("Cannot look at the file");
+    const bool same = now && m_expected ? now->sameAs(*m_expected) : now.has_value() == m_expected.has_value();
+    if (same)
+        return true;
+    m_changedOnDisk = true;
+    return fail(now ? "Another program has changed the file since it was opened or last saved; nothing was saved."
+                    : "Another program has deleted the file since it was opened or last saved; nothing was saved.");
 }
 
 // Gives the new file the old name. Where the file system can swap two names,
@@ -207,8 +263,10 @@ bool AtomicFileWriter::putInPlace()
         return failErrno("Cannot replace the file");
 
     if (!m_canSyncFolder || retryInterrupted([&] { return savecall::fsyncFolder(m_dirFd); }) == 0) {
-        if (swapped)
+        if (swapped && tempIs(m_old.st_dev, m_old.st_ino))
             removeTempIf(m_old.st_dev, m_old.st_ino); // the old contents
+        else if (swapped)
+            keepAside();
         else
             m_temp.clear();
         return true;
@@ -233,6 +291,30 @@ bool AtomicFileWriter::putInPlace()
     m_temp.clear();
     return fail("The file was replaced, but the system cannot confirm that it is on disk (the folder cannot "
                 "be flushed: " + why + ").");
+}
+
+// What the swap took out is not the file this save looked at: another
+// program put its own there meanwhile. It gets a name of its own, which no
+// later save takes for a leftover, and the user is told.
+void AtomicFileWriter::keepAside()
+{
+    const fs::path name(m_name);
+    const std::string stem = name.stem().string(), extension = name.extension().string();
+    for (int n = 1; n < 100; ++n) {
+        const std::string aside =
+            stem + " (replaced while saving" + (n > 1 ? " " + std::to_string(n) : std::string()) + ")" + extension;
+        if (::renameat2(m_dirFd, m_temp.c_str(), m_dirFd, aside.c_str(), RENAME_NOREPLACE) == 0) {
+            m_notice = "Another program replaced the file while it was being saved. Its version is kept as \""
+                + aside + "\".";
+            m_temp.clear();
+            return;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    m_notice = "Another program replaced the file while it was being saved. Its version is kept as \"" + m_temp
+        + "\"; rename it to keep it, as a later save removes such files.";
+    m_temp.clear();
 }
 
 bool AtomicFileWriter::tempIs(dev_t device, ino_t inode) const

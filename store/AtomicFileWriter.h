@@ -21,6 +21,11 @@
 //
 // The temporary file is locked while it is written, and a save removes the
 // temporaries of the same file that an earlier, killed run left behind.
+//
+// Saves of one file run one after the other: from the last look at the file
+// to its replacement, a save holds a lock on the file it replaces, so that a
+// second save finds the first one's file and, expecting another, fails as
+// changed on disk instead of replacing it unseen.
 class AtomicFileWriter {
 public:
     explicit AtomicFileWriter(std::string path);
@@ -33,6 +38,15 @@ public:
     // defaults.
     void modeIfMissing(mode_t mode) { m_modeIfMissing = mode; }
 
+    // The file the save may replace: what was loaded or last saved, or what
+    // the user agreed to replace; nullopt for no file at all. Another file
+    // found there at commit fails the save, with changedOnDisk() set.
+    void expectOnDisk(std::optional<FileIdentity> identity)
+    {
+        m_expecting = true;
+        m_expected = identity;
+    }
+
     bool open();
     // Buffered; false once anything failed.
     bool write(std::string_view bytes);
@@ -40,6 +54,11 @@ public:
     void cancel();
 
     const std::string& error() const { return m_error; }
+    // The save failed because another file than the expected one was found.
+    bool changedOnDisk() const { return m_changedOnDisk; }
+    // After a successful commit: what the user must know although the save
+    // succeeded (another program's file, kept aside); empty mostly.
+    const std::string& notice() const { return m_notice; }
     // The file as written, after a successful commit.
     const FileIdentity& written() const { return m_written; }
 
@@ -51,6 +70,9 @@ private:
     bool openFolder(const std::string& folder);
     bool createTemp();
     bool putInPlace();
+    bool lockTarget(int& lockFd);
+    bool stillExpected(int lockFd);
+    void keepAside();
     bool tempIs(dev_t device, ino_t inode) const;
     void removeTempIf(dev_t device, ino_t inode);
 
@@ -67,6 +89,10 @@ private:
     std::optional<mode_t> m_modeIfMissing;
     FileAttributes m_attributes;
     FileIdentity m_written;
+    bool m_expecting = false;
+    std::optional<FileIdentity> m_expected;
+    bool m_changedOnDisk = false;
+    std::string m_notice;
 
     bool m_failed = false;
     std::string m_error;

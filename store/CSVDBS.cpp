@@ -113,6 +113,8 @@ bool CSVDBS::LoadFile()
         m_firstIgnoredLine = read.firstIgnoredLine;
         m_recordCount = checkedRecordNumber(m_table.recordCount());
         m_identity = identity;
+        m_identityName = m_fileName;
+        m_saveOver.reset();
         m_currentRecord = 1;
         m_changesMade = false;
         m_history.clear();
@@ -179,9 +181,17 @@ bool CSVDBS::allFitEncoding()
     return true;
 }
 
+void CSVDBS::SaveOverWhatIsOnDisk()
+{
+    m_saveOver = FileIdentity::at(m_fileName);
+    m_saveOverName = m_fileName;
+}
+
 bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
 {
     m_lastFileError.clear();
+    m_saveFoundChange = false;
+    m_saveNotice.clear();
     if (!m_hasFieldList) {
         m_lastFileError = m_fileName.empty() ? "No file name was given." : "There is nothing to save.";
         return false;
@@ -192,6 +202,11 @@ bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
         AtomicFileWriter file(m_fileName);
         if (m_identity)
             file.modeIfMissing(m_identity->mode); // deleted since: it comes back as it was
+        // Under another name (Save As), the user has agreed to replace whatever is there.
+        if (m_saveOver && m_saveOverName == m_fileName)
+            file.expectOnDisk(*m_saveOver);
+        else if (m_identity && m_identityName == m_fileName)
+            file.expectOnDisk(m_identity);
         if (!file.open()) {
             m_lastFileError = file.error();
             return false;
@@ -227,10 +242,14 @@ bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
             readSeparator && lines.joinsAsTheyStand(*readSeparator), put, m_progress);
         if (!written || !file.commit()) {
             m_lastFileError = file.error();
+            m_saveFoundChange = file.changedOnDisk();
             return false;
         }
         m_changesMade = false;
         m_identity = file.written();
+        m_identityName = m_fileName;
+        m_saveOver.reset();
+        m_saveNotice = file.notice();
         m_ignoredLines = 0;
         m_firstIgnoredLine = 0;
         m_loneLineFeedsEndLines = false;

@@ -81,8 +81,19 @@ public:
     // store holds exactly what it held before.
     bool LoadFile();
     // Replaces the file named by FileName, atomically: on failure the file on
-    // disk is unchanged.
+    // disk is unchanged. Saves of one file wait for each other; a save over
+    // the file last loaded or saved fails, with SaveFoundChange set, when
+    // another file is found there (another program's or another save's),
+    // unless SaveOverWhatIsOnDisk agreed to replace that one.
     bool WriteFile(bool saveWithDoubleQuotes = false);
+    // The user agreed to replace the file now at FileName, changed or
+    // deleted as it may be: the next WriteFile may replace it, and only it.
+    void SaveOverWhatIsOnDisk();
+    // The last WriteFile failed because the file had changed on disk.
+    bool SaveFoundChange() const { return m_saveFoundChange; }
+    // What the last successful WriteFile has to tell besides (another
+    // program's file it kept aside); empty mostly.
+    const std::string& SaveNotice() const { return m_saveNotice; }
     // Whether the file now at FileName is not the one last loaded or saved:
     // another file, changed, or deleted since. False before any load.
     bool FileChangedOnDisk() const { return ChangeOnDisk() != DiskChange::None; }
@@ -219,6 +230,12 @@ private:
     bool m_byteOrderMark = false;
     // The file as last loaded or saved.
     std::optional<FileIdentity> m_identity;
+    std::string m_identityName; // the name m_identity was taken under
+    // What SaveOverWhatIsOnDisk agreed to replace, under which name.
+    std::optional<std::optional<FileIdentity>> m_saveOver;
+    std::string m_saveOverName;
+    bool m_saveFoundChange = false;
+    std::string m_saveNotice;
     bool m_standardQuoting = false;
     bool m_loneLineFeedsEndLines = false;
     FileEncoding m_encoding = FileEncoding::Utf8;

@@ -9,6 +9,7 @@ FileIdentity FileIdentity::of(const struct stat& st)
     id.inode = st.st_ino;
     id.size = st.st_size;
     id.modified = st.st_mtim;
+    id.statusChanged = st.st_ctim;
     id.mode = st.st_mode & 07777;
     return id;
 }
@@ -24,7 +25,8 @@ std::optional<FileIdentity> FileIdentity::at(const std::string& path)
 bool FileIdentity::sameAs(const FileIdentity& other) const
 {
     return device == other.device && inode == other.inode && size == other.size &&
-           modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
+           modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec &&
+           statusChanged.tv_sec == other.statusChanged.tv_sec && statusChanged.tv_nsec == other.statusChanged.tv_nsec;
 }
 
 DiskChange diskChangeSince(const FileIdentity& known, const std::string& path)

@@ -13,6 +13,9 @@ struct FileIdentity {
     ino_t inode = 0;
     off_t size = 0;
     struct timespec modified {};
+    // Put back by no ordinary call: a rewrite that restores the time of
+    // modification (cp -p, touch -r) still shows here.
+    struct timespec statusChanged {};
     mode_t mode = 0;
 
     static FileIdentity of(const struct stat& st);

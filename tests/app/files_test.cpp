@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "app/SaveSettings.h"
+#include "store/SaveSystemCalls.h"
 #include "tests/app/AppFixture.h"
 #include "window/CommandScope.h"
 
@@ -272,4 +273,23 @@ TEST_F(Files, SaveAsksBeforeOverwritingWhatAnotherProgramChanged)
     window().PushButton6_Click();
     EXPECT_EQ(m_ask.asked.size(), asked + 1);
     EXPECT_EQ(messages().back(), "Done.");
+
+    // Changed while the save writes (by another program or another save):
+    // the save stops and asks, and Yes writes again.
+    window().store().PutValue(1, 2, "44");
+    bool changed = false;
+    setSaveFaultHook([&](SaveStep step) {
+        if (step == SaveStep::Fsync && !changed) {
+            changed = true;
+            std::ofstream(path(), std::ios::binary) << "Name,Age\r\nBob,98\r\n";
+        }
+        return 0;
+    });
+    m_ask.yesNo.push_back(true);
+    window().PushButton6_Click();
+    setSaveFaultHook({});
+    ASSERT_EQ(m_ask.asked.end()[-2].kind, "yesNo");
+    EXPECT_EQ(m_ask.asked.end()[-2].title, "File Changed");
+    EXPECT_EQ(messages().back(), "Done.");
+    EXPECT_EQ(readFile(path()), "Name;Age\r\nBob;44\r\nAnn;7\r\n");
 }

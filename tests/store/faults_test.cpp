@@ -203,8 +203,12 @@ TEST_F(Faults, FileReplacedBetweenLoadAndSave)
     EXPECT_FALSE(loadFrom(other, path));
     EXPECT_EQ(fs::status(path).type(), fs::file_type::fifo);
     fs::remove(path);
-    // Replaced by another file: saving writes the store's contents over it.
+    // Replaced by another file: saving writes the store's contents over it
+    // once agreed.
     std::ofstream(path, std::ios::binary) << "Other\r\nx\r\n";
+    EXPECT_FALSE(s.WriteFile());
+    EXPECT_TRUE(s.SaveFoundChange());
+    s.SaveOverWhatIsOnDisk();
     EXPECT_TRUE(s.WriteFile());
     EXPECT_EQ(readFile(path), Original);
 }

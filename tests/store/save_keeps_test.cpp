@@ -112,8 +112,28 @@ TEST(SaveKeeps, DeletedFileComesBackWithItsModeAndChangesAreSeen)
     EXPECT_TRUE(s.FileChangedOnDisk());
     EXPECT_EQ(s.ChangeOnDisk(), DiskChange::Changed);
     s.PutValue(1, 2, "43");
+    EXPECT_FALSE(s.WriteFile()) << "only once the user agrees";
+    EXPECT_TRUE(s.SaveFoundChange());
+    s.SaveOverWhatIsOnDisk();
     ASSERT_TRUE(s.WriteFile()) << s.LastFileError();
     EXPECT_FALSE(s.FileChangedOnDisk()) << "a save makes the new file the known one";
+
+    // Rewritten in place at the same size, its time put back (cp -p, touch
+    // -r): the change time still tells.
+    {
+        struct stat before {};
+        ASSERT_EQ(::stat(path.c_str(), &before), 0);
+        std::string text = readFile(path);
+        text[text.size() - 3] = 'X';
+        std::ofstream(path, std::ios::binary) << text;
+        const timespec times[2] = {before.st_atim, before.st_mtim};
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+        EXPECT_EQ(s.ChangeOnDisk(), DiskChange::Changed);
+        EXPECT_FALSE(s.WriteFile());
+        s.SaveOverWhatIsOnDisk();
+        ASSERT_TRUE(s.WriteFile()) << s.LastFileError();
+        EXPECT_FALSE(s.FileChangedOnDisk());
+    }
 
     // Replaced by another file of the same size and time: still another file.
     const std::string other = dir.file("other.csv", Saved);
@@ -128,11 +148,70 @@ TEST(SaveKeeps, DeletedFileComesBackWithItsModeAndChangesAreSeen)
     fs::remove(path);
     EXPECT_EQ(s.ChangeOnDisk(), DiskChange::Deleted);
     const mode_t oldMask = ::umask(022);
+    s.SaveOverWhatIsOnDisk();
     ASSERT_TRUE(s.WriteFile()) << s.LastFileError();
     ::umask(oldMask);
     EXPECT_EQ(modeOf(path), 0600u);
     EXPECT_EQ(readFile(path), Saved);
     EXPECT_FALSE(s.FileChangedOnDisk());
+    EXPECT_EQ(temporariesIn(dir.path()), 0);
+}
+
+// Two saves of one file at the same moment, in two processes: the second
+// waits for the first, then finds the file changed and saves nothing until
+// agreed. A file that another program (which takes no lock) puts in place
+// during a save is kept aside under a name of its own, and the user told.
+TEST(SaveKeeps, SavesOfOneFileRunOneAfterTheOther)
+{
+    TempDir dir;
+    const std::string path = dir.file("t.csv", Original);
+    CSVDBS first, second;
+    ASSERT_TRUE(loadFrom(first, path));
+    ASSERT_TRUE(loadFrom(second, path));
+    first.PutValue(1, 2, "1");
+    second.PutValue(1, 2, "2");
+    pid_t other = -1;
+    setSaveFaultHook([&](SaveStep step) {
+        if (step != SaveStep::Rename || other >= 0)
+            return 0;
+        other = ::fork();
+        if (other == 0) {
+            // A program of its own: not one that shares the first save's
+            // open files, and so its locks. The hook stands aside, as
+            // `other` is set.
+            ::close_range(3, ~0u, 0);
+            std::_Exit(second.WriteFile() ? 0 : second.SaveFoundChange() ? 3 : 1);
+        }
+        ::usleep(300000);
+        EXPECT_EQ(::waitpid(other, nullptr, WNOHANG), 0) << "the second save waits for the first";
+        return 0;
+    });
+    EXPECT_TRUE(first.WriteFile()) << first.LastFileError();
+    setSaveFaultHook({});
+    int status = 0;
+    ASSERT_EQ(::waitpid(other, &status, 0), other);
+    EXPECT_EQ(WEXITSTATUS(status), 3) << "the second save found the first one's file";
+    EXPECT_EQ(readFile(path), "Name,Age\r\nBob,1\r\n");
+    EXPECT_EQ(temporariesIn(dir.path()), 0);
+    // In this process the second store meets the same, and saves once agreed.
+    EXPECT_FALSE(second.WriteFile());
+    EXPECT_TRUE(second.SaveFoundChange());
+    second.SaveOverWhatIsOnDisk();
+    ASSERT_TRUE(second.WriteFile()) << second.LastFileError();
+    EXPECT_EQ(readFile(path), "Name,Age\r\nBob,2\r\n");
+
+    const std::string theirs = dir.file("theirs.csv", "Theirs\r\n");
+    setSaveFaultHook([&](SaveStep step) {
+        if (step == SaveStep::Rename && fs::exists(theirs))
+            fs::rename(theirs, path);
+        return 0;
+    });
+    second.PutValue(1, 2, "3");
+    EXPECT_TRUE(second.WriteFile()) << second.LastFileError();
+    setSaveFaultHook({});
+    EXPECT_EQ(readFile(path), "Name,Age\r\nBob,3\r\n");
+    EXPECT_EQ(readFile(dir.path() + "/t (replaced while saving).csv"), "Theirs\r\n");
+    EXPECT_NE(second.SaveNotice().find("t (replaced while saving).csv"), std::string::npos) << second.SaveNotice();
     EXPECT_EQ(temporariesIn(dir.path()), 0);
 }
 

@@ -101,10 +101,12 @@ TEST(Write, FileSystemSituations)
     const std::string path = s.FileName();
 
     fs::permissions(path, fs::perms(0640));
+    s.SaveOverWhatIsOnDisk(); // a change of mode is a change on disk
     ASSERT_TRUE(s.WriteFile());
     EXPECT_EQ(fs::status(path).permissions() & fs::perms::mask, fs::perms(0640));
 
     fs::remove(path);
+    s.SaveOverWhatIsOnDisk();
     EXPECT_TRUE(s.WriteFile()) << "a file deleted since the load is created again";
     EXPECT_EQ(readFile(path), "A\r\n1\r\n");
 
