@@ -111,6 +111,11 @@ bool AtomicFileWriter::createTemp()
     }
     if (m_fd < 0)
         return fail("Cannot create a file in the folder: every name tried was taken.");
+    // An access list inherited from the folder would let others read the data
+    // as it is written; the file's own permissions go on at commit.
+    std::string error;
+    if (m_attributes.known() && !FileAttributes::dropInherited(m_fd, error))
+        return fail(error);
     // Held until the new file has taken its name: a save that finds this
     // file locked leaves it alone. Where locks are not kept, the age check
     // alone protects it.

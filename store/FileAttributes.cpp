@@ -2,6 +2,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <acl/libacl.h>
 #include <sys/acl.h>
@@ -84,27 +88,47 @@ bool sameAttributeOn(int fd, const std::string& name, const std::string& value)
            std::memcmp(current.data(), value.data(), value.size()) == 0;
 }
 
-// Narrows the owning group's entry to what everybody else may do: the new
-// file's group is not the old one, and must not gain the old group's access.
-void narrowGroupEntry(acl_t acl)
+constexpr acl_perm_t Perms[] = {ACL_READ, ACL_WRITE, ACL_EXECUTE};
+constexpr mode_t PermBits[] = {4, 2, 1};
+
+mode_t bitsOf(acl_entry_t entry)
 {
-    acl_permset_t other = nullptr;
+    acl_permset_t set = nullptr;
+    mode_t bits = 0;
+    if (acl_get_permset(entry, &set) == 0)
+        for (int i = 0; i < 3; ++i)
+            if (acl_get_perm(set, Perms[i]) == 1)
+                bits |= PermBits[i];
+    return bits;
+}
+
+void setBits(acl_entry_t entry, mode_t bits)
+{
+    acl_permset_t set = nullptr;
+    if (acl_get_permset(entry, &set) != 0)
+        return;
+    acl_clear_perms(set);
+    for (int i = 0; i < 3; ++i)
+        if (bits & PermBits[i])
+            acl_add_perm(set, Perms[i]);
+    acl_set_permset(entry, set);
+}
+
+acl_tag_t tagOf(acl_entry_t entry)
+{
+    acl_tag_t tag = ACL_UNDEFINED_TAG;
+    acl_get_tag_type(entry, &tag);
+    return tag;
+}
+
+// The bits of the list's first entry tagged `wanted`; all when there is none.
+mode_t bitsTagged(acl_t acl, acl_tag_t wanted)
+{
     acl_entry_t entry = nullptr;
-    for (int which = ACL_FIRST_ENTRY; acl_get_entry(acl, which, &entry) == 1; which = ACL_NEXT_ENTRY) {
-        acl_tag_t tag {};
-        if (acl_get_tag_type(entry, &tag) == 0 && tag == ACL_OTHER)
-            acl_get_permset(entry, &other);
-    }
-    for (int which = ACL_FIRST_ENTRY; other && acl_get_entry(acl, which, &entry) == 1; which = ACL_NEXT_ENTRY) {
-        acl_tag_t tag {};
-        acl_permset_t group = nullptr;
-        if (acl_get_tag_type(entry, &tag) != 0 || tag != ACL_GROUP_OBJ || acl_get_permset(entry, &group) != 0)
-            continue;
-        for (acl_perm_t perm : {ACL_READ, ACL_WRITE, ACL_EXECUTE})
-            if (acl_get_perm(other, perm) != 1)
-                acl_delete_perm(group, perm);
-        acl_set_permset(entry, group);
-    }
+    for (int which = ACL_FIRST_ENTRY; acl_get_entry(acl, which, &entry) == 1; which = ACL_NEXT_ENTRY)
+        if (tagOf(entry) == wanted)
+            return bitsOf(entry);
+    return 07;
 }
 
 } // namespace
@@ -123,6 +147,9 @@ bool FileAttributes::read(const std::string& path, const struct stat& st, std::s
     m_mode = st.st_mode & 07777;
     m_uid = st.st_uid;
     m_gid = st.st_gid;
+    for (const auto& [test, bit] : {std::pair{R_OK, 4}, std::pair{W_OK, 2}, std::pair{X_OK, 1}})
+        if (::faccessat(AT_FDCWD, path.c_str(), test, AT_EACCESS) == 0)
+            m_saverAccess |= static_cast<mode_t>(bit);
 
     acl_t acl = acl_get_file(path.c_str(), ACL_TYPE_ACCESS);
     if (acl) {
@@ -151,6 +178,62 @@ bool FileAttributes::read(const std::string& path, const struct stat& st, std::s
     return true;
 }
 
+// Caps on what each class of the new file may do, as rwx bits. A member of
+// the new group was before in the old group, among the others, or the old
+// owner; likewise for the others. The saver who becomes the owner keeps what
+// the saver could do.
+struct FileAttributes::Access {
+    bool ownerKept = true;
+    mode_t owner = 07; // the owner's bits themselves when the owner changed
+    mode_t group = 07;
+    mode_t other = 07;
+    mode_t namedGroups = 07;
+};
+
+FileAttributes::Access FileAttributes::narrowed(bool ownerKept, bool groupKept) const
+{
+    Access access;
+    access.ownerKept = ownerKept;
+    mode_t u = (*m_mode >> 6) & 07, g = (*m_mode >> 3) & 07, o = *m_mode & 07;
+    if (m_aclExtended) {
+        const acl_t acl = static_cast<acl_t>(m_acl);
+        u = bitsTagged(acl, ACL_USER_OBJ);
+        g = bitsTagged(acl, ACL_GROUP_OBJ) & bitsTagged(acl, ACL_MASK);
+        o = bitsTagged(acl, ACL_OTHER);
+    }
+    if (!groupKept) {
+        access.group = o;
+        access.other = g;
+    }
+    if (!ownerKept) {
+        access.owner = m_saverAccess;
+        access.group &= u;
+        access.other &= u;
+        access.namedGroups = u;
+    }
+    return access;
+}
+
+bool FileAttributes::dropInherited(int fd, std::string& error)
+{
+    acl_t inherited = acl_get_fd(fd);
+    if (!inherited)
+        return true; // no access lists here at all
+    const bool extended = acl_equiv_mode(inherited, nullptr) != 0;
+    acl_free(inherited);
+    if (!extended)
+        return true;
+    acl_t plain = acl_from_mode(0600);
+    const int set = plain ? retryInterrupted([&] { return savecall::setAcl(fd, plain); }) : -1;
+    if (plain)
+        acl_free(plain);
+    if (set != 0) {
+        error = why("Cannot remove the access list the new file inherited from its folder");
+        return false;
+    }
+    return true;
+}
+
 bool FileAttributes::applyTo(int fd, std::string& error) const
 {
     if (!m_mode)
@@ -159,20 +242,31 @@ bool FileAttributes::applyTo(int fd, std::string& error) const
     bool groupKept = true;
     if (m_read && !applyOwner(fd, ownerKept, groupKept, error))
         return false;
-    mode_t mode = *m_mode;
+    const Access access = narrowed(ownerKept, groupKept);
+    mode_t special = *m_mode & 07000;
     if (!ownerKept)
-        mode &= ~static_cast<mode_t>(S_ISUID);
-    if (!groupKept) {
-        // The group bits now speak for another group: give it no more than
-        // everybody else, and no set-group-ID for a group it is not.
-        mode = (mode & ~static_cast<mode_t>(S_ISGID | 070)) | (mode & ((mode & 07) << 3));
+        special &= ~static_cast<mode_t>(S_ISUID);
+    if (!groupKept)
+        special &= ~static_cast<mode_t>(S_ISGID); // not for a group it is not
+    mode_t perms = 0;
+    if (m_aclExtended) {
+        if (!applyAcl(fd, access, error))
+            return false;
+        struct stat st {};
+        if (::fstat(fd, &st) != 0) {
+            error = why("Cannot look at the new file");
+            return false;
+        }
+        perms = st.st_mode & 0777; // as the list set them: the group bits are its mask
+    } else {
+        const mode_t owner = access.ownerKept ? (*m_mode >> 6) & 07 : access.owner;
+        perms = (owner << 6) | (((*m_mode >> 3) & access.group & 07) << 3) | (*m_mode & access.other & 07);
     }
-    if (retryInterrupted([&] { return savecall::fchmod(fd, mode); }) != 0) {
+    // The special bits go on last, as an access list cannot carry them.
+    if (retryInterrupted([&] { return savecall::fchmod(fd, perms | special); }) != 0) {
         error = why("Cannot give the new file the old one's permissions");
         return false;
     }
-    if (m_read && !applyAcl(fd, mode, groupKept, error))
-        return false;
     return applyExtendedAttributes(fd, error);
 }
 
@@ -197,39 +291,38 @@ bool FileAttributes::applyOwner(int fd, bool& ownerKept, bool& groupKept, std::s
     return true;
 }
 
-bool FileAttributes::applyAcl(int fd, mode_t mode, bool groupKept, std::string& error) const
+bool FileAttributes::applyAcl(int fd, const Access& access, std::string& error) const
 {
-    if (m_aclExtended) {
-        acl_t copy = acl_dup(static_cast<acl_t>(m_acl));
-        if (!copy) {
-            error = why("Cannot copy the file's access list (ACL)");
-            return false;
-        }
-        if (!groupKept)
-            narrowGroupEntry(copy);
-        const int set = retryInterrupted([&] { return savecall::setAcl(fd, copy); });
-        acl_free(copy);
-        if (set != 0) {
-            error = why("Cannot carry the file's access list (ACL) over to the new file");
-            return false;
-        }
-        return true;
+    acl_t copy = acl_dup(static_cast<acl_t>(m_acl));
+    if (!copy) {
+        error = why("Cannot copy the file's access list (ACL)");
+        return false;
     }
-    // The old file had no access list, but the new one may have inherited
-    // the folder's default list: the file must not gain entries it never had.
-    acl_t inherited = acl_get_fd(fd);
-    if (!inherited)
-        return true; // no access lists here at all
-    const bool extended = acl_equiv_mode(inherited, nullptr) != 0;
-    acl_free(inherited);
-    if (!extended)
-        return true;
-    acl_t plain = acl_from_mode(mode);
-    const int set = plain ? retryInterrupted([&] { return savecall::setAcl(fd, plain); }) : -1;
-    if (plain)
-        acl_free(plain);
+    acl_entry_t entry = nullptr;
+    for (int which = ACL_FIRST_ENTRY; acl_get_entry(copy, which, &entry) == 1; which = ACL_NEXT_ENTRY) {
+        switch (tagOf(entry)) {
+        case ACL_USER_OBJ:
+            if (!access.ownerKept)
+                setBits(entry, access.owner);
+            break;
+        case ACL_GROUP_OBJ:
+            setBits(entry, bitsOf(entry) & access.group);
+            break;
+        case ACL_GROUP: // the old owner may be among them
+            if (!access.ownerKept)
+                setBits(entry, bitsOf(entry) & access.namedGroups);
+            break;
+        case ACL_OTHER:
+            setBits(entry, bitsOf(entry) & access.other);
+            break;
+        default:
+            break;
+        }
+    }
+    const int set = retryInterrupted([&] { return savecall::setAcl(fd, copy); });
+    acl_free(copy);
     if (set != 0) {
-        error = why("Cannot remove the access list the new file inherited from its folder");
+        error = why("Cannot carry the file's access list (ACL) over to the new file");
         return false;
     }
     return true;

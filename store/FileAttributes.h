@@ -27,13 +27,23 @@ public:
     // defaults, as any new file does.
     bool known() const { return m_mode.has_value(); }
 
-    // Gives the open file `fd` all of it. Fails rather than carry over less:
+    // Leaves the fresh file `fd` only its owner's access, dropping whatever
+    // its folder's default access list gave it, before it holds any data.
+    static bool dropInherited(int fd, std::string& error);
+
+    // Gives the open file `fd` all of it, access last, so that nobody can
+    // open it for more than the final permissions at any point. Where the
+    // owner or the group cannot be kept, nobody gains access: each class of
+    // the new file gets no more than every class its members may have been
+    // in before, and the saver as owner no more than the saver had. Fails rather than carry over less:
     // the caller then keeps the old file.
     bool applyTo(int fd, std::string& error) const;
 
 private:
     bool applyOwner(int fd, bool& ownerKept, bool& groupKept, std::string& error) const;
-    bool applyAcl(int fd, mode_t mode, bool groupKept, std::string& error) const;
+    struct Access;
+    Access narrowed(bool ownerKept, bool groupKept) const;
+    bool applyAcl(int fd, const Access& access, std::string& error) const;
     bool applyExtendedAttributes(int fd, std::string& error) const;
 
     bool m_read = false;
@@ -42,5 +52,6 @@ private:
     gid_t m_gid = 0;
     void* m_acl = nullptr; // libacl's acl_t; null when the file system has none
     bool m_aclExtended = false;
+    mode_t m_saverAccess = 0; // what the saving user could do with the file (rwx bits)
     std::vector<std::pair<std::string, std::string>> m_xattrs;
 };

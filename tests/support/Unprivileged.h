@@ -28,16 +28,18 @@ inline uid_t unprivilegedUid() { return ::geteuid() == 0 ? NobodyId : ::geteuid(
         }                                                                                  \
     } while (0)
 
-inline void runUnprivileged(const std::function<void()>& body)
+// Runs `body` in a child process as user `uid` in group `gid` alone (the
+// caller must be root), or as the caller when `uid` is the caller's own.
+inline void runAs(uid_t uid, gid_t gid, const std::function<void()>& body)
 {
     std::fflush(nullptr);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        if (::geteuid() == 0) {
+        if (::geteuid() != uid) {
             CHILD_CHECK(::setgroups(0, nullptr) == 0);
-            CHILD_CHECK(::setgid(NobodyId) == 0);
-            CHILD_CHECK(::setuid(NobodyId) == 0);
+            CHILD_CHECK(::setgid(gid) == 0);
+            CHILD_CHECK(::setuid(uid) == 0);
         }
         body();
         std::fflush(nullptr);
@@ -47,4 +49,9 @@ inline void runUnprivileged(const std::function<void()>& body)
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status)) << "the child died of signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 0) << "a check in the child failed (see above)";
+}
+
+inline void runUnprivileged(const std::function<void()>& body)
+{
+    runAs(unprivilegedUid(), ::geteuid() == 0 ? NobodyId : ::getegid(), body);
 }
