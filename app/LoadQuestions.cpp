@@ -7,7 +7,7 @@
 #include "app/SaveSettings.h"
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"
-#include "store/SeparatorGuess.h"
+#include "store/read/SeparatorGuess.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "store/TextEncoding.h"
+#include "store/read/TextEncoding.h"
 #include "window/LongWork.h"
 
 class QLabel;

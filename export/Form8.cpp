@@ -14,7 +14,7 @@
 #include "export/OfficeExport.h"
 #include "export/PdfExport.h"
 #include "export/SaveListview.h"
-#include "store/TextFold.h"
+#include "store/table/TextFold.h"
 #include "window/AppTitle.h"
 #include "window/CommandScope.h"
 #include "window/DialogSetup.h"

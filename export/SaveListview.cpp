@@ -7,7 +7,7 @@
 #include "export/SaveTextToFile.h"
 #include "export/XmlName.h"
 #include "platform/XmlText.h"
-#include "store/TextFold.h"
+#include "store/table/TextFold.h"
 
 namespace {
 

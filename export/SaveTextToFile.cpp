@@ -1,6 +1,6 @@
 #include "export/SaveTextToFile.h"
 
-#include "store/AtomicFileWriter.h"
+#include "store/save/AtomicFileWriter.h"
 
 void SaveTextToFile(std::string_view text, const std::string& path)
 {

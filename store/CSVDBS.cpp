@@ -10,14 +10,14 @@
 
 #include "platform/AppFolder.h"
 #include "platform/Prompter.h"
-#include "store/AtomicFileWriter.h"
-#include "store/CsvLineWriter.h"
-#include "store/CsvReader.h"
+#include "store/save/AtomicFileWriter.h"
+#include "store/save/CsvLineWriter.h"
+#include "store/read/CsvReader.h"
 #include "store/RecordLimit.h"
-#include "store/RecordWriter.h"
-#include "store/StandardCsvReader.h"
-#include "store/StepScope.h"
-#include "store/TextFold.h"
+#include "store/save/RecordWriter.h"
+#include "store/read/StandardCsvReader.h"
+#include "store/history/StepScope.h"
+#include "store/table/TextFold.h"
 
 CSVDBS::CSVDBS() = default;
 

@@ -6,12 +6,12 @@
 #include <string_view>
 #include <vector>
 
-#include "store/CellTable.h"
-#include "store/FileIdentity.h"
-#include "store/History.h"
+#include "store/table/CellTable.h"
+#include "store/save/FileIdentity.h"
+#include "store/history/History.h"
 #include "store/Progress.h"
 #include "store/StoreError.h"
-#include "store/TextEncoding.h"
+#include "store/read/TextEncoding.h"
 
 // The in-memory record store of one CSV file: field names, records, a record
 // pointer and the settings that say how the file is read and written.

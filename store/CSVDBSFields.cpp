@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "store/StepScope.h"
-#include "store/TextFold.h"
+#include "store/history/StepScope.h"
+#include "store/table/TextFold.h"
 
 std::vector<std::string> CSVDBS::GetFieldList() const { return m_table.names(); }
 

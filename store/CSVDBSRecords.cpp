@@ -6,8 +6,8 @@
 #include <random>
 
 #include "store/RecordLimit.h"
-#include "store/StepScope.h"
-#include "store/TextFold.h"
+#include "store/history/StepScope.h"
+#include "store/table/TextFold.h"
 
 std::string CSVDBS::resolveName(const std::string& fieldName) const
 {

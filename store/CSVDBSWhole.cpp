@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <utility>
 
-#include "store/DuplicateScan.h"
-#include "store/ParallelParse.h"
-#include "store/PrefixSort.h"
+#include "store/table/DuplicateScan.h"
+#include "store/read/ParallelParse.h"
+#include "store/table/PrefixSort.h"
 #include "store/RecordLimit.h"
-#include "store/StepScope.h"
-#include "store/TextFold.h"
+#include "store/history/StepScope.h"
+#include "store/table/TextFold.h"
 
 bool CSVDBS::SortData(std::int32_t direction, const std::string& fieldName)
 {

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "store/TextFold.h"
+#include "store/table/TextFold.h"
 
 namespace {
 

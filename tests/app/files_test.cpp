@@ -9,7 +9,7 @@
 #include <QTest>
 
 #include "app/SaveSettings.h"
-#include "store/SaveSystemCalls.h"
+#include "store/save/SaveSystemCalls.h"
 #include "tests/app/AppFixture.h"
 #include "window/CommandScope.h"
 

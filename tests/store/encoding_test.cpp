@@ -1,6 +1,6 @@
 // Files in UTF-16 and Windows-1252: read into UTF-8 and written back as they came.
 #include "store/CSVDBS.h"
-#include "store/TextEncoding.h"
+#include "store/read/TextEncoding.h"
 
 #include <string>
 #include <vector>

@@ -3,7 +3,7 @@
 #include <functional>
 #include <random>
 
-#include "store/StepScope.h"
+#include "store/history/StepScope.h"
 #include "tests/store/StoreFixture.h"
 
 namespace {

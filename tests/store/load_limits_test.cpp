@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "store/CSVDBS.h"
-#include "store/CsvReader.h"
+#include "store/read/CsvReader.h"
 #include "store/RecordLimit.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Sanitizer.h"

@@ -13,7 +13,7 @@
 
 #include <gtest/gtest.h>
 
-#include "store/SaveSystemCalls.h"
+#include "store/save/SaveSystemCalls.h"
 #include "tests/store/SaveFixture.h"
 #include "tests/support/CaseName.h"
 #include "tests/support/Unprivileged.h"

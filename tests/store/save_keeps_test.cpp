@@ -13,9 +13,9 @@
 
 #include <gtest/gtest.h>
 
-#include "store/AtomicFileWriter.h"
-#include "store/SaveSystemCalls.h"
-#include "store/TempFileName.h"
+#include "store/save/AtomicFileWriter.h"
+#include "store/save/SaveSystemCalls.h"
+#include "store/save/TempFileName.h"
 #include "tests/store/SaveFixture.h"
 #include "tests/support/Unprivileged.h"
 

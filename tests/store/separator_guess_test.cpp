@@ -1,5 +1,5 @@
 // Which separator a one-column file was written with.
-#include "store/SeparatorGuess.h"
+#include "store/read/SeparatorGuess.h"
 
 #include <string>
 #include <vector>

@@ -14,7 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "store/RecordLimit.h"
-#include "store/StandardCsvReader.h"
+#include "store/read/StandardCsvReader.h"
 #include "tests/store/StoreFixture.h"
 #include "tests/support/TempDir.h"
 
