@@ -1,6 +1,7 @@
 #include "store/history/StepRecorder.h"
 
 #include <algorithm>
+#include <cassert>
 
 namespace {
 
@@ -33,6 +34,7 @@ bool StepRecorder::keeps(int field) const
 
 void StepRecorder::cellChanging(const CellTable& table, std::uint32_t slot, int field)
 {
+    assert(!m_finished && field >= 0 && field < table.fieldCount() && slot < table.slotCount());
     const auto f = static_cast<std::size_t>(field);
     ++m_valuesChanged;
     if (!keeps(field) || slot >= m_firstNewSlot)
@@ -61,6 +63,7 @@ void StepRecorder::keepSwap(Cell before, std::uint32_t slot, int field)
 
 void StepRecorder::columnChanged(const CellTable& table, int field, CellTable::Column before, std::int64_t changed)
 {
+    assert(!m_finished && field >= 0 && field < table.fieldCount());
     m_valuesChanged += changed;
     if (!keeps(field))
         return;
@@ -117,23 +120,29 @@ void StepRecorder::endRun()
 
 Step StepRecorder::finish()
 {
+    assert(!m_finished);
+    m_finished = true;
     endRun();
     return Step(m_name, m_operation, std::move(m_parameters), std::move(m_changes), m_valuesChanged);
 }
 
 void StepRecorder::orderChanged(CellTable::Order before)
 {
+    assert(!m_finished);
     m_changes.emplace_back(StepChange::OrderSwap{boxed(std::move(before))});
 }
 
 void StepRecorder::recordsRemoved(std::vector<std::pair<std::uint32_t, std::uint32_t>> entries)
 {
+    // (position, slot) pairs, positions rising: undoing puts them back in that order.
+    assert(!m_finished && std::is_sorted(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first < b.first; }));
     if (!entries.empty())
         m_changes.emplace_back(StepChange::Records{boxed(std::move(entries)), false});
 }
 
 void StepRecorder::recordAppended(std::uint32_t position, std::uint32_t slot)
 {
+    assert(!m_finished);
     // Appending many records (a second file) makes one change, not one each.
     for (auto it = m_changes.rbegin(); it != m_changes.rend(); ++it) {
         // Cell swaps go by slot, so appends on either side of them still join.
@@ -153,6 +162,7 @@ void StepRecorder::recordsRotated(std::uint32_t count) { m_changes.emplace_back(
 
 void StepRecorder::fieldInserted(int at)
 {
+    assert(!m_finished && at >= 0);
     endRun();
     m_changes.emplace_back(StepChange::Field{nullptr, at, true});
     const auto f = static_cast<std::size_t>(at);
@@ -163,6 +173,7 @@ void StepRecorder::fieldInserted(int at)
 
 void StepRecorder::fieldErased(int at, CellTable::FieldCells kept)
 {
+    assert(!m_finished && at >= 0);
     endRun();
     m_changes.emplace_back(StepChange::Field{boxed(std::move(kept)), at, false});
     if (static_cast<std::size_t>(at) < m_inserted.size())
@@ -171,6 +182,7 @@ void StepRecorder::fieldErased(int at, CellTable::FieldCells kept)
 
 void StepRecorder::fieldsSwapped(int a, int b)
 {
+    assert(!m_finished && a >= 0 && b >= 0);
     endRun();
     m_changes.emplace_back(StepChange::FieldSwap{a, b});
     const auto most = static_cast<std::size_t>(std::max(a, b));
@@ -183,6 +195,7 @@ void StepRecorder::fieldsSwapped(int a, int b)
 
 void StepRecorder::fieldRenaming(const CellTable& table, int field)
 {
+    assert(!m_finished && field >= 0 && field < table.fieldCount());
     m_changes.emplace_back(
         StepChange::Rename{boxed(table.names()[static_cast<std::size_t>(field)]), field});
 }

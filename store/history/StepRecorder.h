@@ -46,6 +46,7 @@ private:
     // One cell's value before the change, in the current run of swaps.
     void keepSwap(Cell before, std::uint32_t slot, int field);
 
+    bool m_finished = false; // nothing may be recorded into a finished step
     TextCodes::Code m_name;
     TextCodes::Code m_operation;
     PackedParameters m_parameters;

@@ -1,6 +1,7 @@
 #include "store/save/RecordWriter.h"
 
 #include <algorithm>
+#include <cassert>
 #include <atomic>
 #include <vector>
 
@@ -56,6 +57,10 @@ public:
                 continue;
             std::string_view* line = m_values.data() + i * width;
             const std::string_view last = line[width - 1];
+            // A line kept as read holds its record's values in order, in the
+            // one buffer the file was read into: the first begins the line's
+            // text and the last ends it.
+            assert(last.data() >= line[0].data() && (width > 1 || last.data() == line[0].data()));
             line[0] = {line[0].data(), static_cast<std::size_t>(last.data() + last.size() - line[0].data())};
         }
         out.clear();
