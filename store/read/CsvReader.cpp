@@ -19,6 +19,7 @@
 
 #include "store/read/ByteScan.h"
 #include "store/read/ParallelParse.h"
+#include "store/read/ReadFrame.h"
 #include "store/table/TextFold.h"
 
 namespace {
@@ -293,7 +294,7 @@ PartResult parsePart(parallel::TextRange range, LineEnds ends, const PieceSplitt
         });
         if (!clean || filled < fieldCount) {
             part.faultLine = lineNo;
-            part.fault = clean ? " has fewer values than there are fields." : " holds a lone double quote.";
+            part.fault = clean ? readframe::FewerValues : " holds a lone double quote.";
             part.tooFewValues = clean;
             break;
         }
@@ -313,12 +314,11 @@ CsvReadResult readCsv(huge::Bytes bytes, std::size_t size, const CsvReadOptions&
                       const ProgressCallback& progress)
 {
     CsvReadResult result;
-    const char* data = bytes.get();
-    if (size >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0) {
-        result.byteOrderMark = true;
-        data += 3;
-        size -= 3;
-    }
+    const std::size_t fileSize = size;
+    const readframe::Text text = readframe::withoutMark(bytes.get(), size);
+    result.byteOrderMark = text.byteOrderMark;
+    const char* data = text.data;
+    size = text.size;
     const char* const end = data + size;
     const LineEnds ends = lineEndsOf(data, size, options.loneLineFeedEnds);
     LineReader lines(data, end, ends);
@@ -333,7 +333,7 @@ CsvReadResult readCsv(huge::Bytes bytes, std::size_t size, const CsvReadOptions&
         line = trimSpaces(rawLine);
     }
     if (line.empty()) {
-        result.error = "The file holds no data line.";
+        result.error = readframe::noDataLine();
         return result;
     }
     std::vector<std::string> names;
@@ -427,11 +427,11 @@ CsvReadResult readCsv(huge::Bytes bytes, std::size_t size, const CsvReadOptions&
             result.firstIgnoredLine = linesBefore + found[i].firstIgnoredLine;
         result.ignoredLines += found[i].ignoredLines;
         if (table.recordCount() + found[i].records > options.maxRecords) {
-            result.error = "The file has more than " + std::to_string(options.maxRecords) + " records.";
+            result.error = readframe::tooManyRecords(options.maxRecords);
             return result;
         }
         if (found[i].faultLine) {
-            result.error = "Line " + std::to_string(linesBefore + found[i].faultLine) + found[i].fault;
+            result.error = readframe::atLine(linesBefore + found[i].faultLine, found[i].fault);
             result.tooFewValues = found[i].tooFewValues;
             return result;
         }
@@ -442,15 +442,9 @@ CsvReadResult readCsv(huge::Bytes bytes, std::size_t size, const CsvReadOptions&
                          static_cast<std::uint32_t>(slotBounds[i] - found[i].records));
     }
 
-    if (table.recordCount() == 0 && !(options.headingsSuffice && table.fieldCount() > 0)) {
-        result.error = "The file holds no data line.";
-        return result;
-    }
     result.lfLineEnds = !lines.endsAtCarriageReturn() && std::memchr(data, '\n', size) != nullptr;
     table.keepReadLines(options.separator);
-    table.adoptBuffer(std::move(bytes), size);
-    out.swap(table);
-    result.ok = true;
+    readframe::finish(table, std::move(bytes), fileSize, options, result, out);
     return result;
 }
 

@@ -53,12 +53,6 @@ struct CsvReadResult {
     std::vector<std::int64_t> firstLoneLineFeeds; // the first three at most
 };
 
-// Why a file of too many fields fails, under either rule.
-inline std::string tooManyFieldsReason()
-{
-    return "The file has more than " + std::to_string(MaxFieldCount) + " fields.";
-}
-
 // Takes ownership of `bytes`; cells of `out` point into it.
 CsvReadResult readCsv(huge::Bytes bytes, std::size_t size,
                       const CsvReadOptions& options, CellTable& out,

@@ -18,8 +18,11 @@
 
 #include "store/read/ByteScan.h"
 #include "store/read/ParallelParse.h"
+#include "store/read/ReadFrame.h"
 
 namespace {
+
+constexpr const char* NeverClosed = " opens a quoted value that is never closed.";
 
 bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 
@@ -337,7 +340,6 @@ private:
     bool m_sawLf = false;
 };
 
-std::string lineText(std::int64_t line) { return "Line " + std::to_string(line); }
 
 // What the reading of a run of records found; lines are the scanner's own.
 struct PartFindings {
@@ -392,16 +394,16 @@ bool takeFindings(const PartFindings& found, std::int64_t lineBefore, std::size_
     case PartFindings::Fault::None:
         return true;
     case PartFindings::Fault::Unclosed:
-        result.error = lineText(lineBefore + found.faultLine) + " opens a quoted value that is never closed.";
+        result.error = readframe::atLine(lineBefore + found.faultLine, NeverClosed);
         return false;
     case PartFindings::Fault::TooFewValues:
-        result.error = lineText(lineBefore + found.faultLine) + " has fewer values than there are fields.";
+        result.error = readframe::atLine(lineBefore + found.faultLine, readframe::FewerValues);
         result.tooFewValues = true;
         return false;
     case PartFindings::Fault::TooManyRecords:
         break;
     }
-    result.error = "The file has more than " + std::to_string(maxRecords) + " records.";
+    result.error = readframe::tooManyRecords(maxRecords);
     return false;
 }
 
@@ -541,12 +543,11 @@ CsvReadResult readStandardCsv(huge::Bytes bytes, std::size_t size,
                               const ProgressCallback& progress)
 {
     CsvReadResult result;
-    char* data = bytes.get();
-    if (size >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0) {
-        result.byteOrderMark = true;
-        data += 3;
-        size -= 3;
-    }
+    const std::size_t fileSize = size;
+    const readframe::Text text = readframe::withoutMark(bytes.get(), size);
+    result.byteOrderMark = text.byteOrderMark;
+    char* data = text.data;
+    size = text.size;
     char* const end = data + size;
     CellTable table;
     RecordScanner scanner(data, end, options.separator, table.newSpanList());
@@ -556,7 +557,7 @@ CsvReadResult readStandardCsv(huge::Bytes bytes, std::size_t size,
     std::vector<Cell> first;
     const RecordScanner::Status status = scanner.next(first, static_cast<std::size_t>(MaxFieldCount));
     if (status == RecordScanner::Status::Unclosed) {
-        result.error = lineText(scanner.line()) + " opens a quoted value that is never closed.";
+        result.error = readframe::atLine(scanner.line(), NeverClosed);
         return result;
     }
     if (status == RecordScanner::Status::Record) {
@@ -605,12 +606,6 @@ CsvReadResult readStandardCsv(huge::Bytes bytes, std::size_t size,
         }
     }
 
-    if (table.recordCount() == 0 && !(options.headingsSuffice && table.fieldCount() > 0)) {
-        result.error = "The file holds no data line.";
-        return result;
-    }
-    table.adoptBuffer(std::move(bytes), size + (result.byteOrderMark ? 3 : 0));
-    out.swap(table);
-    result.ok = true;
+    readframe::finish(table, std::move(bytes), fileSize, options, result, out);
     return result;
 }

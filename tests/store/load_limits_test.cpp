@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "store/CSVDBS.h"
+#include "store/read/ReadFrame.h"
 #include "store/read/CsvReader.h"
 #include "store/RecordLimit.h"
 #include "tests/support/TempDir.h"

@@ -1,6 +1,7 @@
 // Standard CSV: quoted values with separators and line breaks, line ends kept,
 // and the values the simple rule leaves out counted.
 #include "store/CSVDBS.h"
+#include "store/read/ReadFrame.h"
 
 #include <chrono>
 #include <cstring>
