@@ -116,7 +116,20 @@ public:
     // Where the designed client area sits: under the menu bar, above the status line.
     QRect clientArea() const;
 
-    // The controls, named as the window has always named them.
+    // The client size the window was designed for, in pixels at this screen's dpi.
+    QSize designedSize() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    // The controls, named as the window has always named them; the same
+    // names are their object names, by which tests and style sheets find them.
     QGroupBox* Frame1 = nullptr;
     QLineEdit* Text1 = nullptr;
     QPushButton* PushButton2 = nullptr;
@@ -153,18 +166,7 @@ public:
     QAction* mnuDOC = nullptr;
     QAction* mnuHTML = nullptr;
 
-    // The client size the window was designed for, in pixels at this screen's dpi.
-    QSize designedSize() const;
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    bool event(QEvent* event) override;
-
-private:
     // How a control moves when the window grows beyond its designed size.
     enum class Anchor { Fixed, Widen, Grid, FrameButton, ButtonBlock, Label };
     struct Placement {
@@ -176,7 +178,9 @@ private:
     void createControls();
     void createMenus();
     void fitWindowToContent();
-    QAction* menuEntry(QMenu* menu, const QString& text, void (Form1::*handler)(),
+    // `name` is the entry's object name: its handler's without "_Click", or
+    // for an entry that does what a button does, "mnu" and the entry's words.
+    QAction* menuEntry(QMenu* menu, const char* name, const QString& text, void (Form1::*handler)(),
                        const QList<QKeySequence>& keys = {});
     // After every change: the title, the menu's undo names, the status line.
     void refreshState();

@@ -31,9 +31,11 @@
 #define TABVANE_VERSION "1.0"
 #endif
 
-QAction* Form1::menuEntry(QMenu* menu, const QString& text, void (Form1::*handler)(), const QList<QKeySequence>& keys)
+QAction* Form1::menuEntry(QMenu* menu, const char* name, const QString& text, void (Form1::*handler)(),
+                          const QList<QKeySequence>& keys)
 {
     QAction* action = menu->addAction(text);
+    action->setObjectName(QString::fromLatin1(name));
     action->setShortcuts(keys);
     // The window holds the shortcut too, so it works with every menu closed.
     addAction(action);
@@ -46,10 +48,10 @@ void Form1::createMenus()
     m_menuBar = new QMenuBar(this);
 
     m_fileMenu = m_menuBar->addMenu(QStringLiteral("&File"));
-    menuEntry(m_fileMenu, QStringLiteral("&Open\u2026"), &Form1::PushButton2_Click, {QKeySequence::Open});
+    menuEntry(m_fileMenu, "mnuOpen", QStringLiteral("&Open\u2026"), &Form1::PushButton2_Click, {QKeySequence::Open});
     m_openRecentAnchor = m_fileMenu->addSeparator();
-    menuEntry(m_fileMenu, QStringLiteral("&Save"), &Form1::PushButton6_Click, {QKeySequence::Save});
-    menuEntry(m_fileMenu, QStringLiteral("Save &As\u2026"), &Form1::SaveAs_Click,
+    menuEntry(m_fileMenu, "mnuSave", QStringLiteral("&Save"), &Form1::PushButton6_Click, {QKeySequence::Save});
+    menuEntry(m_fileMenu, "SaveAs", QStringLiteral("Save &As\u2026"), &Form1::SaveAs_Click,
               {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
     m_exportMenu = m_fileMenu->addMenu(QStringLiteral("&Export"));
     m_exportMenu->addActions({mnuTXT, mnuXLS, mnuPDF, mnuXML, mnuDOC, mnuHTML});
@@ -61,41 +63,41 @@ void Form1::createMenus()
     connect(quit, &QAction::triggered, this, &QWidget::close);
 
     m_editMenu = m_menuBar->addMenu(QStringLiteral("&Edit"));
-    m_undo = menuEntry(m_editMenu, QStringLiteral("&Undo"), &Form1::Undo_Click, {QKeySequence(Qt::CTRL | Qt::Key_Z)});
-    m_redo = menuEntry(m_editMenu, QStringLiteral("&Redo"), &Form1::Redo_Click,
+    m_undo = menuEntry(m_editMenu, "Undo", QStringLiteral("&Undo"), &Form1::Undo_Click, {QKeySequence(Qt::CTRL | Qt::Key_Z)});
+    m_redo = menuEntry(m_editMenu, "Redo", QStringLiteral("&Redo"), &Form1::Redo_Click,
                        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     m_editMenu->addSeparator();
-    menuEntry(m_editMenu, QStringLiteral("Cu&t"), &Form1::Cut_Click, {QKeySequence::Cut});
-    menuEntry(m_editMenu, QStringLiteral("&Copy"), &Form1::Copy_Click, {QKeySequence::Copy});
-    menuEntry(m_editMenu, QStringLiteral("&Paste"), &Form1::Paste_Click, {QKeySequence::Paste});
+    menuEntry(m_editMenu, "Cut", QStringLiteral("Cu&t"), &Form1::Cut_Click, {QKeySequence::Cut});
+    menuEntry(m_editMenu, "Copy", QStringLiteral("&Copy"), &Form1::Copy_Click, {QKeySequence::Copy});
+    menuEntry(m_editMenu, "Paste", QStringLiteral("&Paste"), &Form1::Paste_Click, {QKeySequence::Paste});
     m_editMenu->addSeparator();
-    menuEntry(m_editMenu, QStringLiteral("Insert &Row"), &Form1::PushButton5_Click);
-    menuEntry(m_editMenu, QStringLiteral("&Delete Row"), &Form1::PushButton3_Click);
-    menuEntry(m_editMenu, QStringLiteral("Insert Co&lumn"), &Form1::PushButton4_Click);
-    menuEntry(m_editMenu, QStringLiteral("Delete Colu&mn"), &Form1::PushButton1_Click);
+    menuEntry(m_editMenu, "mnuInsertRow", QStringLiteral("Insert &Row"), &Form1::PushButton5_Click);
+    menuEntry(m_editMenu, "mnuDeleteRow", QStringLiteral("&Delete Row"), &Form1::PushButton3_Click);
+    menuEntry(m_editMenu, "mnuInsertColumn", QStringLiteral("Insert Co&lumn"), &Form1::PushButton4_Click);
+    menuEntry(m_editMenu, "mnuDeleteColumn", QStringLiteral("Delete Colu&mn"), &Form1::PushButton1_Click);
     m_editMenu->addSeparator();
-    menuEntry(m_editMenu, QStringLiteral("&Find and Replace\u2026"), &Form1::PushButton23_Click,
+    menuEntry(m_editMenu, "mnuFindAndReplace", QStringLiteral("&Find and Replace\u2026"), &Form1::PushButton23_Click,
               {QKeySequence(Qt::CTRL | Qt::Key_H)});
-    menuEntry(m_editMenu, QStringLiteral("F&ilter\u2026"), &Form1::PushButton8_Click, {QKeySequence(Qt::CTRL | Qt::Key_F)});
+    menuEntry(m_editMenu, "mnuFilter", QStringLiteral("F&ilter\u2026"), &Form1::PushButton8_Click, {QKeySequence(Qt::CTRL | Qt::Key_F)});
 
     QMenu* tools = m_menuBar->addMenu(QStringLiteral("&Tools"));
-    menuEntry(tools, QStringLiteral("Remove Entire Row Duplicates"), &Form1::PushButton11_Click);
-    menuEntry(tools, QStringLiteral("Remove Partial Duplicates\u2026"), &Form1::PushButton13_Click);
-    menuEntry(tools, QStringLiteral("Sort By Column\u2026"), &Form1::PushButton14_Click);
-    menuEntry(tools, QStringLiteral("Split Columns\u2026"), &Form1::PushButton16_Click);
-    menuEntry(tools, QStringLiteral("Join Columns\u2026"), &Form1::PushButton17_Click);
-    menuEntry(tools, QStringLiteral("Change Case Of Text\u2026"), &Form1::PushButton18_Click);
-    menuEntry(tools, QStringLiteral("Add Prefix-Suffix To All Column Data\u2026"), &Form1::PushButton15_Click);
-    menuEntry(tools, QStringLiteral("Rearrange Column Order\u2026"), &Form1::PushButton22_Click);
+    menuEntry(tools, "mnuRemoveDuplicates", QStringLiteral("Remove Entire Row Duplicates"), &Form1::PushButton11_Click);
+    menuEntry(tools, "mnuRemovePartialDuplicates", QStringLiteral("Remove Partial Duplicates\u2026"), &Form1::PushButton13_Click);
+    menuEntry(tools, "mnuSortByColumn", QStringLiteral("Sort By Column\u2026"), &Form1::PushButton14_Click);
+    menuEntry(tools, "mnuSplitColumns", QStringLiteral("Split Columns\u2026"), &Form1::PushButton16_Click);
+    menuEntry(tools, "mnuJoinColumns", QStringLiteral("Join Columns\u2026"), &Form1::PushButton17_Click);
+    menuEntry(tools, "mnuChangeCase", QStringLiteral("Change Case Of Text\u2026"), &Form1::PushButton18_Click);
+    menuEntry(tools, "mnuPrefixSuffix", QStringLiteral("Add Prefix-Suffix To All Column Data\u2026"), &Form1::PushButton15_Click);
+    menuEntry(tools, "mnuRearrangeColumns", QStringLiteral("Rearrange Column Order\u2026"), &Form1::PushButton22_Click);
     tools->addSeparator();
-    menuEntry(tools, QStringLiteral("Append File (Up and Down)\u2026"), &Form1::PushButton24_Click);
-    menuEntry(tools, QStringLiteral("Merge File (Left and Right)\u2026"), &Form1::PushButton25_Click);
+    menuEntry(tools, "mnuAppendFile", QStringLiteral("Append File (Up and Down)\u2026"), &Form1::PushButton24_Click);
+    menuEntry(tools, "mnuMergeFile", QStringLiteral("Merge File (Left and Right)\u2026"), &Form1::PushButton25_Click);
     tools->addSeparator();
-    menuEntry(tools, QStringLiteral("Save Options\u2026"), &Form1::PushButton28_Click);
+    menuEntry(tools, "mnuSaveOptions", QStringLiteral("Save Options\u2026"), &Form1::PushButton28_Click);
 
     QMenu* help = m_menuBar->addMenu(QStringLiteral("&Help"));
-    menuEntry(help, QStringLiteral("&Help"), &Form1::PushButton9_Click, {QKeySequence::HelpContents});
-    menuEntry(help, QStringLiteral("&About Tabvane Software"), &Form1::About_Click);
+    menuEntry(help, "mnuHelp", QStringLiteral("&Help"), &Form1::PushButton9_Click, {QKeySequence::HelpContents});
+    menuEntry(help, "About", QStringLiteral("&About Tabvane Software"), &Form1::About_Click);
 
     m_status = new StatusLine(this);
     // Long work shows its progress here too, whichever window runs it.

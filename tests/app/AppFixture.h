@@ -17,6 +17,7 @@
 #include "tests/support/ScriptedPrinters.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/UserInput.h"
 
 // Settings as the program stores them, through its own accessors.
 using SettingKey = SaveSettings::Key;
@@ -40,8 +41,17 @@ protected:
     void open(const std::string& text, const std::string& name = "in.csv")
     {
         m_ask.fileNames.push_back(QString::fromStdString(m_dir.file(name, text)));
-        window().PushButton2_Click();
+        click("PushButton2");
     }
+
+    // The window's controls, as its user finds them.
+    template <class T>
+    T* control(const char* name) { return findControl<T>(window(), QString::fromLatin1(name)); }
+    QTableView* listView() { return control<QTableView>("ListView1"); }
+    QLineEdit* text1() { return control<QLineEdit>("Text1"); }
+    QCheckBox* check12() { return control<QCheckBox>("Check12"); }
+    void click(const char* name) { clickControl(window(), QString::fromLatin1(name)); }
+    void choose(const char* menuEntry) { chooseMenuEntry(window(), QString::fromLatin1(menuEntry)); }
 
     // Where `name` lives in the test folder.
     std::string path(const std::string& name = "in.csv") const { return m_dir.path() + "/" + name; }

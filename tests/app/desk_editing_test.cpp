@@ -27,9 +27,11 @@ const char* People = "Name,City\r\nAnn,Oslo\r\nBob,Bergen\r\nAnn,Oslo\r\nCid,Alt
 void editCell(Form1& w, int row, int column, const QString& text, Qt::Key key)
 {
     const QModelIndex index = w.grid().index(row, column);
-    w.ListView1->setCurrentIndex(index);
-    w.ListView1->edit(index);
-    auto* editor = w.ListView1->viewport()->findChild<QLineEdit*>();
+    auto* view = findControl<QTableView>(w, QStringLiteral("ListView1"));
+    ASSERT_NE(view, nullptr);
+    view->setCurrentIndex(index);
+    view->edit(index);
+    auto* editor = view->viewport()->findChild<QLineEdit*>();
     ASSERT_NE(editor, nullptr);
     editor->selectAll();
     if (text.isEmpty())
@@ -84,16 +86,16 @@ TEST_F(DeskEditing, CellsAreEditedInPlaceAndEachEditIsOneStep)
     EXPECT_EQ(w.store().ValueAt(2, 1), "Bo") << "leaving the cell stores it";
 
     EXPECT_EQ(w.undoAction()->text(), QStringLiteral("&Undo Edit Cell"));
-    w.Undo_Click();
+    choose("Undo");
     EXPECT_EQ(w.store().ValueAt(2, 1), "");
-    w.Undo_Click();
-    w.Undo_Click();
+    choose("Undo");
+    choose("Undo");
     EXPECT_EQ(w.store().ValueAt(1, 2), "Oslo");
     EXPECT_FALSE(w.store().ChangesMade()) << "back to the file as loaded";
     EXPECT_FALSE(w.isWindowModified());
     EXPECT_FALSE(w.undoAction()->isEnabled());
     EXPECT_EQ(w.redoAction()->text(), QStringLiteral("&Redo Edit Cell"));
-    w.Redo_Click();
+    choose("Redo");
     EXPECT_EQ(w.store().ValueAt(1, 2), "Tromsø");
     EXPECT_TRUE(w.isWindowModified());
 }
@@ -104,17 +106,17 @@ TEST_F(DeskEditing, CopyGivesTabSeparatedCellsAndPasteIsOneStep)
     Form1& w = window();
     w.show();
     QItemSelection cells(w.grid().index(0, 0), w.grid().index(1, 1));
-    w.ListView1->selectionModel()->select(cells, QItemSelectionModel::ClearAndSelect);
-    w.Copy_Click();
+    listView()->selectionModel()->select(cells, QItemSelectionModel::ClearAndSelect);
+    choose("Copy");
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("Ann\tOslo\nBob\tBergen\n"));
 
     QApplication::clipboard()->setText(QStringLiteral("x\ty\r\nz\t\r\nover\tthe\tedge\r\n"));
-    w.ListView1->setCurrentIndex(w.grid().index(2, 0));
-    w.Paste_Click();
+    listView()->setCurrentIndex(w.grid().index(2, 0));
+    choose("Paste");
     EXPECT_EQ(rowsOf(w.store()), (Rows{{"Ann", "Oslo"}, {"Bob", "Bergen"}, {"x", "y"}, {"z", ""}}));
     EXPECT_NE(w.statusLine()->message().indexOf(QStringLiteral("left out")), -1) << "the user is told what did not fit";
     EXPECT_EQ(w.undoAction()->text(), QStringLiteral("&Undo Paste"));
-    w.Undo_Click();
+    choose("Undo");
     EXPECT_EQ(rowsOf(w.store()), (Rows{{"Ann", "Oslo"}, {"Bob", "Bergen"}, {"Ann", "Oslo"}, {"Cid", "Alta"}}));
 }
 
@@ -130,13 +132,13 @@ TEST_F(DeskEditing, EveryCommandIsUndoneAndRedoneFromTheMenu)
     m_ask.inputs = {QStringLiteral("Zip")};
     entry(menu(QStringLiteral("Edit")), QStringLiteral("Insert Column"))->trigger();
     m_ask.inputs = {QStringLiteral("Dan"), QStringLiteral("Bodø"), QString()};
-    w.PushButton5_Click();
+    click("PushButton5");
     EXPECT_EQ(w.statusLine()->message(), QStringLiteral("Insert Row: 1 row added, 2 values changed"));
     w.store().FindAndReplace("oslo", "OSLO");
     w.loadCSVToListview();
     EXPECT_EQ(w.statusLine()->message(), QStringLiteral("Replaced 1 value"));
     m_ask.inputs = {QStringLiteral("name")};
-    w.PushButton1_Click();
+    click("PushButton1");
     const Rows end = rowsOf(w.store());
 
     std::vector<std::string> names;
@@ -164,10 +166,10 @@ TEST_F(DeskEditing, ClickingAHeadingSortsUpThenDownAsOneStepEach)
     EXPECT_EQ(w.statusLine()->message(), QStringLiteral("Sorted 4 rows by City"));
     w.ListView1_HeaderClick(1);
     EXPECT_EQ(w.grid().cellText(0, 1), QStringLiteral("Oslo"));
-    EXPECT_EQ(w.ListView1->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(listView()->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
     EXPECT_EQ(w.store().UndoName(), "Sort By Column");
-    w.Undo_Click();
-    w.Undo_Click();
+    choose("Undo");
+    choose("Undo");
     EXPECT_EQ(w.grid().cellText(0, 1), QStringLiteral("Oslo"));
     EXPECT_EQ(w.grid().cellText(1, 1), QStringLiteral("Bergen"));
 }
@@ -181,9 +183,9 @@ TEST_F(DeskEditing, SaveAsWritesTheNewFileAndMakesItTheOpenOne)
     storeSetting(SettingKey::SaveQuotes, QStringLiteral("1"));
     const QString target = qpath("out.csv");
     m_ask.fileNames = {target};
-    w.SaveAs_Click();
+    choose("SaveAs");
     EXPECT_EQ(readFile(target.toStdString()).rfind("\"Name\",\"City\"\r\n\"Ana\",\"Oslo\"\r\n", 0), 0u);
-    EXPECT_EQ(w.Text1->text(), target);
+    EXPECT_EQ(text1()->text(), target);
     EXPECT_EQ(w.store().FileName(), target.toStdString());
     EXPECT_EQ(w.windowTitle(), QStringLiteral("out.csv[*] \u2014 Tabvane Software"));
     EXPECT_FALSE(w.isWindowModified());
@@ -192,13 +194,13 @@ TEST_F(DeskEditing, SaveAsWritesTheNewFileAndMakesItTheOpenOne)
     const QString other = QString::fromStdString(m_dir.file("other.csv", "keep me"));
     m_ask.fileNames = {other};
     m_ask.yesNo = {false};
-    w.SaveAs_Click();
+    choose("SaveAs");
     EXPECT_EQ(readFile(other.toStdString()), "keep me");
     EXPECT_EQ(m_ask.asked.back().text, "\"other.csv\" already exists.\r\nDo you want to replace it?");
     EXPECT_EQ(w.store().FileName(), target.toStdString());
     // A failed write leaves the open file as it was.
     m_ask.fileNames = {qpath("gone/x.csv")};
-    w.SaveAs_Click();
+    choose("SaveAs");
     EXPECT_EQ(m_ask.asked.back().text.rfind("Error saving CSV file.", 0), 0u);
     EXPECT_EQ(w.store().FileName(), target.toStdString());
 }
@@ -292,8 +294,8 @@ TEST_F(DeskEditing, PictureOfTheWindowWhenAsked)
     w.show();
     w.ListView1_HeaderClick(2);
     editCell(w, 1, 1, QStringLiteral("Edited in place"), Qt::Key_Return);
-    w.ListView1->setCurrentIndex(w.grid().index(3, 0));
-    w.ListView1->selectionModel()->select(QItemSelection(w.grid().index(3, 0), w.grid().index(4, 1)),
+    listView()->setCurrentIndex(w.grid().index(3, 0));
+    listView()->selectionModel()->select(QItemSelection(w.grid().index(3, 0), w.grid().index(4, 1)),
                                           QItemSelectionModel::ClearAndSelect);
     QApplication::processEvents();
     EXPECT_TRUE(w.grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/main-window.png")));

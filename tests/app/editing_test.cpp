@@ -26,8 +26,8 @@ TEST_F(EditingTest, DeleteRowDeletesTheRecordTheSelectedRowShows)
 {
     open("N\r\none\r\ntwo\r\nthree\r\nfour\r\n");
     Form1& w = window();
-    w.ListView1->selectRow(2);
-    w.PushButton3_Click();
+    listView()->selectRow(2);
+    click("PushButton3");
     EXPECT_EQ(w.store().RecordCount(), 3);
     EXPECT_EQ(w.store().ValueAt(1, 1), "one");
     EXPECT_EQ(w.store().ValueAt(2, 1), "two");
@@ -38,8 +38,8 @@ TEST_F(EditingTest, DeleteRowWithNoSelectionDoesNothing)
 {
     open("N\r\none\r\ntwo\r\n");
     Form1& w = window();
-    w.ListView1->clearSelection();
-    w.PushButton3_Click();
+    listView()->clearSelection();
+    click("PushButton3");
     EXPECT_EQ(w.store().RecordCount(), 2);
     EXPECT_FALSE(w.store().ChangesMade());
 }
@@ -48,7 +48,7 @@ TEST_F(EditingTest, InsertRowAsksForEachColumnAndKeepsTypedValues)
 {
     open("Name,City\r\nAnn,Oslo\r\n");
     m_ask.inputs = {QStringLiteral("Bob"), QString()};
-    window().PushButton5_Click();
+    click("PushButton5");
     ASSERT_EQ(rows(), 2);
     EXPECT_EQ(cell(1, 0), QStringLiteral("Bob"));
     EXPECT_EQ(cell(1, 1), QString());
@@ -59,12 +59,11 @@ TEST_F(EditingTest, InsertRowAsksForEachColumnAndKeepsTypedValues)
 
 TEST_F(EditingTest, InsertRowWithoutAHeaderPutsValuesInTheirFields)
 {
-    Form1& w = window();
-    w.Check12->setChecked(false);
+    check12()->setChecked(false);
     open("a,b\r\n");
     ASSERT_EQ(headings(), (QStringList{"Column 1", "Column 2"}));
     m_ask.inputs = {QStringLiteral("x"), QStringLiteral("y")};
-    w.PushButton5_Click();
+    click("PushButton5");
     ASSERT_EQ(rows(), 2);
     EXPECT_EQ(cell(1, 0), QStringLiteral("x"));
     EXPECT_EQ(cell(1, 1), QStringLiteral("y"));
@@ -106,11 +105,11 @@ TEST_F(EditingTest, AppendAndMergeUseTheCurrentSeparator)
         });
     };
     okWith(more);
-    window().PushButton24_Click(); // up, by default
+    click("PushButton24"); // up, by default
     EXPECT_EQ(rows(), 2);
     EXPECT_EQ(cell(0, 0), "3");
     okWith(more);
-    window().PushButton25_Click(); // left, by default
+    click("PushButton25"); // left, by default
     EXPECT_EQ(headings(), (QStringList{"P", "Q", "A", "B"}));
     EXPECT_EQ(cell(0, 0), "3");
     EXPECT_EQ(cell(1, 3), "2");
@@ -120,9 +119,9 @@ TEST_F(EditingTest, AppendAndMergeUseTheCurrentSeparator)
 TEST_F(EditingTest, RearrangeNeedsRows)
 {
     open("A,B\r\n1,2\r\n");
-    window().ListView1->selectRow(0);
-    window().PushButton3_Click();
+    listView()->selectRow(0);
+    click("PushButton3");
     ASSERT_EQ(rows(), 0);
-    window().PushButton22_Click();
+    click("PushButton22");
     EXPECT_EQ(messages(), (std::vector<std::string>{"Please load CSV file first."}));
 }

@@ -14,8 +14,8 @@ protected:
     void openWithDeletedRow()
     {
         open("Name,City\r\nAnn,Oslo\r\nBob,Rome\r\nCleo,Bern\r\n");
-        window().ListView1->selectRow(1);
-        window().ListView1_KeyDown(Qt::Key_Delete);
+        listView()->selectRow(1);
+        QTest::keyClick(listView(), Qt::Key_Delete);
     }
     std::string exported(void (Form1::*entry)(), const std::string& name)
     {
@@ -47,10 +47,10 @@ TEST_F(ExportsTest, ACancelledOrFailedExport)
 {
     openWithDeletedRow();
     m_ask.fileNames.push_back(QString());
-    window().mnuTXT_Click();
+    choose("mnuTXT");
     EXPECT_TRUE(messages().empty());
     m_ask.fileNames.push_back(qpath("missing/out.txt"));
-    window().mnuTXT_Click();
+    choose("mnuTXT");
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_NE(messages()[0].find("Form1.mnuTXT_Click"), std::string::npos);
 
@@ -73,7 +73,7 @@ TEST_F(ExportsTest, FilterSearchesTheGridAsShown)
         found = filter->results().shownRows();
         filter->close();
     });
-    window().PushButton8_Click();
+    click("PushButton8");
     EXPECT_EQ(found, 2) << "Ann (Oslo) and Cleo; Bob is hidden";
     EXPECT_EQ(rows(), 2) << "the grid is not refilled";
 }
@@ -82,8 +82,8 @@ TEST_F(ExportsTest, OfficeEntriesOpenTheShownRowsInTheDesktopsPrograms)
 {
     RecordingHandOff desktop;
     openWithDeletedRow();
-    window().mnuXLS_Click();
-    window().mnuDOC_Click();
+    choose("mnuXLS");
+    choose("mnuDOC");
     ASSERT_EQ(desktop.opened.size(), 2u);
     EXPECT_TRUE(desktop.opened[0].endsWith(".xlsx"));
     EXPECT_TRUE(desktop.opened[1].endsWith(".docx"));
@@ -97,12 +97,12 @@ TEST_F(ExportsTest, SpreadsheetEntryWithoutASpreadsheetProgram)
     RecordingHandOff desktop;
     desktop.installed = false;
     open("Name,City\r\nAnn,Oslo\r\n");
-    window().ListView1->selectRow(0);
-    window().ListView1_KeyDown(Qt::Key_Delete);
-    window().mnuXLS_Click();
+    listView()->selectRow(0);
+    QTest::keyClick(listView(), Qt::Key_Delete);
+    choose("mnuXLS");
     EXPECT_TRUE(messages().empty());
-    window().Undo_Click();
-    window().mnuXLS_Click();
+    choose("Undo");
+    choose("mnuXLS");
     EXPECT_EQ(messages(),
               (std::vector<std::string>{
                   "Excel is not installed on this computer. You need to have it installed to use this software without error.",
@@ -116,8 +116,8 @@ TEST_F(ExportsTest, AFailedOfficeExportIsReportedOnce)
     RecordingHandOff desktop;
     desktop.opens = false;
     openWithDeletedRow();
-    window().mnuDOC_Click();
-    window().mnuXLS_Click();
+    choose("mnuDOC");
+    choose("mnuXLS");
     ASSERT_EQ(messages().size(), 2u);
     EXPECT_NE(messages()[0].find("Form1.mnuDOC_Click"), std::string::npos);
     EXPECT_NE(messages()[0].find("No application opened the document"), std::string::npos);
@@ -134,7 +134,7 @@ TEST_F(ExportsTest, PdfPrintsTheShownRows)
         printed = readFile(file.toStdString());
         return 0;
     };
-    window().mnuPDF_Click();
+    choose("mnuPDF");
     qunsetenv("TEMP");
     EXPECT_EQ(printed, "Name\tCity\t\r\nAnn\tOslo\t\r\nCleo\tBern\t\r\n\r\n");
     EXPECT_EQ(m_printers.current.name, "Office Laser");

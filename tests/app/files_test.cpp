@@ -23,32 +23,28 @@ const std::string People = "Name,Age\r\nBob,42\r\nAnn,7\r\n";
 TEST_F(Files, LoadWithAndWithoutTheHeaderBox)
 {
     open(People);
-    Form1& w = window();
     ASSERT_EQ(m_ask.asked.size(), 1u);
     EXPECT_EQ(m_ask.asked[0].kind, "open");
     EXPECT_EQ(m_ask.asked[0].title, "Add File(s) - Hold Ctrl to select multiple files");
     EXPECT_EQ(m_ask.asked[0].extra, "CSV Files (*.csv)|*.csv");
-    EXPECT_EQ(w.Text1->text().toStdString(), path());
+    EXPECT_EQ(text1()->text().toStdString(), path());
     EXPECT_EQ(headings(), (QStringList{"Name", "Age"}));
     EXPECT_EQ(rows(), 2);
     EXPECT_EQ(cell(1, 0), "Ann");
 
     // Clearing the box reloads the file with its first line as data.
-    w.Check12->setChecked(false);
-    w.Check12_Click();
+    click("Check12");
     EXPECT_EQ(headings(), (QStringList{"Column 1", "Column 2"}));
     EXPECT_EQ(rows(), 3);
     EXPECT_EQ(cell(0, 0), "Name");
-    w.Check12->setChecked(true);
-    w.Check12_Click();
+    click("Check12");
     EXPECT_EQ(rows(), 2);
 
     // With nothing (or nothing that exists) in the file box only the tick changes.
-    w.Text1->setText("  ");
-    w.Check12->setChecked(false);
-    w.Check12_Click();
-    w.Text1->setText(QString::fromStdString(path("gone.csv")));
-    w.Check12_Click();
+    text1()->setText("  ");
+    click("Check12");
+    text1()->setText(QString::fromStdString(path("gone.csv")));
+    click("Check12");
     EXPECT_EQ(rows(), 2);
     EXPECT_TRUE(messages().empty());
 }
@@ -57,19 +53,19 @@ TEST_F(Files, CancelledAndFailedLoadsKeepEverything)
 {
     open(People);
     Form1& w = window();
-    const QString shown = w.Text1->text();
+    const QString shown = text1()->text();
     m_ask.fileNames.push_back("");
-    w.PushButton2_Click();
-    EXPECT_EQ(w.Text1->text(), shown);
+    click("PushButton2");
+    EXPECT_EQ(text1()->text(), shown);
 
     open("Only,Header\r\n", "bad.csv");
     EXPECT_EQ(messages(), (std::vector<std::string>{"Error loading CSV file.\nThe file holds no data line."}));
     EXPECT_EQ(m_ask.asked.back().title, "Tabvane");
     EXPECT_EQ(rows(), 2);
-    EXPECT_EQ(w.Text1->text(), shown);
+    EXPECT_EQ(text1()->text(), shown);
     // The store still belongs to the first file: saving it cannot overwrite the one that failed.
     EXPECT_EQ(w.store().FileName(), path());
-    w.PushButton6_Click();
+    click("PushButton6");
     EXPECT_EQ(readFile(path("bad.csv")), "Only,Header\r\n");
     EXPECT_EQ(readFile(path()), People);
 }
@@ -92,14 +88,13 @@ TEST_F(Files, UnsavedChangesAreNotDiscardedWithoutAsking)
     EXPECT_EQ(w.store().ValueAt(1, 2), "43");
 
     m_ask.yesNo = {false};
-    w.Check12->setChecked(false);
-    w.Check12_Click();
+    click("Check12");
     question();
-    EXPECT_TRUE(w.Check12->isChecked()) << "No puts the tick back";
+    EXPECT_TRUE(check12()->isChecked()) << "No puts the tick back";
     EXPECT_EQ(rows(), 2);
 
     m_ask.yesNo = {false};
-    w.PushButton7_Click();
+    click("PushButton7");
     question();
     EXPECT_EQ(w.store().ValueAt(1, 2), "43");
 
@@ -125,12 +120,13 @@ TEST_F(Files, SaveWithEachSeparatorAndQuotes)
         storeSetting(SettingKey::SaveQuotes, quotes ? "1" : "0");
         window().setCurrentSeparator(SaveSettings::separatorFor(index, "::"));
         window().store().PutValue(1, 1, "Bob");
-        window().PushButton6_Click();
+        click("PushButton6");
         EXPECT_EQ(messages().back(), "Done.");
         EXPECT_EQ(readFile(path()), expected);
         EXPECT_FALSE(window().store().ChangesMade());
-        // Read back with the same separator: the same grid.
-        window().Check12_Click();
+        // Read back with the same separator (the box off and on again): the same grid.
+        click("Check12");
+        click("Check12");
         EXPECT_EQ(headings(), (QStringList{"Name", "Age"}));
         EXPECT_EQ(cell(0, 1), "42");
         fs::remove(path());
@@ -140,7 +136,7 @@ TEST_F(Files, SaveWithEachSeparatorAndQuotes)
 TEST_F(Files, SaveReportsFailureAndNothingLoaded)
 {
     Form1& w = window();
-    w.PushButton6_Click();
+    click("PushButton6");
     EXPECT_EQ(messages(), (std::vector<std::string>{"Please load CSV file first."}));
 
     open(People);
@@ -148,7 +144,7 @@ TEST_F(Files, SaveReportsFailureAndNothingLoaded)
     fs::remove(path());
     fs::create_directory(path()); // the file became a folder: the save must fail
     m_ask.yesNo.push_back(true); // overwrite what is there now
-    w.PushButton6_Click();
+    click("PushButton6");
     EXPECT_EQ(messages().back(), "Error saving CSV file.\nOnly a regular file can be replaced.");
     EXPECT_TRUE(w.store().ChangesMade()) << "the work is still unsaved";
 }
@@ -169,29 +165,29 @@ TEST_F(Files, DeleteBackspaceAndCutChangeTheStoreAsOneStepEach)
         return out;
     };
     const auto select = [&](int top, int left, int bottom, int right) {
-        w.ListView1->setCurrentIndex(w.grid().index(top, left));
-        w.ListView1->selectionModel()->select(QItemSelection(w.grid().index(top, left), w.grid().index(bottom, right)),
+        listView()->setCurrentIndex(w.grid().index(top, left));
+        listView()->selectionModel()->select(QItemSelection(w.grid().index(top, left), w.grid().index(bottom, right)),
                                               QItemSelectionModel::ClearAndSelect);
     };
     // Whole rows go from the store; Save writes the file without them.
-    w.ListView1->selectRow(1);
-    w.ListView1->selectionModel()->select(w.grid().index(3, 0),
+    listView()->selectRow(1);
+    listView()->selectionModel()->select(w.grid().index(3, 0),
                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    QTest::keyClick(w.ListView1, Qt::Key_Delete);
+    QTest::keyClick(listView(), Qt::Key_Delete);
     EXPECT_EQ(values(), "a1 c3 ");
     EXPECT_EQ(rows(), 2);
     EXPECT_EQ(w.store().UndoName(), "Delete Rows");
-    w.PushButton6_Click();
+    click("PushButton6");
     EXPECT_EQ(readFile(path()), "K,V\r\na,1\r\nc,3\r\n");
-    w.Undo_Click();
+    choose("Undo");
     EXPECT_EQ(values(), "a1 b2 c3 d4 ") << "one undo brings both back, in place";
 
     // Cells are emptied, as one step.
     select(0, 1, 2, 1);
-    QTest::keyClick(w.ListView1, Qt::Key_Delete);
+    QTest::keyClick(listView(), Qt::Key_Delete);
     EXPECT_EQ(values(), "a b c d4 ");
     EXPECT_EQ(w.store().UndoName(), "Clear Cells");
-    w.Undo_Click();
+    choose("Undo");
     // Cut copies, then empties.
     select(2, 0, 3, 1);
     for (QAction* a : w.editMenu()->actions())
@@ -200,13 +196,13 @@ TEST_F(Files, DeleteBackspaceAndCutChangeTheStoreAsOneStepEach)
     EXPECT_EQ(QApplication::clipboard()->text(), "c\t3\nd\t4\n");
     EXPECT_EQ(values(), "a1 b2   ");
     EXPECT_EQ(w.store().UndoName(), "Cut");
-    w.Undo_Click();
+    choose("Undo");
     // Backspace opens the cell's editor empty; Enter keeps it empty, Escape
     // leaves the value.
     for (const auto& [key, expected] : {std::pair{Qt::Key_Escape, "a1 b2 c3 d4 "}, std::pair{Qt::Key_Return, "a b2 c3 d4 "}}) {
         select(0, 1, 0, 1);
-        QTest::keyClick(w.ListView1, Qt::Key_Backspace);
-        auto* editor = w.ListView1->viewport()->findChild<QLineEdit*>();
+        QTest::keyClick(listView(), Qt::Key_Backspace);
+        auto* editor = listView()->viewport()->findChild<QLineEdit*>();
         ASSERT_NE(editor, nullptr);
         EXPECT_EQ(editor->text(), "");
         QTest::keyClick(editor, key);
@@ -216,12 +212,12 @@ TEST_F(Files, DeleteBackspaceAndCutChangeTheStoreAsOneStepEach)
     }
 
     // Nothing while busy, nor with nothing selected.
-    w.ListView1->clearSelection();
-    QTest::keyClick(w.ListView1, Qt::Key_Delete);
-    w.ListView1->selectRow(0);
+    listView()->clearSelection();
+    QTest::keyClick(listView(), Qt::Key_Delete);
+    listView()->selectRow(0);
     {
         const CommandScope running(&w);
-        w.ListView1_KeyDown(Qt::Key_Delete);
+        QTest::keyClick(listView(), Qt::Key_Delete);
     }
     EXPECT_EQ(values(), "a b2 c3 d4 ");
 }
@@ -247,7 +243,7 @@ TEST_F(Files, SaveAsksBeforeOverwritingWhatAnotherProgramChanged)
             std::ofstream(path(), std::ios::binary) << theirs;
         window().setCurrentSeparator(";");
         m_ask.yesNo.push_back(c.answer);
-        w.PushButton6_Click();
+        click("PushButton6");
 
         const auto& question = m_ask.asked.back().kind == "yesNo" ? m_ask.asked.back() : m_ask.asked.end()[-2];
         EXPECT_EQ(question.kind, "yesNo");
@@ -270,7 +266,7 @@ TEST_F(Files, SaveAsksBeforeOverwritingWhatAnotherProgramChanged)
     }
     // Unchanged on disk: no question.
     const std::size_t asked = m_ask.asked.size();
-    window().PushButton6_Click();
+    click("PushButton6");
     EXPECT_EQ(m_ask.asked.size(), asked + 1);
     EXPECT_EQ(messages().back(), "Done.");
 
@@ -286,7 +282,7 @@ TEST_F(Files, SaveAsksBeforeOverwritingWhatAnotherProgramChanged)
         return 0;
     });
     m_ask.yesNo.push_back(true);
-    window().PushButton6_Click();
+    click("PushButton6");
     setSaveFaultHook({});
     ASSERT_EQ(m_ask.asked.end()[-2].kind, "yesNo");
     EXPECT_EQ(m_ask.asked.end()[-2].title, "File Changed");

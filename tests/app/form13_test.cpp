@@ -115,7 +115,7 @@ TEST_F(SaveOption, SaveOptionsButtonChangesTheNextLoad)
         dialog->Combo1->setCurrentIndex(1);
         dialog->PushButton2_Click();
     });
-    w.PushButton28_Click();
+    click("PushButton28");
     EXPECT_EQ(w.currentSeparator(), ";");
     open("A;B\r\n1;2\r\n");
     EXPECT_EQ(headings(), (QStringList{"A", "B"}));

@@ -68,7 +68,7 @@ TEST_F(LoadQuestionsTest, StandardCsvYesLoadsItSoAndTurnsTheSettingOn)
     // The spreadsheet file saves back unchanged: canonical, CR LF.
     restart({true});
     open(Spreadsheet);
-    window().PushButton6_Click();
+    click("PushButton6");
     EXPECT_EQ(messages(), (std::vector<std::string>{"Done."}));
     EXPECT_EQ(readFile(path()), Spreadsheet);
 }
@@ -86,7 +86,7 @@ TEST_F(LoadQuestionsTest, LineEndQuestionReadsLoneLineFeedsAsLineEnds)
     EXPECT_EQ(cell(2, 1), "cy");
     EXPECT_EQ(storedSetting(SettingKey::StandardQuoting), "");
     // Saved, every line ends in CR LF, and the next load asks nothing.
-    window().PushButton6_Click();
+    click("PushButton6");
     EXPECT_EQ(readFile(path()), "id,name\r\n1,ann\r\n2,bob\r\n3,cy\r\n4,dee\r\n5,eve\r\n");
     open(readFile(path()), "again.csv");
     EXPECT_EQ(questions().size(), 1u);
@@ -122,7 +122,7 @@ TEST_F(LoadQuestionsTest, StandardCsvNoTellsWhatIsLeftOutAndAsksBeforeSaving)
 
     // No saves nothing.
     m_ask.yesNo = {false};
-    window().PushButton6_Click();
+    click("PushButton6");
     ASSERT_EQ(questions().size(), 2u);
     EXPECT_EQ(questions()[1]->title, "Save Without Them?");
     EXPECT_EQ(questions()[1]->text, LoadQuestions::saveWithoutQuestion(window().store()).toStdString());
@@ -130,11 +130,11 @@ TEST_F(LoadQuestionsTest, StandardCsvNoTellsWhatIsLeftOutAndAsksBeforeSaving)
     EXPECT_EQ(readFile(path()), Spreadsheet);
 
     m_ask.yesNo = {true};
-    window().PushButton6_Click();
+    click("PushButton6");
     EXPECT_EQ(messages().back(), "Done.");
     EXPECT_NE(readFile(path()), Spreadsheet);
     // What is in the file now is what the grid showed: nothing more to ask.
-    window().PushButton6_Click();
+    click("PushButton6");
     EXPECT_EQ(questions().size(), 3u);
 }
 
@@ -206,12 +206,12 @@ TEST_F(LoadQuestionsTest, WesternQuestion)
     expectAskedOnce("Western Text?", LoadQuestions::westernQuestion().toStdString());
     EXPECT_EQ(cell(0, 0), QString::fromUtf8("M\xC3\xBCller"));
     EXPECT_EQ(window().store().Encoding(), FileEncoding::Windows1252);
-    window().PushButton6_Click();
+    click("PushButton6");
     EXPECT_EQ(readFile(path()), western);
 
     // A value Western cannot hold: the save fails and says which.
     window().store().PutValue(1, 2, "\xCE\xA9");
-    window().PushButton6_Click();
+    click("PushButton6");
     EXPECT_NE(messages().back().find("Error saving CSV file.\nThe value \"\xCE\xA9\""), std::string::npos);
     EXPECT_EQ(readFile(path()), western);
 
@@ -221,7 +221,7 @@ TEST_F(LoadQuestionsTest, WesternQuestion)
     EXPECT_EQ(questions().size(), 1u);
     EXPECT_EQ(window().store().ValueAt(1, 1), "M\xFCller");
     window().store().PutValue(1, 2, "Bonn");
-    window().PushButton6_Click();
+    click("PushButton6");
     EXPECT_EQ(readFile(path()), "name,city\r\nM\xFCller,Bonn\r\n");
 }
 
@@ -236,7 +236,7 @@ TEST_F(LoadQuestionsTest, Utf16OpensWithoutQuestionsAndSavesAsUtf16)
     EXPECT_TRUE(m_ask.asked.size() == 1) << "only the file dialog";
     EXPECT_EQ(cell(0, 1), "2");
     window().store().PutValue(1, 2, "3");
-    window().PushButton6_Click();
+    click("PushButton6");
     std::string expected = bytes;
     expected[bytes.size() - 6] = '3';
     EXPECT_EQ(readFile(path()), expected);
@@ -246,7 +246,7 @@ TEST_F(LoadQuestionsTest, FailureReasonsFollowOnASecondLine)
 {
     fs::create_directory(path("folder.csv"));
     m_ask.fileNames.push_back(QString::fromStdString(path("folder.csv")));
-    window().PushButton2_Click();
+    click("PushButton2");
     EXPECT_EQ(messages(), (std::vector<std::string>{"Error loading CSV file.\nIt is a folder, not a file."}));
 
     open(std::string("\xFF\xFE" "a\0\r\0\n\0" "1", 9), "odd.csv");
@@ -261,7 +261,7 @@ TEST_F(LoadQuestionsTest, StandardSettingReachesTheStoreAtLoadAndSave)
     EXPECT_TRUE(questions().empty());
     EXPECT_EQ(cell(0, 0), "x\ny");
     storeSetting(SettingKey::StandardQuoting, "0");
-    window().PushButton6_Click();
+    click("PushButton6");
     // Saved by the simple rule now, with the file's own LF line ends.
     EXPECT_EQ(readFile(path()), "a,b\nx\ny,2\n");
 }

@@ -71,7 +71,7 @@ TEST_F(Opening, FileFromTheCommandLineOpensOnceStarted)
     QCoreApplication::processEvents();
     EXPECT_EQ(rows(), 2);
     EXPECT_EQ(headings(), (QStringList{"Name", "Age"}));
-    EXPECT_EQ(window().Text1->text(), qpath("people.csv"));
+    EXPECT_EQ(text1()->text(), qpath("people.csv"));
     EXPECT_EQ(window().store().FileName(), path("people.csv"));
     EXPECT_TRUE(messages().empty());
 
@@ -88,7 +88,7 @@ TEST_F(Opening, FileFromTheCommandLineOpensOnceStarted)
     fs::current_path(m_dir.path());
     window().openFile("people.csv");
     fs::current_path(was);
-    EXPECT_EQ(window().Text1->text(), qpath("people.csv"));
+    EXPECT_EQ(text1()->text(), qpath("people.csv"));
     EXPECT_EQ(rows(), 2);
 }
 
@@ -105,7 +105,7 @@ TEST_F(Opening, MissingOrUnloadableFileLeavesAnEmptyWindow)
         EXPECT_EQ(messages(), (std::vector<std::string>{"Error loading CSV file.\n" + reason}));
         EXPECT_EQ(rows(), 0);
         EXPECT_EQ(headings(), QStringList());
-        EXPECT_TRUE(window().Text1->text().isEmpty());
+        EXPECT_TRUE(text1()->text().isEmpty());
         EXPECT_TRUE(RecentFiles().files().isEmpty());
     }
 }
@@ -122,7 +122,7 @@ TEST_F(Opening, DroppedFileOpensAfterTheUnsavedChangesQuestion)
     people.setUrls({QUrl("https://example.com/x.csv"), QUrl::fromLocalFile(qpath("people.csv"))});
     EXPECT_TRUE(drop(people));
     EXPECT_EQ(rows(), 2);
-    EXPECT_EQ(window().Text1->text(), qpath("people.csv"));
+    EXPECT_EQ(text1()->text(), qpath("people.csv"));
 
     window().store().PutValue(1, 2, "43");
     QMimeData other;
@@ -148,13 +148,13 @@ TEST_F(Opening, RecentFilesKeepTheLastTenOpenedOrSaved)
     m_dir.file("b.csv", People);
     window().openFile(qpath("a.csv"));
     window().openFile(qpath("b.csv"));
-    window().PushButton7_Click(); // the program's own sample is not listed
+    click("PushButton7"); // the program's own sample is not listed
     window().openFile(qpath("a.csv"));
     EXPECT_EQ(RecentFiles().files(), (QStringList{qpath("a.csv"), qpath("b.csv")}));
 
     // Saving puts the file on the list too.
     RecentFiles().clear();
-    window().PushButton6_Click();
+    click("PushButton6");
     EXPECT_EQ(RecentFiles().files(), QStringList{qpath("a.csv")});
 
     RecentFiles recent;
@@ -184,7 +184,7 @@ TEST_F(Opening, RecentMenuOpensRemovesMissingAndClears)
 
     entries[1]->trigger();
     EXPECT_EQ(headings(), (QStringList{"Name", "Age"}));
-    EXPECT_EQ(window().Text1->text(), qpath("a.csv"));
+    EXPECT_EQ(text1()->text(), qpath("a.csv"));
     EXPECT_EQ(RecentFiles().files().first(), qpath("a.csv"));
 
     // Unsaved changes are asked about first.
@@ -213,9 +213,9 @@ TEST_F(Opening, RecentMenuOpensRemovesMissingAndClears)
 TEST_F(Opening, SaveChangesOnTheSampleAsksForANewFile)
 {
     Form1& w = window();
-    w.PushButton7_Click();
+    click("PushButton7");
     EXPECT_TRUE(messages().empty()) << (messages().empty() ? "" : messages()[0]);
-    EXPECT_TRUE(w.Text1->text().endsWith("/Samples/sample1.csv")) << "loaded from the application folder";
+    EXPECT_TRUE(text1()->text().endsWith("/Samples/sample1.csv")) << "loaded from the application folder";
     EXPECT_GT(rows(), 30);
     EXPECT_EQ(headings().first(), "Customer ID");
     EXPECT_FALSE(w.store().ChangesMade());
@@ -225,7 +225,7 @@ TEST_F(Opening, SaveChangesOnTheSampleAsksForANewFile)
 
     // Cancelled: nothing is written anywhere.
     m_ask.fileNames = {""};
-    w.PushButton6_Click();
+    click("PushButton6");
     EXPECT_EQ(m_ask.asked.back().kind, "save");
     EXPECT_EQ(m_ask.asked.back().title, "Save As");
     EXPECT_EQ(readFile(sample), before);
@@ -235,27 +235,27 @@ TEST_F(Opening, SaveChangesOnTheSampleAsksForANewFile)
     m_dir.file("mine.csv", "keep\r\n");
     m_ask.fileNames = {QString::fromStdString(sample), qpath("mine.csv")};
     m_ask.yesNo = {false};
-    w.PushButton6_Click();
+    click("PushButton6");
     EXPECT_EQ(messages().back(), "This file belongs to the program and is not written over. Please choose another name.");
-    w.PushButton6_Click();
+    click("PushButton6");
     EXPECT_EQ(m_ask.asked.back().text, "\"mine.csv\" already exists.\r\nDo you want to replace it?");
     EXPECT_EQ(readFile(path("mine.csv")), "keep\r\n");
     EXPECT_EQ(readFile(sample), before);
 
     m_ask.fileNames = {qpath("mine.csv")};
     m_ask.yesNo = {true};
-    w.PushButton6_Click();
+    click("PushButton6");
     EXPECT_EQ(messages().back(), "Done.");
     EXPECT_EQ(readFile(sample), before);
     EXPECT_NE(readFile(path("mine.csv")).find("changed"), std::string::npos);
-    EXPECT_EQ(w.Text1->text(), qpath("mine.csv"));
+    EXPECT_EQ(text1()->text(), qpath("mine.csv"));
     EXPECT_EQ(RecentFiles().files().first(), qpath("mine.csv"));
     EXPECT_FALSE(w.store().ChangesMade());
 
     // From now on the new file is the one saved, without a question.
     const size_t asked = m_ask.asked.size();
     w.store().PutValue(1, 1, "again");
-    w.PushButton6_Click();
+    click("PushButton6");
     EXPECT_EQ(m_ask.asked.size(), asked + 1);
     EXPECT_EQ(messages().back(), "Done.");
     EXPECT_NE(readFile(path("mine.csv")).find("again"), std::string::npos);
@@ -324,7 +324,7 @@ TEST_P(OpenWay, FilesThatAskOpenOverAnOpenFile)
                                                 "Standard CSV?"};
     window().show();
     window().openFile(QString::fromStdString(m_dir.file("wide.csv", wideFile())));
-    m_ask.whileShown = [this] { window().ListView1->viewport()->grab(); };
+    m_ask.whileShown = [this] { listView()->viewport()->grab(); };
     for (std::size_t i = 0; i < files.size(); ++i) {
         const auto& [name, text] = files[i];
         m_ask.asked.clear();
@@ -336,8 +336,8 @@ TEST_P(OpenWay, FilesThatAskOpenOverAnOpenFile)
         EXPECT_EQ(question->title, questions[i]) << name;
         EXPECT_EQ(window().store().FileName(), path(name));
         expectGridIsTheStore(name);
-        window().Check12->click();
-        window().Check12->click();
+        check12()->click();
+        check12()->click();
         expectGridIsTheStore(name + ", header box");
     }
 }

@@ -27,8 +27,8 @@ TEST_F(StartUp, FirstStartWithNoSettings)
     EXPECT_EQ(w.windowTitle(), "Tabvane Software");
     EXPECT_EQ(appTitle(), "Tabvane");
     EXPECT_EQ(w.currentSeparator(), ",");
-    EXPECT_TRUE(w.Check12->isChecked());
-    EXPECT_TRUE(w.Text1->text().isEmpty());
+    EXPECT_TRUE(check12()->isChecked());
+    EXPECT_TRUE(text1()->text().isEmpty());
     EXPECT_EQ(rows(), 0);
     EXPECT_EQ(w.store().RecordCount(), -1);
     EXPECT_TRUE(m_ask.asked.empty()) << "start-up asks nothing and reports nothing";

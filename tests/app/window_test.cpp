@@ -50,16 +50,16 @@ TEST_F(Window, HoverPointerRules)
     Form1& w = window();
     w.show();
     const bool hand = loadHandPointer(&w);
-    moveOver(w.PushButton9);
+    moveOver(control<QPushButton>("PushButton9"));
     EXPECT_EQ(w.cursor().shape(), hand ? Qt::BitmapCursor : Qt::ArrowCursor);
-    moveOver(w.ListView1->viewport());
+    moveOver(listView()->viewport());
     EXPECT_EQ(w.cursor().shape(), Qt::ArrowCursor);
-    moveOver(w.PushButton6);
+    moveOver(control<QPushButton>("PushButton6"));
     {
         BusyPointer busy(&w);
-        moveOver(w.ListView1->viewport());
+        moveOver(listView()->viewport());
         EXPECT_EQ(w.cursor().shape(), Qt::WaitCursor);
-        moveOver(w.PushButton2);
+        moveOver(control<QPushButton>("PushButton2"));
         EXPECT_EQ(w.cursor().shape(), Qt::WaitCursor);
     }
     EXPECT_EQ(w.cursor().shape(), Qt::ArrowCursor);
@@ -71,11 +71,11 @@ TEST_F(Window, NoOtherCommandWhileOneRuns)
     w.show();
     {
         CommandScope scope(&w);
-        QTest::mouseClick(w.PushButton9, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>("PushButton9"), Qt::LeftButton);
         EXPECT_TRUE(m_ask.asked.empty()) << "Help must not run in the middle of a command";
         EXPECT_FALSE(w.close());
     }
-    QTest::mouseClick(w.PushButton9, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>("PushButton9"), Qt::LeftButton);
     ASSERT_EQ(m_ask.asked.size(), 1u);
     EXPECT_EQ(m_ask.asked[0].text, "Questions? Please contact Team Varnhold at https://www.example.com/contact");
 }
@@ -91,14 +91,14 @@ TEST_F(Window, DesignedLayoutAndGrowth)
     EXPECT_EQ(w.clientArea().size(), designed);
     EXPECT_EQ(w.menuBar()->geometry(), QRect(0, 0, w.width(), top));
     EXPECT_EQ(w.statusLine()->y(), top + designed.height());
-    EXPECT_EQ(w.ListView1->geometry(), QRect(8, 154 + top, 632, 220));
-    EXPECT_EQ(w.PushButton25->geometry(), QRect(328, 584 + top, 312, 27));
-    EXPECT_EQ(w.lblLoading->y() - top, 116) << "on the check box's line, not across the frame's border";
+    EXPECT_EQ(listView()->geometry(), QRect(8, 154 + top, 632, 220));
+    EXPECT_EQ(control<QPushButton>("PushButton25")->geometry(), QRect(328, 584 + top, 312, 27));
+    EXPECT_EQ(control<QLabel>("lblLoading")->y() - top, 116) << "on the check box's line, not across the frame's border";
     w.resize(w.size() + QSize(200, 300));
-    EXPECT_EQ(w.ListView1->size(), QSize(832, 520));
-    EXPECT_EQ(w.PushButton6->y(), 380 + 300 + top) << "the buttons move down with the grid's bottom";
+    EXPECT_EQ(listView()->size(), QSize(832, 520));
+    EXPECT_EQ(control<QPushButton>("PushButton6")->y(), 380 + 300 + top) << "the buttons move down with the grid's bottom";
     EXPECT_EQ(w.statusLine()->geometry().bottom(), w.height() - 1);
-    EXPECT_EQ(w.PushButton25->geometry().right(), w.ListView1->geometry().right());
+    EXPECT_EQ(control<QPushButton>("PushButton25")->geometry().right(), listView()->geometry().right());
     // Every caption fits its control.
     for (QPushButton* b : w.findChildren<QPushButton*>())
         EXPECT_LE(b->fontMetrics().horizontalAdvance(b->text()) + 8, b->width()) << b->text().toStdString();

@@ -14,6 +14,7 @@
 #include "platform/Printers.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/UserInput.h"
 
 namespace fs = std::filesystem;
 
@@ -68,9 +69,9 @@ TEST(PdfPrinter, MainGridAndFilterResultsBecomePdfs)
     EXPECT_TRUE(ask.asked.empty()) << "the PDF printer is installed: " << ask.asked[0].text;
     ask.fileNames.push_back(QString::fromStdString(
         dir.file("in.csv", "Miasto,Rzeka,Ludność\r\nŁódź,Ner,670000\r\nWrocław,Odra,640000\r\nKraków,Wisła,800000\r\n")));
-    window.PushButton2_Click();
+    clickControl(window, QStringLiteral("PushButton2"));
 
-    window.mnuPDF_Click();
+    chooseMenuEntry(window, QStringLiteral("mnuPDF"));
     const std::string grid = nextPdfText(folder, seen);
     for (const char* text : {"Miasto", "Rzeka", "Ludność", "Łódź", "Ner", "670000", "Wrocław", "Odra", "Kraków", "Wisła"})
         EXPECT_NE(grid.find(text), std::string::npos) << text << " in\n" << grid;
