@@ -11,6 +11,7 @@
 #include "app/SaveSettings.h"
 #include "store/save/SaveSystemCalls.h"
 #include "tests/app/AppFixture.h"
+#include "tests/support/CaseName.h"
 #include "window/CommandScope.h"
 
 namespace fs = std::filesystem;
@@ -104,34 +105,41 @@ TEST_F(Files, UnsavedChangesAreNotDiscardedWithoutAsking)
     EXPECT_EQ(headings(), (QStringList{"Other"}));
 }
 
-TEST_F(Files, SaveWithEachSeparatorAndQuotes)
+struct SeparatorSave {
+    const char* label;
+    int index;
+    bool quotes;
+    std::string expected;
+};
+
+class SaveWithEachSeparator : public Files, public ::testing::WithParamInterface<SeparatorSave> {};
+
+TEST_P(SaveWithEachSeparator, AndQuotes)
 {
-    const std::vector<std::tuple<int, bool, std::string>> cases = {
-        {0, false, "Name,Age\r\nBob,42\r\nAnn,7\r\n"},
-        {1, false, "Name;Age\r\nBob;42\r\nAnn;7\r\n"},
-        {2, true, "\"Name\"\t\"Age\"\r\n\"Bob\"\t\"42\"\r\n\"Ann\"\t\"7\"\r\n"},
-        {3, false, "Name|Age\r\nBob|42\r\nAnn|7\r\n"},
-        {4, false, "Name::Age\r\nBob::42\r\nAnn::7\r\n"},
-    };
-    for (const auto& [index, quotes, expected] : cases) {
-        SCOPED_TRACE(index);
-        restart();
-        open(People);
-        storeSetting(SettingKey::SaveQuotes, quotes ? "1" : "0");
-        window().setCurrentSeparator(SaveSettings::separatorFor(index, "::"));
-        window().store().PutValue(1, 1, "Bob");
-        click("PushButton6");
-        EXPECT_EQ(messages().back(), "Done.");
-        EXPECT_EQ(readFile(path()), expected);
-        EXPECT_FALSE(window().store().ChangesMade());
-        // Read back with the same separator (the box off and on again): the same grid.
-        click("Check12");
-        click("Check12");
-        EXPECT_EQ(headings(), (QStringList{"Name", "Age"}));
-        EXPECT_EQ(cell(0, 1), "42");
-        fs::remove(path());
-    }
+    const SeparatorSave& c = GetParam();
+    open(People);
+    storeSetting(SettingKey::SaveQuotes, c.quotes ? "1" : "0");
+    window().setCurrentSeparator(SaveSettings::separatorFor(c.index, "::"));
+    window().store().PutValue(1, 1, "Bob");
+    click("PushButton6");
+    EXPECT_EQ(messages().back(), "Done.");
+    EXPECT_EQ(readFile(path()), c.expected);
+    EXPECT_FALSE(window().store().ChangesMade());
+    // Read back with the same separator (the box off and on again): the same grid.
+    click("Check12");
+    click("Check12");
+    EXPECT_EQ(headings(), (QStringList{"Name", "Age"}));
+    EXPECT_EQ(cell(0, 1), "42");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, SaveWithEachSeparator,
+    ::testing::Values(SeparatorSave{"comma", 0, false, "Name,Age\r\nBob,42\r\nAnn,7\r\n"},
+                      SeparatorSave{"semicolon", 1, false, "Name;Age\r\nBob;42\r\nAnn;7\r\n"},
+                      SeparatorSave{"tab, quoted", 2, true, "\"Name\"\t\"Age\"\r\n\"Bob\"\t\"42\"\r\n\"Ann\"\t\"7\"\r\n"},
+                      SeparatorSave{"pipe", 3, false, "Name|Age\r\nBob|42\r\nAnn|7\r\n"},
+                      SeparatorSave{"other", 4, false, "Name::Age\r\nBob::42\r\nAnn::7\r\n"}),
+    ByLabel());
 
 TEST_F(Files, SaveReportsFailureAndNothingLoaded)
 {

@@ -14,6 +14,7 @@
 #include "app/CommandLine.h"
 #include "app/RecentFiles.h"
 #include "tests/app/AppFixture.h"
+#include "tests/support/CaseName.h"
 
 namespace fs = std::filesystem;
 
@@ -92,23 +93,31 @@ TEST_F(Opening, FileFromTheCommandLineOpensOnceStarted)
     EXPECT_EQ(rows(), 2);
 }
 
-TEST_F(Opening, MissingOrUnloadableFileLeavesAnEmptyWindow)
+struct Unloadable {
+    const char* label;
+    std::string name;
+    std::string reason;
+};
+
+class UnloadableFile : public Opening, public ::testing::WithParamInterface<Unloadable> {};
+
+TEST_P(UnloadableFile, LeavesAnEmptyWindow)
 {
     m_dir.file("header-only.csv", "Only,Header\r\n");
-    const std::vector<std::pair<std::string, std::string>> cases{
-        {"gone.csv", "No such file or directory"}, {"header-only.csv", "The file holds no data line."}};
-    for (const auto& [name, reason] : cases) {
-        SCOPED_TRACE(name);
-        restart();
-        openWhenStarted(window(), qpath(name));
-        QCoreApplication::processEvents();
-        EXPECT_EQ(messages(), (std::vector<std::string>{"Error loading CSV file.\n" + reason}));
-        EXPECT_EQ(rows(), 0);
-        EXPECT_EQ(headings(), QStringList());
-        EXPECT_TRUE(text1()->text().isEmpty());
-        EXPECT_TRUE(RecentFiles().files().isEmpty());
-    }
+    openWhenStarted(window(), qpath(GetParam().name));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(messages(), (std::vector<std::string>{"Error loading CSV file.\n" + GetParam().reason}));
+    EXPECT_EQ(rows(), 0);
+    EXPECT_EQ(headings(), QStringList());
+    EXPECT_TRUE(text1()->text().isEmpty());
+    EXPECT_TRUE(RecentFiles().files().isEmpty());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Opening, UnloadableFile,
+    ::testing::Values(Unloadable{"missing", "gone.csv", "No such file or directory"},
+                      Unloadable{"headings only", "header-only.csv", "The file holds no data line."}),
+    ByLabel());
 
 TEST_F(Opening, DroppedFileOpensAfterTheUnsavedChangesQuestion)
 {

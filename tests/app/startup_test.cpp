@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <optional>
 
@@ -12,6 +13,7 @@
 
 #include "store/StoreError.h"
 #include "tests/app/AppFixture.h"
+#include "tests/support/CaseName.h"
 #include "window/AppTitle.h"
 #include "window/Procedure.h"
 
@@ -34,23 +36,35 @@ TEST_F(StartUp, FirstStartWithNoSettings)
     EXPECT_TRUE(m_ask.asked.empty()) << "start-up asks nothing and reports nothing";
 }
 
-TEST_F(StartUp, SeparatorFromTheSettings)
+struct SeparatorCase {
+    const char* label;
+    QString index;
+    std::optional<QString> other;
+    QString expected;
+};
+
+class SeparatorFromTheSettings : public AppTest, public ::testing::WithParamInterface<SeparatorCase> {};
+
+TEST_P(SeparatorFromTheSettings, IsTheWindowsSeparator)
 {
-    const std::vector<std::tuple<QString, std::optional<QString>, QString>> cases = {
-        {"0", {}, ","},   {"1", {}, ";"},  {"2", {}, "\t"},     {"3", {}, "|"},
-        {"4", {}, "-"},   {"4", "#", "#"}, {" 3 ", {}, "|"},
-        // Anything that would give an empty separator reads as a comma.
-        {"7", {}, ","},   {"-1", {}, ","}, {"pipe", {}, ","}, {"", {}, ","}, {"4", "", ","},
-    };
-    for (const auto& [index, other, expected] : cases) {
-        SCOPED_TRACE(index.toStdString() + " / " + other.value_or("(none)").toStdString());
-        restart();
-        storeSetting(SettingKey::Separator, index);
-        if (other)
-            storeSetting(SettingKey::OtherSeparator, *other);
-        EXPECT_EQ(window().currentSeparator(), expected);
-    }
+    const SeparatorCase& c = GetParam();
+    storeSetting(SettingKey::Separator, c.index);
+    if (c.other)
+        storeSetting(SettingKey::OtherSeparator, *c.other);
+    EXPECT_EQ(window().currentSeparator(), c.expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    StartUp, SeparatorFromTheSettings,
+    ::testing::Values(SeparatorCase{"comma", "0", {}, ","}, SeparatorCase{"semicolon", "1", {}, ";"},
+                      SeparatorCase{"tab", "2", {}, "\t"}, SeparatorCase{"pipe", "3", {}, "|"},
+                      SeparatorCase{"other, none set", "4", {}, "-"}, SeparatorCase{"other", "4", "#", "#"},
+                      SeparatorCase{"index in spaces", " 3 ", {}, "|"},
+                      // Anything that would give an empty separator reads as a comma.
+                      SeparatorCase{"index past the list", "7", {}, ","}, SeparatorCase{"negative index", "-1", {}, ","},
+                      SeparatorCase{"a word", "pipe", {}, ","}, SeparatorCase{"empty index", "", {}, ","},
+                      SeparatorCase{"other, empty", "4", "", ","}),
+    ByLabel());
 
 TEST(AppTitle, CutsWholeWordsAtLeastOnce)
 {
@@ -99,36 +113,45 @@ TEST_F(StartUp, LastStepTellsHowToInstallAMissingPdfPrinter)
 
 // Settings that cannot be read or written: start-up neither hangs nor loses
 // them in silence; they last the run, and the status line says so.
-TEST_F(StartUp, SettingsFileThatCannotBeUsed)
+struct UnusableSettings {
+    const char* label;
+    // Makes the obstacle under `folder`; returns the XDG_CONFIG_HOME to use.
+    std::function<std::string(const std::string& folder)> make;
+    QString problem;
+};
+
+class SettingsFileThatCannotBeUsed : public AppTest, public ::testing::WithParamInterface<UnusableSettings> {};
+
+TEST_P(SettingsFileThatCannotBeUsed, LastsTheRunAndIsSaid)
 {
     const QByteArray home = qgetenv("XDG_CONFIG_HOME");
-    const QString file = QString::fromLocal8Bit(home) + "/Varnhold/Tabvane Software.conf";
-    EXPECT_EQ(SettingsStorage::filePath(), file);
-    struct Case {
-        const char* label;
-        std::function<void()> make;
-        QString configHome;
-        QString problem;
-    };
-    const std::vector<Case> cases = {
-        {"a pipe", [&] { fs::create_directories(m_dir.path() + "/pipe/Varnhold");
-                         ASSERT_EQ(::mkfifo((m_dir.path() + "/pipe/Varnhold/Tabvane Software.conf").c_str(), 0600), 0); },
-         QString::fromStdString(m_dir.path() + "/pipe"), "is not a regular file"},
-        {"a file where its folder goes", [&] { m_dir.file("blocked", ""); },
-         QString::fromStdString(m_dir.path() + "/blocked"), "cannot be written"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        c.make();
-        qputenv("XDG_CONFIG_HOME", c.configHome.toLocal8Bit());
-        restart();
-        window().openFile(QString::fromStdString(m_dir.file("a.csv", "A\r\n1\r\n")));
-        EXPECT_TRUE(window().statusLine()->facts().endsWith("Settings for this run only")) << window().statusLine()->facts().toStdString();
-        EXPECT_EQ(RecentFiles().files(), QStringList{qpath("a.csv")}) << "kept for the run";
-        EXPECT_TRUE(SettingsStorage::current().problem().contains(c.problem)) << SettingsStorage::current().problem().toStdString();
-    }
+    EXPECT_EQ(SettingsStorage::filePath(), QString::fromLocal8Bit(home) + "/Varnhold/Tabvane Software.conf");
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(GetParam().make(m_dir.path())));
+    restart();
+    window().openFile(QString::fromStdString(m_dir.file("a.csv", "A\r\n1\r\n")));
+    EXPECT_TRUE(window().statusLine()->facts().endsWith("Settings for this run only")) << window().statusLine()->facts().toStdString();
+    EXPECT_EQ(RecentFiles().files(), QStringList{qpath("a.csv")}) << "kept for the run";
+    EXPECT_TRUE(SettingsStorage::current().problem().contains(GetParam().problem)) << SettingsStorage::current().problem().toStdString();
     // A relative folder is no folder by the desktop's rules.
     qputenv("XDG_CONFIG_HOME", "relative/config");
     EXPECT_EQ(SettingsStorage::filePath(), QDir::homePath() + "/.config/Varnhold/Tabvane Software.conf");
     qputenv("XDG_CONFIG_HOME", home);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    StartUp, SettingsFileThatCannotBeUsed,
+    ::testing::Values(
+        UnusableSettings{"a pipe",
+                         [](const std::string& folder) {
+                             fs::create_directories(folder + "/pipe/Varnhold");
+                             EXPECT_EQ(::mkfifo((folder + "/pipe/Varnhold/Tabvane Software.conf").c_str(), 0600), 0);
+                             return folder + "/pipe";
+                         },
+                         "is not a regular file"},
+        UnusableSettings{"a file where its folder goes",
+                         [](const std::string& folder) {
+                             std::ofstream(folder + "/blocked") << "";
+                             return folder + "/blocked";
+                         },
+                         "cannot be written"}),
+    ByLabel());
