@@ -8,66 +8,86 @@
 #include <gtest/gtest.h>
 
 #include "tests/store/StoreFixture.h"
+#include "tests/support/CaseName.h"
 #include "tests/support/TempDir.h"
 
-TEST(Encoding, Utf16WithMarkReadsAndWritesBack)
+namespace {
+
+// "a,b\r\n1,2\r\n" in UTF-16 of either byte order, without a mark.
+std::string utf16WithoutMark(bool bigEndian)
 {
-    const std::u16string text = u"name,city\r\nM\u00fcller,Z\u00fcrich \u20ac\r\n\U0001D11E,x\r\n";
-    TempDir dir;
-    for (bool bigEndian : {false, true}) {
-        SCOPED_TRACE(bigEndian ? "big-endian" : "little-endian");
-        const std::string bytes = utf16WithMark(bigEndian, text);
-        CSVDBS s;
-        s.FileName(dir.file("in.csv", bytes));
-        ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
-        EXPECT_EQ(s.Encoding(), bigEndian ? FileEncoding::Utf16BE : FileEncoding::Utf16LE);
-        EXPECT_EQ(rowsOf(s), (Rows{{"M\xC3\xBCller", "Z\xC3\xBCrich \xE2\x82\xAC"}, {"\xF0\x9D\x84\x9E", "x"}}));
-        ASSERT_TRUE(s.WriteFile()) << s.LastFileError();
-        EXPECT_EQ(readFile(s.FileName()), bytes);
-    }
+    std::string bytes;
+    for (char c : std::string("a,b\r\n1,2\r\n"))
+        bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    return bytes;
 }
+
+struct NoMarkCase {
+    const char* label;
+    std::string bytes;
+    bool standard;
+    std::string error;
+};
+
+const std::string why = " without a byte-order mark (every other byte is zero), and UTF-16 is read only with "
+                        "its mark. Read as bytes: ";
+const NoMarkCase noMarkCases[] = {
+    {"little-endian", utf16WithoutMark(false), false,
+     "The file looks like UTF-16 (little-endian)" + why + "Line 3 has fewer values than there are fields."},
+    {"big-endian, standard rule", utf16WithoutMark(true), true,
+     "The file looks like UTF-16 (big-endian)" + why + "Line 2 has fewer values than there are fields."},
+    {"zero bytes on both sides are no UTF-16", "a,b\r\n" + std::string(2000, '\0') + "\r\n", false,
+     "Line 2 has fewer values than there are fields."},
+};
+
+class Utf16WithMark : public testing::TestWithParam<bool> {};
+class Utf16WithoutMark : public testing::TestWithParam<NoMarkCase> {};
+
+} // namespace
+
+TEST_P(Utf16WithMark, ReadsAndWritesBack)
+{
+    const bool bigEndian = GetParam();
+    const std::string bytes =
+        utf16WithMark(bigEndian, u"name,city\r\nM\u00fcller,Z\u00fcrich \u20ac\r\n\U0001D11E,x\r\n");
+    TempDir dir;
+    CSVDBS s;
+    s.FileName(dir.file("in.csv", bytes));
+    ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
+    EXPECT_EQ(s.Encoding(), bigEndian ? FileEncoding::Utf16BE : FileEncoding::Utf16LE);
+    EXPECT_EQ(rowsOf(s), (Rows{{"M\xC3\xBCller", "Z\xC3\xBCrich \xE2\x82\xAC"}, {"\xF0\x9D\x84\x9E", "x"}}));
+    ASSERT_TRUE(s.WriteFile()) << s.LastFileError();
+    EXPECT_EQ(readFile(s.FileName()), bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Encoding, Utf16WithMark, testing::Bool(),
+                         [](const auto& info) { return std::string(info.param ? "BigEndian" : "LittleEndian"); });
 
 // Without a mark the bytes stay as they are, NULs and all; a load that fails
 // so says what the file looks like, under either rule.
-TEST(Encoding, Utf16WithoutMarkIsReadAsBytesAndNamedWhenItFails)
+TEST_P(Utf16WithoutMark, IsReadAsBytesAndNamedWhenItFails)
 {
-    std::string little, big;
-    for (char c : std::string("a,b\r\n1,2\r\n")) {
-        little += {c, '\0'};
-        big += {'\0', c};
-    }
-    struct Case {
-        const char* label;
-        std::string bytes;
-        bool standard;
-        std::string error;
-    };
-    const std::string why = " without a byte-order mark (every other byte is zero), and UTF-16 is read only with "
-                            "its mark. Read as bytes: ";
-    const std::vector<Case> cases = {
-        {"little-endian", little, false,
-         "The file looks like UTF-16 (little-endian)" + why + "Line 3 has fewer values than there are fields."},
-        {"big-endian, standard rule", big, true,
-         "The file looks like UTF-16 (big-endian)" + why + "Line 2 has fewer values than there are fields."},
-        {"zero bytes on both sides are no UTF-16", "a,b\r\n" + std::string(2000, '\0') + "\r\n", false,
-         "Line 2 has fewer values than there are fields."},
-    };
+    const NoMarkCase& c = GetParam();
     TempDir dir;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        CSVDBS s;
-        s.HeaderLine(false);
-        s.StandardQuoting(c.standard);
-        s.FileName(dir.file("in.csv", c.bytes));
-        EXPECT_FALSE(s.LoadFile());
-        EXPECT_EQ(s.LastFileError(), c.error);
-        EXPECT_EQ(s.LastLoad().looksUtf16, c.error.find("UTF-16") != std::string::npos);
-        EXPECT_FALSE(s.LastLoad().notUtf8); // NUL is valid UTF-8
-    }
-    // Without a final line break it loads, as bytes.
     CSVDBS s;
     s.HeaderLine(false);
-    s.FileName(dir.file("in.csv", little.substr(0, 16)));
+    s.StandardQuoting(c.standard);
+    s.FileName(dir.file("in.csv", c.bytes));
+    EXPECT_FALSE(s.LoadFile());
+    EXPECT_EQ(s.LastFileError(), c.error);
+    EXPECT_EQ(s.LastLoad().looksUtf16, c.error.find("UTF-16") != std::string::npos);
+    EXPECT_FALSE(s.LastLoad().notUtf8); // NUL is valid UTF-8
+}
+
+INSTANTIATE_TEST_SUITE_P(Encoding, Utf16WithoutMark, testing::ValuesIn(noMarkCases), ByLabel());
+
+// Without a final line break it loads, as bytes.
+TEST(Encoding, Utf16WithoutMarkOrFinalLineBreakLoadsAsBytes)
+{
+    TempDir dir;
+    CSVDBS s;
+    s.HeaderLine(false);
+    s.FileName(dir.file("in.csv", utf16WithoutMark(false).substr(0, 16)));
     ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
     EXPECT_TRUE(s.LastLoad().looksUtf16);
     EXPECT_EQ(s.Encoding(), FileEncoding::Utf8);

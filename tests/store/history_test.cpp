@@ -5,6 +5,7 @@
 
 #include "store/history/StepScope.h"
 #include "tests/store/StoreFixture.h"
+#include "tests/support/CaseName.h"
 
 namespace {
 
@@ -106,6 +107,39 @@ class HistoryTest : public StoreTest {
 protected:
     void loadSample() { load("A,B,C\r\na,b,c\r\nb,a,c\r\na,b,c\r\nzz,,a\r\nab,b,A\r\n b ,a,\r\n"); }
 };
+
+struct ReplacedCase {
+    const char* label;
+    std::function<void(CSVDBS&)> run;
+};
+
+const ReplacedCase replacedCases[] = {
+    {"swapped away", [](CSVDBS& s) {
+         s.InsertFieldAt(0, "NEW");
+         s.SwapFields(1, 3);
+         s.PutValue(1, 1, "old field");
+         s.PutValue(2, 3, "new field");
+     }},
+    {"shifted by another insert", [](CSVDBS& s) {
+         s.InsertFieldAt(1, "NEW");
+         s.InsertFieldAt(0, "NEWER");
+         s.PutValue(1, 2, "old field");
+         s.PutValue(1, 3, "new field");
+     }},
+    {"shifted by a delete", [](CSVDBS& s) {
+         s.InsertFieldAt(2, "NEW");
+         s.DeleteFieldAt(1);
+         s.PutValue(1, 2, "new field");
+         s.PutValue(1, 3, "old field");
+     }},
+    {"appended record", [](CSVDBS& s) {
+         s.NewRecord();
+         s.PutValue(s.RecordCount(), 1, "new record");
+         s.PutValue(1, 1, "old record");
+     }},
+};
+
+class AStepKeepsWhatItReplaced : public HistoryTest, public testing::WithParamInterface<ReplacedCase> {};
 
 } // namespace
 
@@ -234,51 +268,22 @@ TEST_F(HistoryTest, OperationsComeBackExactlyAsRecorded)
 
 // Values written into a field or record the same step added need nothing
 // kept; every other value must be kept however the fields moved meanwhile.
-TEST_F(HistoryTest, AStepKeepsWhatItReplacedAcrossFieldsItAddedAndMoved)
+TEST_P(AStepKeepsWhatItReplaced, AcrossFieldsItAddedAndMoved)
 {
-    const struct {
-        const char* name;
-        std::function<void(CSVDBS&)> run;
-    } cases[] = {
-        {"swapped away", [](CSVDBS& s) {
-             s.InsertFieldAt(0, "NEW");
-             s.SwapFields(1, 3);
-             s.PutValue(1, 1, "old field");
-             s.PutValue(2, 3, "new field");
-         }},
-        {"shifted by another insert", [](CSVDBS& s) {
-             s.InsertFieldAt(1, "NEW");
-             s.InsertFieldAt(0, "NEWER");
-             s.PutValue(1, 2, "old field");
-             s.PutValue(1, 3, "new field");
-         }},
-        {"shifted by a delete", [](CSVDBS& s) {
-             s.InsertFieldAt(2, "NEW");
-             s.DeleteFieldAt(1);
-             s.PutValue(1, 2, "new field");
-             s.PutValue(1, 3, "old field");
-         }},
-        {"appended record", [](CSVDBS& s) {
-             s.NewRecord();
-             s.PutValue(s.RecordCount(), 1, "new record");
-             s.PutValue(1, 1, "old record");
-         }},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        loadSample();
-        const State loaded = stateOf(m_store);
-        {
-            const StepScope step(m_store, "Tool");
-            c.run(m_store);
-        }
-        const State done = stateOf(m_store);
-        ASSERT_TRUE(m_store.Undo());
-        EXPECT_EQ(stateOf(m_store), loaded);
-        ASSERT_TRUE(m_store.Redo());
-        EXPECT_EQ(stateOf(m_store), done);
+    loadSample();
+    const State loaded = stateOf(m_store);
+    {
+        const StepScope step(m_store, "Tool");
+        GetParam().run(m_store);
     }
+    const State done = stateOf(m_store);
+    ASSERT_TRUE(m_store.Undo());
+    EXPECT_EQ(stateOf(m_store), loaded);
+    ASSERT_TRUE(m_store.Redo());
+    EXPECT_EQ(stateOf(m_store), done);
 }
+
+INSTANTIATE_TEST_SUITE_P(History, AStepKeepsWhatItReplaced, testing::ValuesIn(replacedCases), ByLabel());
 
 TEST_F(HistoryTest, OperationsThatChangeNothingAreNoSteps)
 {

@@ -45,6 +45,28 @@ const LoadCase textFormatCases[] = {
         {"empty separator keeps the line whole", "A,B\r\n1,2\r\n", "", true, {"A,B"}, {{"1,2"}}},
 };
 
+struct LoneLineFeedCase {
+    const char* label;
+    std::string text;
+    bool standard;
+    std::int64_t lines;
+    std::vector<std::int64_t> first;
+    Rows asLines; // read with LF alone ending a line; none: not asked
+};
+
+class LinesEndingInLineFeedAlone : public testing::TestWithParam<LoneLineFeedCase> {};
+
+const LoneLineFeedCase loneLineFeedCases[] = {
+    {"two lines added", "id,name\r\n1,ann\r\n2,bob\n3,cy\n", false, 2, {3, 4},
+     {{"1", "ann"}, {"2", "bob"}, {"3", "cy"}}},
+    {"the heading line, so no data line", "A,B\n1,2\r\n", false, 1, {1}, {{"1", "2"}}},
+    {"five, the first three listed", "A\r\n1\n2\r\n3\n4\n\n5\n", false, 5, {2, 4, 5},
+     {{"1"}, {"2"}, {"3"}, {"4"}, {"5"}}},
+    {"inside quotes, a value's own", "a,b\r\n\"x\ny\",2\r\n", false, 0, {}, {}},
+    {"no CR at all: LF ends lines", "a,b\n1,2\n", false, 0, {}, {}},
+    {"standard rule: LF ends lines", "id,name\r\n1,ann\n2,bob\n", true, 0, {}, {}},
+};
+
 } // namespace
 
 TEST_P(ReadsTheTextFormat, Case)
@@ -272,52 +294,34 @@ TEST(Load, OneByteSeparatorReadsAsALongerOne)
 // such an LF into a value, so the load counts those lines, and on request
 // reads them as lines. A save then ends every line in CR LF, and reads back
 // by the rule: a line feed typed into a value since stays the value's.
-TEST(Load, LinesEndingInLineFeedAloneAreCountedAndOnRequestReadAsLines)
+TEST_P(LinesEndingInLineFeedAlone, AreCountedAndOnRequestReadAsLines)
 {
-    struct Case {
-        const char* label;
-        std::string text;
-        bool standard;
-        std::int64_t lines;
-        std::vector<std::int64_t> first;
-        Rows asLines; // read with LF alone ending a line; none: not asked
-    };
-    const std::vector<Case> cases = {
-        {"two lines added", "id,name\r\n1,ann\r\n2,bob\n3,cy\n", false, 2, {3, 4},
-         {{"1", "ann"}, {"2", "bob"}, {"3", "cy"}}},
-        {"the heading line, so no data line", "A,B\n1,2\r\n", false, 1, {1}, {{"1", "2"}}},
-        {"five, the first three listed", "A\r\n1\n2\r\n3\n4\n\n5\n", false, 5, {2, 4, 5},
-         {{"1"}, {"2"}, {"3"}, {"4"}, {"5"}}},
-        {"inside quotes, a value's own", "a,b\r\n\"x\ny\",2\r\n", false, 0, {}, {}},
-        {"no CR at all: LF ends lines", "a,b\n1,2\n", false, 0, {}, {}},
-        {"standard rule: LF ends lines", "id,name\r\n1,ann\n2,bob\n", true, 0, {}, {}},
-    };
+    const LoneLineFeedCase& c = GetParam();
     TempDir dir;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        CSVDBS s;
-        s.StandardQuoting(c.standard);
-        s.FileName(dir.file("in.csv", c.text));
-        const bool loaded = s.LoadFile();
-        EXPECT_EQ(s.LastLoad().loneLineFeeds, c.lines);
-        EXPECT_EQ(s.LastLoad().firstLoneLineFeeds, c.first);
-        if (c.standard) {
-            EXPECT_EQ(rowsOf(s), (Rows{{"1", "ann"}, {"2", "bob"}}));
-        }
-        if (c.asLines.empty()) {
-            EXPECT_TRUE(loaded) << s.LastFileError();
-            continue;
-        }
-        s.LoneLineFeedsEndLines(true);
-        ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
-        EXPECT_EQ(rowsOf(s), c.asLines);
-        s.PutValue(1, 1, "x\ny");
-        ASSERT_TRUE(s.WriteFile());
-        EXPECT_FALSE(s.LoneLineFeedsEndLines());
-        Rows saved = c.asLines;
-        saved[0][0] = "x\ny";
-        ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
-        EXPECT_EQ(rowsOf(s), saved);
-        EXPECT_EQ(readFile(s.FileName()), joinedText(s, ","));
+    CSVDBS s;
+    s.StandardQuoting(c.standard);
+    s.FileName(dir.file("in.csv", c.text));
+    const bool loaded = s.LoadFile();
+    EXPECT_EQ(s.LastLoad().loneLineFeeds, c.lines);
+    EXPECT_EQ(s.LastLoad().firstLoneLineFeeds, c.first);
+    if (c.standard) {
+        EXPECT_EQ(rowsOf(s), (Rows{{"1", "ann"}, {"2", "bob"}}));
     }
+    if (c.asLines.empty()) {
+        EXPECT_TRUE(loaded) << s.LastFileError();
+        return;
+    }
+    s.LoneLineFeedsEndLines(true);
+    ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
+    EXPECT_EQ(rowsOf(s), c.asLines);
+    s.PutValue(1, 1, "x\ny");
+    ASSERT_TRUE(s.WriteFile());
+    EXPECT_FALSE(s.LoneLineFeedsEndLines());
+    Rows saved = c.asLines;
+    saved[0][0] = "x\ny";
+    ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
+    EXPECT_EQ(rowsOf(s), saved);
+    EXPECT_EQ(readFile(s.FileName()), joinedText(s, ","));
 }
+
+INSTANTIATE_TEST_SUITE_P(Load, LinesEndingInLineFeedAlone, testing::ValuesIn(loneLineFeedCases), ByLabel());

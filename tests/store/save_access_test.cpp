@@ -16,6 +16,7 @@
 
 #include "store/save/SaveSystemCalls.h"
 #include "tests/store/SaveFixture.h"
+#include "tests/support/CaseName.h"
 #include "tests/support/Unprivileged.h"
 
 namespace fs = std::filesystem;
@@ -84,14 +85,66 @@ std::string tempIn(const std::string& folder)
     return {};
 }
 
+struct PlantedLink {
+    const char* label; // the link's name
+    const char* to;    // in the test's folder
+    uid_t owner;
+    bool followed;
+};
+
+class ALinkAnotherUserPlanted : public testing::TestWithParam<PlantedLink> {};
+
+const PlantedLink plantedLinks[] = {{"report.csv", "bob/precious.csv", Alice, false},
+                                    {"dangling.csv", "bob/new.csv", Alice, false},
+                                    {"own.csv", "bob/own.csv", Bob, true}};
+
+// A folder of the saver's whose default access list names a user, daemon,
+// whom the files saved in it grant nothing.
+class SaveIntoAFolderWithADefaultList : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(::chown(m_dir.path().c_str(), unprivilegedUid(), static_cast<gid_t>(-1)), 0);
+        if (!setAclText(m_dir.path(), "u::rwx,u:daemon:rwx,g::rwx,m::rwx,o::r", ACL_TYPE_DEFAULT))
+            GTEST_SKIP() << "this file system keeps no access lists";
+    }
+
+    TempDir m_dir;
+};
+
+struct FileList {
+    const char* label;
+    const char* acl;
+};
+
+class TheNewFileNeverGrants : public SaveIntoAFolderWithADefaultList, public testing::WithParamInterface<FileList> {};
+
+const FileList fileLists[] = {{"owner group others", "u::rw,g::r,o::---"},
+                              {"a named user", "u::rw,u:bin:r,g::r,m::r,o::---"}};
+
+struct OwnerCase {
+    const char* label;
+    uid_t owner;
+    mode_t mode;
+    mode_t after;
+};
+
+class NobodyGainsAccess : public testing::TestWithParam<OwnerCase> {};
+
+const OwnerCase ownerCases[] = {{"Alice 0646", Alice, 0646, 0644}, {"Alice 0606", Alice, 0606, 0600},
+                                {"Alice 0666", Alice, 0666, 0666}, {"Alice 0066", Alice, 0066, 0600},
+                                {"saver 0646", Saver, 0646, 0644}, {"saver 0604", Saver, 0604, 0600},
+                                {"saver 0626", Saver, 0626, 0622}};
+
 } // namespace
 
 // A link another user put in a sticky folder everybody writes to is not
 // followed, whether it leads to a file or to none; the saver's own is.
-TEST(SaveAccess, ALinkAnotherUserPlantedInASharedFolderIsNotFollowed)
+TEST_P(ALinkAnotherUserPlanted, InASharedFolderIsNotFollowed)
 {
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs two users";
+    const PlantedLink& c = GetParam();
     TempDir dir;
     fs::permissions(dir.path(), fs::perms(0755));
     const std::string shared = dir.path() + "/shared", home = dir.path() + "/bob";
@@ -103,80 +156,69 @@ TEST(SaveAccess, ALinkAnotherUserPlantedInASharedFolderIsNotFollowed)
     ASSERT_EQ(::chown(precious.c_str(), Bob, Bob), 0);
     const std::string source = dir.file("bob/source.csv", Original);
     ASSERT_EQ(::chown(source.c_str(), Bob, Bob), 0);
-    struct Case {
-        const char* name;
-        std::string to;
-        uid_t owner;
-        bool followed;
-    };
-    for (const Case& c : std::vector<Case>{{"report.csv", precious, Alice, false},
-                                           {"dangling.csv", home + "/new.csv", Alice, false},
-                                           {"own.csv", home + "/own.csv", Bob, true}}) {
-        SCOPED_TRACE(c.name);
-        const std::string link = shared + "/" + c.name;
-        fs::create_symlink(c.to, link);
-        ASSERT_EQ(::lchown(link.c_str(), c.owner, c.owner), 0);
-        runAs(Bob, Bob, [&] {
-            CSVDBS s;
-            CHILD_CHECK(loadFrom(s, source));
-            s.PutValue(1, 2, "43");
-            s.FileName(link);
-            CHILD_CHECK(s.WriteFile() == c.followed);
-            CHILD_CHECK(c.followed || s.LastFileError().find("another user") != std::string::npos);
-        });
-        EXPECT_EQ(readFile(precious), Original);
-        EXPECT_EQ(fs::exists(c.to) && c.to != precious, c.followed);
-        EXPECT_TRUE(fs::is_symlink(link));
-    }
+    const std::string to = dir.path() + "/" + c.to, link = shared + "/" + c.label;
+    fs::create_symlink(to, link);
+    ASSERT_EQ(::lchown(link.c_str(), c.owner, c.owner), 0);
+    runAs(Bob, Bob, [&] {
+        CSVDBS s;
+        CHILD_CHECK(loadFrom(s, source));
+        s.PutValue(1, 2, "43");
+        s.FileName(link);
+        CHILD_CHECK(s.WriteFile() == c.followed);
+        CHILD_CHECK(c.followed || s.LastFileError().find("another user") != std::string::npos);
+    });
+    EXPECT_EQ(readFile(precious), Original);
+    EXPECT_EQ(fs::exists(to) && to != precious, c.followed);
+    EXPECT_TRUE(fs::is_symlink(link));
 }
+
+INSTANTIATE_TEST_SUITE_P(SaveAccess, ALinkAnotherUserPlanted, testing::ValuesIn(plantedLinks), ByLabel());
 
 // The folder's default list names a user the file never granted anything:
 // at no step of the save may that user open the new file.
-TEST(SaveAccess, TheNewFileNeverGrantsMoreThanItsFinalPermissions)
+TEST_P(TheNewFileNeverGrants, MoreThanItsFinalPermissions)
 {
-    TempDir dir;
-    ASSERT_EQ(::chown(dir.path().c_str(), unprivilegedUid(), static_cast<gid_t>(-1)), 0);
-    if (!setAclText(dir.path(), "u::rwx,u:daemon:rwx,g::rwx,m::rwx,o::r", ACL_TYPE_DEFAULT))
-        GTEST_SKIP() << "this file system keeps no access lists";
-    for (const char* acl : {"u::rw,g::r,o::---", "u::rw,u:bin:r,g::r,m::r,o::---"}) {
-        SCOPED_TRACE(acl);
-        const std::string path = dir.file("t.csv", Original);
-        ASSERT_TRUE(setAclText(path, acl));
-        ASSERT_EQ(::chown(path.c_str(), unprivilegedUid(), ::geteuid() == 0 ? NobodyId : ::getegid()), 0);
-        const std::map<std::string, mode_t> final = grants(path);
-        runUnprivileged([&] {
-            int looks = 0;
-            setSaveFaultHook([&](SaveStep step) {
-                const std::string temp = tempIn(dir.path());
-                if (step == SaveStep::OpenFolder || step == SaveStep::Open || temp.empty())
-                    return 0;
-                ++looks;
-                for (const auto& [entry, bits] : grants(temp)) {
-                    const auto kept = final.find(entry);
-                    if ((bits & ~(kept == final.end() ? 0 : kept->second)) != 0) {
-                        std::fprintf(stderr, "at %s, entry %s grants %o\n", saveStepName(step), entry.c_str(), bits);
-                        std::_Exit(1);
-                    }
-                }
+    const std::string path = m_dir.file("t.csv", Original);
+    ASSERT_TRUE(setAclText(path, GetParam().acl));
+    ASSERT_EQ(::chown(path.c_str(), unprivilegedUid(), ::geteuid() == 0 ? NobodyId : ::getegid()), 0);
+    const std::map<std::string, mode_t> final = grants(path);
+    runUnprivileged([&] {
+        int looks = 0;
+        setSaveFaultHook([&](SaveStep step) {
+            const std::string temp = tempIn(m_dir.path());
+            if (step == SaveStep::OpenFolder || step == SaveStep::Open || temp.empty())
                 return 0;
-            });
-            const std::string error = [&] {
-                CSVDBS s;
-                if (!loadFrom(s, path))
-                    return s.LastFileError();
-                s.PutValue(1, 2, "43");
-                return s.WriteFile() ? std::string() : s.LastFileError();
-            }();
-            setSaveFaultHook({});
-            CHILD_CHECK(error.empty());
-            CHILD_CHECK(looks >= 4);
+            ++looks;
+            for (const auto& [entry, bits] : grants(temp)) {
+                const auto kept = final.find(entry);
+                if ((bits & ~(kept == final.end() ? 0 : kept->second)) != 0) {
+                    std::fprintf(stderr, "at %s, entry %s grants %o\n", saveStepName(step), entry.c_str(), bits);
+                    std::_Exit(1);
+                }
+            }
+            return 0;
         });
-        EXPECT_EQ(grants(path), final);
-        EXPECT_EQ(readFile(path), Saved);
-    }
+        const std::string error = [&] {
+            CSVDBS s;
+            if (!loadFrom(s, path))
+                return s.LastFileError();
+            s.PutValue(1, 2, "43");
+            return s.WriteFile() ? std::string() : s.LastFileError();
+        }();
+        setSaveFaultHook({});
+        CHILD_CHECK(error.empty());
+        CHILD_CHECK(looks >= 4);
+    });
+    EXPECT_EQ(grants(path), final);
+    EXPECT_EQ(readFile(path), Saved);
+}
 
-    // Deleted since it was read, it comes back with its mode alone.
-    const std::string path = dir.file("t.csv", Original);
+INSTANTIATE_TEST_SUITE_P(SaveAccess, TheNewFileNeverGrants, testing::ValuesIn(fileLists), ByLabel());
+
+// Deleted since it was read, it comes back with its mode alone.
+TEST_F(SaveIntoAFolderWithADefaultList, AFileDeletedSinceItWasReadComesBackWithItsModeAlone)
+{
+    const std::string path = m_dir.file("t.csv", Original);
     ASSERT_TRUE(setAclText(path, "u::rw,g::---,o::---"));
     CSVDBS s;
     ASSERT_TRUE(loadFrom(s, path));
@@ -189,7 +231,7 @@ TEST(SaveAccess, TheNewFileNeverGrantsMoreThanItsFinalPermissions)
 // A file of Alice's in group 1235 (which the saver is not in), or the saver's
 // own in that group: the saver may write it, but cannot keep the owner or
 // the group. Whoever could do less before does no more now.
-TEST(SaveAccess, NobodyGainsAccessWhenTheOwnerOrGroupCannotBeKept)
+TEST_P(NobodyGainsAccess, WhenTheOwnerOrGroupCannotBeKept)
 {
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs users of every class";
@@ -201,37 +243,29 @@ TEST(SaveAccess, NobodyGainsAccessWhenTheOwnerOrGroupCannotBeKept)
     const std::vector<Who> everyone = {{"old owner", Alice, Alice}, {"old group", OldGroupMember, Bob},
                                        {"new group", NewGroupMember, Saver}, {"others", Stranger, Stranger},
                                        {"saver", Saver, Saver}};
-    struct Case {
-        uid_t owner;
-        mode_t mode;
-        mode_t after;
-    };
-    const std::vector<Case> cases = {{Alice, 0646, 0644}, {Alice, 0606, 0600}, {Alice, 0666, 0666},
-                                     {Alice, 0066, 0600}, {Saver, 0646, 0644}, {Saver, 0604, 0600},
-                                     {Saver, 0626, 0622}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "owner " << c.owner << ", mode " << std::oct << c.mode);
-        TempDir dir;
-        fs::permissions(dir.path(), fs::perms(0755));
-        ASSERT_EQ(::chown(dir.path().c_str(), Saver, Saver), 0);
-        const std::string path = dir.file("t.csv", Original);
-        ASSERT_EQ(::chown(path.c_str(), c.owner, Bob), 0);
-        ASSERT_EQ(::chmod(path.c_str(), c.mode), 0);
-        std::vector<std::pair<bool, bool>> before;
-        for (const Who& w : everyone)
-            before.emplace_back(mayOpenAs(w.uid, w.gid, path, O_RDONLY), mayOpenAs(w.uid, w.gid, path, O_WRONLY));
-        runAs(Saver, Saver, [&] {
-            CSVDBS s;
-            CHILD_CHECK(loadFrom(s, path));
-            s.PutValue(1, 2, "43");
-            CHILD_CHECK(s.WriteFile());
-        });
-        EXPECT_EQ(readFile(path), Saved);
-        EXPECT_EQ(modeOf(path), c.after);
-        for (std::size_t i = 0; i < everyone.size(); ++i) {
-            const Who& w = everyone[i];
-            EXPECT_LE(mayOpenAs(w.uid, w.gid, path, O_RDONLY), before[i].first) << w.role << " gained reading";
-            EXPECT_LE(mayOpenAs(w.uid, w.gid, path, O_WRONLY), before[i].second) << w.role << " gained writing";
-        }
+    const OwnerCase& c = GetParam();
+    TempDir dir;
+    fs::permissions(dir.path(), fs::perms(0755));
+    ASSERT_EQ(::chown(dir.path().c_str(), Saver, Saver), 0);
+    const std::string path = dir.file("t.csv", Original);
+    ASSERT_EQ(::chown(path.c_str(), c.owner, Bob), 0);
+    ASSERT_EQ(::chmod(path.c_str(), c.mode), 0);
+    std::vector<std::pair<bool, bool>> before;
+    for (const Who& w : everyone)
+        before.emplace_back(mayOpenAs(w.uid, w.gid, path, O_RDONLY), mayOpenAs(w.uid, w.gid, path, O_WRONLY));
+    runAs(Saver, Saver, [&] {
+        CSVDBS s;
+        CHILD_CHECK(loadFrom(s, path));
+        s.PutValue(1, 2, "43");
+        CHILD_CHECK(s.WriteFile());
+    });
+    EXPECT_EQ(readFile(path), Saved);
+    EXPECT_EQ(modeOf(path), c.after);
+    for (std::size_t i = 0; i < everyone.size(); ++i) {
+        const Who& w = everyone[i];
+        EXPECT_LE(mayOpenAs(w.uid, w.gid, path, O_RDONLY), before[i].first) << w.role << " gained reading";
+        EXPECT_LE(mayOpenAs(w.uid, w.gid, path, O_WRONLY), before[i].second) << w.role << " gained writing";
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(SaveAccess, NobodyGainsAccess, testing::ValuesIn(ownerCases), ByLabel());

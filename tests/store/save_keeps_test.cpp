@@ -17,6 +17,7 @@
 #include "store/save/SaveSystemCalls.h"
 #include "store/save/TempFileName.h"
 #include "tests/store/SaveFixture.h"
+#include "tests/support/CaseName.h"
 #include "tests/support/Unprivileged.h"
 
 namespace fs = std::filesystem;
@@ -55,6 +56,38 @@ void setAge(const std::string& path, int secondsAgo)
     const timespec when[2] = {{::time(nullptr) - secondsAgo, 0}, {::time(nullptr) - secondsAgo, 0}};
     ::utimensat(AT_FDCWD, path.c_str(), when, 0);
 }
+
+// A name of 240 bytes in characters of three.
+std::string cjk()
+{
+    std::string name;
+    for (int i = 0; i < 80; ++i)
+        name += "\xe8\xa1\xa8";
+    return name;
+}
+
+struct LongName {
+    const char* label;
+    std::string name;
+};
+
+class AnyNameThatLoads : public testing::TestWithParam<LongName> {};
+
+const LongName longNames[] = {{"251 bytes", std::string(251, 'a') + ".csv"},
+                              {"80 characters of 3 bytes", cjk() + ".csv"},
+                              {"241 bytes", std::string(241, 'b') + ".csv"}};
+
+struct LinkCase {
+    const char* label;
+    const char* path; // in the test's folder
+    const char* says;
+};
+
+class LinkLoopsAndEndlessChains : public testing::TestWithParam<LinkCase> {};
+
+const LinkCase linkCases[] = {{"two links to each other", "a.csv", "loop"}, {"a link to itself", "self.csv", "loop"},
+                              {"45 links in a chain", "chain44", "chain"},
+                              {"a folder linked to itself", "loop/x.csv", "loop"}};
 
 } // namespace
 
@@ -215,76 +248,68 @@ TEST(SaveKeeps, SavesOfOneFileRunOneAfterTheOther)
     EXPECT_EQ(temporariesIn(dir.path()), 0);
 }
 
-TEST(SaveKeeps, AnyNameThatLoadsAlsoSaves)
+TEST_P(AnyNameThatLoads, AlsoSaves)
 {
     TempDir dir;
-    std::string cjk;
-    for (int i = 0; i < 80; ++i)
-        cjk += "\xe8\xa1\xa8"; // 3 bytes each
-    const std::vector<std::string> names = {std::string(251, 'a') + ".csv", cjk + ".csv",
-                                            std::string(241, 'b') + ".csv"};
-    for (const std::string& name : names) {
-        SCOPED_TRACE(name.size());
-        const std::string path = dir.file(name, Original);
-        EXPECT_EQ(loadChangeSave(path), "");
-        EXPECT_EQ(readFile(path), Saved);
-        // The exports write through the same writer.
-        AtomicFileWriter file(path);
-        ASSERT_TRUE(file.open()) << file.error();
-        ASSERT_TRUE(file.write("x\r\n") && file.commit()) << file.error();
-        EXPECT_EQ(readFile(path), "x\r\n");
-        fs::remove(path);
-        EXPECT_EQ(temporariesIn(dir.path()), 0);
-    }
+    const std::string path = dir.file(GetParam().name, Original);
+    EXPECT_EQ(loadChangeSave(path), "");
+    EXPECT_EQ(readFile(path), Saved);
+    // The exports write through the same writer.
+    AtomicFileWriter file(path);
+    ASSERT_TRUE(file.open()) << file.error();
+    ASSERT_TRUE(file.write("x\r\n") && file.commit()) << file.error();
+    EXPECT_EQ(readFile(path), "x\r\n");
+    fs::remove(path);
+    EXPECT_EQ(temporariesIn(dir.path()), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(SaveKeeps, AnyNameThatLoads, testing::ValuesIn(longNames), ByLabel());
+
+TEST(SaveKeeps, LongNamesHaveTemporariesOfTheirOwn)
+{
     // Two long names that share their start have temporaries of their own.
     const std::string a = std::string(250, 'c') + "1.csv", b = std::string(250, 'c') + "2.csv";
     EXPECT_NE(tempfile::prefixFor(a, 255), tempfile::prefixFor(b, 255));
     EXPECT_LE(tempfile::freshName(a, 255).size(), 255u);
     EXPECT_FALSE(tempfile::isTempOf(tempfile::freshName(a, 255), b, 255));
     // A shortened name is never cut inside a character.
-    const std::string shortened = tempfile::prefixFor(cjk + cjk + ".csv", 255);
+    const std::string shortened = tempfile::prefixFor(cjk() + cjk() + ".csv", 255);
     EXPECT_EQ((shortened.size() - 1 - 14 - 9) % 3, 0u);
 }
 
-TEST(SaveKeeps, LinkLoopsAndEndlessChainsAreRefused)
+TEST_P(LinkLoopsAndEndlessChains, AreRefused)
 {
+    const LinkCase& c = GetParam();
     TempDir dir;
     const std::string data = dir.file("data.csv", Original);
-    const std::string a = dir.path() + "/a.csv", b = dir.path() + "/b.csv", self = dir.path() + "/self.csv";
-    fs::create_symlink("b.csv", a);
-    fs::create_symlink("a.csv", b);
-    fs::create_symlink("self.csv", self);
+    fs::create_symlink("b.csv", dir.path() + "/a.csv");
+    fs::create_symlink("a.csv", dir.path() + "/b.csv");
+    fs::create_symlink("self.csv", dir.path() + "/self.csv");
     std::string chainStart = data;
     for (int i = 0; i < 45; ++i) {
         const std::string link = dir.path() + "/chain" + std::to_string(i);
         fs::create_symlink(fs::path(chainStart).filename(), link);
         chainStart = link;
     }
-    const std::string loopFolder = dir.path() + "/loop";
-    fs::create_symlink("loop", loopFolder);
+    fs::create_symlink("loop", dir.path() + "/loop");
 
-    struct Case {
-        std::string path;
-        const char* says;
-    };
-    for (const Case& c : std::vector<Case>{{a, "loop"}, {self, "loop"}, {chainStart, "chain"},
-                                           {loopFolder + "/x.csv", "loop"}}) {
-        SCOPED_TRACE(c.path);
-        CSVDBS s;
-        ASSERT_TRUE(loadFrom(s, data));
-        s.FileName(c.path);
-        std::error_code ec;
-        const fs::path before = fs::is_symlink(c.path, ec) ? fs::read_symlink(c.path) : fs::path();
-        EXPECT_FALSE(s.WriteFile());
-        EXPECT_NE(s.LastFileError().find(c.says), std::string::npos) << s.LastFileError();
-        if (!before.empty()) {
-            EXPECT_TRUE(fs::is_symlink(c.path)) << "the link stays a link";
-            EXPECT_EQ(fs::read_symlink(c.path), before);
-        }
+    const std::string path = dir.path() + "/" + c.path;
+    CSVDBS s;
+    ASSERT_TRUE(loadFrom(s, data));
+    s.FileName(path);
+    std::error_code ec;
+    const fs::path before = fs::is_symlink(path, ec) ? fs::read_symlink(path) : fs::path();
+    EXPECT_FALSE(s.WriteFile());
+    EXPECT_NE(s.LastFileError().find(c.says), std::string::npos) << s.LastFileError();
+    if (!before.empty()) {
+        EXPECT_TRUE(fs::is_symlink(path)) << "the link stays a link";
+        EXPECT_EQ(fs::read_symlink(path), before);
     }
     EXPECT_EQ(readFile(data), Original);
     EXPECT_EQ(temporariesIn(dir.path()), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(SaveKeeps, LinkLoopsAndEndlessChains, testing::ValuesIn(linkCases), ByLabel());
 
 TEST(SaveKeeps, LeftoversOfAKilledSaveAreRemovedOthersAreNot)
 {

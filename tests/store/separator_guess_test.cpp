@@ -7,21 +7,27 @@
 #include <gtest/gtest.h>
 
 #include "tests/store/StoreFixture.h"
+#include "tests/support/CaseName.h"
 #include "tests/support/TempDir.h"
 
-TEST(SeparatorGuess, FindsTheSeparatorThatSplitsEveryLineEvenly)
+namespace {
+
+struct GuessCase {
+    const char* label;
+    std::string text;
+    bool standard;
+    std::string separator;
+    std::size_t values;
+};
+
+class FindsTheSeparator : public testing::TestWithParam<GuessCase> {};
+
+std::vector<GuessCase> guessCases()
 {
-    struct Case {
-        const char* label;
-        std::string text;
-        bool standard;
-        std::string separator;
-        std::size_t values;
-    };
     std::string longFile = "a;b\r\n";
     for (int i = 0; i < 300; ++i)
         longFile += "1;2\r\n";
-    const std::vector<Case> cases = {
+    return {
         {"semicolons with decimal commas", "a;b;c\r\n1,5;2;3\r\n\r\n4;5,25;6\r\n", false, ";", 3},
         {"tabs", "a\tb\n1\t2\n", false, "\t", 2},
         {"pipes", "a|b\r1|2\r", false, "|", 2},
@@ -33,15 +39,21 @@ TEST(SeparatorGuess, FindsTheSeparatorThatSplitsEveryLineEvenly)
         {"only the first 200 lines", longFile + "1;2;3\r\n", false, ";", 2},
         {"empty", "", false, "", 0},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        const SeparatorGuess guess = guessSeparator(c.text, c.standard);
-        EXPECT_EQ(guess.separator, c.separator);
-        if (!c.separator.empty()) {
-            EXPECT_EQ(guess.values, c.values);
-        }
+}
+
+} // namespace
+
+TEST_P(FindsTheSeparator, ThatSplitsEveryLineEvenly)
+{
+    const GuessCase& c = GetParam();
+    const SeparatorGuess guess = guessSeparator(c.text, c.standard);
+    EXPECT_EQ(guess.separator, c.separator);
+    if (!c.separator.empty()) {
+        EXPECT_EQ(guess.values, c.values);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(SeparatorGuess, FindsTheSeparator, testing::ValuesIn(guessCases()), ByLabel());
 
 TEST(SeparatorGuess, FileHeadDecodesUtf16AndEndsAtALineEnd)
 {

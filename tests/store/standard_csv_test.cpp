@@ -17,6 +17,7 @@
 #include "store/RecordLimit.h"
 #include "store/read/StandardCsvReader.h"
 #include "tests/store/StoreFixture.h"
+#include "tests/support/CaseName.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -54,63 +55,54 @@ bool openText(CSVDBS& s, const TempDir& dir, std::string_view text, bool standar
     return s.LoadFile();
 }
 
-} // namespace
+struct ReadCase {
+    const char* label;
+    std::string text;
+    std::vector<std::string> names;
+    Rows rows;
+};
 
-TEST(StandardCsv, Reads)
-{
-    struct Case {
-        const char* label;
-        std::string text;
-        std::vector<std::string> names;
-        Rows rows;
-    };
-    const std::vector<Case> cases = {
-        {"spreadsheet row", "name,age,said,city\r\n\"Smith, John\",42,\"Said \"\"hello\"\" twice\",Boston\r\n",
-         {"name", "age", "said", "city"}, {{"Smith, John", "42", "Said \"hello\" twice", "Boston"}}},
-        {"CR LF inside quotes, LF outside", "a,b\n\"x\r\ny\",2\n3,4\n", {"a", "b"}, {{"x\r\ny", "2"}, {"3", "4"}}},
-        {"lone CR and LF inside quotes", "a,b\r\n\"1\r2\",\"3\n4\"\r\n", {"a", "b"}, {{"1\r2", "3\n4"}}},
-        {"mixed line ends outside quotes",
-         "id,name\r\n1,ann\n2,bob\n3,cy\n4,dee\r\n5,eve\r\n",
-         {"id", "name"},
-         {{"1", "ann"}, {"2", "bob"}, {"3", "cy"}, {"4", "dee"}, {"5", "eve"}}},
-        {"lone CR ends a record", "a\rb\rc", {"a"}, {{"b"}, {"c"}}},
-        {"spaces are data", "a,b\r\n x , \" y \"\r\n", {"a", "b"}, {{" x ", " \" y \""}}},
-        {"quote inside unquoted value kept", "a,b\r\nsay \"hi\",5\"\r\n", {"a", "b"}, {{"say \"hi\"", "5\""}}},
-        {"blank lines and lines of spaces skipped", "\r\n  \r\na,b\r\n\r\n1,2\r\n   \n3,4\r\n\r\n",
-         {"a", "b"}, {{"1", "2"}, {"3", "4"}}},
-        {"one field: a line of spaces is a value", "  \r\na\r\n  \r\n\r\nb\r\n ", {"a"}, {{"  "}, {"b"}, {" "}}},
-        {"value holding only two quotes", "a,b\r\n\"\"\"\"\"\",\"\"\r\n", {"a", "b"}, {{"\"\"", ""}}},
-        {"NUL bytes inside quotes", std::string("a,b\r\n\"x\0y\",\"\0\"\r\n", 16), {"a", "b"},
-         {{std::string("x\0y", 3), std::string(1, '\0')}}},
-        {"trailing separator gives an empty value", "a,b\r\n1,", {"a", "b"}, {{"1", ""}}},
-        {"text after the closing quote kept", "a\r\n\"x\"y\r\n", {"a"}, {{"xy"}}},
-        {"quoted field names", "\"first, name\",\"a\"\"b\"\r\n1,2\r\n", {"first, name", "a\"b"}, {{"1", "2"}}},
-        {"UTF-8 mark skipped", "\xEF\xBB\xBF\"a\"\r\n1\r\n", {"a"}, {{"1"}}},
-    };
-    TempDir dir;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        const Loaded got = loadText(dir, c.text, true);
-        ASSERT_TRUE(got.ok) << got.error;
-        EXPECT_EQ(got.names, c.names);
-        EXPECT_EQ(got.rows, c.rows);
-    }
-}
+class Reads : public testing::TestWithParam<ReadCase> {};
 
-// A failed load names its reason and leaves the loaded store as it was,
-// whichever rule reads the file and whatever its encoding.
-TEST(StandardCsv, FailuresNameTheReasonAndKeepTheStore)
+const ReadCase readCases[] = {
+    {"spreadsheet row", "name,age,said,city\r\n\"Smith, John\",42,\"Said \"\"hello\"\" twice\",Boston\r\n",
+     {"name", "age", "said", "city"}, {{"Smith, John", "42", "Said \"hello\" twice", "Boston"}}},
+    {"CR LF inside quotes, LF outside", "a,b\n\"x\r\ny\",2\n3,4\n", {"a", "b"}, {{"x\r\ny", "2"}, {"3", "4"}}},
+    {"lone CR and LF inside quotes", "a,b\r\n\"1\r2\",\"3\n4\"\r\n", {"a", "b"}, {{"1\r2", "3\n4"}}},
+    {"mixed line ends outside quotes",
+     "id,name\r\n1,ann\n2,bob\n3,cy\n4,dee\r\n5,eve\r\n",
+     {"id", "name"},
+     {{"1", "ann"}, {"2", "bob"}, {"3", "cy"}, {"4", "dee"}, {"5", "eve"}}},
+    {"lone CR ends a record", "a\rb\rc", {"a"}, {{"b"}, {"c"}}},
+    {"spaces are data", "a,b\r\n x , \" y \"\r\n", {"a", "b"}, {{" x ", " \" y \""}}},
+    {"quote inside unquoted value kept", "a,b\r\nsay \"hi\",5\"\r\n", {"a", "b"}, {{"say \"hi\"", "5\""}}},
+    {"blank lines and lines of spaces skipped", "\r\n  \r\na,b\r\n\r\n1,2\r\n   \n3,4\r\n\r\n",
+     {"a", "b"}, {{"1", "2"}, {"3", "4"}}},
+    {"one field: a line of spaces is a value", "  \r\na\r\n  \r\n\r\nb\r\n ", {"a"}, {{"  "}, {"b"}, {" "}}},
+    {"value holding only two quotes", "a,b\r\n\"\"\"\"\"\",\"\"\r\n", {"a", "b"}, {{"\"\"", ""}}},
+    {"NUL bytes inside quotes", std::string("a,b\r\n\"x\0y\",\"\0\"\r\n", 16), {"a", "b"},
+     {{std::string("x\0y", 3), std::string(1, '\0')}}},
+    {"trailing separator gives an empty value", "a,b\r\n1,", {"a", "b"}, {{"1", ""}}},
+    {"text after the closing quote kept", "a\r\n\"x\"y\r\n", {"a"}, {{"xy"}}},
+    {"quoted field names", "\"first, name\",\"a\"\"b\"\r\n1,2\r\n", {"first, name", "a\"b"}, {{"1", "2"}}},
+    {"UTF-8 mark skipped", "\xEF\xBB\xBF\"a\"\r\n1\r\n", {"a"}, {{"1"}}},
+};
+
+struct FailureCase {
+    const char* label;
+    bool standard;
+    std::string text;
+    std::string error;
+};
+
+class FailuresNameTheReason : public testing::TestWithParam<FailureCase> {};
+
+std::vector<FailureCase> failureCases()
 {
     std::string wide = "a";
     for (int i = 0; i <= MaxFieldCount + 2; ++i)
         wide += ",\"a\"";
-    struct Case {
-        const char* label;
-        bool standard;
-        std::string text;
-        std::string error;
-    };
-    const std::vector<Case> cases = {
+    return {
         {"too few values", true, "a,b\r\n1,2\r\n\"x\ny\",2\r\n3\r\n", "Line 5 has fewer values than there are fields."},
         {"unclosed quote", true, "a,b\r\n1,2\r\n3,\"open\r\nmore\r\n", "Line 3 opens a quoted value that is never closed."},
         {"lone quote", true, "a\r\n\"\r\n", "Line 2 opens a quoted value that is never closed."},
@@ -123,121 +115,153 @@ TEST(StandardCsv, FailuresNameTheReasonAndKeepTheStore)
         {"UTF-16, lone low surrogate", false, utf16WithMark(true, u"a\r\n") + std::string("\xDC\x00", 2),
          "The file is marked as UTF-16 but holds a broken character (an unpaired surrogate) at byte 6."},
     };
-    TempDir dir;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        CSVDBS s;
-        s.StandardQuoting(c.standard);
-        s.FileName(dir.file("good.csv", "x,y\r\n1,2\r\n"));
-        ASSERT_TRUE(s.LoadFile());
-        s.FileName(dir.file("bad.csv", c.text));
-        EXPECT_FALSE(s.LoadFile());
-        EXPECT_EQ(s.LastFileError(), c.error);
-        EXPECT_EQ(s.GetFieldList(), (std::vector<std::string>{"x", "y"}));
-        EXPECT_EQ(rowsOf(s), (Rows{{"1", "2"}}));
-        EXPECT_EQ(s.Encoding(), FileEncoding::Utf8);
-    }
 }
 
-TEST(StandardCsv, WritesQuotesOnlyWhereNeeded)
+struct WriteCase {
+    const char* label;
+    bool quoteAll;
+    std::string separator;
+    std::string expected;
+};
+
+class WritesQuotesOnlyWhereNeeded : public testing::TestWithParam<WriteCase> {};
+
+const WriteCase writeCases[] = {
+    {"canonical", false, ",",
+     "name,note\r\n\"Smith, John\",\"Said \"\"hi\"\"\"\r\n\" lead\",\"trail \"\r\n\"a\r\nb\",plain\r\n"
+     ",\"\"\"\"\"\"\r\n"},
+    {"all quoted", true, ",",
+     "\"name\",\"note\"\r\n\"Smith, John\",\"Said \"\"hi\"\"\"\r\n\" lead\",\"trail \"\r\n\"a\r\nb\",\"plain\"\r\n"
+     "\"\",\"\"\"\"\"\"\r\n"},
+    {"other separator", false, ";",
+     "name;note\r\nSmith, John;\"Said \"\"hi\"\"\"\r\n\" lead\";\"trail \"\r\n\"a\r\nb\";plain\r\n"
+     ";\"\"\"\"\"\"\r\n"},
+};
+
+struct ByteIdenticalCase {
+    const char* label;
+    bool standard;
+    std::string text;
+    std::string written; // empty: the text itself
+};
+
+class ComesBackByteIdentical : public testing::TestWithParam<ByteIdenticalCase> {};
+
+const ByteIdenticalCase byteIdenticalCases[] = {
+    {"standard, CR LF", true, "a,b\r\n\"x,y\",\"say \"\"q\"\"\"\r\n\"two\nlines\",\r\n", ""},
+    {"standard, LF", true, "a,b\n\"x,y\",2\n3,\" 4\"\n", ""},
+    {"standard, one field with an empty value", true, "a\n\"\"\nx\n", ""},
+    {"standard, mixed line ends write CR LF", true, "id,name\r\n1,ann\n2,bob\r\n", "id,name\r\n1,ann\r\n2,bob\r\n"},
+    {"simple, LF", false, "a,b\n1,2\n3,4\n", ""},
+    {"simple, CR LF", false, "a,b\r\n1,2\r\n", ""},
+    {"simple, UTF-8 mark and LF", false, "\xEF\xBB\xBF" "a,b\n1,2\n", ""},
+    {"simple, UTF-8 mark and CR LF", false, "\xEF\xBB\xBFName,Age\r\nBob,42\r\n", ""},
+    {"simple, NUL and control bytes", false, std::string("A,B\r\n\0\x01,x\0y\r\n\x7f,\0\r\n", 18), ""},
+    {"simple, invalid UTF-8", false, "N\xff,\xc3(\r\n\xe2\x82,\xed\xa0\x80 z\r\n\xf5\x80,\xc0\xaf\r\n", ""},
+};
+
+struct IgnoredCase {
+    const char* label;
+    bool standard;
+    std::string text;
+    std::int64_t lines;
+    std::int64_t first;
+};
+
+class IgnoredPiecesAreCounted : public testing::TestWithParam<IgnoredCase> {};
+
+const IgnoredCase ignoredCases[] = {
+    {"simple, spreadsheet quoting", false,
+     "name,age,city\r\n\"Smith, John\",42,Boston\r\nAnn,7,Rome\r\n\"Doe, J\",1,Oslo\r\n", 2, 2},
+    {"simple, one CR LF among LF lines", false, "id,name\r\n1,ann\n2,bob\n3,cy\n4,dee\r\n5,eve\r\n", 1, 2},
+    {"simple, nothing left out", false, "a,b\r\n1,2\r\n", 0, 0},
+    {"standard, extra value", true, "a,b\r\n1,2\r\n3,4,5\r\n", 1, 3},
+};
+
+} // namespace
+
+TEST_P(Reads, Case)
 {
-    struct Case {
-        const char* label;
-        bool quoteAll;
-        std::string separator;
-        std::string expected;
-    };
-    const std::vector<Case> cases = {
-        {"canonical", false, ",",
-         "name,note\r\n\"Smith, John\",\"Said \"\"hi\"\"\"\r\n\" lead\",\"trail \"\r\n\"a\r\nb\",plain\r\n"
-         ",\"\"\"\"\"\"\r\n"},
-        {"all quoted", true, ",",
-         "\"name\",\"note\"\r\n\"Smith, John\",\"Said \"\"hi\"\"\"\r\n\" lead\",\"trail \"\r\n\"a\r\nb\",\"plain\"\r\n"
-         "\"\",\"\"\"\"\"\"\r\n"},
-        {"other separator", false, ";",
-         "name;note\r\nSmith, John;\"Said \"\"hi\"\"\"\r\n\" lead\";\"trail \"\r\n\"a\r\nb\";plain\r\n"
-         ";\"\"\"\"\"\"\r\n"},
-    };
+    const ReadCase& c = GetParam();
     TempDir dir;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        CSVDBS s;
-        s.StandardQuoting(true);
-        s.FileName(dir.file("in.csv", "name,note\r\n\"Smith, John\",\"Said \"\"hi\"\"\"\r\n\" lead\",\"trail \"\r\n"
-                                      "\"a\r\nb\",plain\r\n,\"\"\"\"\"\"\r\n"));
-        ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
-        s.Seperator(c.separator);
-        s.FileName(dir.path() + "/out.csv");
-        ASSERT_TRUE(s.WriteFile(c.quoteAll)) << s.LastFileError();
-        EXPECT_EQ(readFile(s.FileName()), c.expected);
-        // Whatever is written reads back to the same contents.
-        const Loaded back = loadText(dir, readFile(s.FileName()), true, true, c.separator);
-        ASSERT_TRUE(back.ok) << back.error;
-        EXPECT_EQ(back.rows, rowsOf(s));
-    }
+    const Loaded got = loadText(dir, c.text, true);
+    ASSERT_TRUE(got.ok) << got.error;
+    EXPECT_EQ(got.names, c.names);
+    EXPECT_EQ(got.rows, c.rows);
 }
+
+INSTANTIATE_TEST_SUITE_P(StandardCsv, Reads, testing::ValuesIn(readCases), ByLabel());
+
+// A failed load names its reason and leaves the loaded store as it was,
+// whichever rule reads the file and whatever its encoding.
+TEST_P(FailuresNameTheReason, AndKeepTheStore)
+{
+    const FailureCase& c = GetParam();
+    TempDir dir;
+    CSVDBS s;
+    s.StandardQuoting(c.standard);
+    s.FileName(dir.file("good.csv", "x,y\r\n1,2\r\n"));
+    ASSERT_TRUE(s.LoadFile());
+    s.FileName(dir.file("bad.csv", c.text));
+    EXPECT_FALSE(s.LoadFile());
+    EXPECT_EQ(s.LastFileError(), c.error);
+    EXPECT_EQ(s.GetFieldList(), (std::vector<std::string>{"x", "y"}));
+    EXPECT_EQ(rowsOf(s), (Rows{{"1", "2"}}));
+    EXPECT_EQ(s.Encoding(), FileEncoding::Utf8);
+}
+
+INSTANTIATE_TEST_SUITE_P(StandardCsv, FailuresNameTheReason, testing::ValuesIn(failureCases()), ByLabel());
+
+TEST_P(WritesQuotesOnlyWhereNeeded, Case)
+{
+    const WriteCase& c = GetParam();
+    TempDir dir;
+    CSVDBS s;
+    s.StandardQuoting(true);
+    s.FileName(dir.file("in.csv", "name,note\r\n\"Smith, John\",\"Said \"\"hi\"\"\"\r\n\" lead\",\"trail \"\r\n"
+                                  "\"a\r\nb\",plain\r\n,\"\"\"\"\"\"\r\n"));
+    ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
+    s.Seperator(c.separator);
+    s.FileName(dir.path() + "/out.csv");
+    ASSERT_TRUE(s.WriteFile(c.quoteAll)) << s.LastFileError();
+    EXPECT_EQ(readFile(s.FileName()), c.expected);
+    // Whatever is written reads back to the same contents.
+    const Loaded back = loadText(dir, readFile(s.FileName()), true, true, c.separator);
+    ASSERT_TRUE(back.ok) << back.error;
+    EXPECT_EQ(back.rows, rowsOf(s));
+}
+
+INSTANTIATE_TEST_SUITE_P(StandardCsv, WritesQuotesOnlyWhereNeeded, testing::ValuesIn(writeCases), ByLabel());
 
 // A file comes back byte for byte, unusual bytes and all; only mixed line
 // ends are made one kind.
-TEST(StandardCsv, CanonicalFilesAndLineEndsComeBackByteIdentical)
+TEST_P(ComesBackByteIdentical, CanonicalFilesAndLineEnds)
 {
-    struct Case {
-        const char* label;
-        bool standard;
-        std::string text;
-        std::string written; // empty: the text itself
-    };
-    const std::vector<Case> cases = {
-        {"standard, CR LF", true, "a,b\r\n\"x,y\",\"say \"\"q\"\"\"\r\n\"two\nlines\",\r\n", ""},
-        {"standard, LF", true, "a,b\n\"x,y\",2\n3,\" 4\"\n", ""},
-        {"standard, one field with an empty value", true, "a\n\"\"\nx\n", ""},
-        {"standard, mixed line ends write CR LF", true, "id,name\r\n1,ann\n2,bob\r\n", "id,name\r\n1,ann\r\n2,bob\r\n"},
-        {"simple, LF", false, "a,b\n1,2\n3,4\n", ""},
-        {"simple, CR LF", false, "a,b\r\n1,2\r\n", ""},
-        {"simple, UTF-8 mark and LF", false, "\xEF\xBB\xBF" "a,b\n1,2\n", ""},
-        {"simple, UTF-8 mark and CR LF", false, "\xEF\xBB\xBFName,Age\r\nBob,42\r\n", ""},
-        {"simple, NUL and control bytes", false, std::string("A,B\r\n\0\x01,x\0y\r\n\x7f,\0\r\n", 18), ""},
-        {"simple, invalid UTF-8", false, "N\xff,\xc3(\r\n\xe2\x82,\xed\xa0\x80 z\r\n\xf5\x80,\xc0\xaf\r\n", ""},
-    };
+    const ByteIdenticalCase& c = GetParam();
     TempDir dir;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        CSVDBS s;
-        ASSERT_TRUE(openText(s, dir, c.text, c.standard)) << s.LastFileError();
-        ASSERT_TRUE(s.WriteFile());
-        EXPECT_EQ(readFile(s.FileName()), c.written.empty() ? c.text : c.written);
-    }
+    CSVDBS s;
+    ASSERT_TRUE(openText(s, dir, c.text, c.standard)) << s.LastFileError();
+    ASSERT_TRUE(s.WriteFile());
+    EXPECT_EQ(readFile(s.FileName()), c.written.empty() ? c.text : c.written);
 }
 
-TEST(StandardCsv, IgnoredPiecesAreCountedUnderBothRules)
+INSTANTIATE_TEST_SUITE_P(StandardCsv, ComesBackByteIdentical, testing::ValuesIn(byteIdenticalCases), ByLabel());
+
+TEST_P(IgnoredPiecesAreCounted, UnderBothRules)
 {
-    struct Case {
-        const char* label;
-        bool standard;
-        std::string text;
-        std::int64_t lines;
-        std::int64_t first;
-    };
-    const std::vector<Case> cases = {
-        {"simple, spreadsheet quoting", false,
-         "name,age,city\r\n\"Smith, John\",42,Boston\r\nAnn,7,Rome\r\n\"Doe, J\",1,Oslo\r\n", 2, 2},
-        {"simple, one CR LF among LF lines", false, "id,name\r\n1,ann\n2,bob\n3,cy\n4,dee\r\n5,eve\r\n", 1, 2},
-        {"simple, nothing left out", false, "a,b\r\n1,2\r\n", 0, 0},
-        {"standard, extra value", true, "a,b\r\n1,2\r\n3,4,5\r\n", 1, 3},
-    };
+    const IgnoredCase& c = GetParam();
     TempDir dir;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        CSVDBS s;
-        ASSERT_TRUE(openText(s, dir, c.text, c.standard)) << s.LastFileError();
-        EXPECT_EQ(s.IgnoredLines(), c.lines);
-        EXPECT_EQ(s.FirstIgnoredLine(), c.first);
-        EXPECT_EQ(s.LastLoad().ignoredLines, c.lines);
-        // A save writes what the store holds, so nothing is left out any more.
-        ASSERT_TRUE(s.WriteFile());
-        EXPECT_EQ(s.IgnoredLines(), 0);
-    }
+    CSVDBS s;
+    ASSERT_TRUE(openText(s, dir, c.text, c.standard)) << s.LastFileError();
+    EXPECT_EQ(s.IgnoredLines(), c.lines);
+    EXPECT_EQ(s.FirstIgnoredLine(), c.first);
+    EXPECT_EQ(s.LastLoad().ignoredLines, c.lines);
+    // A save writes what the store holds, so nothing is left out any more.
+    ASSERT_TRUE(s.WriteFile());
+    EXPECT_EQ(s.IgnoredLines(), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(StandardCsv, IgnoredPiecesAreCounted, testing::ValuesIn(ignoredCases), ByLabel());
 
 TEST(StandardCsv, TooFewValuesIsNotedUnderTheSimpleRule)
 {
