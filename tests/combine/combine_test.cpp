@@ -10,6 +10,7 @@
 #include "combine/Form11.h"
 #include "combine/Form12.h"
 #include "tests/store/StoreFixture.h"
+#include "tests/support/CaseName.h"
 #include "tests/support/ScriptedPrompter.h"
 
 using Names = std::vector<std::string>;
@@ -85,33 +86,57 @@ TEST_F(CombineTest, AppendOfColumnNamesAloneDependsOnTheHeaderBox)
     EXPECT_EQ(rowsOf(m_store), (Rows{{"P", "Q"}, {"1", "2"}}));
 }
 
+namespace {
+
+struct FailedCheck {
+    const char* label;
+    bool inFolder; // `path` then goes on from the test's folder
+    const char* path;
+    const char* contents; // written there first; none: no file
+    const char* message;
+};
+
+class FailedChecks : public CombineTest, public testing::WithParamInterface<FailedCheck> {};
+
+const FailedCheck failedChecks[] = {
+    {"blank", false, "   ", nullptr, "You must select first file to append."},
+    {"missing", true, "/missing.csv", nullptr, "Append file not found."},
+    {"a folder", true, "", nullptr, "Append file not found."},
+    {"empty", true, "/empty.csv", "", "Error loading CSV file.\nThe file holds no data line."},
+    {"other columns", true, "/second.csv", "P,Q,R\r\n1,2,3\r\n",
+     "Column does not match.\r\nColumn count must be the same to append"},
+};
+
+} // namespace
+
 // Each failed check tells the user and keeps the dialog open, its inputs as
 // typed, the open file untouched.
-TEST_F(CombineTest, FailedChecksKeepTheDialogOpen)
+TEST_P(FailedChecks, KeepTheAppendDialogOpen)
+{
+    const FailedCheck& c = GetParam();
+    load("A,B\r\n1,2\r\n");
+    const QString path = QString::fromStdString((c.inFolder ? m_dir.path() : "") + c.path);
+    if (c.contents)
+        m_dir.file(std::string(c.path).substr(1), c.contents);
+    auto d = opened<Form11>();
+    d->Text1->setText(path);
+    d->Option2->setChecked(true);
+    d->PushButton1->click();
+    EXPECT_TRUE(d->isVisible()) << c.message;
+    EXPECT_EQ(d->Text1->text(), path);
+    EXPECT_TRUE(d->Option2->isChecked());
+    ASSERT_FALSE(m_ask.asked.empty());
+    EXPECT_EQ(m_ask.asked.back().text, c.message);
+    EXPECT_EQ(m_ask.asked.back().icon, Prompter::Icon::None);
+    EXPECT_EQ(rowsOf(m_store), (Rows{{"1", "2"}}));
+    EXPECT_FALSE(m_store.ChangesMade());
+}
+
+INSTANTIATE_TEST_SUITE_P(Combine, FailedChecks, testing::ValuesIn(failedChecks), ByLabel());
+
+TEST_F(CombineTest, FailedChecksKeepTheMergeDialogOpen)
 {
     load("A,B\r\n1,2\r\n");
-    const struct {
-        QString path;
-        const char* message;
-    } cases[] = {
-        {QStringLiteral("   "), "You must select first file to append."},
-        {QString::fromStdString(m_dir.path() + "/missing.csv"), "Append file not found."},
-        {QString::fromStdString(m_dir.path()), "Append file not found."},
-        {second("", "empty.csv"), "Error loading CSV file.\nThe file holds no data line."},
-        {second("P,Q,R\r\n1,2,3\r\n"), "Column does not match.\r\nColumn count must be the same to append"},
-    };
-    for (const auto& c : cases) {
-        auto d = opened<Form11>();
-        d->Text1->setText(c.path);
-        d->Option2->setChecked(true);
-        d->PushButton1->click();
-        EXPECT_TRUE(d->isVisible()) << c.message;
-        EXPECT_EQ(d->Text1->text(), c.path);
-        EXPECT_TRUE(d->Option2->isChecked());
-        ASSERT_FALSE(m_ask.asked.empty());
-        EXPECT_EQ(m_ask.asked.back().text, c.message);
-        EXPECT_EQ(m_ask.asked.back().icon, Prompter::Icon::None);
-    }
     for (const char* path : {"   ", "/nowhere/x.csv"}) {
         auto d = opened<Form12>();
         d->Text1->setText(QString::fromLatin1(path));
@@ -188,19 +213,22 @@ TEST_F(CombineTest, BrowseFillsThePathUnlessCancelled)
     EXPECT_EQ(d->result(), QDialog::Rejected);
 }
 
-TEST_F(CombineTest, SecondFileValuesLeftOutAreAskedAbout)
+class SecondFileValuesLeftOut : public CombineTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(SecondFileValuesLeftOut, AreAskedAbout)
 {
-    for (bool goOn : {false, true}) {
-        SCOPED_TRACE(goOn ? "go on" : "stop");
-        load("A,B\r\n1,2\r\n");
-        auto d = opened<Form11>();
-        d->Text1->setText(second("A,B\r\n3,4,5\r\n"));
-        d->Option2->setChecked(true);
-        m_ask.yesNo.push_back(goOn);
-        d->PushButton1->click();
-        ASSERT_FALSE(m_ask.asked.empty());
-        EXPECT_EQ(m_ask.asked.back().title, "Go On Without Them?");
-        EXPECT_EQ(d->isVisible(), !goOn);
-        EXPECT_EQ(m_store.RecordCount(), goOn ? 2 : 1);
-    }
+    const bool goOn = GetParam();
+    load("A,B\r\n1,2\r\n");
+    auto d = opened<Form11>();
+    d->Text1->setText(second("A,B\r\n3,4,5\r\n"));
+    d->Option2->setChecked(true);
+    m_ask.yesNo.push_back(goOn);
+    d->PushButton1->click();
+    ASSERT_FALSE(m_ask.asked.empty());
+    EXPECT_EQ(m_ask.asked.back().title, "Go On Without Them?");
+    EXPECT_EQ(d->isVisible(), !goOn);
+    EXPECT_EQ(m_store.RecordCount(), goOn ? 2 : 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(Combine, SecondFileValuesLeftOut, testing::Bool(),
+                         [](const auto& info) { return std::string(info.param ? "GoOn" : "Stop"); });
