@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/store/StoreFixture.h"
+#include "tests/support/CaseName.h"
 #include "tools/ColumnEdits.h"
 
 using Names = std::vector<std::string>;
@@ -51,31 +52,40 @@ TEST_F(ColumnEditsTest, JoinedTextTrimsAndCutsOnlyATypedSeparator)
     EXPECT_EQ(joinedText(m_store, 2, {1, 2}, space), "");
 }
 
-TEST_F(ColumnEditsTest, JoinInFirstColumnDeletesTheOthersByPosition)
+namespace {
+
+struct JoinCase {
+    const char* label;
+    const char* text;
+    std::vector<int> fields;
+    Names names;
+    Rows rows;
+};
+
+class JoinInFirstColumn : public StoreTest, public testing::WithParamInterface<JoinCase> {};
+
+const JoinCase joinCases[] = {
+    {"a name twice", "Name,Mid,NAME,City\r\nAnn,B,Cole,Oslo\r\n,,,Rome\r\n", {2, 3}, {"Name", "Mid", "City"},
+     {{"Ann", "B Cole", "Oslo"}, {"", "", "Rome"}}},
+    // The spaces do not survive the join: an empty result overwrites.
+    {"spaces alone", "A,B\r\n  ,\r\n", {1, 2}, {"A"}, {{""}}},
+};
+
+} // namespace
+
+TEST_P(JoinInFirstColumn, DeletesTheOthersByPosition)
 {
-    struct Case {
-        const char* text;
-        std::vector<int> fields;
-        Names names;
-        Rows rows;
-    };
-    const Case cases[] = {
-        {"Name,Mid,NAME,City\r\nAnn,B,Cole,Oslo\r\n,,,Rome\r\n", {2, 3}, {"Name", "Mid", "City"},
-         {{"Ann", "B Cole", "Oslo"}, {"", "", "Rome"}}},
-        // The spaces do not survive the join: an empty result overwrites.
-        {"A,B\r\n  ,\r\n", {1, 2}, {"A"}, {{""}}},
-    };
+    const JoinCase& c = GetParam();
     JoinOptions inFirst;
     inFirst.separator = " ";
     inFirst.newColumn = false;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        load(c.text);
-        joinColumns(m_store, c.fields, inFirst);
-        EXPECT_EQ(m_store.GetFieldList(), c.names);
-        EXPECT_EQ(rowsOf(m_store), c.rows);
-    }
+    load(c.text);
+    joinColumns(m_store, c.fields, inFirst);
+    EXPECT_EQ(m_store.GetFieldList(), c.names);
+    EXPECT_EQ(rowsOf(m_store), c.rows);
 }
+
+INSTANTIATE_TEST_SUITE_P(ColumnEdits, JoinInFirstColumn, testing::ValuesIn(joinCases), ByLabel());
 
 TEST_F(ColumnEditsTest, PartialDuplicatesCompareTheTickedFieldsByPosition)
 {
@@ -121,59 +131,64 @@ void editAWhile(CSVDBS& s)
     s.Undo();
 }
 
+struct RewriteCase {
+    const char* label;
+    std::function<void(CSVDBS&)> run;
+    std::int64_t valuesChanged;
+};
+
+class ColumnRewrites : public StoreTest, public testing::WithParamInterface<RewriteCase> {};
+
+const RewriteCase rewriteCases[] = {
+    {"upper case", [](CSVDBS& s) { changeCase(s, {2, 3}, CaseStyle::Upper); }, 2 * 298},
+    {"prefix twice on one field", [](CSVDBS& s) { addPrefixSuffix(s, {1, 1}, "<", ">"); }, 2 * 298},
+    {"split two fields", [](CSVDBS& s) { splitColumns(s, {2, 3}, " "); }, -1},
+    {"join in the first", [](CSVDBS& s) { joinColumns(s, {2, 3}, JoinOptions{"-", false, false, ""}); }, 298},
+    {"join into a new field", [](CSVDBS& s) { joinColumns(s, {3, 1}, JoinOptions{" ", false, true, "Both"}); }, 298},
+};
+
 } // namespace
 
 // A tool that rewrites columns is undone to exactly what was there and redone
 // to exactly what it made, and makes the same with recording as without.
-TEST_F(ColumnEditsTest, ColumnRewritesUndoAndRedoExactly)
+TEST_P(ColumnRewrites, UndoAndRedoExactly)
 {
+    const RewriteCase& c = GetParam();
     std::string text = "Id,Name,Mail\r\n";
     for (int i = 0; i < 300; ++i)
         text += std::to_string(i) + ",name " + std::to_string(i % 7) + (i % 3 ? " x" : "") + ",u" +
                 std::to_string(i) + "@host\r\n";
-    const struct {
-        const char* tool;
-        std::function<void(CSVDBS&)> run;
-        std::int64_t valuesChanged;
-    } cases[] = {
-        {"upper case", [](CSVDBS& s) { changeCase(s, {2, 3}, CaseStyle::Upper); }, 2 * 298},
-        {"prefix twice on one field", [](CSVDBS& s) { addPrefixSuffix(s, {1, 1}, "<", ">"); }, 2 * 298},
-        {"split two fields", [](CSVDBS& s) { splitColumns(s, {2, 3}, " "); }, -1},
-        {"join in the first", [](CSVDBS& s) { joinColumns(s, {2, 3}, JoinOptions{"-", false, false, ""}); }, 298},
-        {"join into a new field", [](CSVDBS& s) { joinColumns(s, {3, 1}, JoinOptions{" ", false, true, "Both"}); }, 298},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.tool);
-        load(text);
-        const Contents loaded = contentsOf(m_store);
-        editAWhile(m_store);
-        const Contents before = contentsOf(m_store);
-        c.run(m_store);
-        const Contents after = contentsOf(m_store);
-        ASSERT_NE(after, before);
-        if (c.valuesChanged >= 0) {
-            EXPECT_EQ(m_store.StepHistory().lastDone()->valuesChanged(), c.valuesChanged);
-        }
-
-        ASSERT_TRUE(m_store.Undo());
-        EXPECT_EQ(contentsOf(m_store), before);
-        ASSERT_TRUE(m_store.Redo());
-        EXPECT_EQ(contentsOf(m_store), after);
-        while (m_store.Undo()) {
-        }
-        EXPECT_EQ(contentsOf(m_store), loaded) << "deleted records come back as they were";
-        EXPECT_FALSE(m_store.ChangesMade());
-        while (m_store.Redo()) {
-        }
-        EXPECT_EQ(contentsOf(m_store), after);
-
-        CSVDBS plain;
-        plain.FileName(m_store.FileName());
-        ASSERT_TRUE(plain.LoadFile());
-        plain.HistoryBudget(0);
-        editAWhile(plain);
-        plain.DeleteRecord(plain.RecordCount()); // the record the undo took back above
-        c.run(plain);
-        EXPECT_EQ(contentsOf(plain), after) << "the same without recording";
+    load(text);
+    const Contents loaded = contentsOf(m_store);
+    editAWhile(m_store);
+    const Contents before = contentsOf(m_store);
+    c.run(m_store);
+    const Contents after = contentsOf(m_store);
+    ASSERT_NE(after, before);
+    if (c.valuesChanged >= 0) {
+        EXPECT_EQ(m_store.StepHistory().lastDone()->valuesChanged(), c.valuesChanged);
     }
+
+    ASSERT_TRUE(m_store.Undo());
+    EXPECT_EQ(contentsOf(m_store), before);
+    ASSERT_TRUE(m_store.Redo());
+    EXPECT_EQ(contentsOf(m_store), after);
+    while (m_store.Undo()) {
+    }
+    EXPECT_EQ(contentsOf(m_store), loaded) << "deleted records come back as they were";
+    EXPECT_FALSE(m_store.ChangesMade());
+    while (m_store.Redo()) {
+    }
+    EXPECT_EQ(contentsOf(m_store), after);
+
+    CSVDBS plain;
+    plain.FileName(m_store.FileName());
+    ASSERT_TRUE(plain.LoadFile());
+    plain.HistoryBudget(0);
+    editAWhile(plain);
+    plain.DeleteRecord(plain.RecordCount()); // the record the undo took back above
+    c.run(plain);
+    EXPECT_EQ(contentsOf(plain), after) << "the same without recording";
 }
+
+INSTANTIATE_TEST_SUITE_P(ColumnEdits, ColumnRewrites, testing::ValuesIn(rewriteCases), ByLabel());
