@@ -47,7 +47,7 @@ inline void warmPageCache(const std::string& path)
 // Paints the grid now, as the screen would on the next frame.
 inline void paintGrid(Form1& window)
 {
-    window.ListView1->viewport()->repaint();
+    window.findChild<QTableView*>(QStringLiteral("ListView1"))->viewport()->repaint();
 }
 
 using Clock = std::chrono::steady_clock;
