@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 #include <map>
 #include <vector>
@@ -23,6 +24,12 @@ public:
     bool keeps(int field) const;
 
     void cellChanging(const CellTable& table, std::uint32_t slot, int field);
+    // Values put into a field whose old values the step does not keep.
+    void valuesPut(std::int64_t count)
+    {
+        assert(!m_finished);
+        m_valuesChanged += count;
+    }
     // `before` is the column's cells before a change the caller made itself.
     void columnChanged(const CellTable& table, int field, CellTable::Column before, std::int64_t changed);
     void orderChanged(CellTable::Order before);

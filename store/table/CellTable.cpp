@@ -95,6 +95,12 @@ void CellTable::recordCell(std::uint32_t slot, int field) { m_recorder->cellChan
 
 bool CellTable::stepKeepsValuesOf(int field) const { return m_recorder && m_recorder->keeps(field); }
 
+void CellTable::valuesPut(std::int64_t count)
+{
+    if (m_recorder)
+        m_recorder->valuesPut(count);
+}
+
 void CellTable::appendEmptyRecord()
 {
     if (m_slotCount == std::numeric_limits<std::uint32_t>::max()) {
@@ -123,6 +129,8 @@ void CellTable::keepRecords(const std::vector<std::uint8_t>& keep)
 {
     assert(keep.size() == m_rows.size());
     RecordEntries removed;
+    if (m_recorder) // exactly: the step keeps the list as it is
+        removed.reserve(static_cast<std::size_t>(std::count(keep.begin(), keep.end(), std::uint8_t{0})));
     std::size_t out = 0;
     for (std::size_t r = 0; r < m_rows.size(); ++r) {
         if (keep[r])

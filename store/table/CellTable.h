@@ -123,6 +123,15 @@ public:
         forgetReadLine(slot);
         m_columns[static_cast<std::size_t>(field)][slot] = cell;
     }
+    // For a field whose old values the open step does not keep (there is
+    // none, or it inserted the field): the cell goes straight in, and the
+    // step learns only how many were put, from valuesPut once they all are.
+    void putUnkept(std::uint32_t slot, int field, Cell cell)
+    {
+        forgetReadLine(slot);
+        m_columns[static_cast<std::size_t>(field)][slot] = cell;
+    }
+    void valuesPut(std::int64_t count);
     // Gives a field the cells of `cells`, one for every slot; `changed` is
     // how many values differ, for the step's report.
     void replaceColumn(int field, Column cells, std::int64_t changed);

@@ -22,7 +22,7 @@ void ColumnRewrite::put(CSVDBS::RecordNo record, std::string_view value)
     if (m_fresh)
         m_cells[slot] = table.intern(value);
     else
-        table.set(static_cast<std::size_t>(record - 1), m_field, value);
+        table.putUnkept(slot, m_field, table.intern(value));
     ++m_put;
 }
 
@@ -33,9 +33,10 @@ std::int64_t ColumnRewrite::finish()
     m_finished = true;
     if (m_put == 0)
         return 0;
-    // Written in place, each value was recorded as it was put.
     if (m_fresh)
         m_store->m_table.replaceColumn(m_field, std::move(m_cells), m_put);
+    else
+        m_store->m_table.valuesPut(m_put); // written in place; the step keeps no old values of it
     m_store->m_changesMade = true;
     return m_put;
 }
