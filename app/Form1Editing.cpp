@@ -18,7 +18,7 @@
 #include "combine/Form12.h"
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"
-#include "store/history/StepScope.h"
+#include "store/StepScope.h"
 #include "store/modCSV.h"
 #include "tools/Form10.h"
 #include "tools/Form2.h"

@@ -21,7 +21,7 @@
 #include "app/StatusLine.h"
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"
-#include "store/history/StepScope.h"
+#include "store/StepScope.h"
 #include "window/AppTitle.h"
 #include "window/CommandScope.h"
 #include "window/LongWork.h"

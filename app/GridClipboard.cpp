@@ -6,7 +6,7 @@
 
 #include "app/GridModel.h"
 #include "store/CSVDBS.h"
-#include "store/history/StepScope.h"
+#include "store/StepScope.h"
 
 namespace GridClipboard {
 

@@ -44,11 +44,11 @@ inline void warmPageCache(const std::string& path)
         ;
 }
 
+// The main window's grid, found as its user finds it: by its name.
+inline QTableView* gridView(Form1& window) { return window.findChild<QTableView*>(QStringLiteral("ListView1")); }
+
 // Paints the grid now, as the screen would on the next frame.
-inline void paintGrid(Form1& window)
-{
-    window.findChild<QTableView*>(QStringLiteral("ListView1"))->viewport()->repaint();
-}
+inline void paintGrid(Form1& window) { gridView(window)->viewport()->repaint(); }
 
 using Clock = std::chrono::steady_clock;
 inline double seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }

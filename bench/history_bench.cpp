@@ -15,7 +15,7 @@
 #include "app/GridModel.h"
 #include "bench/BenchSupport.h"
 #include "store/CSVDBS.h"
-#include "store/history/StepScope.h"
+#include "store/StepScope.h"
 #include "store/modCSV.h"
 #include "tools/ColumnEdits.h"
 

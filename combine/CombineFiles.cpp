@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "store/CSVDBS.h"
-#include "store/history/StepScope.h"
+#include "store/StepScope.h"
 
 namespace CombineFiles {
 

@@ -16,7 +16,7 @@
 #include "store/RecordLimit.h"
 #include "store/save/RecordWriter.h"
 #include "store/read/StandardCsvReader.h"
-#include "store/history/StepScope.h"
+#include "store/StepScope.h"
 #include "store/table/TextFold.h"
 
 CSVDBS::CSVDBS() = default;

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "store/history/StepScope.h"
+#include "store/StepScope.h"
 #include "store/table/TextFold.h"
 
 std::vector<std::string> CSVDBS::GetFieldList() const { return m_table.names(); }

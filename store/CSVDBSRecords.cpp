@@ -6,7 +6,7 @@
 #include <random>
 
 #include "store/RecordLimit.h"
-#include "store/history/StepScope.h"
+#include "store/StepScope.h"
 #include "store/table/TextFold.h"
 
 std::string CSVDBS::resolveName(const std::string& fieldName) const

@@ -5,10 +5,10 @@
 #include <utility>
 
 #include "store/table/DuplicateScan.h"
-#include "store/read/ParallelParse.h"
+#include "store/ParallelParse.h"
 #include "store/table/PrefixSort.h"
 #include "store/RecordLimit.h"
-#include "store/history/StepScope.h"
+#include "store/StepScope.h"
 #include "store/table/TextFold.h"
 
 bool CSVDBS::SortData(std::int32_t direction, const std::string& fieldName)

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "store/CSVDBS.h"
-#include "store/history/StepScope.h"
+#include "store/StepScope.h"
 
 void RemoveDuplicateRows(CSVDBS& store)
 {

@@ -4,9 +4,9 @@
 #include <stdexcept>
 
 #include "store/CSVDBS.h"
-#include "store/table/ColumnRewrite.h"
+#include "store/ColumnRewrite.h"
 #include "store/history/StepOperation.h"
-#include "store/history/StepScope.h"
+#include "store/StepScope.h"
 #include "store/table/TextFold.h"
 
 namespace ColumnEdits {

@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "store/CSVDBS.h"
-#include "store/history/StepScope.h"
+#include "store/StepScope.h"
 #include "window/ToolLayout.h"
 #include "window/AppTitle.h"
 

@@ -18,7 +18,7 @@
 #include <unistd.h>
 
 #include "store/read/ByteScan.h"
-#include "store/read/ParallelParse.h"
+#include "store/ParallelParse.h"
 #include "store/read/ReadFrame.h"
 #include "store/table/TextFold.h"
 

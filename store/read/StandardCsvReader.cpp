@@ -17,7 +17,7 @@
 #endif
 
 #include "store/read/ByteScan.h"
-#include "store/read/ParallelParse.h"
+#include "store/ParallelParse.h"
 #include "store/read/ReadFrame.h"
 
 namespace {

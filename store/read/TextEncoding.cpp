@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "store/read/ByteScan.h"
-#include "store/read/ParallelParse.h"
+#include "store/ParallelParse.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <vector>
 
-#include "store/read/ParallelParse.h"
+#include "store/ParallelParse.h"
 
 namespace {
 

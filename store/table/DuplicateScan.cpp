@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "store/table/HugeBuffer.h"
-#include "store/read/ParallelParse.h"
+#include "store/ParallelParse.h"
 
 namespace {
 

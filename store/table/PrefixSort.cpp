@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "store/table/HugeBuffer.h"
-#include "store/read/ParallelParse.h"
+#include "store/ParallelParse.h"
 
 namespace {
 

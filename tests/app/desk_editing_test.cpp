@@ -14,7 +14,7 @@
 #include <QThread>
 
 #include "app/StatusLine.h"
-#include "store/history/StepScope.h"
+#include "store/StepScope.h"
 #include "tests/app/AppFixture.h"
 #include "tests/store/StoreFixture.h"
 #include "window/LongWork.h"

@@ -3,7 +3,7 @@
 #include <functional>
 #include <random>
 
-#include "store/history/StepScope.h"
+#include "store/StepScope.h"
 #include "tests/store/StoreFixture.h"
 #include "tests/support/CaseName.h"
 

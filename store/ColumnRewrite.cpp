@@ -1,4 +1,4 @@
-#include "store/table/ColumnRewrite.h"
+#include "store/ColumnRewrite.h"
 
 ColumnRewrite::ColumnRewrite(CSVDBS& store, int field)
     : m_store(&store),

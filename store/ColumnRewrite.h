@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "store/CSVDBS.h"
-#include "store/history/StepScope.h"
+#include "store/StepScope.h"
 
 // Gives one field new values, for a tool that may rewrite most of a column.
 // While a step is recorded, the new cells go into a fresh column that the

@@ -1,4 +1,4 @@
-#include "store/read/ParallelParse.h"
+#include "store/ParallelParse.h"
 
 #include <algorithm>
 #include <exception>
