@@ -16,6 +16,7 @@
 #include "window/PointerRules.h"
 #include "window/Procedure.h"
 #include "window/Twips.h"
+#include "window/ControlNames.h"
 
 Form13::Form13(QWidget* parent, QString& currentSeparator) : QDialog(parent), m_currentSeparator(currentSeparator)
 {
@@ -25,6 +26,9 @@ Form13::Form13(QWidget* parent, QString& currentSeparator) : QDialog(parent), m_
     connect(PushButton4, &QPushButton::clicked, this, &Form13::PushButton4_Click);
     Text2->installEventFilter(this);
     Form_Load();
+    nameControls({
+        {Check20, "Check20"}, {Check21, "Check21"}, {Label2, "Label2"}, {Combo1, "Combo1"}, {Text2, "Text2"},
+        {PushButton2, "PushButton2"}, {PushButton4, "PushButton4"}});
 }
 
 int Form13::px(int twips) const { return ::px(this, twips); }

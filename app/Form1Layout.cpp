@@ -23,6 +23,7 @@
 #include "app/StatusLine.h"
 #include "window/Look.h"
 #include "window/Twips.h"
+#include "window/ControlNames.h"
 
 namespace {
 constexpr int ClientWidth = 9720;
@@ -141,7 +142,7 @@ void Form1::createControls()
         (*action)->setObjectName(QStringLiteral("mnu") + QString::fromLatin1(entry));
     }
 
-    const std::pair<QObject*, const char*> named[] = {
+    nameControls({
         {Frame1, "Frame1"}, {Text1, "Text1"}, {PushButton2, "PushButton2"}, {PushButton7, "PushButton7"},
         {Frame2, "Frame2"}, {Check12, "Check12"}, {lblLoading, "lblLoading"}, {ListView1, "ListView1"},
         {PushButton6, "PushButton6"}, {PushButton28, "PushButton28"}, {PushButton10, "PushButton10"},
@@ -150,9 +151,7 @@ void Form1::createControls()
         {PushButton13, "PushButton13"}, {PushButton14, "PushButton14"}, {PushButton9, "PushButton9"},
         {PushButton16, "PushButton16"}, {PushButton17, "PushButton17"}, {PushButton18, "PushButton18"},
         {PushButton15, "PushButton15"}, {PushButton22, "PushButton22"}, {PushButton23, "PushButton23"},
-        {PushButton24, "PushButton24"}, {PushButton25, "PushButton25"}, {mnuSaveAs, "mnuSaveAs"}};
-    for (const auto& [control, name] : named)
-        control->setObjectName(QString::fromLatin1(name));
+        {PushButton24, "PushButton24"}, {PushButton25, "PushButton25"}, {mnuSaveAs, "mnuSaveAs"}});
 
     useWindowFont(this);
     ListView1->verticalHeader()->setDefaultSectionSize(ListView1->fontMetrics().height() + 6);

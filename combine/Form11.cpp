@@ -12,6 +12,7 @@
 #include "store/CSVDBS.h"
 #include "window/ToolLayout.h"
 #include "window/AppTitle.h"
+#include "window/ControlNames.h"
 
 Form11::Form11(QWidget* parent, CSVDBS& store, const QString& separator)
     : SecondFileDialog(parent, store, QStringLiteral("Form11"), QStringLiteral("Append File (Up and Down)"),
@@ -43,6 +44,9 @@ Form11::Form11(QWidget* parent, CSVDBS& store, const QString& separator)
     connectButtons();
     arrowOver({Frame1, Frame2, Frame3});
     Form_Load();
+    nameControls({
+        {Frame2, "Frame2"}, {Frame3, "Frame3"}, {Check12, "Check12"}, {Frame1, "Frame1"}, {Option1, "Option1"},
+        {Option2, "Option2"}});
 }
 
 void Form11::PushButton1_Click()

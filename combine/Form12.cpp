@@ -12,6 +12,7 @@
 #include "store/CSVDBS.h"
 #include "window/ToolLayout.h"
 #include "window/AppTitle.h"
+#include "window/ControlNames.h"
 
 Form12::Form12(QWidget* parent, CSVDBS& store, const QString& separator)
     : SecondFileDialog(parent, store, QStringLiteral("Form12"), QStringLiteral("Merge File (Left and Right)"),
@@ -34,6 +35,7 @@ Form12::Form12(QWidget* parent, CSVDBS& store, const QString& separator)
     connectButtons();
     arrowOver({Frame1});
     Form_Load();
+    nameControls({{Label1, "Label1"}, {Frame1, "Frame1"}, {Option1, "Option1"}, {Option2, "Option2"}});
 }
 
 void Form12::PushButton1_Click()

@@ -13,6 +13,7 @@
 #include "store/CSVDBS.h"
 #include "window/ToolLayout.h"
 #include "window/AppTitle.h"
+#include "window/ControlNames.h"
 
 SecondFileDialog::SecondFileDialog(QWidget* parent, CSVDBS& store, QString formName, const QString& caption,
                                    QString separator)
@@ -25,6 +26,9 @@ SecondFileDialog::SecondFileDialog(QWidget* parent, CSVDBS& store, QString formN
     PushButton2->setFixedWidth(px(this, 450));
     PushButton1 = makeButton(QStringLiteral("OK"));
     PushButton4 = makeButton(QStringLiteral("Cancel"));
+    nameControls({
+        {Text1, "Text1"}, {PushButton2, "PushButton2"}, {PushButton1, "PushButton1"},
+        {PushButton4, "PushButton4"}});
 }
 
 QGroupBox* SecondFileDialog::makeOptionFrame(const QString& caption, Option first, Option second)

@@ -22,6 +22,7 @@
 #include "window/Look.h"
 #include "window/PointerRules.h"
 #include "window/Procedure.h"
+#include "window/ControlNames.h"
 
 namespace {
 const QString FormName = QStringLiteral("Form8");
@@ -34,6 +35,10 @@ Form8::Form8(QWidget* parent, const GridText& grid, std::vector<int> columnWidth
     setModal(true);
     createControls();
     Form_Load();
+    nameControls({
+        {Label1, "Label1"}, {Text1, "Text1"}, {Frame1, "Frame1"}, {ListView2, "ListView2"},
+        {PushButton7, "PushButton7"}, {PushButton19, "PushButton19"}, {PushButton21, "PushButton21"},
+        {PushButton1, "PushButton1"}, {lblProgress, "lblProgress"}});
 }
 
 Form8::~Form8() = default;

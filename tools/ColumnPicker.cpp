@@ -14,6 +14,7 @@
 #include "store/CSVDBS.h"
 #include "window/ToolLayout.h"
 #include "window/AppTitle.h"
+#include "window/ControlNames.h"
 
 ColumnPicker::ColumnPicker(QWidget* parent, CSVDBS& store, const Design& design)
     : ToolDialog(parent, store, design.form, design.caption), m_design(design)
@@ -46,6 +47,7 @@ ColumnPicker::ColumnPicker(QWidget* parent, CSVDBS& store, const Design& design)
     connect(PushButton4, &QPushButton::clicked, this, &ColumnPicker::PushButton4_Click);
     handOver({selectAllButton, unselectAllButton, PushButton2, PushButton4});
     arrowOver({this, listFrame, ListView1, ListView1->viewport()});
+    nameControls({{ListView1, "ListView1"}, {PushButton2, "PushButton2"}, {PushButton4, "PushButton4"}});
 }
 
 QGroupBox* ColumnPicker::addChoiceFrame(const QString& caption, std::initializer_list<Choice> choices,

@@ -8,6 +8,7 @@
 #include "store/CSVDBS.h"
 #include "window/ToolLayout.h"
 #include "window/AppTitle.h"
+#include "window/ControlNames.h"
 
 Form10::Form10(QWidget* parent, CSVDBS& store)
     : ToolDialog(parent, store, QStringLiteral("Form10"), QStringLiteral("Find and Replace"))
@@ -33,6 +34,8 @@ Form10::Form10(QWidget* parent, CSVDBS& store)
     handOver({PushButton2, PushButton4});
     arrowOver({this});
     Form_Load();
+    nameControls({
+        {Text1, "Text1"}, {Text2, "Text2"}, {PushButton2, "PushButton2"}, {PushButton4, "PushButton4"}});
 }
 
 void Form10::Form_Load()

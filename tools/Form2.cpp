@@ -1,6 +1,7 @@
 #include "tools/Form2.h"
 
 #include "tools/ColumnEdits.h"
+#include "window/ControlNames.h"
 
 Form2::Form2(QWidget* parent, CSVDBS& store)
     : ColumnPicker(parent, store,
@@ -12,6 +13,7 @@ Form2::Form2(QWidget* parent, CSVDBS& store)
     PushButton11 = selectAllButton;
     PushButton33 = unselectAllButton;
     Form_Load();
+    nameControls({{Frame1, "Frame1"}, {PushButton11, "PushButton11"}, {PushButton33, "PushButton33"}});
 }
 
 void Form2::apply(const std::vector<int>& fields)

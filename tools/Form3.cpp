@@ -12,6 +12,7 @@
 #include "store/StepScope.h"
 #include "window/ToolLayout.h"
 #include "window/AppTitle.h"
+#include "window/ControlNames.h"
 
 Form3::Form3(QWidget* parent, CSVDBS& store)
     : ToolDialog(parent, store, QStringLiteral("Form3"), QStringLiteral("Sort By Column"))
@@ -41,6 +42,9 @@ Form3::Form3(QWidget* parent, CSVDBS& store)
     handOver({PushButton2, PushButton4});
     arrowOver({this, Frame1});
     Form_Load();
+    nameControls({
+        {Label1, "Label1"}, {Combo1, "Combo1"}, {Frame1, "Frame1"}, {Option1, "Option1"}, {Option2, "Option2"},
+        {PushButton2, "PushButton2"}, {PushButton4, "PushButton4"}});
 }
 
 void Form3::Form_Load()

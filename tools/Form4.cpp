@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "tools/ColumnEdits.h"
+#include "window/ControlNames.h"
 
 Form4::Form4(QWidget* parent, CSVDBS& store)
     : ColumnPicker(parent, store,
@@ -21,6 +22,9 @@ Form4::Form4(QWidget* parent, CSVDBS& store)
                                                                  {&Option4, QStringLiteral("Sentence case")}});
     optionsArea()->addStretch();
     Form_Load();
+    nameControls({
+        {Frame1, "Frame1"}, {Frame2, "Frame2"}, {Option1, "Option1"}, {Option2, "Option2"},
+        {Option3, "Option3"}, {Option4, "Option4"}, {PushButton1, "PushButton1"}, {PushButton3, "PushButton3"}});
 }
 
 CaseStyle Form4::chosenStyle() const

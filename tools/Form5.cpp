@@ -7,6 +7,7 @@
 
 #include "tools/ColumnEdits.h"
 #include "window/AppTitle.h"
+#include "window/ControlNames.h"
 
 Form5::Form5(QWidget* parent, CSVDBS& store)
     : ColumnPicker(parent, store,
@@ -30,6 +31,9 @@ Form5::Form5(QWidget* parent, CSVDBS& store)
     optionsArea()->addLayout(texts);
     optionsArea()->addStretch();
     Form_Load();
+    nameControls({
+        {Frame2, "Frame2"}, {Text1, "Text1"}, {Text2, "Text2"}, {PushButton1, "PushButton1"},
+        {PushButton3, "PushButton3"}});
 }
 
 bool Form5::optionsAreValid()

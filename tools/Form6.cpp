@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "tools/ColumnEdits.h"
+#include "window/ControlNames.h"
 
 Form6::Form6(QWidget* parent, CSVDBS& store)
     : ColumnPicker(parent, store,
@@ -23,6 +24,9 @@ Form6::Form6(QWidget* parent, CSVDBS& store)
                             &Text1);
     optionsArea()->addStretch();
     Form_Load();
+    nameControls({
+        {Frame1, "Frame1"}, {Frame2, "Frame2"}, {Option1, "Option1"}, {Option2, "Option2"},
+        {Option3, "Option3"}, {Text1, "Text1"}, {PushButton1, "PushButton1"}, {PushButton3, "PushButton3"}});
 }
 
 std::string Form6::divider() const

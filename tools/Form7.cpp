@@ -1,4 +1,5 @@
 #include "tools/Form7.h"
+#include "window/ControlNames.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -35,6 +36,10 @@ Form7::Form7(QWidget* parent, CSVDBS& store)
     optionsArea()->addStretch();
     arrowOver({Frame3});
     Form_Load();
+    nameControls({
+        {Frame1, "Frame1"}, {Frame2, "Frame2"}, {Frame3, "Frame3"}, {Option1, "Option1"}, {Option2, "Option2"},
+        {Option3, "Option3"}, {Text1, "Text1"}, {Option4, "Option4"}, {Text2, "Text2"}, {Option5, "Option5"},
+        {PushButton1, "PushButton1"}, {PushButton3, "PushButton3"}});
 }
 
 ColumnEdits::JoinOptions Form7::chosenOptions() const

@@ -9,6 +9,7 @@
 #include "tools/ColumnEdits.h"
 #include "window/ToolLayout.h"
 #include "window/CommandScope.h"
+#include "window/ControlNames.h"
 
 Form9::Form9(QWidget* parent, CSVDBS& store)
     : ToolDialog(parent, store, QStringLiteral("Form9"), QStringLiteral("Rearrange Column Order "))
@@ -35,6 +36,9 @@ Form9::Form9(QWidget* parent, CSVDBS& store)
     handOver({PushButton5, PushButton6, PushButton2, PushButton4});
     arrowOver({this, ListView1, ListView1->viewport()});
     Form_Load();
+    nameControls({
+        {ListView1, "ListView1"}, {PushButton5, "PushButton5"}, {PushButton6, "PushButton6"},
+        {PushButton2, "PushButton2"}, {PushButton4, "PushButton4"}});
 }
 
 void Form9::Form_Load()

@@ -54,7 +54,7 @@ TEST_F(SaveOption, OkStoresAndSetsTheSeparatorCancelDoesNot)
         dialog.Check20->setChecked(true);
         dialog.Check21->setChecked(true);
         dialog.Text2->setText("~");
-        dialog.PushButton4_Click();
+        clickControl(dialog, QStringLiteral("PushButton4"));
         EXPECT_EQ(dialog.result(), QDialog::Rejected);
     }
     EXPECT_EQ(separator, ",");
@@ -65,7 +65,7 @@ TEST_F(SaveOption, OkStoresAndSetsTheSeparatorCancelDoesNot)
         dialog.Combo1->setCurrentIndex(3);
         dialog.Check20->setChecked(true);
         dialog.Check21->setChecked(true);
-        dialog.PushButton2_Click();
+        clickControl(dialog, QStringLiteral("PushButton2"));
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
     }
     EXPECT_EQ(storedSetting(SettingKey::StandardQuoting), "1");
@@ -77,7 +77,7 @@ TEST_F(SaveOption, OkStoresAndSetsTheSeparatorCancelDoesNot)
         Form13 dialog(nullptr, separator);
         dialog.Combo1->setCurrentIndex(4);
         dialog.Text2->setText("::");
-        dialog.PushButton2_Click();
+        clickControl(dialog, QStringLiteral("PushButton2"));
     }
     EXPECT_EQ(separator, "::");
     EXPECT_EQ(storedSetting(SettingKey::Separator), "4");
@@ -91,7 +91,7 @@ TEST_F(SaveOption, OtherNeedsASeparator)
     dialog.show();
     dialog.Combo1->setCurrentIndex(4);
     dialog.Text2->clear();
-    dialog.PushButton2_Click();
+    clickControl(dialog, QStringLiteral("PushButton2"));
     ASSERT_EQ(m_ask.asked.size(), 1u);
     EXPECT_EQ(m_ask.asked[0].text, "You must input a separator.");
     EXPECT_TRUE(dialog.isVisible()) << "the dialog stays open";
@@ -113,7 +113,7 @@ TEST_F(SaveOption, SaveOptionsButtonChangesTheNextLoad)
         auto* dialog = qobject_cast<Form13*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
         dialog->Combo1->setCurrentIndex(1);
-        dialog->PushButton2_Click();
+        clickControl(*dialog, QStringLiteral("PushButton2"));
     });
     click("PushButton28");
     EXPECT_EQ(w.currentSeparator(), ";");

@@ -345,8 +345,8 @@ TEST_P(OpenWay, FilesThatAskOpenOverAnOpenFile)
         EXPECT_EQ(question->title, questions[i]) << name;
         EXPECT_EQ(window().store().FileName(), path(name));
         expectGridIsTheStore(name);
-        check12()->click();
-        check12()->click();
+        click("Check12");
+        click("Check12");
         expectGridIsTheStore(name + ", header box");
     }
 }

@@ -12,6 +12,7 @@
 #include "tests/store/StoreFixture.h"
 #include "tests/support/CaseName.h"
 #include "tests/support/ScriptedPrompter.h"
+#include "tests/support/UserInput.h"
 
 using Names = std::vector<std::string>;
 
@@ -36,7 +37,7 @@ protected:
         d->Text1->setText(second(text));
         d->Check12->setChecked(header);
         (up ? d->Option1 : d->Option2)->setChecked(true);
-        d->PushButton1->click();
+        clickControl(*d, QStringLiteral("PushButton1"));
         return !d->isVisible() && d->result() == QDialog::Accepted;
     }
     bool merge(std::string_view text, bool left)
@@ -44,7 +45,7 @@ protected:
         auto d = opened<Form12>();
         d->Text1->setText(second(text));
         (left ? d->Option1 : d->Option2)->setChecked(true);
-        d->PushButton1->click();
+        clickControl(*d, QStringLiteral("PushButton1"));
         return !d->isVisible() && d->result() == QDialog::Accepted;
     }
     std::vector<std::string> messages() const
@@ -121,7 +122,7 @@ TEST_P(FailedChecks, KeepTheAppendDialogOpen)
     auto d = opened<Form11>();
     d->Text1->setText(path);
     d->Option2->setChecked(true);
-    d->PushButton1->click();
+    clickControl(*d, QStringLiteral("PushButton1"));
     EXPECT_TRUE(d->isVisible()) << c.message;
     EXPECT_EQ(d->Text1->text(), path);
     EXPECT_TRUE(d->Option2->isChecked());
@@ -140,7 +141,7 @@ TEST_F(CombineTest, FailedChecksKeepTheMergeDialogOpen)
     for (const char* path : {"   ", "/nowhere/x.csv"}) {
         auto d = opened<Form12>();
         d->Text1->setText(QString::fromLatin1(path));
-        d->PushButton1->click();
+        clickControl(*d, QStringLiteral("PushButton1"));
         EXPECT_TRUE(d->isVisible());
     }
     EXPECT_EQ(m_ask.asked.back().text, "Append file not found.");
@@ -165,7 +166,7 @@ TEST_F(CombineTest, SecondFileIsReadWithTheSeparatorInForce)
     auto d = opened<Form11>(QStringLiteral(";"));
     d->Text1->setText(second("P;Q\r\nx,y;z\r\n"));
     d->Option2->setChecked(true);
-    d->PushButton1->click();
+    clickControl(*d, QStringLiteral("PushButton1"));
     EXPECT_EQ(rowsOf(m_store), (Rows{{"1", "2"}, {"x,y", "z"}}));
 }
 
@@ -203,13 +204,13 @@ TEST_F(CombineTest, BrowseFillsThePathUnlessCancelled)
     auto d = opened<Form12>();
     d->Text1->setText(QStringLiteral("typed"));
     m_ask.fileNames = {QString(), QStringLiteral("/data/b.csv")};
-    d->PushButton2->click();
+    clickControl(*d, QStringLiteral("PushButton2"));
     EXPECT_EQ(d->Text1->text(), "typed");
-    d->PushButton2->click();
+    clickControl(*d, QStringLiteral("PushButton2"));
     EXPECT_EQ(d->Text1->text(), "/data/b.csv");
     EXPECT_EQ(m_ask.asked[0].title, "Add File(s) - Hold Ctrl to select multiple files");
     EXPECT_EQ(m_ask.asked[0].extra, "CSV Files (*.csv)|*.csv");
-    d->PushButton4->click();
+    clickControl(*d, QStringLiteral("PushButton4"));
     EXPECT_EQ(d->result(), QDialog::Rejected);
 }
 
@@ -223,7 +224,7 @@ TEST_P(SecondFileValuesLeftOut, AreAskedAbout)
     d->Text1->setText(second("A,B\r\n3,4,5\r\n"));
     d->Option2->setChecked(true);
     m_ask.yesNo.push_back(goOn);
-    d->PushButton1->click();
+    clickControl(*d, QStringLiteral("PushButton1"));
     ASSERT_FALSE(m_ask.asked.empty());
     EXPECT_EQ(m_ask.asked.back().title, "Go On Without Them?");
     EXPECT_EQ(d->isVisible(), !goOn);

@@ -84,7 +84,7 @@ TEST(PdfPrinter, MainGridAndFilterResultsBecomePdfs)
     std::vector<int> widths(3, 100);
     Form8 filter(&window, window.grid(), widths);
     filter.Text1->setText(QStringLiteral("odra"));
-    filter.PushButton19_Click();
+    clickControl(filter, QStringLiteral("PushButton19"));
     const std::string results = nextPdfText(folder, seen);
     EXPECT_NE(results.find("Wrocław"), std::string::npos) << results;
     EXPECT_EQ(results.find("Kraków"), std::string::npos) << "only the rows found";

@@ -16,6 +16,7 @@
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TempDir.h"
 #include "window/CommandScope.h"
+#include "tests/support/UserInput.h"
 
 class FilterWindowTest : public ::testing::Test {
 protected:
@@ -46,11 +47,11 @@ TEST_F(FilterWindowTest, SavesTheResultsAndWritesNothingWhenCancelled)
     m_window.Text1->setText(QStringLiteral("ann"));
     const std::string csv = m_dir.path() + "/found.csv";
     m_ask.fileNames = {QString::fromStdString(csv), QString()};
-    m_window.PushButton7->click();
+    clickControl(m_window, QStringLiteral("PushButton7"));
     EXPECT_EQ(readFile(csv), "Name,City\r\nAnna,Berlin\r\nCleo,Annecy\r\n\r\n");
     EXPECT_EQ(m_ask.asked[0].title, "Save");
     EXPECT_EQ(m_ask.asked[0].extra, "CSV Files (*.csv)|*.csv");
-    m_window.PushButton21->click(); // cancelled
+    clickControl(m_window, QStringLiteral("PushButton21")); // cancelled
     EXPECT_EQ(m_ask.asked[1].extra, "XML Files (*.xml)|*.xml");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.path()), {}), 1);
     EXPECT_EQ(m_ask.asked.size(), 2u) << "no message after a save or a cancel";
@@ -60,7 +61,7 @@ TEST_F(FilterWindowTest, AFailedSaveShowsTheErrorReport)
 {
     m_window.Text1->setText(QStringLiteral("x"));
     m_ask.fileNames = {QString::fromStdString(m_dir.path() + "/missing/out.xml")};
-    m_window.PushButton21->click();
+    clickControl(m_window, QStringLiteral("PushButton21"));
     ASSERT_EQ(m_ask.asked.size(), 2u);
     EXPECT_EQ(m_ask.asked[1].kind, "message");
     EXPECT_NE(m_ask.asked[1].text.find("Form8.PushButton21_Click"), std::string::npos) << m_ask.asked[1].text;
@@ -72,14 +73,14 @@ TEST_F(FilterWindowTest, SaveAsExcelTestsFirstThenOpensTheResults)
 {
     RecordingHandOff desktop;
     desktop.installed = false;
-    m_window.PushButton1->click();
+    clickControl(m_window, QStringLiteral("PushButton1"));
     ASSERT_EQ(m_ask.asked.size(), 2u) << "both messages, though there are no results";
     EXPECT_EQ(m_ask.asked[1].text, "Excel is not installed on this computer. You need to have it installed to use this feature.");
     desktop.installed = true;
-    m_window.PushButton1->click();
+    clickControl(m_window, QStringLiteral("PushButton1"));
     EXPECT_TRUE(desktop.opened.empty()) << "no results, no workbook";
     m_window.Text1->setText(QStringLiteral("ann"));
-    m_window.PushButton1->click();
+    clickControl(m_window, QStringLiteral("PushButton1"));
     ASSERT_EQ(desktop.opened.size(), 1u);
     EXPECT_EQ(readSheet(desktop.opened[0]).cells.at("A3"), "Cleo");
     EXPECT_EQ(m_ask.asked.size(), 2u);

@@ -15,6 +15,7 @@
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TempDir.h"
 #include "window/Procedure.h"
+#include "tests/support/UserInput.h"
 
 namespace fs = std::filesystem;
 
@@ -129,7 +130,7 @@ TEST_F(PdfExportTest, FailuresAreReportedAndStillCleanUp)
     // A print program that cannot start, from the Filter window's button.
     m_printers.onRun = [](const QString&) -> int { throw std::runtime_error("Cannot start it"); };
     Form8 filter(nullptr, m_grid, {100, 100});
-    filter.PushButton19_Click();
+    clickControl(filter, QStringLiteral("PushButton19"));
     ASSERT_EQ(m_ask.asked.size(), 1u);
     EXPECT_EQ(m_ask.asked[0].text.rfind("Cannot start it\r\nin Tabvane2021/08/31.Form8.PushButton19_Click", 0), 0u);
     EXPECT_EQ(m_printers.current.name, "Office Laser");

@@ -18,6 +18,7 @@
 #include "tools/Form6.h"
 #include "tools/Form7.h"
 #include "tools/Form9.h"
+#include "tests/support/UserInput.h"
 
 using Names = std::vector<std::string>;
 
@@ -88,7 +89,7 @@ TEST_F(ToolDialogTest, OkWithNothingTickedKeepsTheDialogOpen)
     auto d = opened<Form6>();
     d->Option3->setChecked(true);
     d->Text1->setText(QStringLiteral("y"));
-    d->PushButton2->click();
+    clickControl(*d, QStringLiteral("PushButton2"));
     EXPECT_EQ(messages(), (std::vector<std::string>{"You must select first columns."}));
     EXPECT_TRUE(d->isVisible());
     EXPECT_TRUE(d->Option3->isChecked());
@@ -102,10 +103,10 @@ TEST_F(ToolDialogTest, EmptyStoreListsNothingAndAsksForColumns)
     auto d = opened<Form4>();
     EXPECT_EQ(d->ListView1->topLevelItemCount(), 0);
     d->selectAllButton->click();
-    d->PushButton2->click();
+    clickControl(*d, QStringLiteral("PushButton2"));
     auto sort = opened<Form3>();
     EXPECT_EQ(sort->Combo1->count(), 0);
-    sort->PushButton2->click();
+    clickControl(*sort, QStringLiteral("PushButton2"));
     EXPECT_EQ(messages(), (std::vector<std::string>{"You must select first columns.",
                                                     "You must select first column to sort."}));
     EXPECT_TRUE(d->isVisible());
@@ -119,7 +120,7 @@ TEST_F(ToolDialogTest, CancelAndTheCloseBoxChangeNothing)
     {
         auto d = opened<Form6>();
         tick(d->ListView1, {0});
-        d->PushButton4->click();
+        clickControl(*d, QStringLiteral("PushButton4"));
         EXPECT_FALSE(d->isVisible());
         EXPECT_EQ(d->result(), QDialog::Rejected);
     }
@@ -141,7 +142,7 @@ TEST_F(ToolDialogTest, SortDefaultsToTheFirstColumnAscending)
     EXPECT_EQ(d->Combo1->currentIndex(), 0);
     EXPECT_TRUE(d->Option1->isChecked());
     EXPECT_FALSE(d->Option2->isChecked());
-    d->PushButton2->click();
+    clickControl(*d, QStringLiteral("PushButton2"));
     EXPECT_TRUE(closedWithOk(*d));
     EXPECT_EQ(column(1), (Names{"1", "2", "3"}));
 
@@ -149,7 +150,7 @@ TEST_F(ToolDialogTest, SortDefaultsToTheFirstColumnAscending)
     auto again = opened<Form3>();
     again->Combo1->setCurrentIndex(2);
     again->Option2->setChecked(true);
-    again->PushButton2->click();
+    clickControl(*again, QStringLiteral("PushButton2"));
     EXPECT_EQ(column(3), (Names{"z", "y", "x"}));
     EXPECT_EQ(column(1), (Names{"2", "3", "1"}));
 }
@@ -160,7 +161,7 @@ TEST_F(ToolDialogTest, SplitTheWorkedExample)
     auto d = opened<Form6>();
     EXPECT_TRUE(d->Option1->isChecked()) << "Space is the default divider";
     tick(d->ListView1, {0});
-    d->PushButton2->click();
+    clickControl(*d, QStringLiteral("PushButton2"));
     EXPECT_TRUE(closedWithOk(*d));
     EXPECT_EQ(m_store.GetFieldList(), (Names{"Name", "1COLUMN", "2COLUMN", "City"}));
     EXPECT_EQ(rowsOf(m_store), (Rows{{"x", "y", "", "Oslo"}, {"p", "q", "r", "Rome"}}));
@@ -170,14 +171,14 @@ TEST_F(ToolDialogTest, PrefixSuffixAsksForTextBeforeColumns)
 {
     load("A,B\r\nx,y\r\n");
     auto d = opened<Form5>();
-    d->PushButton2->click();
+    clickControl(*d, QStringLiteral("PushButton2"));
     d->Text2->setText(QStringLiteral("!"));
-    d->PushButton2->click();
+    clickControl(*d, QStringLiteral("PushButton2"));
     EXPECT_EQ(messages(), (std::vector<std::string>{"You forgot to add prefix/suffix.", "You must select first columns."}));
     EXPECT_TRUE(d->isVisible());
     tick(d->ListView1, {1});
     d->Text1->setText(QStringLiteral("#"));
-    d->PushButton2->click();
+    clickControl(*d, QStringLiteral("PushButton2"));
     EXPECT_TRUE(closedWithOk(*d));
     EXPECT_EQ(rowsOf(m_store), (Rows{{"x", "#y!"}}));
 }
@@ -192,7 +193,7 @@ TEST_F(ToolDialogTest, CaseOfEachOption)
         QRadioButton* options[] = {d->Option1, d->Option2, d->Option3, d->Option4};
         options[item]->setChecked(true);
         tick(d->ListView1, {item});
-        d->PushButton2->click();
+        clickControl(*d, QStringLiteral("PushButton2"));
         EXPECT_TRUE(closedWithOk(*d));
     }
     EXPECT_EQ(rowsOf(m_store), (Rows{{"Mixed Word. Next", "MIXED WORD. NEXT", "mixed word. next", "MIxed wORD. Next"}}));
@@ -206,20 +207,20 @@ TEST_F(ToolDialogTest, JoinTheWorkedExampleAndNumberTheNewColumn)
     EXPECT_TRUE(d->Option4->isChecked());
     EXPECT_EQ(d->Text2->text(), QStringLiteral("Joined Column"));
     d->selectAllButton->click();
-    d->PushButton2->click();
+    clickControl(*d, QStringLiteral("PushButton2"));
     EXPECT_TRUE(closedWithOk(*d));
 
     auto other = opened<Form7>();
     tick(other->ListView1, {0, 1, 2});
     other->Option3->setChecked(true);
     other->Text1->setText(QStringLiteral("-"));
-    other->PushButton2->click();
+    clickControl(*other, QStringLiteral("PushButton2"));
 
     auto inFirst = opened<Form7>();
     tick(inFirst->ListView1, {0, 1, 2});
     inFirst->Option2->setChecked(true);
     inFirst->Option5->setChecked(true);
-    inFirst->PushButton2->click();
+    clickControl(*inFirst, QStringLiteral("PushButton2"));
 
     EXPECT_EQ(m_store.GetFieldList(), (Names{"X", "JOINED COLUMN", "1JOINED COLUMN"}));
     EXPECT_EQ(rowsOf(m_store), (Rows{{"abc", "a b c", "a-b-c"}}));
@@ -230,18 +231,18 @@ TEST_F(ToolDialogTest, RearrangeMovesWithinTheEnds)
     load("A,B,C\r\n1,2,3\r\n");
     auto d = opened<Form9>();
     EXPECT_EQ(d->windowTitle(), QStringLiteral("Rearrange Column Order "));
-    d->PushButton5->click(); // A is first: nothing moves
+    clickControl(*d, QStringLiteral("PushButton5")); // A is first: nothing moves
     EXPECT_EQ(itemTexts(d->ListView1), (QStringList{"A", "B", "C"}));
     d->ListView1->setCurrentItem(d->ListView1->topLevelItem(2));
-    d->PushButton6->click(); // C is last: nothing moves
-    d->PushButton5->click();
-    d->PushButton5->click();
-    d->PushButton5->click();
+    clickControl(*d, QStringLiteral("PushButton6")); // C is last: nothing moves
+    clickControl(*d, QStringLiteral("PushButton5"));
+    clickControl(*d, QStringLiteral("PushButton5"));
+    clickControl(*d, QStringLiteral("PushButton5"));
     EXPECT_EQ(itemTexts(d->ListView1), (QStringList{"C", "A", "B"}));
     d->ListView1->setCurrentItem(d->ListView1->topLevelItem(1));
-    d->PushButton6->click();
+    clickControl(*d, QStringLiteral("PushButton6"));
     EXPECT_EQ(itemTexts(d->ListView1), (QStringList{"C", "B", "A"}));
-    d->PushButton2->click();
+    clickControl(*d, QStringLiteral("PushButton2"));
     EXPECT_TRUE(closedWithOk(*d));
     EXPECT_EQ(m_store.GetFieldList(), (Names{"C", "B", "A"}));
     EXPECT_EQ(rowsOf(m_store), (Rows{{"3", "2", "1"}}));
@@ -254,7 +255,7 @@ TEST_F(ToolDialogTest, FindAndReplaceMatchesWholeTrimmedValuesInAnyCase)
     auto d = opened<Form10>();
     d->Text1->setText(QStringLiteral("Oslo "));
     d->Text2->setText(QStringLiteral(" Bergen"));
-    d->PushButton2->click();
+    clickControl(*d, QStringLiteral("PushButton2"));
     EXPECT_TRUE(closedWithOk(*d));
     EXPECT_TRUE(messages().empty());
     EXPECT_EQ(rowsOf(m_store), (Rows{{" Bergen", "Oslo City"}, {" Bergen", "x"}}));
@@ -265,7 +266,7 @@ TEST_F(ToolDialogTest, FindAndReplaceWithoutAMatchSaysSoAndCloses)
     load("A\r\nOslo\r\n");
     auto d = opened<Form10>();
     d->Text1->setText(QStringLiteral("Os"));
-    d->PushButton2->click();
+    clickControl(*d, QStringLiteral("PushButton2"));
     EXPECT_EQ(messages(), (std::vector<std::string>{"Search found no match."}));
     EXPECT_FALSE(d->isVisible());
     EXPECT_EQ(column(1), (Names{"Oslo"}));
