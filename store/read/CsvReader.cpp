@@ -363,9 +363,8 @@ CsvReadResult readCsv(huge::Bytes bytes, std::size_t size, const CsvReadOptions&
     // The records are parsed in parts, one per core, cut at line starts. Each
     // part first counts its lines, so that every part knows the slots its
     // records go to before any is parsed.
-    const std::vector<parallel::TextRange> ranges = parallel::cutAt(
-        dataBegin, end, parallel::partsFor(static_cast<std::size_t>(end - dataBegin), options.minPartBytes),
-        [&](const char* p) { return lines.nextStart(p); });
+    const std::vector<parallel::TextRange> ranges = readframe::cutIntoParts(
+        dataBegin, end, options.minPartBytes, [&](const char* p) { return lines.nextStart(p); });
     const std::size_t parts = ranges.size();
     std::vector<std::size_t> bounds(parts);
     if (ends.terminator == '\r' && !ends.either) {

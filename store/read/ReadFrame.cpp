@@ -24,6 +24,13 @@ std::string noDataLine() { return "The file holds no data line."; }
 
 std::string atLine(std::int64_t line, const std::string& what) { return "Line " + std::to_string(line) + what; }
 
+std::vector<parallel::TextRange> cutIntoParts(const char* begin, const char* end, std::size_t minPartBytes,
+                                              const std::function<const char*(const char*)>& nextStart)
+{
+    return parallel::cutAt(begin, end, parallel::partsFor(static_cast<std::size_t>(end - begin), minPartBytes),
+                           nextStart);
+}
+
 bool finish(CellTable& table, huge::Bytes bytes, std::size_t fileSize, const CsvReadOptions& options,
             CsvReadResult& result, CellTable& out)
 {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cassert>
 #include <functional>
 #include <thread>
 #include <cstring>
@@ -31,26 +32,26 @@ std::int64_t countLineEnds(const char* p, const char* end)
     return static_cast<std::int64_t>(bytescan::countLineEnds(p, end));
 }
 
-// A line start near the middle of [begin, end) with an even number of quotes
-// before it, so that it is not inside a quoted value; null where none is
-// found. A quote inside an unquoted value is data and can mislead the count:
-// the reading of the first half then finds that no record ends there.
-const char* middleRecordStart(const char* begin, const char* end)
+// Where the first record at or after `p` begins, in records that begin at
+// `begin`: the next line start with an even number of quotes before it, so
+// that it is not inside a quoted value; `end` where none is found. A quote
+// inside an unquoted value is data and can mislead the count: the reading of
+// the first part then finds that no record ends there.
+const char* recordStartAfter(const char* begin, const char* p, const char* end)
 {
-    const char* p = begin + (end - begin) / 2;
     std::size_t quotes = bytescan::count(begin, p, '"');
     while (p < end) {
         const char* lineEnd = std::find_if(p, end, isLineEnd);
         if (lineEnd == end)
-            return nullptr;
+            return end;
         quotes += bytescan::count(p, lineEnd, '"');
         p = lineEnd + 1;
         if (*lineEnd == '\r' && p < end && *p == '\n')
             ++p;
         if (quotes % 2 == 0)
-            return p < end ? p : nullptr;
+            return p;
     }
-    return nullptr;
+    return end;
 }
 
 // Turns a quoted value's raw text, from its opening quote to the end of any
@@ -530,10 +531,10 @@ private:
 // second would start.
 char* secondPartStart(char* begin, char* end, std::size_t minPartBytes)
 {
-    if (parallel::partsFor(static_cast<std::size_t>(end - begin), minPartBytes) < 2)
-        return nullptr;
-    const char* middle = middleRecordStart(begin, end);
-    return middle ? begin + (middle - begin) : nullptr;
+    const std::vector<parallel::TextRange> parts = readframe::cutIntoParts(
+        begin, end, minPartBytes, [&](const char* p) { return recordStartAfter(begin, p, end); });
+    assert(parts.size() <= 2); // the reading in parts takes two at most
+    return parts.size() == 2 ? begin + (parts[1].begin - begin) : nullptr;
 }
 
 } // namespace
