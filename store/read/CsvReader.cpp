@@ -236,15 +236,7 @@ inline std::string_view cleanPiece(std::string_view piece)
 }
 
 // What one part of the records found: how many, and the first fault.
-struct PartResult {
-    std::uint32_t records = 0;
-    std::int64_t faultLine = 0; // counted from the part's first line; 0 for none
-    std::string fault;
-    bool tooFewValues = false;
-    // Lines whose values beyond the field count were left out, and the first.
-    std::int64_t ignoredLines = 0;
-    std::int64_t firstIgnoredLine = 0;
-};
+using PartResult = readframe::PartFindings;
 
 // The lines of a part that hold more than spaces: the records it can hold.
 std::size_t countNonBlankLines(parallel::TextRange range, LineEnds ends)
@@ -294,8 +286,7 @@ PartResult parsePart(parallel::TextRange range, LineEnds ends, const PieceSplitt
         });
         if (!clean || filled < fieldCount) {
             part.faultLine = lineNo;
-            part.fault = clean ? readframe::FewerValues : " holds a lone double quote.";
-            part.tooFewValues = clean;
+            part.fault = clean ? PartResult::Fault::FewerValues : PartResult::Fault::LoneQuote;
             break;
         }
         if (pieces > fieldCount && part.ignoredLines++ == 0)
@@ -422,18 +413,11 @@ CsvReadResult readCsv(huge::Bytes bytes, std::size_t size, const CsvReadOptions&
 
     std::int64_t linesBefore = lineNo;
     for (std::size_t i = 0; i < parts; ++i) {
-        if (found[i].ignoredLines > 0 && result.ignoredLines == 0)
-            result.firstIgnoredLine = linesBefore + found[i].firstIgnoredLine;
-        result.ignoredLines += found[i].ignoredLines;
-        if (table.recordCount() + found[i].records > options.maxRecords) {
-            result.error = readframe::tooManyRecords(options.maxRecords);
+        // Too many records is said before a fault further on.
+        if (table.recordCount() + found[i].records > options.maxRecords)
+            found[i].fault = PartResult::Fault::TooManyRecords;
+        if (!readframe::takePart(found[i], linesBefore, options.maxRecords, result))
             return result;
-        }
-        if (found[i].faultLine) {
-            result.error = readframe::atLine(linesBefore + found[i].faultLine, found[i].fault);
-            result.tooFewValues = found[i].tooFewValues;
-            return result;
-        }
         // A part other than the last ends with a line's terminator.
         linesBefore += static_cast<std::int64_t>(bounds[i]) - 1;
         table.appendSlotRange(firstSlots[i], found[i].records);

@@ -31,6 +31,32 @@ std::vector<parallel::TextRange> cutIntoParts(const char* begin, const char* end
                            nextStart);
 }
 
+bool takePart(const PartFindings& found, std::int64_t linesBefore, std::size_t maxRecords, CsvReadResult& result)
+{
+    if (found.ignoredLines > 0 && result.ignoredLines == 0)
+        result.firstIgnoredLine = linesBefore + found.firstIgnoredLine;
+    result.ignoredLines += found.ignoredLines;
+    const std::int64_t line = linesBefore + found.faultLine;
+    switch (found.fault) {
+    case PartFindings::Fault::None:
+        return true;
+    case PartFindings::Fault::FewerValues:
+        result.error = atLine(line, " has fewer values than there are fields.");
+        result.tooFewValues = true;
+        return false;
+    case PartFindings::Fault::LoneQuote:
+        result.error = atLine(line, " holds a lone double quote.");
+        return false;
+    case PartFindings::Fault::Unclosed:
+        result.error = atLine(line, " opens a quoted value that is never closed.");
+        return false;
+    case PartFindings::Fault::TooManyRecords:
+        break;
+    }
+    result.error = tooManyRecords(maxRecords);
+    return false;
+}
+
 bool finish(CellTable& table, huge::Bytes bytes, std::size_t fileSize, const CsvReadOptions& options,
             CsvReadResult& result, CellTable& out)
 {

@@ -31,8 +31,6 @@ Text withoutMark(char* bytes, std::size_t size);
 std::string tooManyFields();
 std::string tooManyRecords(std::size_t maxRecords);
 std::string noDataLine();
-// What follows "Line N" for a record with fewer values than fields.
-inline constexpr const char* FewerValues = " has fewer values than there are fields.";
 // "Line N" and what is wrong with it.
 std::string atLine(std::int64_t line, const std::string& what);
 
@@ -41,6 +39,22 @@ std::string atLine(std::int64_t line, const std::string& what);
 // point begins: `nextStart(p)`, or `end` where no record begins after p.
 std::vector<parallel::TextRange> cutIntoParts(const char* begin, const char* end, std::size_t minPartBytes,
                                               const std::function<const char*(const char*)>& nextStart);
+
+// What reading one part of the records found. Lines are counted from the
+// part's first line.
+struct PartFindings {
+    std::size_t records = 0;
+    enum class Fault { None, FewerValues, LoneQuote, Unclosed, TooManyRecords } fault = Fault::None;
+    std::int64_t faultLine = 0;
+    // Lines whose values beyond the field count were left out, and the first.
+    std::int64_t ignoredLines = 0;
+    std::int64_t firstIgnoredLine = 0;
+};
+
+// Adds a part's findings to `result`, its lines numbered after `linesBefore`:
+// the lines left out are counted, and a fault becomes the reason the read
+// fails (false). Parts are taken in the file's order.
+bool takePart(const PartFindings& found, std::int64_t linesBefore, std::size_t maxRecords, CsvReadResult& result);
 
 // Ends a read into `table`: a table with no record fails, unless headings
 // suffice; otherwise it takes `bytes` (the whole file, `fileSize` bytes,

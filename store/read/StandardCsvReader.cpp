@@ -23,8 +23,6 @@
 
 namespace {
 
-constexpr const char* NeverClosed = " opens a quoted value that is never closed.";
-
 bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 
 std::int64_t countLineEnds(const char* p, const char* end)
@@ -343,13 +341,7 @@ private:
 
 
 // What the reading of a run of records found; lines are the scanner's own.
-struct PartFindings {
-    std::size_t records = 0;
-    enum class Fault { None, Unclosed, TooFewValues, TooManyRecords } fault = Fault::None;
-    std::int64_t faultLine = 0;
-    std::int64_t ignoredLines = 0;
-    std::int64_t firstIgnoredLine = 0;
-};
+using readframe::PartFindings;
 
 // Reads records until the scanner's stopping point, a fault or `cancel`,
 // handing each to `keep` with its index among the records read here.
@@ -370,7 +362,7 @@ void readRecords(RecordScanner& scanner, std::size_t fieldCount, std::size_t max
         if (tick)
             tick();
         if (values.size() < fieldCount) {
-            found.fault = PartFindings::Fault::TooFewValues;
+            found.fault = PartFindings::Fault::FewerValues;
             found.faultLine = scanner.recordLine();
             return;
         }
@@ -386,27 +378,6 @@ void readRecords(RecordScanner& scanner, std::size_t fieldCount, std::size_t max
 
 // Turns a part's findings into the result; `lineBefore` is the file's line
 // number of the part's first line, less one. False on a fault.
-bool takeFindings(const PartFindings& found, std::int64_t lineBefore, std::size_t maxRecords, CsvReadResult& result)
-{
-    if (found.ignoredLines > 0 && result.ignoredLines == 0)
-        result.firstIgnoredLine = lineBefore + found.firstIgnoredLine;
-    result.ignoredLines += found.ignoredLines;
-    switch (found.fault) {
-    case PartFindings::Fault::None:
-        return true;
-    case PartFindings::Fault::Unclosed:
-        result.error = readframe::atLine(lineBefore + found.faultLine, NeverClosed);
-        return false;
-    case PartFindings::Fault::TooFewValues:
-        result.error = readframe::atLine(lineBefore + found.faultLine, readframe::FewerValues);
-        result.tooFewValues = true;
-        return false;
-    case PartFindings::Fault::TooManyRecords:
-        break;
-    }
-    result.error = readframe::tooManyRecords(maxRecords);
-    return false;
-}
 
 // Reading on two cores: the first reads from the start up to a line start
 // near the middle, the second from there, each into slots of its own. The
@@ -477,7 +448,7 @@ public:
             m_first.stopAt(m_end);
             readRecords(m_first, fields, m_options.maxRecords, nullptr, firstFound, tick, keep);
         });
-        if (!takeFindings(firstFound, 0, m_options.maxRecords, result))
+        if (!readframe::takePart(firstFound, 0, m_options.maxRecords, result))
             return false;
         m_table.appendSlotRange(0, static_cast<std::uint32_t>(firstFound.records));
         if (!m_guessHeld)
@@ -492,7 +463,7 @@ public:
             readRecords(again, fields, m_options.maxRecords - firstFound.records, nullptr, secondFound, {},
                         [](const std::vector<Cell>&, std::size_t) {});
         }
-        if (!takeFindings(secondFound, m_first.line() - 1, m_options.maxRecords, result))
+        if (!readframe::takePart(secondFound, m_first.line() - 1, m_options.maxRecords, result))
             return false;
         for (const DeferredValue& v : m_second.deferred())
             if (v.field < fields) {
@@ -558,7 +529,10 @@ CsvReadResult readStandardCsv(huge::Bytes bytes, std::size_t size,
     std::vector<Cell> first;
     const RecordScanner::Status status = scanner.next(first, static_cast<std::size_t>(MaxFieldCount));
     if (status == RecordScanner::Status::Unclosed) {
-        result.error = readframe::atLine(scanner.line(), NeverClosed);
+        PartFindings unclosed;
+        unclosed.fault = PartFindings::Fault::Unclosed;
+        unclosed.faultLine = scanner.line();
+        readframe::takePart(unclosed, 0, options.maxRecords, result);
         return result;
     }
     if (status == RecordScanner::Status::Record) {
@@ -576,7 +550,7 @@ CsvReadResult readStandardCsv(huge::Bytes bytes, std::size_t size,
         const bool firstIsData = !options.headerLine;
         if (firstIsData && options.maxRecords == 0) {
             found.fault = PartFindings::Fault::TooManyRecords;
-            takeFindings(found, 0, options.maxRecords, result);
+            readframe::takePart(found, 0, options.maxRecords, result);
             return result;
         }
         std::optional<TwoPartRead> two;
@@ -601,7 +575,7 @@ CsvReadResult readStandardCsv(huge::Bytes bytes, std::size_t size,
             readRecords(scanner, fieldCount, options.maxRecords, nullptr, found,
                         [&] { ticker.step(static_cast<std::int64_t>(scanner.offset(data))); },
                         [&](const std::vector<Cell>& values, std::size_t) { table.appendRecord(values.data()); });
-            if (!takeFindings(found, 0, options.maxRecords, result))
+            if (!readframe::takePart(found, 0, options.maxRecords, result))
                 return result;
             result.lfLineEnds = scanner.sawLineFeed() && !scanner.sawCarriageReturn();
         }
