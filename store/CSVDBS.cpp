@@ -211,7 +211,8 @@ bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
             m_lastFileError = file.error();
             return false;
         }
-        const CsvLineWriter lines(m_seperator, m_standardQuoting, saveWithDoubleQuotes, m_lineEnd);
+        const bool western = m_encoding == FileEncoding::Windows1252;
+        const CsvLineWriter lines(m_seperator, m_standardQuoting, saveWithDoubleQuotes, m_lineEnd, western);
         std::string encoded;
         std::string unused;
         // Text comes in pieces that end at line ends, so a character is never cut in two.
@@ -222,7 +223,8 @@ bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
             encodeFromUtf8(m_encoding, text, encoded, unused);
             return file.write(encoded);
         };
-        const bool bare = m_encoding == FileEncoding::Utf8 && !m_byteOrderMark;
+        // No mark comes before the text: its first bytes must not look like one.
+        const bool bare = (m_encoding == FileEncoding::Utf8 && !m_byteOrderMark) || western;
         if (m_encoding == FileEncoding::Utf8 && m_byteOrderMark)
             file.write("\xEF\xBB\xBF");
         file.write(byteOrderMarkOf(m_encoding));

@@ -3,8 +3,9 @@
 #include <cstdint>
 #include <cstring>
 
-CsvLineWriter::CsvLineWriter(std::string separator, bool standard, bool quoteAll, std::string lineEnd)
-    : m_separator(std::move(separator)), m_standard(standard), m_quoteAll(quoteAll), m_lineEnd(std::move(lineEnd))
+CsvLineWriter::CsvLineWriter(std::string separator, bool standard, bool quoteAll, std::string lineEnd, bool western)
+    : m_separator(std::move(separator)), m_standard(standard), m_quoteAll(quoteAll), m_lineEnd(std::move(lineEnd)),
+      m_western(western)
 {
 }
 
@@ -72,8 +73,12 @@ inline char* copyShort(char* to, const char* from, std::size_t n)
     return to + n;
 }
 
-bool beginsLikeMark(std::string_view value)
+// The store's text is UTF-8: in Western the marks' bytes are "ÿþ", "þÿ" and "ï»¿".
+bool beginsLikeMark(std::string_view value, bool western)
 {
+    if (western)
+        return value.starts_with("\xC3\xBF\xC3\xBE") || value.starts_with("\xC3\xBE\xC3\xBF")
+            || value.starts_with("\xC3\xAF\xC2\xBB\xC2\xBF");
     return value.starts_with("\xFF\xFE") || value.starts_with("\xFE\xFF") || value.starts_with("\xEF\xBB\xBF");
 }
 
@@ -118,7 +123,7 @@ void CsvLineWriter::appendLine(std::string& out, const std::string_view* values,
         if (i > 0)
             out += m_separator;
         if (m_quoteAll || (m_standard ? needsQuotes(values[i], onlyValue) : onlyValue && blankAlone(values[i]))
-            || (i == 0 && atFileStart && beginsLikeMark(values[i])))
+            || (i == 0 && atFileStart && beginsLikeMark(values[i], m_western)))
             appendQuoted(out, values[i]);
         else
             out += values[i];

@@ -14,11 +14,14 @@
 // space, and doubles the quotes inside; with `quoteAll` every value is quoted.
 class CsvLineWriter {
 public:
-    CsvLineWriter(std::string separator, bool standard, bool quoteAll, std::string lineEnd);
+    // `western`: the text is written in Western (Windows-1252), where "þÿ",
+    // "ÿþ" and "ï»¿" are the bytes of byte-order marks.
+    CsvLineWriter(std::string separator, bool standard, bool quoteAll, std::string lineEnd, bool western = false);
 
     // `atFileStart`: these are the file's first bytes, with no mark before
-    // them. A first value that begins like a byte-order mark is then quoted,
-    // or reading the file back would take its bytes for a mark.
+    // them. A first value that begins like a byte-order mark, once encoded,
+    // is then quoted, or reading the file back would take its bytes for a
+    // mark.
     void append(std::string& out, const std::vector<std::string_view>& values, bool atFileStart = false) const;
     // The lines of `count` records whose values stand in `values` row after
     // row, `width` to a record; `atFileStart` is for the first of them.
@@ -43,4 +46,5 @@ private:
     bool m_standard;
     bool m_quoteAll;
     std::string m_lineEnd;
+    bool m_western;
 };
