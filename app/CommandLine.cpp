@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include <QCommandLineParser>
 #include <QGuiApplication>
 #include <QTimer>
 #include <QUrl>
@@ -16,23 +15,77 @@ void setDesktopIdentity()
     QCoreApplication::setApplicationVersion(QStringLiteral(TABVANE_VERSION));
 }
 
-QString fileFromCommandLine(const QStringList& arguments)
+namespace {
+
+const char* const Help =
+    "Usage: tabvane [options] [file]\n"
+    "Tabvane Software: clean up and reshape a CSV file.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     Displays help on commandline options.\n"
+    "  -v, --version  Displays version information.\n"
+    "\n"
+    "Arguments:\n"
+    "  file           The CSV file to open.\n"
+    "\n"
+    "Exit status: 0, or 1 for a command line that cannot be used.\n";
+
+// The application object's own options, as the desktop may pass them; those
+// of the first list take a value.
+bool isQtOption(const QString& name, bool& takesValue)
 {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Tabvane Software: clean up and reshape a CSV file."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The CSV file to open."),
-                                 QStringLiteral("[file]"));
-    parser.process(arguments);
-    const QStringList files = parser.positionalArguments();
+    static const QStringList withValue = {"platform", "platformpluginpath", "platformtheme", "plugin",
+                                          "qwindowgeometry", "qwindowicon", "qwindowtitle", "display",
+                                          "geometry", "style", "stylesheet", "session", "name", "title"};
+    static const QStringList flags = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+    takesValue = withValue.contains(name);
+    return takesValue || flags.contains(name);
+}
+
+StartRequest answered(int status, const char* text, FILE* to)
+{
+    std::fputs(text, to);
+    return {QString(), true, status};
+}
+
+} // namespace
+
+StartRequest readCommandLine(const QStringList& arguments)
+{
+    QStringList files;
+    bool optionsEnded = false;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (optionsEnded || !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
+            files << argument;
+        } else if (argument == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (argument == QLatin1String("-h") || argument == QLatin1String("--help")
+                   || argument == QLatin1String("-?") || argument == QLatin1String("--help-all")) {
+            return answered(0, Help, stdout);
+        } else if (argument == QLatin1String("-v") || argument == QLatin1String("--version")) {
+            return answered(0, "tabvane " TABVANE_VERSION "\n", stdout);
+        } else {
+            QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+            const bool joined = name.contains(QLatin1Char('='));
+            name = name.section(QLatin1Char('='), 0, 0);
+            bool takesValue = false;
+            if (!isQtOption(name, takesValue)) {
+                const std::string text = "tabvane: Unknown option '" + argument.toStdString()
+                    + "'.\nTry 'tabvane --help' for more information.\n";
+                return answered(1, text.c_str(), stderr);
+            }
+            if (takesValue && !joined)
+                ++i;
+        }
+    }
     if (files.isEmpty())
         return {};
     if (files.size() > 1)
         std::fprintf(stderr, "tabvane: one file at a time; opening %s only\n", qPrintable(files.first()));
     // Some launchers hand over a file:// address rather than a path.
     const QUrl url(files.first());
-    return url.isLocalFile() ? url.toLocalFile() : files.first();
+    return {url.isLocalFile() ? url.toLocalFile() : files.first()};
 }
 
 void openWhenStarted(Form1& window, const QString& file)

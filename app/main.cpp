@@ -14,9 +14,16 @@ int main(int argc, char** argv)
     // Under a file-size limit a save should fail and keep the old file, not
     // kill the program with the user's other work in it.
     std::signal(SIGXFSZ, SIG_IGN);
+    // Before the application object, which needs a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const StartRequest request = readCommandLine(arguments);
+    if (request.answered)
+        return request.status;
     GuardedApplication app(argc, argv);
     setDesktopIdentity();
-    const QString file = fileFromCommandLine(QApplication::arguments());
+    const QString& file = request.file;
     DesktopPrompter dialogs;
     RowCountCheck check;
     installPrompter(RowCountCheck::requested() ? static_cast<Prompter*>(&check) : &dialogs);

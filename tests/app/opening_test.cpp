@@ -59,9 +59,20 @@ TEST_F(Opening, CommandLineArguments)
         {{"tabvane", "/data/a b.csv", "second.csv"}, "/data/a b.csv"},
         {{"tabvane", "file:///data/a%20b.csv"}, "/data/a b.csv"},
         {{"tabvane", "--", "-dash.csv"}, "-dash.csv"},
+        // The application object's own options are its to take.
+        {{"tabvane", "-platform", "offscreen", "-style=fusion", "--reverse", "a.csv"}, "a.csv"},
     };
-    for (const auto& [arguments, file] : cases)
-        EXPECT_EQ(fileFromCommandLine(arguments), file) << arguments.join(' ').toStdString();
+    for (const auto& [arguments, file] : cases) {
+        const StartRequest request = readCommandLine(arguments);
+        EXPECT_FALSE(request.answered) << arguments.join(' ').toStdString();
+        EXPECT_EQ(request.file, file) << arguments.join(' ').toStdString();
+    }
+    // Answered on the spot, with no window: help and version, or a bad option.
+    for (const auto& [argument, status] : {std::pair{"--help", 0}, {"-v", 0}, {"--frobnicate", 1}}) {
+        const StartRequest request = readCommandLine({"tabvane", argument, "a.csv"});
+        EXPECT_TRUE(request.answered) << argument;
+        EXPECT_EQ(request.status, status) << argument;
+    }
 }
 
 TEST_F(Opening, FileFromTheCommandLineOpensOnceStarted)
