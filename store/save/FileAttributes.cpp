@@ -131,6 +131,19 @@ mode_t bitsTagged(acl_t acl, acl_tag_t wanted)
     return 07;
 }
 
+// Gives `fd` the list `acl` (null: none could be made) and frees it.
+bool setAndFree(int fd, acl_t acl, const char* failure, std::string& error)
+{
+    const int set = acl ? retryInterrupted([&] { return savecall::setAcl(fd, acl); }) : -1;
+    if (acl)
+        acl_free(acl);
+    if (set != 0) {
+        error = why(failure);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 FileAttributes::~FileAttributes()
@@ -223,15 +236,8 @@ bool FileAttributes::dropInherited(int fd, std::string& error)
     acl_free(inherited);
     if (!extended)
         return true;
-    acl_t plain = acl_from_mode(0600);
-    const int set = plain ? retryInterrupted([&] { return savecall::setAcl(fd, plain); }) : -1;
-    if (plain)
-        acl_free(plain);
-    if (set != 0) {
-        error = why("Cannot remove the access list the new file inherited from its folder");
-        return false;
-    }
-    return true;
+    return setAndFree(fd, acl_from_mode(0600), "Cannot remove the access list the new file inherited from its folder",
+                      error);
 }
 
 bool FileAttributes::applyTo(int fd, std::string& error) const
@@ -319,13 +325,7 @@ bool FileAttributes::applyAcl(int fd, const Access& access, std::string& error) 
             break;
         }
     }
-    const int set = retryInterrupted([&] { return savecall::setAcl(fd, copy); });
-    acl_free(copy);
-    if (set != 0) {
-        error = why("Cannot carry the file's access list (ACL) over to the new file");
-        return false;
-    }
-    return true;
+    return setAndFree(fd, copy, "Cannot carry the file's access list (ACL) over to the new file", error);
 }
 
 bool FileAttributes::applyExtendedAttributes(int fd, std::string& error) const
