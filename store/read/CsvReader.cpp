@@ -335,7 +335,7 @@ CsvReadResult readCsv(huge::Bytes bytes, std::size_t size, const CsvReadOptions&
         names.emplace_back(v);
     });
     if (pieces > static_cast<std::size_t>(MaxFields)) {
-        result.error = tooManyFieldsReason();
+        result.error = readframe::tooManyFields();
         return result;
     }
     const char* dataBegin = lines.position();

@@ -63,6 +63,3 @@ bool finish(CellTable& table, huge::Bytes bytes, std::size_t fileSize, const Csv
             CsvReadResult& result, CellTable& out);
 
 } // namespace readframe
-
-// Why a file of too many fields fails, under either rule.
-inline std::string tooManyFieldsReason() { return readframe::tooManyFields(); }

@@ -537,7 +537,7 @@ CsvReadResult readStandardCsv(huge::Bytes bytes, std::size_t size,
     }
     if (status == RecordScanner::Status::Record) {
         if (scanner.hadMore()) {
-            result.error = tooManyFieldsReason();
+            result.error = readframe::tooManyFields();
             return result;
         }
         std::vector<std::string> names;

@@ -73,7 +73,7 @@ TEST_P(PeakMemory, StaysUnderTwoAndAHalfTimesTheFile)
     if (UnderAddressSanitizer)
         GTEST_SKIP() << "AddressSanitizer does not run under an address-space limit";
     const PeakCase& c = GetParam();
-    const std::string error = c.tooManyFields ? tooManyFieldsReason() : "";
+    const std::string error = c.tooManyFields ? readframe::tooManyFields() : "";
     TempDir dir;
     const std::string text = c.text();
     const std::string path = dir.file("big.csv", text);

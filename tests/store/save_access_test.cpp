@@ -26,20 +26,6 @@ namespace {
 constexpr uid_t Alice = 1234, Bob = 1235, Saver = 1236, OldGroupMember = 1237, NewGroupMember = 1238,
                 Stranger = 1239;
 
-// Whether `uid`, in group `gid` alone, may open `path` with `flags`.
-bool mayOpenAs(uid_t uid, gid_t gid, const std::string& path, int flags)
-{
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
-            std::_Exit(2);
-        std::_Exit(::open(path.c_str(), flags) >= 0 ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 // Each entry of the access list of `path` with what it grants in effect (a
 // named entry or the group's only within the mask).
 std::map<std::string, mode_t> grants(const std::string& path)

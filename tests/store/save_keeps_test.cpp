@@ -36,21 +36,6 @@ std::string loadChangeSave(const std::string& path)
     return s.WriteFile() ? std::string() : s.LastFileError();
 }
 
-// Whether user `uid` (in group `gid` only) may open `path` with `flags`.
-bool mayOpenAs(uid_t uid, gid_t gid, const std::string& path, int flags)
-{
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
-            std::_Exit(2);
-        const int fd = ::open(path.c_str(), flags);
-        std::_Exit(fd >= 0 ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 void setAge(const std::string& path, int secondsAgo)
 {
     const timespec when[2] = {{::time(nullptr) - secondsAgo, 0}, {::time(nullptr) - secondsAgo, 0}};

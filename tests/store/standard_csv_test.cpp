@@ -107,7 +107,7 @@ std::vector<FailureCase> failureCases()
         {"unclosed quote", true, "a,b\r\n1,2\r\n3,\"open\r\nmore\r\n", "Line 3 opens a quoted value that is never closed."},
         {"lone quote", true, "a\r\n\"\r\n", "Line 2 opens a quoted value that is never closed."},
         {"header alone", true, "\"a\",b\r\n", "The file holds no data line."},
-        {"more fields than a field number holds", true, wide + "\r\n1\r\n", tooManyFieldsReason()},
+        {"more fields than a field number holds", true, wide + "\r\n1\r\n", readframe::tooManyFields()},
         {"UTF-16, odd byte count", false, utf16WithMark(false, u"a,b\r\n1,2\r\n") + "x",
          "The file is marked as UTF-16 but has an odd number of bytes, so its last character is cut off."},
         {"UTF-16, unpaired high surrogate", false, utf16WithMark(false, u"a\r\n") + std::string("\x3D\xD8" "1\0", 4),

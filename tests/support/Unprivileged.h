@@ -1,5 +1,6 @@
 #pragma once
 
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -49,6 +50,21 @@ inline void runAs(uid_t uid, gid_t gid, const std::function<void()>& body)
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status)) << "the child died of signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 0) << "a check in the child failed (see above)";
+}
+
+// Whether user `uid`, in group `gid` alone, may open `path` with `flags`
+// (the caller must be root).
+inline bool mayOpenAs(uid_t uid, gid_t gid, const std::string& path, int flags)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
+            std::_Exit(2);
+        std::_Exit(::open(path.c_str(), flags) >= 0 ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 inline void runUnprivileged(const std::function<void()>& body)
