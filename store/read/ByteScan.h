@@ -106,23 +106,28 @@ inline std::size_t countLineEnds(const char* p, const char* end)
     return n;
 }
 
-// The first CR or LF of [p, end), or end.
-inline const char* firstLineEnd(const char* p, const char* end)
+// The first byte of [p, end) that is one of `Bytes`, or end.
+template <char... Bytes>
+inline const char* firstOf(const char* p, const char* end)
 {
 #ifdef __SSE2__
-    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
     for (; end - p >= 16; p += 16) {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)));
+        __m128i any = _mm_setzero_si128();
+        ((any = _mm_or_si128(any, _mm_cmpeq_epi8(block, _mm_set1_epi8(Bytes)))), ...);
+        const int hits = _mm_movemask_epi8(any);
         if (hits != 0)
             return p + __builtin_ctz(static_cast<unsigned>(hits));
     }
 #endif
     for (; p != end; ++p)
-        if (*p == '\r' || *p == '\n')
+        if (((*p == Bytes) || ...))
             return p;
     return end;
 }
+
+// The first CR or LF of [p, end), or end.
+inline const char* firstLineEnd(const char* p, const char* end) { return firstOf<'\r', '\n'>(p, end); }
 
 // The first byte of [p, end) at or above 0x80, or end.
 inline const char* firstNonAscii(const char* p, const char* end)

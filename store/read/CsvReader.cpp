@@ -103,25 +103,6 @@ private:
     LineEnds m_ends;
 };
 
-// The first CR, LF or double quote of [p, end), or end.
-const char* nextLineEndOrQuote(const char* p, const char* end)
-{
-#ifdef __SSE2__
-    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), quote = _mm_set1_epi8('"');
-    for (; end - p >= 16; p += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const int hits = _mm_movemask_epi8(_mm_or_si128(
-            _mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)), _mm_cmpeq_epi8(block, quote)));
-        if (hits != 0)
-            return p + __builtin_ctz(static_cast<unsigned>(hits));
-    }
-#endif
-    for (; p != end; ++p)
-        if (*p == '\r' || *p == '\n' || *p == '"')
-            return p;
-    return end;
-}
-
 // Numbers the lines of a file whose lines end at CR that end in LF alone, as
 // an editor shows them. Run only where the count found some. An LF after an
 // odd number of quotes on its line is taken to be inside a quoted value, as
@@ -130,7 +111,7 @@ void findLoneLineFeeds(const char* p, const char* end, CsvReadResult& result)
 {
     std::int64_t line = 1;
     bool quoted = false;
-    while ((p = nextLineEndOrQuote(p, end)) != end) {
+    while ((p = bytescan::firstOf<'\r', '\n', '"'>(p, end)) != end) {
         if (*p == '"') {
             quoted = !quoted;
         } else if (*p == '\r') {
