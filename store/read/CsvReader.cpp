@@ -1,11 +1,14 @@
 #include "store/read/CsvReader.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cassert>
 #include <cerrno>
 #include <cstring>
 #include <deque>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <numeric>
 #include <string_view>
 #include <vector>
@@ -23,8 +26,6 @@
 #include "store/table/TextFold.h"
 
 namespace {
-
-constexpr int MaxFields = MaxFieldCount;
 
 // How the lines of a file end: at CR when the file holds any, LF otherwise;
 // or, on request, at CR and LF alike. CR LF always ends one line.
@@ -216,8 +217,7 @@ inline std::string_view cleanPiece(std::string_view piece)
     return v;
 }
 
-// What one part of the records found: how many, and the first fault.
-using PartResult = readframe::PartFindings;
+using readframe::PartFindings;
 
 // The lines of a part that hold more than spaces: the records it can hold.
 std::size_t countNonBlankLines(parallel::TextRange range, LineEnds ends)
@@ -230,186 +230,196 @@ std::size_t countNonBlankLines(parallel::TextRange range, LineEnds ends)
     return count;
 }
 
-// Parses the data lines of one part into the table's slots from `firstSlot` on.
-// A record whose values are all its line's pieces as they stand (nothing
-// trimmed, no quotes dropped), the first and last not empty, is marked as
-// kept as read, so that a save can copy its line whole.
-PartResult parsePart(parallel::TextRange range, LineEnds ends, const PieceSplitter& splitter,
-                     CellTable& table, const std::vector<Cell*>& columns, std::uint32_t firstSlot,
-                     std::uint32_t slotLimit, std::deque<std::string_view>& spans,
-                     const std::function<void(std::int64_t)>& tick)
-{
-    // The first and last words of marks may hold the slots of the parts
-    // beside this one too.
-    const std::uint32_t firstWord = firstSlot >> 6;
-    const std::uint32_t lastWord = slotLimit > firstSlot ? (slotLimit - 1) >> 6 : firstWord;
-    PartResult part;
-    LineReader lines(range.begin, range.end, ends);
-    const std::size_t fieldCount = columns.size();
-    std::uint32_t slot = firstSlot;
-    std::int64_t lineNo = 0;
-    std::string_view rawLine;
-    while (lines.next(rawLine)) {
-        ++lineNo;
-        if (tick)
-            tick(lineNo);
-        const std::string_view line = trimSpaces(rawLine);
-        if (line.empty())
-            continue;
-        std::size_t filled = 0;
-        bool clean = true;
-        bool asRead = true;
-        const std::size_t pieces = splitter.split(line, fieldCount, [&](std::string_view p) {
-            const std::string_view v = cleanPiece(p);
-            clean = clean && v.data() != nullptr;
-            asRead = asRead && v.size() == p.size() && (!v.empty() || (filled != 0 && filled + 1 != fieldCount));
-            columns[filled++][slot] = v.empty() ? Cell{} : Cell::of(v, spans);
-        });
-        if (!clean || filled < fieldCount) {
-            part.faultLine = lineNo;
-            part.fault = clean ? PartResult::Fault::FewerValues : PartResult::Fault::LoneQuote;
-            break;
-        }
-        if (pieces > fieldCount && part.ignoredLines++ == 0)
-            part.firstIgnoredLine = lineNo;
-        if (asRead)
-            table.markReadLine(slot, (slot >> 6) == firstWord || (slot >> 6) == lastWord);
-        ++slot;
+// Reads the data lines of one part into the table's slots from the part's
+// first on. A record whose values are all its line's pieces as they stand
+// (nothing trimmed, no quotes dropped), the first and last not empty, is
+// marked as kept as read, so that a save can copy its line whole.
+class LinePartReader final : public readframe::PartReader {
+public:
+    LinePartReader(const char* begin, readframe::PartSlots slots, LineEnds ends, const PieceSplitter& splitter,
+                   std::size_t maxRecords)
+        : m_begin(begin), m_position(begin), m_slots(slots), m_ends(ends), m_splitter(splitter),
+          m_spans(slots.table.newSpanList()), m_maxRecords(maxRecords)
+    {
+        assert(!slots.append); // the records are always counted first
     }
-    part.records = slot - firstSlot;
-    return part;
-}
+
+    void readUntil(const char* stop, const std::atomic<bool>&, const std::function<void(std::int64_t)>& tick) override
+    {
+        assert(m_position == m_begin); // lines start where they seem to: a part never reads on
+        m_position = readLines<true>(stop, tick);
+    }
+
+    void recount(std::size_t maxRecords) override
+    {
+        found = {};
+        m_lines = 0;
+        m_maxRecords = maxRecords;
+        readLines<false>(m_position, {});
+    }
+
+    const char* position() const override { return m_position; }
+    std::int64_t lines() const override { return m_lines; }
+
+private:
+    // Reads the lines up to `stop`, into the slots where `Store`, and returns
+    // where it stopped.
+    template <bool Store>
+    const char* readLines(const char* stop, const std::function<void(std::int64_t)>& tick)
+    {
+        // The first and last words of marks may hold the slots of the parts
+        // beside this one too.
+        const std::uint32_t firstWord = m_slots.first >> 6;
+        const std::uint32_t lastWord = m_slots.limit > m_slots.first ? (m_slots.limit - 1) >> 6 : firstWord;
+        LineReader lines(m_begin, stop, m_ends);
+        const std::vector<Cell*>& columns = m_slots.columns;
+        const std::size_t fieldCount = columns.size();
+        std::uint32_t slot = m_slots.first;
+        std::string_view rawLine;
+        while (lines.next(rawLine)) {
+            ++m_lines;
+            if (tick)
+                tick(m_lines);
+            const std::string_view line = trimSpaces(rawLine);
+            if (line.empty())
+                continue;
+            assert(slot < m_slots.limit);
+            std::size_t filled = 0;
+            bool clean = true;
+            bool asRead = true;
+            const std::size_t pieces = m_splitter.split(line, fieldCount, [&](std::string_view p) {
+                const std::string_view v = cleanPiece(p);
+                clean = clean && v.data() != nullptr;
+                if constexpr (Store) {
+                    asRead = asRead && v.size() == p.size() && (!v.empty() || (filled != 0 && filled + 1 != fieldCount));
+                    columns[filled][slot] = v.empty() ? Cell{} : Cell::of(v, m_spans);
+                }
+                ++filled;
+            });
+            if (!clean || filled < fieldCount) {
+                found.faultLine = m_lines;
+                found.fault = clean ? PartFindings::Fault::FewerValues : PartFindings::Fault::LoneQuote;
+                break;
+            }
+            if (slot - m_slots.first == m_maxRecords) {
+                found.fault = PartFindings::Fault::TooManyRecords;
+                break;
+            }
+            if (pieces > fieldCount && found.ignoredLines++ == 0)
+                found.firstIgnoredLine = m_lines;
+            if (Store && asRead)
+                m_slots.table.markReadLine(slot, (slot >> 6) == firstWord || (slot >> 6) == lastWord);
+            ++slot;
+        }
+        found.records = slot - m_slots.first;
+        return lines.position();
+    }
+
+    const char* const m_begin;
+    const char* m_position;
+    readframe::PartSlots m_slots;
+    const LineEnds m_ends;
+    const PieceSplitter& m_splitter;
+    std::deque<std::string_view>& m_spans;
+    std::size_t m_maxRecords;
+    std::int64_t m_lines = 0;
+};
+
+// Lines end where the file's line ends say, and split at every separator.
+class LineRule final : public readframe::RecordRule {
+public:
+    explicit LineRule(const CsvReadOptions& options) : m_options(options), m_splitter(options.separator) {}
+
+    readframe::FirstRecord readFirst(char* begin, char* end, CellTable&) override
+    {
+        m_text = begin;
+        m_size = static_cast<std::size_t>(end - begin);
+        m_ends = lineEndsOf(begin, m_size, m_options.loneLineFeedEnds);
+        readframe::FirstRecord first;
+        LineReader lines(begin, end, m_ends);
+        std::string_view rawLine, line;
+        while (line.empty() && lines.next(rawLine)) {
+            ++first.linesThrough;
+            line = trimSpaces(rawLine);
+        }
+        if (line.empty())
+            return first;
+        first.status = readframe::FirstRecord::Status::Record;
+        const std::size_t pieces = m_splitter.split(line, MaxFieldCount, [&](std::string_view p) {
+            const std::string_view v = cleanPiece(p);
+            first.loneQuote = first.loneQuote || v.data() == nullptr;
+            first.values.emplace_back(v);
+        });
+        first.moreThanFieldLimit = pieces > static_cast<std::size_t>(MaxFieldCount);
+        first.begin = rawLine.data();
+        first.next = lines.position();
+        first.linesBefore = first.linesThrough - 1;
+        return first;
+    }
+
+    const char* nextStart(const char* begin, const char* p, const char* end) const override
+    {
+        return LineReader(begin, end, m_ends).nextStart(p);
+    }
+    bool startsAreSure() const override { return true; }
+
+    std::vector<std::size_t> recordBounds(const std::vector<parallel::TextRange>& parts,
+                                          CsvReadResult& result) override
+    {
+        std::vector<std::size_t> bounds(parts.size());
+        if (m_ends.terminator == '\r' && !m_ends.either) {
+            // The same pass finds whether any line ends in LF alone.
+            std::vector<std::size_t> loneLineFeeds(parts.size());
+            parallel::run(parts.size(), [&](std::size_t i) {
+                const bytescan::CarriageReturnCounts n = bytescan::countCarriageReturns(parts[i].begin, parts[i].end);
+                bounds[i] = n.carriageReturns + 1;
+                loneLineFeeds[i] = n.loneLineFeeds;
+            });
+            if (bytescan::countCarriageReturns(m_text, parts.front().begin).loneLineFeeds > 0
+                || std::any_of(loneLineFeeds.begin(), loneLineFeeds.end(), [](std::size_t n) { return n > 0; }))
+                findLoneLineFeeds(m_text, m_text + m_size, result);
+        } else {
+            const LineReader lines(m_text, m_text + m_size, m_ends);
+            parallel::run(parts.size(), [&](std::size_t i) { bounds[i] = lines.countLines(parts[i].begin, parts[i].end); });
+        }
+        return bounds;
+    }
+
+    bool countRecords(const std::vector<parallel::TextRange>& parts, std::vector<std::size_t>& counts) override
+    {
+        parallel::run(parts.size(), [&](std::size_t i) { counts[i] = countNonBlankLines(parts[i], m_ends); });
+        return true;
+    }
+
+    bool endsLine(char c) const override { return c == m_ends.terminator || (m_ends.either && c == '\n'); }
+
+    std::unique_ptr<readframe::PartReader> reader(char* begin, readframe::PartSlots slots, bool,
+                                                  std::size_t maxRecords) override
+    {
+        return std::make_unique<LinePartReader>(begin, slots, m_ends, m_splitter, maxRecords);
+    }
+
+    void finish(const std::vector<const readframe::PartReader*>&, CellTable& table, CsvReadResult& result) override
+    {
+        result.lfLineEnds = m_ends.terminator != '\r' && std::memchr(m_text, '\n', m_size) != nullptr;
+        table.keepReadLines(m_options.separator);
+    }
+
+private:
+    const CsvReadOptions& m_options;
+    const PieceSplitter m_splitter;
+    const char* m_text = nullptr;
+    std::size_t m_size = 0;
+    LineEnds m_ends{'\n', false};
+};
 
 } // namespace
 
 CsvReadResult readCsv(huge::Bytes bytes, std::size_t size, const CsvReadOptions& options, CellTable& out,
                       const ProgressCallback& progress)
 {
-    CsvReadResult result;
-    const std::size_t fileSize = size;
-    const readframe::Text text = readframe::withoutMark(bytes.get(), size);
-    result.byteOrderMark = text.byteOrderMark;
-    const char* data = text.data;
-    size = text.size;
-    const char* const end = data + size;
-    const LineEnds ends = lineEndsOf(data, size, options.loneLineFeedEnds);
-    LineReader lines(data, end, ends);
-    PieceSplitter splitter(options.separator);
-
-    // The first non-blank line names the fields, or without a header line
-    // says how many there are and is the first record.
-    std::int64_t lineNo = 0;
-    std::string_view rawLine, line;
-    while (line.empty() && lines.next(rawLine)) {
-        ++lineNo;
-        line = trimSpaces(rawLine);
-    }
-    if (line.empty()) {
-        result.error = readframe::noDataLine();
-        return result;
-    }
-    std::vector<std::string> names;
-    bool clean = true;
-    const std::size_t pieces = splitter.split(line, MaxFields, [&](std::string_view p) {
-        const std::string_view v = cleanPiece(p);
-        clean = clean && v.data() != nullptr;
-        names.emplace_back(v);
-    });
-    if (pieces > static_cast<std::size_t>(MaxFields)) {
-        result.error = readframe::tooManyFields();
-        return result;
-    }
-    const char* dataBegin = lines.position();
-    if (!options.headerLine) {
-        for (std::size_t i = 0; i < names.size(); ++i)
-            names[i] = "Field " + std::to_string(i + 1);
-        dataBegin = rawLine.data();
-        --lineNo;
-    } else if (!clean) {
-        result.error = "A field name is a lone double quote.";
-        return result;
-    }
-    CellTable table;
-    table.setNames(std::move(names));
-
-    // The records are parsed in parts, one per core, cut at line starts. Each
-    // part first counts its lines, so that every part knows the slots its
-    // records go to before any is parsed.
-    const std::vector<parallel::TextRange> ranges = readframe::cutIntoParts(
-        dataBegin, end, options.minPartBytes, [&](const char* p) { return lines.nextStart(p); });
-    const std::size_t parts = ranges.size();
-    std::vector<std::size_t> bounds(parts);
-    if (ends.terminator == '\r' && !ends.either) {
-        // The same pass finds whether any line ends in LF alone.
-        std::vector<std::size_t> loneLineFeeds(parts);
-        parallel::run(parts, [&](std::size_t i) {
-            const bytescan::CarriageReturnCounts n = bytescan::countCarriageReturns(ranges[i].begin, ranges[i].end);
-            bounds[i] = n.carriageReturns + 1;
-            loneLineFeeds[i] = n.loneLineFeeds;
-        });
-        if (bytescan::countCarriageReturns(data, dataBegin).loneLineFeeds > 0
-            || std::any_of(loneLineFeeds.begin(), loneLineFeeds.end(), [](std::size_t n) { return n > 0; }))
-            findLoneLineFeeds(data, end, result);
-    } else {
-        parallel::run(parts, [&](std::size_t i) { bounds[i] = lines.countLines(ranges[i].begin, ranges[i].end); });
-    }
-    // A slot per line costs a cell per field. Where that would outweigh the
-    // file itself (many blank lines under a wide header), the records are
-    // counted exactly first, so blank lines cost no room.
-    std::vector<std::size_t> slotBounds = bounds;
-    const std::size_t lineBound = std::accumulate(bounds.begin(), bounds.end(), std::size_t{0});
-    if (lineBound * static_cast<std::size_t>(table.fieldCount()) * sizeof(Cell) > size)
-        parallel::run(parts, [&](std::size_t i) {
-            slotBounds[i] = countNonBlankLines(ranges[i], ends);
-        });
-    std::vector<std::uint32_t> firstSlots(parts);
-    std::size_t slots = 0;
-    for (std::size_t i = 0; i < parts; ++i) {
-        firstSlots[i] = static_cast<std::uint32_t>(std::min<std::size_t>(slots, UINT32_MAX));
-        slots += slotBounds[i];
-    }
-    table.allocateSlots(slots);
-    std::vector<Cell*> columns;
-    for (int f = 0; f < table.fieldCount(); ++f)
-        columns.push_back(table.column(f));
-    std::vector<std::deque<std::string_view>*> spans;
-    for (std::size_t i = 0; i < parts; ++i)
-        spans.push_back(&table.newSpanList());
-
-    // Each part's bound counts one line more than it holds, except a last part
-    // whose final line has no terminator: the loading text shows the true total.
-    const bool openLastLine = end > dataBegin && end[-1] != ends.terminator;
-    const std::int64_t totalLines =
-        lineNo + static_cast<std::int64_t>(lineBound - parts) + (openLastLine ? 1 : 0);
-    ProgressTicker ticker(progress, totalLines);
-    const std::function<void(std::int64_t)> tick = [&](std::int64_t done) {
-        ticker.step(lineNo + done * static_cast<std::int64_t>(parts));
-    };
-    std::vector<PartResult> found(parts);
-    parallel::run(parts, [&](std::size_t i) {
-        found[i] = parsePart(ranges[i], ends, splitter, table, columns, firstSlots[i],
-                             firstSlots[i] + static_cast<std::uint32_t>(slotBounds[i]), *spans[i],
-                             i == 0 && progress ? tick : std::function<void(std::int64_t)>());
-    });
-
-    std::int64_t linesBefore = lineNo;
-    for (std::size_t i = 0; i < parts; ++i) {
-        // Too many records is said before a fault further on.
-        if (table.recordCount() + found[i].records > options.maxRecords)
-            found[i].fault = PartResult::Fault::TooManyRecords;
-        if (!readframe::takePart(found[i], linesBefore, options.maxRecords, result))
-            return result;
-        // A part other than the last ends with a line's terminator.
-        linesBefore += static_cast<std::int64_t>(bounds[i]) - 1;
-        table.appendSlotRange(firstSlots[i], found[i].records);
-        table.clearSlots(firstSlots[i] + found[i].records,
-                         static_cast<std::uint32_t>(slotBounds[i] - found[i].records));
-    }
-
-    result.lfLineEnds = !lines.endsAtCarriageReturn() && std::memchr(data, '\n', size) != nullptr;
-    table.keepReadLines(options.separator);
-    readframe::finish(table, std::move(bytes), fileSize, options, result, out);
-    return result;
+    LineRule rule(options);
+    return readframe::read(std::move(bytes), size, options, rule, out, progress);
 }
 
 namespace {

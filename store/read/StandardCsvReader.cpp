@@ -4,11 +4,10 @@
 #include <atomic>
 #include <cassert>
 #include <functional>
-#include <thread>
 #include <cstring>
 #include <deque>
 #include <limits>
-#include <optional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -113,6 +112,7 @@ public:
         if (m_pos >= m_stopAt)
             return Status::End;
         m_recordLine = m_line;
+        m_recordStart = m_pos;
         if (readPlainLine(values, limit))
             return Status::Record;
         while (true) {
@@ -154,6 +154,8 @@ public:
     void stopAt(const char* p) { m_stopAt = p; }
     const char* position() const { return m_pos; }
     std::int64_t recordLine() const { return m_recordLine; }
+    // Where the record just read began.
+    const char* recordStart() const { return m_recordStart; }
     std::int64_t line() const { return m_line; }
     std::size_t offset(const char* base) const { return static_cast<std::size_t>(m_pos - base); }
     bool sawCarriageReturn() const { return m_sawCr; }
@@ -333,6 +335,7 @@ private:
     std::size_t m_placed = 0;
     std::int64_t m_line = 1;
     std::int64_t m_recordLine = 1;
+    const char* m_recordStart = nullptr;
     bool m_more = false;
     bool m_keepSpaceLines = false;
     bool m_sawCr = false;
@@ -347,10 +350,11 @@ using readframe::PartFindings;
 // handing each to `keep` with its index among the records read here.
 template <typename Keep>
 void readRecords(RecordScanner& scanner, std::size_t fieldCount, std::size_t maxRecords,
-                 const std::atomic<bool>* cancel, PartFindings& found, const std::function<void()>& tick, Keep&& keep)
+                 const std::atomic<bool>& cancel, PartFindings& found,
+                 const std::function<void(std::int64_t)>& tick, Keep&& keep)
 {
     std::vector<Cell> values;
-    while (!(cancel && cancel->load(std::memory_order_relaxed))) {
+    while (!cancel.load(std::memory_order_relaxed)) {
         const RecordScanner::Status status = scanner.next(values, fieldCount);
         if (status == RecordScanner::Status::End)
             return;
@@ -360,7 +364,7 @@ void readRecords(RecordScanner& scanner, std::size_t fieldCount, std::size_t max
             return;
         }
         if (tick)
-            tick();
+            tick(scanner.line() - 1);
         if (values.size() < fieldCount) {
             found.fault = PartFindings::Fault::FewerValues;
             found.faultLine = scanner.recordLine();
@@ -376,137 +380,161 @@ void readRecords(RecordScanner& scanner, std::size_t fieldCount, std::size_t max
     }
 }
 
-// Turns a part's findings into the result; `lineBefore` is the file's line
-// number of the part's first line, less one. False on a fault.
+// A quoted value's text, unescaped in a copy: the file's bytes stay as they
+// are.
+std::string unescapedCopy(const DeferredValue& v)
+{
+    std::string text(v.start, v.stop);
+    text.resize(static_cast<std::size_t>(unescapeQuoted(text.data(), text.data() + text.size()) - text.data()));
+    return text;
+}
 
-// Reading on two cores: the first reads from the start up to a line start
-// near the middle, the second from there, each into slots of its own. The
-// second's start is a guess; it holds when the first's last record ends
-// exactly there. Otherwise the first reads on to the end alone and the
-// second's work is dropped: it wrote no bytes, so nothing it read is lost.
-class TwoPartRead {
+class RecordPartReader final : public readframe::PartReader {
 public:
-    TwoPartRead(CellTable& table, RecordScanner& first, char* middle, char* end, const CsvReadOptions& options)
-        : m_table(table), m_first(first), m_middle(middle), m_end(end),
-          m_second(middle, end, options.separator, table.newSpanList(), true), m_spans(table.newSpanList()),
-          m_options(options)
+    RecordPartReader(char* begin, char* end, const std::string& separator, bool keepSpaceLines, bool guessed,
+                     readframe::PartSlots slots, std::size_t maxRecords)
+        : m_begin(begin), m_end(end), m_separator(separator), m_spans(slots.table.newSpanList()),
+          m_scanner(begin, end, separator, m_spans, guessed), m_slots(slots), m_maxRecords(maxRecords)
     {
-        m_second.keepSpaceLines(first.keepsSpaceLines());
+        m_scanner.keepSpaceLines(keepSpaceLines);
     }
 
-    // Room for the records: a slot for each line. False where that would
-    // cost more than the file itself (many blank lines under a wide header),
-    // unless it is little anyway.
-    bool allocate(const char* begin, std::size_t fileSize)
+    void readUntil(const char* stop, const std::atomic<bool>& cancel,
+                   const std::function<void(std::int64_t)>& tick) override
     {
-        std::int64_t lines[2];
-        parallel::run(2, [&](std::size_t i) {
-            lines[i] = (i == 0 ? countLineEnds(begin, m_middle) : countLineEnds(m_middle, m_end)) + 1;
-        });
-        m_secondSlot = static_cast<std::size_t>(lines[0]);
-        const std::size_t slots = m_secondSlot + static_cast<std::size_t>(lines[1]);
-        const auto fields = static_cast<std::size_t>(std::max(m_table.fieldCount(), 1));
-        if (slots * fields * sizeof(Cell) > std::max(fileSize, std::size_t{1} << 20))
-            return false;
-        m_table.allocateSlots(slots);
-        for (int f = 0; f < m_table.fieldCount(); ++f)
-            m_columns.push_back(m_table.column(f));
-        return true;
-    }
-
-    // Reads both parts after `firstFound` records already kept in the first
-    // slots; fills in the result's counts and faults. False on a fault.
-    bool read(PartFindings& firstFound, const std::function<void()>& tick, CsvReadResult& result)
-    {
-        const std::size_t fields = m_columns.size();
-        PartFindings secondFound;
-        std::atomic<bool> cancelSecond{false}, secondDone{false};
-        m_first.stopAt(m_middle);
-        parallel::run(2, [&](std::size_t part) {
-            if (part == 1) {
-                readRecords(m_second, fields, m_options.maxRecords, &cancelSecond, secondFound, {},
-                            [&](const std::vector<Cell>& values, std::size_t i) {
-                                const auto slot = static_cast<std::uint32_t>(m_secondSlot + i);
-                                m_second.placeDeferred(slot);
-                                store(values, slot);
-                            });
-                secondDone = true;
-                return;
-            }
-            const auto keep = [&](const std::vector<Cell>& values, std::size_t i) {
-                store(values, static_cast<std::uint32_t>(i));
-            };
-            readRecords(m_first, fields, m_options.maxRecords, nullptr, firstFound, tick, keep);
-            m_guessHeld = firstFound.fault == PartFindings::Fault::None && m_first.position() == m_middle;
-            if (m_guessHeld || firstFound.fault != PartFindings::Fault::None)
-                return;
-            // A record runs on past the guess: the second part's slots are
-            // about to be written here, so it must have stopped first.
-            cancelSecond = true;
-            while (!secondDone)
-                std::this_thread::yield();
-            m_first.stopAt(m_end);
-            readRecords(m_first, fields, m_options.maxRecords, nullptr, firstFound, tick, keep);
-        });
-        if (!readframe::takePart(firstFound, 0, m_options.maxRecords, result))
-            return false;
-        m_table.appendSlotRange(0, static_cast<std::uint32_t>(firstFound.records));
-        if (!m_guessHeld)
-            return true;
-        // The record limit counts the first part's records too. Where it falls
-        // inside the second part, only what came before it counts: the
-        // second part's bytes are as they were, so they are read again.
-        if (firstFound.records + secondFound.records > m_options.maxRecords) {
-            RecordScanner again(m_middle, m_end, m_options.separator, m_spans, true);
-            again.keepSpaceLines(m_first.keepsSpaceLines());
-            secondFound = {};
-            readRecords(again, fields, m_options.maxRecords - firstFound.records, nullptr, secondFound, {},
-                        [](const std::vector<Cell>&, std::size_t) {});
+        m_scanner.stopAt(stop);
+        const std::size_t fields = m_slots.columns.size();
+        if (m_slots.append) {
+            readRecords(m_scanner, fields, m_maxRecords, cancel, found, tick,
+                        [&](const std::vector<Cell>& values, std::size_t) { m_slots.table.appendRecord(values.data()); });
+            return;
         }
-        if (!readframe::takePart(secondFound, m_first.line() - 1, m_options.maxRecords, result))
-            return false;
-        for (const DeferredValue& v : m_second.deferred())
-            if (v.field < fields) {
-                const char* stop = unescapeQuoted(v.start, v.stop);
-                const auto size = static_cast<std::size_t>(stop - v.start);
-                m_columns[v.field][v.slot] = size == 0 ? Cell{} : Cell::of({v.start, size}, m_spans);
-            }
-        m_table.appendSlotRange(static_cast<std::uint32_t>(m_secondSlot),
-                                static_cast<std::uint32_t>(secondFound.records));
-        return true;
+        readRecords(m_scanner, fields, m_maxRecords, cancel, found, tick,
+                    [&](const std::vector<Cell>& values, std::size_t i) {
+                        const auto slot = static_cast<std::uint32_t>(m_slots.first + i);
+                        m_scanner.placeDeferred(slot);
+                        for (std::size_t f = 0; f < fields; ++f)
+                            m_slots.columns[f][slot] = values[f];
+                    });
     }
 
-    bool sawCarriageReturn() const { return m_first.sawCarriageReturn() || (m_guessHeld && m_second.sawCarriageReturn()); }
-    bool sawLineFeed() const { return m_first.sawLineFeed() || (m_guessHeld && m_second.sawLineFeed()); }
-
-    void store(const std::vector<Cell>& values, std::uint32_t slot)
+    // Reads the part again, writing nothing, to find what it holds up to a
+    // record limit.
+    void recount(std::size_t maxRecords) override
     {
-        for (std::size_t f = 0; f < m_columns.size(); ++f)
-            m_columns[f][slot] = values[f];
+        RecordScanner again(m_begin, m_end, m_separator, m_spans, true);
+        again.keepSpaceLines(m_scanner.keepsSpaceLines());
+        again.stopAt(m_scanner.position());
+        found = {};
+        const std::atomic<bool> never{false};
+        readRecords(again, m_slots.columns.size(), maxRecords, never, found, {},
+                    [](const std::vector<Cell>&, std::size_t) {});
+    }
+
+    const char* position() const override { return m_scanner.position(); }
+    std::int64_t lines() const override { return m_scanner.line() - 1; }
+
+    void confirm() override
+    {
+        for (const DeferredValue& v : m_scanner.deferred()) {
+            const char* stop = unescapeQuoted(v.start, v.stop);
+            const auto size = static_cast<std::size_t>(stop - v.start);
+            m_slots.columns[v.field][v.slot] = size == 0 ? Cell{} : Cell::of({v.start, size}, m_spans);
+        }
+    }
+
+    const RecordScanner& scanner() const { return m_scanner; }
+
+private:
+    char* const m_begin;
+    char* const m_end;
+    const std::string& m_separator;
+    std::deque<std::string_view>& m_spans;
+    RecordScanner m_scanner;
+    readframe::PartSlots m_slots;
+    const std::size_t m_maxRecords;
+};
+
+// A record runs from value to value, a quoted value across line ends too.
+class QuotedRule final : public readframe::RecordRule {
+public:
+    explicit QuotedRule(const CsvReadOptions& options) : m_options(options) {}
+
+    readframe::FirstRecord readFirst(char* begin, char* end, CellTable& table) override
+    {
+        m_end = end;
+        readframe::FirstRecord first;
+        RecordScanner scanner(begin, end, m_options.separator, table.newSpanList(), true);
+        std::vector<Cell> cells;
+        const RecordScanner::Status status = scanner.next(cells, static_cast<std::size_t>(MaxFieldCount));
+        if (status == RecordScanner::Status::End)
+            return first;
+        if (status == RecordScanner::Status::Unclosed) {
+            first.status = readframe::FirstRecord::Status::Fault;
+            first.fault.fault = PartFindings::Fault::Unclosed;
+            first.fault.faultLine = scanner.line();
+            return first;
+        }
+        first.status = readframe::FirstRecord::Status::Record;
+        for (const Cell& cell : cells)
+            first.values.emplace_back(cell.view());
+        for (const DeferredValue& v : scanner.deferred())
+            first.values[v.field] = unescapedCopy(v);
+        first.moreThanFieldLimit = scanner.hadMore();
+        first.begin = scanner.recordStart();
+        first.next = scanner.position();
+        first.linesBefore = scanner.recordLine() - 1;
+        first.linesThrough = scanner.line() - 1;
+        m_headCarriageReturn = scanner.sawCarriageReturn();
+        m_headLineFeed = scanner.sawLineFeed();
+        return first;
+    }
+
+    // In a file of one field a line of spaces is a value.
+    void fieldsAre(std::size_t count) override { m_keepSpaceLines = count == 1; }
+
+    const char* nextStart(const char* begin, const char* p, const char* end) const override
+    {
+        return recordStartAfter(begin, p, end);
+    }
+    bool startsAreSure() const override { return false; }
+
+    std::vector<std::size_t> recordBounds(const std::vector<parallel::TextRange>& parts, CsvReadResult&) override
+    {
+        std::vector<std::size_t> bounds(parts.size());
+        parallel::run(parts.size(), [&](std::size_t i) {
+            bounds[i] = static_cast<std::size_t>(countLineEnds(parts[i].begin, parts[i].end)) + 1;
+        });
+        return bounds;
+    }
+
+    bool endsLine(char c) const override { return isLineEnd(c); }
+
+    std::unique_ptr<readframe::PartReader> reader(char* begin, readframe::PartSlots slots, bool guessed,
+                                                  std::size_t maxRecords) override
+    {
+        return std::make_unique<RecordPartReader>(begin, m_end, m_options.separator, m_keepSpaceLines, guessed, slots,
+                                                  maxRecords);
+    }
+
+    void finish(const std::vector<const readframe::PartReader*>& taken, CellTable&, CsvReadResult& result) override
+    {
+        bool carriageReturn = m_headCarriageReturn, lineFeed = m_headLineFeed;
+        for (const readframe::PartReader* part : taken) {
+            const RecordScanner& scanner = static_cast<const RecordPartReader*>(part)->scanner();
+            carriageReturn = carriageReturn || scanner.sawCarriageReturn();
+            lineFeed = lineFeed || scanner.sawLineFeed();
+        }
+        result.lfLineEnds = lineFeed && !carriageReturn;
     }
 
 private:
-    CellTable& m_table;
-    RecordScanner& m_first;
-    char* const m_middle;
-    char* const m_end;
-    RecordScanner m_second;
-    std::deque<std::string_view>& m_spans;
     const CsvReadOptions& m_options;
-    std::vector<Cell*> m_columns;
-    std::size_t m_secondSlot = 0;
-    bool m_guessHeld = false;
+    char* m_end = nullptr;
+    bool m_keepSpaceLines = false;
+    bool m_headCarriageReturn = false;
+    bool m_headLineFeed = false;
 };
-
-// Whether the records after the first are worth two cores, and where the
-// second would start.
-char* secondPartStart(char* begin, char* end, std::size_t minPartBytes)
-{
-    const std::vector<parallel::TextRange> parts = readframe::cutIntoParts(
-        begin, end, minPartBytes, [&](const char* p) { return recordStartAfter(begin, p, end); });
-    assert(parts.size() <= 2); // the reading in parts takes two at most
-    return parts.size() == 2 ? begin + (parts[1].begin - begin) : nullptr;
-}
 
 } // namespace
 
@@ -514,73 +542,6 @@ CsvReadResult readStandardCsv(huge::Bytes bytes, std::size_t size,
                               const CsvReadOptions& options, CellTable& out,
                               const ProgressCallback& progress)
 {
-    CsvReadResult result;
-    const std::size_t fileSize = size;
-    const readframe::Text text = readframe::withoutMark(bytes.get(), size);
-    result.byteOrderMark = text.byteOrderMark;
-    char* data = text.data;
-    size = text.size;
-    char* const end = data + size;
-    CellTable table;
-    RecordScanner scanner(data, end, options.separator, table.newSpanList());
-    ProgressTicker ticker(progress, static_cast<std::int64_t>(size));
-
-    // The first record names the fields, or is the first data record.
-    std::vector<Cell> first;
-    const RecordScanner::Status status = scanner.next(first, static_cast<std::size_t>(MaxFieldCount));
-    if (status == RecordScanner::Status::Unclosed) {
-        PartFindings unclosed;
-        unclosed.fault = PartFindings::Fault::Unclosed;
-        unclosed.faultLine = scanner.line();
-        readframe::takePart(unclosed, 0, options.maxRecords, result);
-        return result;
-    }
-    if (status == RecordScanner::Status::Record) {
-        if (scanner.hadMore()) {
-            result.error = readframe::tooManyFields();
-            return result;
-        }
-        std::vector<std::string> names;
-        for (std::size_t i = 0; i < first.size(); ++i)
-            names.push_back(options.headerLine ? std::string(first[i].view()) : "Field " + std::to_string(i + 1));
-        table.setNames(std::move(names));
-        const auto fieldCount = static_cast<std::size_t>(table.fieldCount());
-        scanner.keepSpaceLines(fieldCount == 1);
-        PartFindings found;
-        const bool firstIsData = !options.headerLine;
-        if (firstIsData && options.maxRecords == 0) {
-            found.fault = PartFindings::Fault::TooManyRecords;
-            readframe::takePart(found, 0, options.maxRecords, result);
-            return result;
-        }
-        std::optional<TwoPartRead> two;
-        if (char* middle = secondPartStart(data + scanner.offset(data), end, options.minPartBytes)) {
-            two.emplace(table, scanner, middle, end, options);
-            if (!two->allocate(data, size))
-                two.reset();
-        }
-        if (two) {
-            if (firstIsData)
-                two->store(first, static_cast<std::uint32_t>(found.records++));
-            // The first part reads about half of the bytes.
-            const auto tick = [&] { ticker.step(static_cast<std::int64_t>(std::min(size, 2 * scanner.offset(data)))); };
-            if (!two->read(found, tick, result))
-                return result;
-            result.lfLineEnds = two->sawLineFeed() && !two->sawCarriageReturn();
-        } else {
-            if (firstIsData) {
-                table.appendRecord(first.data());
-                ++found.records;
-            }
-            readRecords(scanner, fieldCount, options.maxRecords, nullptr, found,
-                        [&] { ticker.step(static_cast<std::int64_t>(scanner.offset(data))); },
-                        [&](const std::vector<Cell>& values, std::size_t) { table.appendRecord(values.data()); });
-            if (!readframe::takePart(found, 0, options.maxRecords, result))
-                return result;
-            result.lfLineEnds = scanner.sawLineFeed() && !scanner.sawCarriageReturn();
-        }
-    }
-
-    readframe::finish(table, std::move(bytes), fileSize, options, result, out);
-    return result;
+    QuotedRule rule(options);
+    return readframe::read(std::move(bytes), size, options, rule, out, progress);
 }
