@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -32,6 +33,8 @@ struct CsvReadOptions {
     bool loneLineFeedEnds = false;
     // The fewest bytes of records worth a core of their own.
     std::size_t minPartBytes = std::size_t{4} << 20;
+    // How often the progress callback may be called.
+    std::chrono::milliseconds progressInterval{50};
 };
 
 struct CsvReadResult {

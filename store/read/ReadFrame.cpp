@@ -252,7 +252,7 @@ CsvReadResult read(huge::Bytes bytes, std::size_t size, const CsvReadOptions& op
     }
 
     // The first part reports for all: the parts are about the same size.
-    ProgressTicker ticker(progress, linesBefore + layout.lines);
+    ProgressTicker ticker(progress, linesBefore + layout.lines, options.progressInterval);
     const auto tick = [&](std::int64_t lines) {
         ticker.step(linesBefore + lines * static_cast<std::int64_t>(parts));
     };

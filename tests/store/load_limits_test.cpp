@@ -13,6 +13,7 @@
 #include "store/CSVDBS.h"
 #include "store/read/ReadFrame.h"
 #include "store/read/CsvReader.h"
+#include "store/read/StandardCsvReader.h"
 #include "store/RecordLimit.h"
 #include "tests/support/CaseName.h"
 #include "tests/support/TempDir.h"
@@ -134,4 +135,32 @@ TEST(LoadLimits, MoreRecordsThanARecordNumberHoldsFailBeforeNarrowing)
 
     EXPECT_EQ(checkedRecordNumber(MaxRecords), 2147483647);
     EXPECT_THROW(checkedRecordNumber(MaxRecords + 1), StoreError);
+}
+
+// The loading text counts lines under both rules, as an editor shows them:
+// a quoted value's line break is a line too.
+TEST(LoadLimits, ProgressCountsLinesUnderBothRules)
+{
+    const std::string rows = repeated("x,y\r\n", 20000);
+    for (const bool standard : {false, true}) {
+        const std::string text = (standard ? "a,b\r\n\"two\r\nlines\",x\r\n" : "a,b\r\n\r\n") + rows;
+        auto bytes = huge::allocateBytes(text.size());
+        std::memcpy(bytes.get(), text.data(), text.size());
+        CellTable table;
+        CsvReadOptions options{",", true, false};
+        options.progressInterval = std::chrono::milliseconds(0);
+        std::int64_t lastDone = 0, total = 0, reports = 0;
+        const ProgressCallback progress = [&](std::int64_t done, std::int64_t all) {
+            EXPECT_GE(done, lastDone);
+            EXPECT_LE(done, all);
+            lastDone = done;
+            total = all;
+            ++reports;
+        };
+        const CsvReadResult r = standard ? readStandardCsv(std::move(bytes), text.size(), options, table, progress)
+                                         : readCsv(std::move(bytes), text.size(), options, table, progress);
+        ASSERT_TRUE(r.ok) << r.error;
+        EXPECT_GT(reports, 0) << "standard " << standard;
+        EXPECT_EQ(total, 20003) << "standard " << standard;
+    }
 }
