@@ -306,8 +306,12 @@ void AtomicFileWriter::keepAside()
     const fs::path name(m_name);
     const std::string stem = name.stem().string(), extension = name.extension().string();
     for (int n = 1; n < 100; ++n) {
-        const std::string aside =
-            stem + " (replaced while saving" + (n > 1 ? " " + std::to_string(n) : std::string()) + ")" + extension;
+        std::string aside = stem + " (replaced while saving";
+        if (n > 1) {
+            aside += ' ';
+            aside += std::to_string(n);
+        }
+        aside += ")" + extension;
         if (::renameat2(m_dirFd, m_temp.c_str(), m_dirFd, aside.c_str(), RENAME_NOREPLACE) == 0) {
             m_notice = "Another program replaced the file while it was being saved. Its version is kept as \""
                 + aside + "\".";
