@@ -68,7 +68,7 @@ bool takePart(const PartFindings& found, std::int64_t linesBefore, std::size_t m
 
 // Names the fields from the first record; false, with the reason, where it
 // cannot name them.
-bool nameFields(const FirstRecord& first, const CsvReadOptions& options, CellTable& table, CsvReadResult& result)
+bool nameFields(FirstRecord& first, const CsvReadOptions& options, CellTable& table, CsvReadResult& result)
 {
     switch (first.status) {
     case FirstRecord::Status::NoRecord:
@@ -87,7 +87,8 @@ bool nameFields(const FirstRecord& first, const CsvReadOptions& options, CellTab
         result.error = "A field name is a lone double quote.";
         return false;
     }
-    std::vector<std::string> names = first.values;
+    // A value may be most of the file: it is moved, not copied.
+    std::vector<std::string> names = std::move(first.values);
     if (!options.headerLine)
         for (std::size_t i = 0; i < names.size(); ++i)
             names[i] = "Field " + std::to_string(i + 1);
@@ -229,7 +230,7 @@ CsvReadResult read(huge::Bytes bytes, std::size_t size, const CsvReadOptions& op
     char* const end = text.data + text.size;
     CellTable table;
 
-    const FirstRecord first = rule.readFirst(text.data, end, table);
+    FirstRecord first = rule.readFirst(text.data, end, table);
     if (!nameFields(first, options, table, result))
         return result;
     rule.fieldsAre(static_cast<std::size_t>(table.fieldCount()));
