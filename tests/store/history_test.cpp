@@ -220,7 +220,7 @@ TEST_F(HistoryTest, SavesWriteTheValuesAfterAnyOperations)
     }
 }
 
-TEST_F(HistoryTest, StepsAreNamedAndLoadForgetsThem)
+TEST_F(HistoryTest, StepsAreNamedRecordedExactlyAndLoadForgetsThem)
 {
     loadSample();
     EXPECT_FALSE(m_store.CanUndo());
@@ -241,11 +241,8 @@ TEST_F(HistoryTest, StepsAreNamedAndLoadForgetsThem)
     EXPECT_FALSE(m_store.CanUndo());
     EXPECT_FALSE(m_store.CanRedo());
     EXPECT_FALSE(m_store.Undo());
-}
 
-TEST_F(HistoryTest, OperationsComeBackExactlyAsRecorded)
-{
-    loadSample();
+    // Every operation comes back exactly as recorded.
     EXPECT_EQ(m_store.DeleteRecords({6, 2, 3, 2}), 3);
     EXPECT_EQ(m_store.StepHistory().lastDone()->operation().parameters, (Parameters{{"records", "2-3,6"}}));
     ASSERT_TRUE(m_store.Undo());
@@ -299,7 +296,7 @@ TEST_F(HistoryTest, OperationsThatChangeNothingAreNoSteps)
     EXPECT_EQ(m_store.StepHistory().stepCount(), afterSort + 1);
 }
 
-TEST_F(HistoryTest, TheBudgetDropsTheOldestStepsAndTheSavedStateWithThem)
+TEST_F(HistoryTest, TheBudgetDropsTheOldestStepsAndHoldsAfterUndoAndRedo)
 {
     loadSample();
     m_store.PutValue(1, 1, "one");
@@ -322,10 +319,9 @@ TEST_F(HistoryTest, TheBudgetDropsTheOldestStepsAndTheSavedStateWithThem)
     m_store.DeleteRecord(1);
     EXPECT_FALSE(m_store.CanUndo());
     EXPECT_EQ(m_store.RecordCount(), 5);
-}
 
-TEST_F(HistoryTest, TheBudgetHoldsAfterUndoAndRedoAndRedoNeverSkipsAStep)
-{
+    // The budget holds after undo and redo, and redo never skips a step.
+    m_store.HistoryBudget(History::defaultBudget());
     std::string text = "A\r\n";
     for (int r = 0; r < 2000; ++r)
         text += std::to_string(r) + "\r\n";
@@ -349,10 +345,10 @@ TEST_F(HistoryTest, TheBudgetHoldsAfterUndoAndRedoAndRedoNeverSkipsAStep)
         m_store.PutValue(1, 1, value);
         states.push_back(stateOf(m_store));
     }
-    const std::size_t oneStep = m_store.StepHistory().lastDone()->bytes();
+    const std::size_t lastStep = m_store.StepHistory().lastDone()->bytes();
     while (m_store.Undo()) {
     }
-    m_store.HistoryBudget(oneStep);
+    m_store.HistoryBudget(lastStep);
     for (std::size_t at = 1; m_store.Redo(); ++at) {
         ASSERT_LT(at, states.size());
         EXPECT_EQ(stateOf(m_store), states[at]);

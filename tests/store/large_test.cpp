@@ -9,7 +9,6 @@
 
 #include "store/modCSV.h"
 #include "tests/store/StoreFixture.h"
-#include "tests/support/CaseName.h"
 
 namespace {
 
@@ -41,24 +40,6 @@ std::string lineOf(const std::vector<std::string>& values)
         line += (i ? ",\"" : "\"") + values[i] + "\"";
     return line;
 }
-
-struct LineEndCase {
-    const char* label;
-    std::string terminator;
-};
-
-class LoadSplitBetweenThreads : public StoreTest, public testing::WithParamInterface<LineEndCase> {};
-
-const LineEndCase lineEndCases[] = {{"CRLF", "\r\n"}, {"CR", "\r"}, {"LF", "\n"}};
-
-struct SaveRule {
-    const char* label;
-    bool standard, quoteAll;
-};
-
-class SaveOnTwoCores : public StoreTest, public testing::WithParamInterface<SaveRule> {};
-
-const SaveRule saveRules[] = {{"simple", false, false}, {"simple, all quoted", false, true}, {"standard", true, false}};
 
 } // namespace
 
@@ -109,40 +90,40 @@ TEST_F(Large, DedupeOnTwoCoresKeepsTheFirstOfEachGroupInPlace)
     EXPECT_TRUE(m_store.ChangesMade());
 }
 
-TEST_P(LoadSplitBetweenThreads, ReadsEveryLineOnce)
+TEST_F(Large, LoadSplitBetweenThreadsReadsEveryLineOnce)
 {
-    const LineEndCase& c = GetParam();
-    // Big enough for two parts; blank lines and lines of spaces fall anywhere,
-    // including where the parts are cut.
-    std::mt19937 rng(21);
-    std::string text = "Id,Name,Note" + c.terminator;
-    Rows expected;
-    for (int r = 0; text.size() < (12u << 20); ++r) {
-        if (rng() % 50 == 0)
-            text += (rng() % 2 ? "   " : "") + c.terminator;
-        std::vector<std::string> row{std::to_string(r), "name" + std::to_string(rng() % 1000),
-                                     std::string(rng() % 40, 'n')};
-        text += lineOf(row) + c.terminator;
-        expected.push_back(row);
+    for (const std::string terminator : {"\r\n", "\r", "\n"}) {
+        SCOPED_TRACE(terminator == "\n" ? "LF" : terminator == "\r" ? "CR" : "CR LF");
+        // Big enough for two parts; blank lines and lines of spaces fall anywhere,
+        // including where the parts are cut.
+        std::mt19937 rng(21);
+        std::string text = "Id,Name,Note" + terminator;
+        Rows expected;
+        for (int r = 0; text.size() < (12u << 20); ++r) {
+            if (rng() % 50 == 0)
+                text += (rng() % 2 ? "   " : "") + terminator;
+            std::vector<std::string> row{std::to_string(r), "name" + std::to_string(rng() % 1000),
+                                         std::string(rng() % 40, 'n')};
+            text += lineOf(row) + terminator;
+            expected.push_back(row);
+        }
+        load(text);
+        EXPECT_EQ(m_store.RecordCount(), static_cast<int>(expected.size()));
+        EXPECT_TRUE(rowsOf(m_store) == expected);
+
+        // A short line far into the file fails the load and names its line,
+        // blank lines counted.
+        const std::size_t cut = text.rfind(terminator, text.size() - 2 * terminator.size() - 1000);
+        const std::string broken = text.substr(0, cut + terminator.size()) + "1,2" + terminator +
+                                   text.substr(cut + terminator.size());
+        const auto lineNo = std::count(broken.begin(), broken.begin() + static_cast<std::ptrdiff_t>(cut) + 1,
+                                       terminator[0]) + 1;
+        CSVDBS s;
+        s.FileName(m_dir.file("broken.csv", broken));
+        EXPECT_FALSE(s.LoadFile());
+        EXPECT_EQ(s.LastFileError(), "Line " + std::to_string(lineNo) + " has fewer values than there are fields.");
     }
-    load(text);
-    EXPECT_EQ(m_store.RecordCount(), static_cast<int>(expected.size()));
-    EXPECT_TRUE(rowsOf(m_store) == expected);
-
-    // A short line far into the file fails the load and names its line,
-    // blank lines counted.
-    const std::size_t cut = text.rfind(c.terminator, text.size() - 2 * c.terminator.size() - 1000);
-    const std::string broken = text.substr(0, cut + c.terminator.size()) + "1,2" + c.terminator +
-                               text.substr(cut + c.terminator.size());
-    const auto lineNo = std::count(broken.begin(), broken.begin() + static_cast<std::ptrdiff_t>(cut) + 1,
-                                   c.terminator[0]) + 1;
-    CSVDBS s;
-    s.FileName(m_dir.file("broken.csv", broken));
-    EXPECT_FALSE(s.LoadFile());
-    EXPECT_EQ(s.LastFileError(), "Line " + std::to_string(lineNo) + " has fewer values than there are fields.");
 }
-
-INSTANTIATE_TEST_SUITE_P(Large, LoadSplitBetweenThreads, testing::ValuesIn(lineEndCases), ByLabel());
 
 TEST_F(Large, ValuesPastSixtyFourKilobytesSurviveLoadEditSortAndSave)
 {
@@ -166,30 +147,36 @@ TEST_F(Large, ValuesPastSixtyFourKilobytesSurviveLoadEditSortAndSave)
 
 // The save formats pieces of records on two cores while it writes the ones
 // before: every record must come out once, in record order, under each rule.
-TEST_P(SaveOnTwoCores, WritesEveryRecordOnceInOrder)
+TEST_F(Large, SaveOnTwoCoresWritesEveryRecordOnceInOrder)
 {
-    const SaveRule& rule = GetParam();
-    const int rows = 70001; // some rounds of pieces, and a part-filled last one
-    std::string text = "K;;N;;T\n";
-    for (int r = 0; r < rows; ++r)
-        text += std::to_string(r % 977) + ";;" + std::to_string(r) + ";;" + (r % 5 ? "v" : "") + "\n";
-    m_store.Seperator(";;");
-    m_store.StandardQuoting(rule.standard);
-    load(text);
-    ASSERT_TRUE(m_store.SortData(2, "K"));
-    std::string expected = rule.quoteAll ? "\"K\";;\"N\";;\"T\"\n" : "K;;N;;T\n";
-    for (const auto& row : rowsOf(m_store)) {
-        for (std::size_t f = 0; f < row.size(); ++f) {
-            expected += (f ? ";;" : "") + (rule.quoteAll ? "\"" + row[f] + "\"" : row[f]);
+    const struct {
+        const char* label;
+        bool standard, quoteAll;
+    } rules[] = {{"simple", false, false}, {"simple, all quoted", false, true}, {"standard", true, false}};
+    for (const auto& rule : rules) {
+        SCOPED_TRACE(rule.label);
+        CSVDBS s;
+        const int rows = 70001; // some rounds of pieces, and a part-filled last one
+        std::string text = "K;;N;;T\n";
+        for (int r = 0; r < rows; ++r)
+            text += std::to_string(r % 977) + ";;" + std::to_string(r) + ";;" + (r % 5 ? "v" : "") + "\n";
+        s.Seperator(";;");
+        s.StandardQuoting(rule.standard);
+        s.FileName(m_dir.file("in.csv", text));
+        ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
+        ASSERT_TRUE(s.SortData(2, "K"));
+        std::string expected = rule.quoteAll ? "\"K\";;\"N\";;\"T\"\n" : "K;;N;;T\n";
+        for (const auto& row : rowsOf(s)) {
+            for (std::size_t f = 0; f < row.size(); ++f) {
+                expected += (f ? ";;" : "") + (rule.quoteAll ? "\"" + row[f] + "\"" : row[f]);
+            }
+            expected += "\n";
         }
-        expected += "\n";
+        s.FileName(m_dir.path() + "/out.csv");
+        ASSERT_TRUE(s.WriteFile(rule.quoteAll)) << s.LastFileError();
+        EXPECT_TRUE(readFile(m_dir.path() + "/out.csv") == expected);
     }
-    m_store.FileName(m_dir.path() + "/out.csv");
-    ASSERT_TRUE(m_store.WriteFile(rule.quoteAll)) << m_store.LastFileError();
-    EXPECT_TRUE(readFile(m_dir.path() + "/out.csv") == expected);
 }
-
-INSTANTIATE_TEST_SUITE_P(Large, SaveOnTwoCores, testing::ValuesIn(saveRules), ByLabel());
 
 // Lines read on two cores are marked, each part its own, as copied whole when
 // saved; a record that changed, or a line that was not read as it stands, is

@@ -1,18 +1,13 @@
-#include "store/CSVDBS.h"
-
 #include <random>
-#include <string>
 #include <tuple>
-#include <vector>
-
-#include <gtest/gtest.h>
 
 #include "tests/store/StoreFixture.h"
 #include "tests/support/CaseName.h"
 #include "tests/support/ScriptedPrompter.h"
-#include "tests/support/TempDir.h"
 
 namespace {
+
+class Load : public StoreTest {};
 
 struct LoadCase {
     const char* label;
@@ -23,7 +18,7 @@ struct LoadCase {
     Rows rows;
 };
 
-class ReadsTheTextFormat : public testing::TestWithParam<LoadCase> {};
+class ReadsTheTextFormat : public StoreTest, public testing::WithParamInterface<LoadCase> {};
 
 const LoadCase textFormatCases[] = {
         {"quotes are not protected from the split", " \"Name\" , Age , \"x,y\"\r\n", ",", false,
@@ -54,7 +49,7 @@ struct LoneLineFeedCase {
     Rows asLines; // read with LF alone ending a line; none: not asked
 };
 
-class LinesEndingInLineFeedAlone : public testing::TestWithParam<LoneLineFeedCase> {};
+class LinesEndingInLineFeedAlone : public StoreTest, public testing::WithParamInterface<LoneLineFeedCase> {};
 
 const LoneLineFeedCase loneLineFeedCases[] = {
     {"two lines added", "id,name\r\n1,ann\r\n2,bob\n3,cy\n", false, 2, {3, 4},
@@ -72,27 +67,24 @@ const LoneLineFeedCase loneLineFeedCases[] = {
 TEST_P(ReadsTheTextFormat, Case)
 {
     const LoadCase& c = GetParam();
-    TempDir dir;
-    CSVDBS s;
-    s.FileName(dir.file("in.csv", c.text));
-    s.Seperator(c.separator);
-    s.HeaderLine(c.header);
-    ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
-    EXPECT_EQ(s.GetFieldList(), c.names);
-    EXPECT_EQ(rowsOf(s), c.rows);
-    EXPECT_EQ(s.RecordCount(), static_cast<int>(c.rows.size()));
-    EXPECT_EQ(s.CurrentRecord(), 1);
-    EXPECT_FALSE(s.ChangesMade());
+    m_store.Seperator(c.separator);
+    load(c.text, c.header);
+    EXPECT_EQ(m_store.GetFieldList(), c.names);
+    EXPECT_EQ(rowsOf(m_store), c.rows);
+    EXPECT_EQ(m_store.RecordCount(), static_cast<int>(c.rows.size()));
+    EXPECT_EQ(m_store.CurrentRecord(), 1);
+    EXPECT_FALSE(m_store.ChangesMade());
 }
 
 INSTANTIATE_TEST_SUITE_P(Load, ReadsTheTextFormat, testing::ValuesIn(textFormatCases), ByLabel());
 
-TEST(Load, FailureKeepsThePreviousContents)
+TEST_F(Load, FailureKeepsThePreviousContents)
 {
-    TempDir dir;
-    std::string wideHeader = "a";
-    for (int i = 0; i < 40000; ++i)
-        wideHeader += ",a";
+    std::string widest = "v"; // as many fields as a store holds
+    for (int i = 1; i < CSVDBS::MaxFields; ++i)
+        widest += ",v";
+    load(widest + "\r\n" + widest + "\r\n");
+    EXPECT_EQ(m_store.FieldCount(), CSVDBS::MaxFields);
     const std::vector<std::pair<const char*, std::string>> bad = {
         {"empty file", ""},
         {"only blank lines", "\r\n   \r\n\r\n"},
@@ -101,11 +93,10 @@ TEST(Load, FailureKeepsThePreviousContents)
         {"too few values", "A,B\r\n1,2\r\n3\r\n"},
         {"a lone quote as value", "A,B\r\n1, \" \r\n"},
         {"a lone quote as name", "A,\"\r\n1,2\r\n"},
-        {"more than 32767 fields", wideHeader + "\r\n" + wideHeader + "\r\n"},
+        {"one field more than a store holds", widest + ",v\r\n" + widest + ",v\r\n"},
     };
-    CSVDBS s;
-    s.FileName(dir.file("good.csv", "Name,Age\r\nBob,42\r\nAnn,7\r\n"));
-    ASSERT_TRUE(s.LoadFile());
+    CSVDBS& s = m_store;
+    load("Name,Age\r\nBob,42\r\nAnn,7\r\n");
     ASSERT_TRUE(s.SetField("Age", "43", 1));
     ASSERT_TRUE(s.GotoRecord(2));
     const Rows before = rowsOf(s);
@@ -120,50 +111,31 @@ TEST(Load, FailureKeepsThePreviousContents)
         EXPECT_TRUE(s.ChangesMade());
     };
     for (const auto& [label, text] : bad) {
-        s.FileName(dir.file("bad.csv", text));
+        s.FileName(m_dir.file("bad.csv", text));
         check(label);
     }
-    s.FileName(dir.path());
+    s.FileName(m_dir.path());
     check("a folder");
-    s.FileName(dir.path() + "/missing.csv");
+    s.FileName(m_dir.path() + "/missing.csv");
     check("a missing file");
     s.FileName("");
     check("no file name");
 }
 
-TEST(Load, FieldCountLimit)
+TEST_F(Load, ByteOrderMarkIsKeptApartFromTheFirstName)
 {
-    TempDir dir;
-    std::string line = "v";
-    for (int i = 1; i < CSVDBS::MaxFields; ++i)
-        line += ",v";
-    CSVDBS s;
-    s.FileName(dir.file("wide.csv", line + "\r\n" + line + "\r\n"));
-    ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
-    EXPECT_EQ(s.FieldCount(), CSVDBS::MaxFields);
-    s.FileName(dir.file("wider.csv", line + ",v\r\n" + line + ",v\r\n"));
-    EXPECT_FALSE(s.LoadFile());
-    EXPECT_EQ(s.FieldCount(), CSVDBS::MaxFields);
+    load("\xEF\xBB\xBFName,Age\r\nBob,42\r\n");
+    EXPECT_TRUE(m_store.HasByteOrderMark());
+    EXPECT_EQ(m_store.GetFieldList()[0], "Name");
+    EXPECT_EQ(m_store.FieldIndex("name"), 1);
 }
 
-TEST(Load, ByteOrderMarkIsKeptApartFromTheFirstName)
+TEST_F(Load, LargeInputsAndProgress)
 {
-    TempDir dir;
-    CSVDBS bom;
-    bom.FileName(dir.file("bom.csv", "\xEF\xBB\xBFName,Age\r\nBob,42\r\n"));
-    ASSERT_TRUE(bom.LoadFile());
-    EXPECT_TRUE(bom.HasByteOrderMark());
-    EXPECT_EQ(bom.GetFieldList()[0], "Name");
-    EXPECT_EQ(bom.FieldIndex("name"), 1);
-}
-
-TEST(Load, LargeInputsAndProgress)
-{
-    TempDir dir;
     const std::size_t half = 50u << 20;
     std::string big = "A,B\r\n" + std::string(half, 'x') + "," + std::string(half, 'y') + "\r\n";
     CSVDBS s;
-    s.FileName(dir.file("big.csv", big));
+    s.FileName(m_dir.file("big.csv", big));
     ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
     EXPECT_EQ(s.ValueAt(1, 1).size(), half);
     EXPECT_EQ(s.ValueAt(1, 2), std::string(half, 'y'));
@@ -181,17 +153,17 @@ TEST(Load, LargeInputsAndProgress)
         ++calls;
         EXPECT_LE(done, total);
     });
-    p.FileName(dir.file("many.csv", lines));
+    p.FileName(m_dir.file("many.csv", lines));
     ASSERT_TRUE(p.LoadFile());
     EXPECT_EQ(p.RecordCount(), 200000);
     EXPECT_TRUE(p.FindAndReplace("v", "w"));
     EXPECT_EQ(p.RemoveDuplicates({1, 2}), 199000);
-    p.FileName(dir.path() + "/many-out.csv");
+    p.FileName(m_dir.path() + "/many-out.csv");
     EXPECT_TRUE(p.WriteFile());
     EXPECT_LT(calls, 1000);
 }
 
-TEST(AskForFile, CancelledDialogChangesNothing)
+TEST(AskForFile, CancelledDialogChangesNothingYesToCancelClearsTheName)
 {
     for (const char* answer : {"", "   ", " x "}) {
         ScriptedPrompter ask;
@@ -205,6 +177,19 @@ TEST(AskForFile, CancelledDialogChangesNothing)
         EXPECT_EQ(ask.asked[0].title, "Select the source file");
         EXPECT_EQ(ask.asked[0].extra, "CSV Files|*.CSV|All Files|*.*");
     }
+    // No separator given, and Yes to cancel: the name goes, the separator stays.
+    ScriptedPrompter ask;
+    ask.fileNames = {"/data/people.csv"};
+    ask.inputs = {""};
+    ask.yesNo = {true};
+    CSVDBS s;
+    s.Seperator("|");
+    s.FileName("old.csv");
+    EXPECT_FALSE(s.AskForFile());
+    EXPECT_EQ(s.FileName(), "");
+    EXPECT_EQ(s.Seperator(), "|");
+    EXPECT_EQ(ask.asked.size(), 3u);
+    EXPECT_EQ(ask.asked[1].extra, "|");
 }
 
 TEST(AskForFile, AsksSeparatorAgainUntilGivenThenHeader)
@@ -243,30 +228,13 @@ TEST(AskForFile, AsksSeparatorAgainUntilGivenThenHeader)
     }
 }
 
-TEST(AskForFile, YesToCancelClearsTheFileName)
-{
-    ScriptedPrompter ask;
-    ask.fileNames = {"/data/people.csv"};
-    ask.inputs = {""};
-    ask.yesNo = {true};
-    CSVDBS s;
-    s.Seperator("|");
-    s.FileName("old.csv");
-    EXPECT_FALSE(s.AskForFile());
-    EXPECT_EQ(s.FileName(), "");
-    EXPECT_EQ(s.Seperator(), "|");
-    EXPECT_EQ(ask.asked.size(), 3u);
-    EXPECT_EQ(ask.asked[1].extra, "|");
-}
-
 // A one-byte separator is found many bytes at a time; a longer one a match at
 // a time. The same lines under either must read the same: values, surplus
 // pieces, too few values and lone quotes, in lines short and long.
-TEST(Load, OneByteSeparatorReadsAsALongerOne)
+TEST_F(Load, OneByteSeparatorReadsAsALongerOne)
 {
     std::mt19937 rng(11);
     const std::string alphabet = "ab ,,,\"";
-    TempDir dir;
     for (int trial = 0; trial < 300; ++trial) {
         std::string text = "A,B,C,D,E,F\n";
         for (int line = 0; line < 12; ++line) {
@@ -281,7 +249,7 @@ TEST(Load, OneByteSeparatorReadsAsALongerOne)
         const auto read = [&](const std::string& contents, const std::string& separator) {
             CSVDBS s;
             s.Seperator(separator);
-            s.FileName(dir.file("in.csv", contents));
+            s.FileName(m_dir.file("in.csv", contents));
             const bool ok = s.LoadFile();
             return std::make_tuple(ok, s.LastFileError(), ok ? rowsOf(s) : Rows{}, s.IgnoredLines(),
                                    s.FirstIgnoredLine(), s.LastLoad().tooFewValues);
@@ -297,10 +265,9 @@ TEST(Load, OneByteSeparatorReadsAsALongerOne)
 TEST_P(LinesEndingInLineFeedAlone, AreCountedAndOnRequestReadAsLines)
 {
     const LoneLineFeedCase& c = GetParam();
-    TempDir dir;
-    CSVDBS s;
+    CSVDBS& s = m_store;
     s.StandardQuoting(c.standard);
-    s.FileName(dir.file("in.csv", c.text));
+    s.FileName(m_dir.file("in.csv", c.text));
     const bool loaded = s.LoadFile();
     EXPECT_EQ(s.LastLoad().loneLineFeeds, c.lines);
     EXPECT_EQ(s.LastLoad().firstLoneLineFeeds, c.first);

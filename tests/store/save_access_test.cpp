@@ -71,19 +71,6 @@ std::string tempIn(const std::string& folder)
     return {};
 }
 
-struct PlantedLink {
-    const char* label; // the link's name
-    const char* to;    // in the test's folder
-    uid_t owner;
-    bool followed;
-};
-
-class ALinkAnotherUserPlanted : public testing::TestWithParam<PlantedLink> {};
-
-const PlantedLink plantedLinks[] = {{"report.csv", "bob/precious.csv", Alice, false},
-                                    {"dangling.csv", "bob/new.csv", Alice, false},
-                                    {"own.csv", "bob/own.csv", Bob, true}};
-
 // A folder of the saver's whose default access list names a user, daemon,
 // whom the files saved in it grant nothing.
 class SaveIntoAFolderWithADefaultList : public testing::Test {
@@ -97,16 +84,6 @@ protected:
 
     TempDir m_dir;
 };
-
-struct FileList {
-    const char* label;
-    const char* acl;
-};
-
-class TheNewFileNeverGrants : public SaveIntoAFolderWithADefaultList, public testing::WithParamInterface<FileList> {};
-
-const FileList fileLists[] = {{"owner group others", "u::rw,g::r,o::---"},
-                              {"a named user", "u::rw,u:bin:r,g::r,m::r,o::---"}};
 
 struct OwnerCase {
     const char* label;
@@ -126,11 +103,18 @@ const OwnerCase ownerCases[] = {{"Alice 0646", Alice, 0646, 0644}, {"Alice 0606"
 
 // A link another user put in a sticky folder everybody writes to is not
 // followed, whether it leads to a file or to none; the saver's own is.
-TEST_P(ALinkAnotherUserPlanted, InASharedFolderIsNotFollowed)
+TEST(SaveAccess, ALinkAnotherUserPlantedInASharedFolderIsNotFollowed)
 {
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs two users";
-    const PlantedLink& c = GetParam();
+    const struct {
+        const char* name;
+        const char* to; // in the test's folder
+        uid_t owner;
+        bool followed;
+    } links[] = {{"report.csv", "bob/precious.csv", Alice, false},
+                 {"dangling.csv", "bob/new.csv", Alice, false},
+                 {"own.csv", "bob/own.csv", Bob, true}};
     TempDir dir;
     fs::permissions(dir.path(), fs::perms(0755));
     const std::string shared = dir.path() + "/shared", home = dir.path() + "/bob";
@@ -142,64 +126,68 @@ TEST_P(ALinkAnotherUserPlanted, InASharedFolderIsNotFollowed)
     ASSERT_EQ(::chown(precious.c_str(), Bob, Bob), 0);
     const std::string source = dir.file("bob/source.csv", Original);
     ASSERT_EQ(::chown(source.c_str(), Bob, Bob), 0);
-    const std::string to = dir.path() + "/" + c.to, link = shared + "/" + c.label;
-    fs::create_symlink(to, link);
-    ASSERT_EQ(::lchown(link.c_str(), c.owner, c.owner), 0);
-    runAs(Bob, Bob, [&] {
-        CSVDBS s;
-        CHILD_CHECK(loadFrom(s, source));
-        s.PutValue(1, 2, "43");
-        s.FileName(link);
-        CHILD_CHECK(s.WriteFile() == c.followed);
-        CHILD_CHECK(c.followed || s.LastFileError().find("another user") != std::string::npos);
-    });
-    EXPECT_EQ(readFile(precious), Original);
-    EXPECT_EQ(fs::exists(to) && to != precious, c.followed);
-    EXPECT_TRUE(fs::is_symlink(link));
+    for (const auto& c : links) {
+        SCOPED_TRACE(c.name);
+        const std::string to = dir.path() + "/" + c.to, link = shared + "/" + c.name;
+        fs::create_symlink(to, link);
+        ASSERT_EQ(::lchown(link.c_str(), c.owner, c.owner), 0);
+        runAs(Bob, Bob, [&] {
+            CSVDBS s;
+            CHILD_CHECK(loadFrom(s, source));
+            s.PutValue(1, 2, "43");
+            s.FileName(link);
+            CHILD_CHECK(s.WriteFile() == c.followed);
+            CHILD_CHECK(c.followed || s.LastFileError().find("another user") != std::string::npos);
+        });
+        EXPECT_EQ(readFile(precious), Original);
+        EXPECT_EQ(fs::exists(to) && to != precious, c.followed);
+        EXPECT_TRUE(fs::is_symlink(link));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(SaveAccess, ALinkAnotherUserPlanted, testing::ValuesIn(plantedLinks), ByLabel());
 
 // The folder's default list names a user the file never granted anything:
 // at no step of the save may that user open the new file.
-TEST_P(TheNewFileNeverGrants, MoreThanItsFinalPermissions)
+TEST_F(SaveIntoAFolderWithADefaultList, TheNewFileNeverGrantsMoreThanItsFinalPermissions)
 {
-    const std::string path = m_dir.file("t.csv", Original);
-    ASSERT_TRUE(setAclText(path, GetParam().acl));
-    ASSERT_EQ(::chown(path.c_str(), unprivilegedUid(), ::geteuid() == 0 ? NobodyId : ::getegid()), 0);
-    const std::map<std::string, mode_t> final = grants(path);
-    runUnprivileged([&] {
-        int looks = 0;
-        setSaveFaultHook([&](SaveStep step) {
-            const std::string temp = tempIn(m_dir.path());
-            if (step == SaveStep::OpenFolder || step == SaveStep::Open || temp.empty())
-                return 0;
-            ++looks;
-            for (const auto& [entry, bits] : grants(temp)) {
-                const auto kept = final.find(entry);
-                if ((bits & ~(kept == final.end() ? 0 : kept->second)) != 0) {
-                    std::fprintf(stderr, "at %s, entry %s grants %o\n", saveStepName(step), entry.c_str(), bits);
-                    std::_Exit(1);
+    // Owner, group and others; and a named user.
+    const char* const lists[] = {"u::rw,g::r,o::---", "u::rw,u:bin:r,g::r,m::r,o::---"};
+    for (const char* acl : lists) {
+        SCOPED_TRACE(acl);
+        const std::string path = m_dir.file(acl == lists[0] ? "t.csv" : "named.csv", Original);
+        ASSERT_TRUE(setAclText(path, acl));
+        ASSERT_EQ(::chown(path.c_str(), unprivilegedUid(), ::geteuid() == 0 ? NobodyId : ::getegid()), 0);
+        const std::map<std::string, mode_t> final = grants(path);
+        runUnprivileged([&] {
+            int looks = 0;
+            setSaveFaultHook([&](SaveStep step) {
+                const std::string temp = tempIn(m_dir.path());
+                if (step == SaveStep::OpenFolder || step == SaveStep::Open || temp.empty())
+                    return 0;
+                ++looks;
+                for (const auto& [entry, bits] : grants(temp)) {
+                    const auto kept = final.find(entry);
+                    if ((bits & ~(kept == final.end() ? 0 : kept->second)) != 0) {
+                        std::fprintf(stderr, "at %s, entry %s grants %o\n", saveStepName(step), entry.c_str(), bits);
+                        std::_Exit(1);
+                    }
                 }
-            }
-            return 0;
+                return 0;
+            });
+            const std::string error = [&] {
+                CSVDBS s;
+                if (!loadFrom(s, path))
+                    return s.LastFileError();
+                s.PutValue(1, 2, "43");
+                return s.WriteFile() ? std::string() : s.LastFileError();
+            }();
+            setSaveFaultHook({});
+            CHILD_CHECK(error.empty());
+            CHILD_CHECK(looks >= 4);
         });
-        const std::string error = [&] {
-            CSVDBS s;
-            if (!loadFrom(s, path))
-                return s.LastFileError();
-            s.PutValue(1, 2, "43");
-            return s.WriteFile() ? std::string() : s.LastFileError();
-        }();
-        setSaveFaultHook({});
-        CHILD_CHECK(error.empty());
-        CHILD_CHECK(looks >= 4);
-    });
-    EXPECT_EQ(grants(path), final);
-    EXPECT_EQ(readFile(path), Saved);
+        EXPECT_EQ(grants(path), final);
+        EXPECT_EQ(readFile(path), Saved);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(SaveAccess, TheNewFileNeverGrants, testing::ValuesIn(fileLists), ByLabel());
 
 // Deleted since it was read, it comes back with its mode alone.
 TEST_F(SaveIntoAFolderWithADefaultList, AFileDeletedSinceItWasReadComesBackWithItsModeAlone)

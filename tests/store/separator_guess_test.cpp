@@ -1,14 +1,7 @@
 // Which separator a one-column file was written with.
 #include "store/read/SeparatorGuess.h"
-
-#include <string>
-#include <vector>
-
-#include <gtest/gtest.h>
-
 #include "tests/store/StoreFixture.h"
 #include "tests/support/CaseName.h"
-#include "tests/support/TempDir.h"
 
 namespace {
 

@@ -1,59 +1,19 @@
 // Standard CSV: quoted values with separators and line breaks, line ends kept,
 // and the values the simple rule leaves out counted.
-#include "store/CSVDBS.h"
-#include "store/read/ReadFrame.h"
-
 #include <chrono>
 #include <cstring>
 #include <fstream>
 #include <limits>
 #include <random>
-#include <string>
 #include <tuple>
-#include <vector>
-
-#include <gtest/gtest.h>
 
 #include "store/RecordLimit.h"
+#include "store/read/ReadFrame.h"
 #include "store/read/StandardCsvReader.h"
 #include "tests/store/StoreFixture.h"
 #include "tests/support/CaseName.h"
-#include "tests/support/TempDir.h"
 
 namespace {
-
-struct Loaded {
-    bool ok = false;
-    std::vector<std::string> names;
-    Rows rows;
-    std::string error;
-};
-
-Loaded loadText(const TempDir& dir, std::string_view text, bool standard, bool header = true,
-                const std::string& sep = ",")
-{
-    CSVDBS s;
-    s.FileName(dir.file("in.csv", text));
-    s.Seperator(sep);
-    s.HeaderLine(header);
-    s.StandardQuoting(standard);
-    Loaded out;
-    out.ok = s.LoadFile();
-    out.error = s.LastFileError();
-    if (out.ok) {
-        out.names = s.GetFieldList();
-        out.rows = rowsOf(s);
-    }
-    return out;
-}
-
-// Loads `text` into `s` under the given rule; the store stays open for a save.
-bool openText(CSVDBS& s, const TempDir& dir, std::string_view text, bool standard)
-{
-    s.StandardQuoting(standard);
-    s.FileName(dir.file("in.csv", text));
-    return s.LoadFile();
-}
 
 struct ReadCase {
     const char* label;
@@ -62,7 +22,7 @@ struct ReadCase {
     Rows rows;
 };
 
-class Reads : public testing::TestWithParam<ReadCase> {};
+class Reads : public StoreTest, public testing::WithParamInterface<ReadCase> {};
 
 const ReadCase readCases[] = {
     {"spreadsheet row", "name,age,said,city\r\n\"Smith, John\",42,\"Said \"\"hello\"\" twice\",Boston\r\n",
@@ -117,27 +77,6 @@ std::vector<FailureCase> failureCases()
     };
 }
 
-struct WriteCase {
-    const char* label;
-    bool quoteAll;
-    std::string separator;
-    std::string expected;
-};
-
-class WritesQuotesOnlyWhereNeeded : public testing::TestWithParam<WriteCase> {};
-
-const WriteCase writeCases[] = {
-    {"canonical", false, ",",
-     "name,note\r\n\"Smith, John\",\"Said \"\"hi\"\"\"\r\n\" lead\",\"trail \"\r\n\"a\r\nb\",plain\r\n"
-     ",\"\"\"\"\"\"\r\n"},
-    {"all quoted", true, ",",
-     "\"name\",\"note\"\r\n\"Smith, John\",\"Said \"\"hi\"\"\"\r\n\" lead\",\"trail \"\r\n\"a\r\nb\",\"plain\"\r\n"
-     "\"\",\"\"\"\"\"\"\r\n"},
-    {"other separator", false, ";",
-     "name;note\r\nSmith, John;\"Said \"\"hi\"\"\"\r\n\" lead\";\"trail \"\r\n\"a\r\nb\";plain\r\n"
-     ";\"\"\"\"\"\"\r\n"},
-};
-
 struct ByteIdenticalCase {
     const char* label;
     bool standard;
@@ -145,7 +84,7 @@ struct ByteIdenticalCase {
     std::string written; // empty: the text itself
 };
 
-class ComesBackByteIdentical : public testing::TestWithParam<ByteIdenticalCase> {};
+class ComesBackByteIdentical : public StoreTest, public testing::WithParamInterface<ByteIdenticalCase> {};
 
 const ByteIdenticalCase byteIdenticalCases[] = {
     {"standard, CR LF", true, "a,b\r\n\"x,y\",\"say \"\"q\"\"\"\r\n\"two\nlines\",\r\n", ""},
@@ -168,7 +107,7 @@ struct IgnoredCase {
     std::int64_t first;
 };
 
-class IgnoredPiecesAreCounted : public testing::TestWithParam<IgnoredCase> {};
+class IgnoredPiecesAreCounted : public StoreTest, public testing::WithParamInterface<IgnoredCase> {};
 
 const IgnoredCase ignoredCases[] = {
     {"simple, spreadsheet quoting", false,
@@ -183,11 +122,10 @@ const IgnoredCase ignoredCases[] = {
 TEST_P(Reads, Case)
 {
     const ReadCase& c = GetParam();
-    TempDir dir;
-    const Loaded got = loadText(dir, c.text, true);
-    ASSERT_TRUE(got.ok) << got.error;
-    EXPECT_EQ(got.names, c.names);
-    EXPECT_EQ(got.rows, c.rows);
+    m_store.StandardQuoting(true);
+    load(c.text);
+    EXPECT_EQ(m_store.GetFieldList(), c.names);
+    EXPECT_EQ(rowsOf(m_store), c.rows);
 }
 
 INSTANTIATE_TEST_SUITE_P(StandardCsv, Reads, testing::ValuesIn(readCases), ByLabel());
@@ -212,37 +150,56 @@ TEST_P(FailuresNameTheReason, AndKeepTheStore)
 
 INSTANTIATE_TEST_SUITE_P(StandardCsv, FailuresNameTheReason, testing::ValuesIn(failureCases()), ByLabel());
 
-TEST_P(WritesQuotesOnlyWhereNeeded, Case)
+// Quotes only where a value needs them, or around every value; whatever is
+// written reads back to the same contents.
+TEST(StandardCsv, WritesQuotesOnlyWhereNeeded)
 {
-    const WriteCase& c = GetParam();
+    const struct {
+        const char* label;
+        bool quoteAll;
+        std::string separator;
+        std::string expected;
+    } cases[] = {
+        {"canonical", false, ",",
+         "name,note\r\n\"Smith, John\",\"Said \"\"hi\"\"\"\r\n\" lead\",\"trail \"\r\n\"a\r\nb\",plain\r\n"
+         ",\"\"\"\"\"\"\r\n"},
+        {"all quoted", true, ",",
+         "\"name\",\"note\"\r\n\"Smith, John\",\"Said \"\"hi\"\"\"\r\n\" lead\",\"trail \"\r\n\"a\r\nb\",\"plain\"\r\n"
+         "\"\",\"\"\"\"\"\"\r\n"},
+        {"other separator", false, ";",
+         "name;note\r\nSmith, John;\"Said \"\"hi\"\"\"\r\n\" lead\";\"trail \"\r\n\"a\r\nb\";plain\r\n"
+         ";\"\"\"\"\"\"\r\n"},
+    };
     TempDir dir;
-    CSVDBS s;
-    s.StandardQuoting(true);
-    s.FileName(dir.file("in.csv", "name,note\r\n\"Smith, John\",\"Said \"\"hi\"\"\"\r\n\" lead\",\"trail \"\r\n"
-                                  "\"a\r\nb\",plain\r\n,\"\"\"\"\"\"\r\n"));
-    ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
-    s.Seperator(c.separator);
-    s.FileName(dir.path() + "/out.csv");
-    ASSERT_TRUE(s.WriteFile(c.quoteAll)) << s.LastFileError();
-    EXPECT_EQ(readFile(s.FileName()), c.expected);
-    // Whatever is written reads back to the same contents.
-    const Loaded back = loadText(dir, readFile(s.FileName()), true, true, c.separator);
-    ASSERT_TRUE(back.ok) << back.error;
-    EXPECT_EQ(back.rows, rowsOf(s));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        CSVDBS s;
+        s.StandardQuoting(true);
+        s.FileName(dir.file("in.csv", "name,note\r\n\"Smith, John\",\"Said \"\"hi\"\"\"\r\n\" lead\",\"trail \"\r\n"
+                                      "\"a\r\nb\",plain\r\n,\"\"\"\"\"\"\r\n"));
+        ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
+        s.Seperator(c.separator);
+        s.FileName(dir.path() + "/out.csv");
+        ASSERT_TRUE(s.WriteFile(c.quoteAll)) << s.LastFileError();
+        EXPECT_EQ(readFile(s.FileName()), c.expected);
+        CSVDBS back;
+        back.StandardQuoting(true);
+        back.Seperator(c.separator);
+        back.FileName(s.FileName());
+        ASSERT_TRUE(back.LoadFile()) << back.LastFileError();
+        EXPECT_EQ(rowsOf(back), rowsOf(s));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(StandardCsv, WritesQuotesOnlyWhereNeeded, testing::ValuesIn(writeCases), ByLabel());
 
 // A file comes back byte for byte, unusual bytes and all; only mixed line
 // ends are made one kind.
 TEST_P(ComesBackByteIdentical, CanonicalFilesAndLineEnds)
 {
     const ByteIdenticalCase& c = GetParam();
-    TempDir dir;
-    CSVDBS s;
-    ASSERT_TRUE(openText(s, dir, c.text, c.standard)) << s.LastFileError();
-    ASSERT_TRUE(s.WriteFile());
-    EXPECT_EQ(readFile(s.FileName()), c.written.empty() ? c.text : c.written);
+    m_store.StandardQuoting(c.standard);
+    load(c.text);
+    ASSERT_TRUE(m_store.WriteFile());
+    EXPECT_EQ(readFile(m_store.FileName()), c.written.empty() ? c.text : c.written);
 }
 
 INSTANTIATE_TEST_SUITE_P(StandardCsv, ComesBackByteIdentical, testing::ValuesIn(byteIdenticalCases), ByLabel());
@@ -250,15 +207,14 @@ INSTANTIATE_TEST_SUITE_P(StandardCsv, ComesBackByteIdentical, testing::ValuesIn(
 TEST_P(IgnoredPiecesAreCounted, UnderBothRules)
 {
     const IgnoredCase& c = GetParam();
-    TempDir dir;
-    CSVDBS s;
-    ASSERT_TRUE(openText(s, dir, c.text, c.standard)) << s.LastFileError();
-    EXPECT_EQ(s.IgnoredLines(), c.lines);
-    EXPECT_EQ(s.FirstIgnoredLine(), c.first);
-    EXPECT_EQ(s.LastLoad().ignoredLines, c.lines);
+    m_store.StandardQuoting(c.standard);
+    load(c.text);
+    EXPECT_EQ(m_store.IgnoredLines(), c.lines);
+    EXPECT_EQ(m_store.FirstIgnoredLine(), c.first);
+    EXPECT_EQ(m_store.LastLoad().ignoredLines, c.lines);
     // A save writes what the store holds, so nothing is left out any more.
-    ASSERT_TRUE(s.WriteFile());
-    EXPECT_EQ(s.IgnoredLines(), 0);
+    ASSERT_TRUE(m_store.WriteFile());
+    EXPECT_EQ(m_store.IgnoredLines(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(StandardCsv, IgnoredPiecesAreCounted, testing::ValuesIn(ignoredCases), ByLabel());
