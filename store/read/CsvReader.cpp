@@ -206,7 +206,7 @@ private:
 // be a value and fails the load: it gives a view of no bytes at all, where
 // every other piece, empty or not, points into the line. Returned by value,
 // so that the view stays in registers on the way to its cell.
-inline std::string_view cleanPiece(std::string_view piece)
+[[gnu::always_inline]] inline std::string_view cleanPiece(std::string_view piece)
 {
     std::string_view v = trimSpaces(piece);
     if (!v.empty() && v.front() == '"' && v.back() == '"') {
@@ -247,7 +247,7 @@ public:
     void readUntil(const char* stop, const std::atomic<bool>&, const std::function<void(std::int64_t)>& tick) override
     {
         assert(m_position == m_begin); // lines start where they seem to: a part never reads on
-        m_position = readLines<true>(stop, tick);
+        m_position = readLines(stop, tick);
     }
 
     void recount(std::size_t maxRecords) override
@@ -255,16 +255,16 @@ public:
         found = {};
         m_lines = 0;
         m_maxRecords = maxRecords;
-        readLines<false>(m_position, {});
+        // The read fails on its limit: writing its cells again costs nothing worth keeping apart.
+        readLines(m_position, {});
     }
 
     const char* position() const override { return m_position; }
     std::int64_t lines() const override { return m_lines; }
 
 private:
-    // Reads the lines up to `stop`, into the slots where `Store`, and returns
-    // where it stopped.
-    template <bool Store>
+    // Reads the lines up to `stop` into the slots, and returns where it
+    // stopped.
     const char* readLines(const char* stop, const std::function<void(std::int64_t)>& tick)
     {
         // The first and last words of marks may hold the slots of the parts
@@ -272,14 +272,18 @@ private:
         const std::uint32_t firstWord = m_slots.first >> 6;
         const std::uint32_t lastWord = m_slots.limit > m_slots.first ? (m_slots.limit - 1) >> 6 : firstWord;
         LineReader lines(m_begin, stop, m_ends);
+        // Counted in locals, which the cell writes cannot alias.
         const std::vector<Cell*>& columns = m_slots.columns;
         const std::size_t fieldCount = columns.size();
+        const std::size_t maxRecords = m_maxRecords;
+        PartFindings part;
+        std::int64_t lineNo = 0;
         std::uint32_t slot = m_slots.first;
         std::string_view rawLine;
         while (lines.next(rawLine)) {
-            ++m_lines;
+            ++lineNo;
             if (tick)
-                tick(m_lines);
+                tick(lineNo);
             const std::string_view line = trimSpaces(rawLine);
             if (line.empty())
                 continue;
@@ -287,31 +291,31 @@ private:
             std::size_t filled = 0;
             bool clean = true;
             bool asRead = true;
-            const std::size_t pieces = m_splitter.split(line, fieldCount, [&](std::string_view p) {
+            // Inlined, with what it calls: a call per value costs as much as the split.
+            const std::size_t pieces = m_splitter.split(line, fieldCount, [&](std::string_view p) __attribute__((always_inline)) {
                 const std::string_view v = cleanPiece(p);
                 clean = clean && v.data() != nullptr;
-                if constexpr (Store) {
-                    asRead = asRead && v.size() == p.size() && (!v.empty() || (filled != 0 && filled + 1 != fieldCount));
-                    columns[filled][slot] = v.empty() ? Cell{} : Cell::of(v, m_spans);
-                }
-                ++filled;
+                asRead = asRead && v.size() == p.size() && (!v.empty() || (filled != 0 && filled + 1 != fieldCount));
+                columns[filled++][slot] = v.empty() ? Cell{} : Cell::of(v, m_spans);
             });
             if (!clean || filled < fieldCount) {
-                found.faultLine = m_lines;
-                found.fault = clean ? PartFindings::Fault::FewerValues : PartFindings::Fault::LoneQuote;
+                part.faultLine = lineNo;
+                part.fault = clean ? PartFindings::Fault::FewerValues : PartFindings::Fault::LoneQuote;
                 break;
             }
-            if (slot - m_slots.first == m_maxRecords) {
-                found.fault = PartFindings::Fault::TooManyRecords;
+            if (slot - m_slots.first == maxRecords) {
+                part.fault = PartFindings::Fault::TooManyRecords;
                 break;
             }
-            if (pieces > fieldCount && found.ignoredLines++ == 0)
-                found.firstIgnoredLine = m_lines;
-            if (Store && asRead)
+            if (pieces > fieldCount && part.ignoredLines++ == 0)
+                part.firstIgnoredLine = lineNo;
+            if (asRead)
                 m_slots.table.markReadLine(slot, (slot >> 6) == firstWord || (slot >> 6) == lastWord);
             ++slot;
         }
-        found.records = slot - m_slots.first;
+        part.records = slot - m_slots.first;
+        found = part;
+        m_lines = lineNo;
         return lines.position();
     }
 
