@@ -1,6 +1,6 @@
 // Editing as in a desktop editor: cells edited in place, copy and paste,
-// undo and redo from the menu, sorting by a heading, Save As, the title and
-// the status line.
+// undo and redo from the menu, sorting by a heading, the title and the
+// status line.
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -172,37 +172,6 @@ TEST_F(DeskEditing, ClickingAHeadingSortsUpThenDownAsOneStepEach)
     choose("Undo");
     EXPECT_EQ(w.grid().cellText(0, 1), QStringLiteral("Oslo"));
     EXPECT_EQ(w.grid().cellText(1, 1), QStringLiteral("Bergen"));
-}
-
-TEST_F(DeskEditing, SaveAsWritesTheNewFileAndMakesItTheOpenOne)
-{
-    open(People);
-    Form1& w = window();
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("in.csv[*] \u2014 Tabvane Software"));
-    w.store().PutValue(1, 1, "Ana");
-    storeSetting(SettingKey::SaveQuotes, QStringLiteral("1"));
-    const QString target = qpath("out.csv");
-    m_ask.fileNames = {target};
-    choose("SaveAs");
-    EXPECT_EQ(readFile(target.toStdString()).rfind("\"Name\",\"City\"\r\n\"Ana\",\"Oslo\"\r\n", 0), 0u);
-    EXPECT_EQ(text1()->text(), target);
-    EXPECT_EQ(w.store().FileName(), target.toStdString());
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("out.csv[*] \u2014 Tabvane Software"));
-    EXPECT_FALSE(w.isWindowModified());
-
-    // An existing file is replaced only when the user says so.
-    const QString other = QString::fromStdString(m_dir.file("other.csv", "keep me"));
-    m_ask.fileNames = {other};
-    m_ask.yesNo = {false};
-    choose("SaveAs");
-    EXPECT_EQ(readFile(other.toStdString()), "keep me");
-    EXPECT_EQ(m_ask.asked.back().text, "\"other.csv\" already exists.\r\nDo you want to replace it?");
-    EXPECT_EQ(w.store().FileName(), target.toStdString());
-    // A failed write leaves the open file as it was.
-    m_ask.fileNames = {qpath("gone/x.csv")};
-    choose("SaveAs");
-    EXPECT_EQ(m_ask.asked.back().text.rfind("Error saving CSV file.", 0), 0u);
-    EXPECT_EQ(w.store().FileName(), target.toStdString());
 }
 
 TEST_F(DeskEditing, TitleAndStatusLineFollowTheFile)

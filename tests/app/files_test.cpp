@@ -21,7 +21,7 @@ class Files : public AppTest {};
 const std::string People = "Name,Age\r\nBob,42\r\nAnn,7\r\n";
 } // namespace
 
-TEST_F(Files, LoadWithAndWithoutTheHeaderBox)
+TEST_F(Files, LoadWithAndWithoutTheHeaderBoxCancelledAndFailed)
 {
     open(People);
     ASSERT_EQ(m_ask.asked.size(), 1u);
@@ -48,12 +48,10 @@ TEST_F(Files, LoadWithAndWithoutTheHeaderBox)
     click("Check12");
     EXPECT_EQ(rows(), 2);
     EXPECT_TRUE(messages().empty());
-}
 
-TEST_F(Files, CancelledAndFailedLoadsKeepEverything)
-{
-    open(People);
+    // A cancelled or failed load keeps everything.
     Form1& w = window();
+    text1()->setText(qpath());
     const QString shown = text1()->text();
     m_ask.fileNames.push_back("");
     click("PushButton2");
@@ -140,22 +138,6 @@ INSTANTIATE_TEST_SUITE_P(
                       SeparatorSave{"pipe", 3, false, "Name|Age\r\nBob|42\r\nAnn|7\r\n"},
                       SeparatorSave{"other", 4, false, "Name::Age\r\nBob::42\r\nAnn::7\r\n"}),
     ByLabel());
-
-TEST_F(Files, SaveReportsFailureAndNothingLoaded)
-{
-    Form1& w = window();
-    click("PushButton6");
-    EXPECT_EQ(messages(), (std::vector<std::string>{"Please load CSV file first."}));
-
-    open(People);
-    w.store().PutValue(1, 2, "43");
-    fs::remove(path());
-    fs::create_directory(path()); // the file became a folder: the save must fail
-    m_ask.yesNo.push_back(true); // overwrite what is there now
-    click("PushButton6");
-    EXPECT_EQ(messages().back(), "Error saving CSV file.\nOnly a regular file can be replaced.");
-    EXPECT_TRUE(w.store().ChangesMade()) << "the work is still unsaved";
-}
 
 TEST_F(Files, DeleteBackspaceAndCutChangeTheStoreAsOneStepEach)
 {
@@ -296,4 +278,17 @@ TEST_F(Files, SaveAsksBeforeOverwritingWhatAnotherProgramChanged)
     EXPECT_EQ(m_ask.asked.end()[-2].title, "File Changed");
     EXPECT_EQ(messages().back(), "Done.");
     EXPECT_EQ(readFile(path()), "Name;Age\r\nBob;44\r\nAnn;7\r\n");
+
+    // The file became a folder: Yes to overwrite what is there, and the save fails.
+    window().store().PutValue(1, 2, "45");
+    fs::remove(path());
+    fs::create_directory(path());
+    m_ask.yesNo.push_back(true);
+    click("PushButton6");
+    EXPECT_EQ(messages().back(), "Error saving CSV file.\nOnly a regular file can be replaced.");
+    EXPECT_TRUE(window().store().ChangesMade()) << "the work is still unsaved";
+    // With nothing loaded there is nothing to save.
+    restart();
+    click("PushButton6");
+    EXPECT_EQ(messages(), (std::vector<std::string>{"Please load CSV file first."}));
 }

@@ -5,7 +5,6 @@
 #include "app/LoadQuestions.h"
 #include "app/SaveSettings.h"
 #include "tests/app/AppFixture.h"
-#include "tests/support/CaseName.h"
 
 namespace fs = std::filesystem;
 
@@ -42,41 +41,31 @@ const std::string MixedEnds = "id,name\r\n1,ann\n2,bob\n3,cy\n4,dee\r\n5,eve\r\n
 
 } // namespace
 
-struct StandardYes {
-    const char* label;
-    std::string text;
-    int rows;
-    QString lastCell;
-};
-
-class StandardCsvYes : public LoadQuestionsTest, public ::testing::WithParamInterface<StandardYes> {};
-
-TEST_P(StandardCsvYes, LoadsItSoAndTurnsTheSettingOn)
+// Yes reads it so and turns the setting on; the spreadsheet file then saves
+// back unchanged: canonical, CR LF.
+TEST_F(LoadQuestionsTest, StandardCsvYesLoadsItSoAndTurnsTheSettingOn)
 {
-    const StandardYes& c = GetParam();
-    m_ask.yesNo = {true};
-    open(c.text);
-    expectAskedOnce("Standard CSV?", "Open it as standard CSV? This also turns on \"Standard CSV\" in Save Options");
-    EXPECT_TRUE(messages().empty()) << messages().front();
-    EXPECT_EQ(rows(), c.rows);
-    EXPECT_EQ(cell(c.rows - 1, window().store().FieldCount() - 1), c.lastCell);
-    EXPECT_EQ(storedSetting(SettingKey::StandardQuoting), "1");
-    EXPECT_TRUE(SaveSettings::standardQuoting());
-}
-
-INSTANTIATE_TEST_SUITE_P(LoadQuestions, StandardCsvYes,
-                         ::testing::Values(StandardYes{"values would be left out", Spreadsheet, 2, "Rome, Italy"},
-                                           StandardYes{"fails on too few values", SpreadsheetWithBreak, 1, "Boston"}),
-                         ByLabel());
-
-// The spreadsheet file saves back unchanged: canonical, CR LF.
-TEST_F(LoadQuestionsTest, StandardCsvFileSavesBackUnchanged)
-{
-    m_ask.yesNo = {true};
-    open(Spreadsheet);
-    click("PushButton6");
-    EXPECT_EQ(messages(), (std::vector<std::string>{"Done."}));
-    EXPECT_EQ(readFile(path()), Spreadsheet);
+    const struct {
+        const char* label;
+        std::string text;
+        int rows;
+        QString lastCell;
+    } cases[] = {{"values would be left out", Spreadsheet, 2, "Rome, Italy"},
+                 {"fails on too few values", SpreadsheetWithBreak, 1, "Boston"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        restart({true});
+        open(c.text);
+        expectAskedOnce("Standard CSV?", "Open it as standard CSV? This also turns on \"Standard CSV\" in Save Options");
+        EXPECT_TRUE(messages().empty()) << messages().front();
+        EXPECT_EQ(rows(), c.rows);
+        EXPECT_EQ(cell(c.rows - 1, window().store().FieldCount() - 1), c.lastCell);
+        EXPECT_EQ(storedSetting(SettingKey::StandardQuoting), "1");
+        EXPECT_TRUE(SaveSettings::standardQuoting());
+        click("PushButton6");
+        EXPECT_EQ(messages(), (std::vector<std::string>{"Done."}));
+        EXPECT_EQ(readFile(path()), c.text);
+    }
 }
 
 // Lines a tool that writes LF alone added to a CR LF file: asked first, as
@@ -144,39 +133,41 @@ TEST_F(LoadQuestionsTest, StandardCsvNoTellsWhatIsLeftOutAndAsksBeforeSaving)
     EXPECT_EQ(questions().size(), 3u);
 }
 
-struct LeftOutCase {
-    const char* label;
-    std::string text;
-    std::deque<bool> answers;
-    std::string message;
-    int rows;
-};
-
-class WhatIsLeftOut : public LoadQuestionsTest, public ::testing::WithParamInterface<LeftOutCase> {};
-
-TEST_P(WhatIsLeftOut, OrWhyItFailedIsSaid)
+// What a load leaves out, or why it failed, is said on a second line.
+TEST_F(LoadQuestionsTest, WhatIsLeftOutOrWhyItFailedIsSaid)
 {
-    const LeftOutCase& c = GetParam();
-    m_ask.yesNo = c.answers;
-    open(c.text);
-    EXPECT_EQ(questions().size(), c.answers.size());
-    EXPECT_EQ(messages(), std::vector<std::string>{c.message});
-    EXPECT_EQ(rows(), c.rows);
-}
-
-const std::string Beyond = "The values beyond the last field are not shown and will not be saved.";
-
-INSTANTIATE_TEST_SUITE_P(
-    LoadQuestions, WhatIsLeftOut,
-    ::testing::Values(
-        LeftOutCase{"lines left out are counted", "a,b\r\n1,2,3\r\n4,5\r\n6,7,8\r\n9,9,9\r\n", {},
-                    "3 lines of this file have more values than there are fields; the first is line 2.\n" + Beyond, 4},
-        LeftOutCase{"standard fails, No gives the reason", SpreadsheetWithBreak, {false},
-                    "Error loading CSV file.\nLine 3 has fewer values than there are fields.", 0},
+    const std::string beyond = "The values beyond the last field are not shown and will not be saved.";
+    const struct {
+        const char* label;
+        std::string text;
+        std::deque<bool> answers;
+        std::string message;
+        int rows;
+    } cases[] = {
+        {"lines left out are counted", "a,b\r\n1,2,3\r\n4,5\r\n6,7,8\r\n9,9,9\r\n", {},
+         "3 lines of this file have more values than there are fields; the first is line 2.\n" + beyond, 4},
+        {"standard fails, No gives the reason", SpreadsheetWithBreak, {false},
+         "Error loading CSV file.\nLine 3 has fewer values than there are fields.", 0},
         // Four values under three fields either way: nothing to offer.
-        LeftOutCase{"no question when standard reads it no better", "a,b,c\r\n1,2,3,4\r\n", {},
-                    "Line 2 of this file has more values than there are fields.\n" + Beyond, 1}),
-    ByLabel());
+        {"no question when standard reads it no better", "a,b,c\r\n1,2,3,4\r\n", {},
+         "Line 2 of this file has more values than there are fields.\n" + beyond, 1},
+        {"UTF-16 cut short", std::string("\xFF\xFE" "a\0\r\0\n\0" "1", 9), {},
+         "Error loading CSV file.\nThe file is marked as UTF-16 but has an odd number of bytes, so its last "
+         "character is cut off.", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        restart(c.answers);
+        open(c.text);
+        EXPECT_EQ(questions().size(), c.answers.size());
+        EXPECT_EQ(messages(), std::vector<std::string>{c.message});
+        EXPECT_EQ(rows(), c.rows);
+    }
+    fs::create_directory(path("folder.csv"));
+    m_ask.fileNames.push_back(QString::fromStdString(path("folder.csv")));
+    click("PushButton2");
+    EXPECT_EQ(messages().back(), "Error loading CSV file.\nIt is a folder, not a file.");
+}
 
 TEST_F(LoadQuestionsTest, SeparatorQuestion)
 {
@@ -251,18 +242,6 @@ TEST_F(LoadQuestionsTest, Utf16OpensWithoutQuestionsAndSavesAsUtf16)
     std::string expected = bytes;
     expected[bytes.size() - 6] = '3';
     EXPECT_EQ(readFile(path()), expected);
-}
-
-TEST_F(LoadQuestionsTest, FailureReasonsFollowOnASecondLine)
-{
-    fs::create_directory(path("folder.csv"));
-    m_ask.fileNames.push_back(QString::fromStdString(path("folder.csv")));
-    click("PushButton2");
-    EXPECT_EQ(messages(), (std::vector<std::string>{"Error loading CSV file.\nIt is a folder, not a file."}));
-
-    open(std::string("\xFF\xFE" "a\0\r\0\n\0" "1", 9), "odd.csv");
-    EXPECT_EQ(messages().back(), "Error loading CSV file.\nThe file is marked as UTF-16 but has an odd number of "
-                                 "bytes, so its last character is cut off.");
 }
 
 TEST_F(LoadQuestionsTest, StandardSettingReachesTheStoreAtLoadAndSave)

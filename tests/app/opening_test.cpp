@@ -1,5 +1,5 @@
 // Ways in to "Load CSV File" other than its dialog: the command line, a drop
-// on the window and the recent files; and "Save Changes" on the sample.
+// on the window and the recent files; and saving under a new name.
 #include <filesystem>
 
 #include <QAction>
@@ -104,31 +104,22 @@ TEST_F(Opening, FileFromTheCommandLineOpensOnceStarted)
     EXPECT_EQ(rows(), 2);
 }
 
-struct Unloadable {
-    const char* label;
-    std::string name;
-    std::string reason;
-};
-
-class UnloadableFile : public Opening, public ::testing::WithParamInterface<Unloadable> {};
-
-TEST_P(UnloadableFile, LeavesAnEmptyWindow)
+TEST_F(Opening, AnUnloadableFileFromTheCommandLineLeavesAnEmptyWindow)
 {
     m_dir.file("header-only.csv", "Only,Header\r\n");
-    openWhenStarted(window(), qpath(GetParam().name));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(messages(), (std::vector<std::string>{"Error loading CSV file.\n" + GetParam().reason}));
-    EXPECT_EQ(rows(), 0);
-    EXPECT_EQ(headings(), QStringList());
-    EXPECT_TRUE(text1()->text().isEmpty());
-    EXPECT_TRUE(RecentFiles().files().isEmpty());
+    for (const auto& [name, reason] : {std::pair{"gone.csv", "No such file or directory"},
+                                       std::pair{"header-only.csv", "The file holds no data line."}}) {
+        SCOPED_TRACE(name);
+        restart();
+        openWhenStarted(window(), qpath(name));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(messages(), (std::vector<std::string>{std::string("Error loading CSV file.\n") + reason}));
+        EXPECT_EQ(rows(), 0);
+        EXPECT_EQ(headings(), QStringList());
+        EXPECT_TRUE(text1()->text().isEmpty());
+        EXPECT_TRUE(RecentFiles().files().isEmpty());
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Opening, UnloadableFile,
-    ::testing::Values(Unloadable{"missing", "gone.csv", "No such file or directory"},
-                      Unloadable{"headings only", "header-only.csv", "The file holds no data line."}),
-    ByLabel());
 
 TEST_F(Opening, DroppedFileOpensAfterTheUnsavedChangesQuestion)
 {
@@ -162,21 +153,19 @@ TEST_F(Opening, DroppedFileOpensAfterTheUnsavedChangesQuestion)
     EXPECT_EQ(headings(), (QStringList{"Other"})) << "a failed load keeps the grid";
 }
 
-TEST_F(Opening, RecentFilesKeepTheLastTenOpenedOrSaved)
+TEST_F(Opening, RecentFilesKeepTheLastTenOpenedOrSavedAndTheMenuOpensThem)
 {
     m_dir.file("a.csv", People);
-    m_dir.file("b.csv", People);
+    m_dir.file("b&c.csv", "Other\r\nx\r\n");
     window().openFile(qpath("a.csv"));
-    window().openFile(qpath("b.csv"));
+    window().openFile(qpath("b&c.csv"));
     click("PushButton7"); // the program's own sample is not listed
     window().openFile(qpath("a.csv"));
-    EXPECT_EQ(RecentFiles().files(), (QStringList{qpath("a.csv"), qpath("b.csv")}));
-
+    EXPECT_EQ(RecentFiles().files(), (QStringList{qpath("a.csv"), qpath("b&c.csv")}));
     // Saving puts the file on the list too.
     RecentFiles().clear();
     click("PushButton6");
     EXPECT_EQ(RecentFiles().files(), QStringList{qpath("a.csv")});
-
     RecentFiles recent;
     for (int i = 0; i < 12; ++i)
         recent.add(qpath("f" + std::to_string(i) + ".csv"));
@@ -184,26 +173,21 @@ TEST_F(Opening, RecentFilesKeepTheLastTenOpenedOrSaved)
     ASSERT_EQ(files.size(), RecentFiles::Limit);
     EXPECT_EQ(files.first(), qpath("f11.csv"));
     EXPECT_EQ(files.last(), qpath("f2.csv"));
-}
 
-TEST_F(Opening, RecentMenuOpensRemovesMissingAndClears)
-{
-    m_dir.file("a.csv", People);
-    m_dir.file("b&c.csv", "Other\r\nx\r\n");
-    RecentFiles recent;
+    recent.clear();
     recent.add(qpath("gone.csv"));
     recent.add(qpath("a.csv"));
     recent.add(qpath("b&c.csv"));
-
     QList<QAction*> entries = recentMenu();
     ASSERT_EQ(entries.size(), 5); // three files, a separator, Clear
     EXPECT_TRUE(entries[0]->text().startsWith("&1  "));
     EXPECT_TRUE(entries[0]->text().endsWith("b&&c.csv")) << entries[0]->text().toStdString();
     EXPECT_EQ(entries[4]->text(), "Clear");
     EXPECT_TRUE(entries[4]->isEnabled());
-
+    m_window->store().PutValue(1, 1, "x");
+    m_ask.yesNo = {true};
     entries[1]->trigger();
-    EXPECT_EQ(headings(), (QStringList{"Name", "Age"}));
+    EXPECT_EQ(window().store().ValueAt(1, 1), "Bob") << "a.csv read anew";
     EXPECT_EQ(text1()->text(), qpath("a.csv"));
     EXPECT_EQ(RecentFiles().files().first(), qpath("a.csv"));
 
@@ -230,18 +214,38 @@ TEST_F(Opening, RecentMenuOpensRemovesMissingAndClears)
     EXPECT_FALSE(entries[1]->isEnabled()) << "nothing to clear";
 }
 
-TEST_F(Opening, SaveChangesOnTheSampleAsksForANewFile)
+// Save As and "Save Changes" on the program's sample ask for a new name the
+// same way; the new file is the open one from then on.
+TEST_F(Opening, SaveAsAndSaveChangesOnTheSampleAskForANewFile)
 {
+    open(People);
     Form1& w = window();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("in.csv[*] \u2014 Tabvane Software"));
+    w.store().PutValue(1, 1, "Ana");
+    storeSetting(SettingKey::SaveQuotes, QStringLiteral("1"));
+    m_ask.fileNames = {qpath("out.csv")};
+    choose("SaveAs");
+    EXPECT_EQ(readFile(path("out.csv")), "\"Name\",\"Age\"\r\n\"Ana\",\"42\"\r\n\"Ann\",\"7\"\r\n");
+    EXPECT_EQ(text1()->text(), qpath("out.csv"));
+    EXPECT_EQ(w.store().FileName(), path("out.csv"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("out.csv[*] \u2014 Tabvane Software"));
+    EXPECT_FALSE(w.isWindowModified());
+    // A failed write leaves the open file as it was.
+    m_ask.fileNames = {qpath("gone/x.csv")};
+    choose("SaveAs");
+    EXPECT_EQ(messages().back().rfind("Error saving CSV file.", 0), 0u);
+    EXPECT_EQ(w.store().FileName(), path("out.csv"));
+
+    restart();
     click("PushButton7");
     EXPECT_TRUE(messages().empty()) << (messages().empty() ? "" : messages()[0]);
     EXPECT_TRUE(text1()->text().endsWith("/Samples/sample1.csv")) << "loaded from the application folder";
     EXPECT_GT(rows(), 30);
     EXPECT_EQ(headings().first(), "Customer ID");
-    EXPECT_FALSE(w.store().ChangesMade());
-    const std::string sample = w.store().FileName();
+    EXPECT_FALSE(window().store().ChangesMade());
+    const std::string sample = window().store().FileName();
     const std::string before = readFile(sample);
-    w.store().PutValue(1, 1, "changed");
+    window().store().PutValue(1, 1, "changed");
 
     // Cancelled: nothing is written anywhere.
     m_ask.fileNames = {""};
@@ -249,7 +253,7 @@ TEST_F(Opening, SaveChangesOnTheSampleAsksForANewFile)
     EXPECT_EQ(m_ask.asked.back().kind, "save");
     EXPECT_EQ(m_ask.asked.back().title, "Save As");
     EXPECT_EQ(readFile(sample), before);
-    EXPECT_TRUE(w.store().ChangesMade());
+    EXPECT_TRUE(window().store().ChangesMade());
 
     // The sample itself is refused; an existing file is replaced only on Yes.
     m_dir.file("mine.csv", "keep\r\n");
@@ -261,6 +265,7 @@ TEST_F(Opening, SaveChangesOnTheSampleAsksForANewFile)
     EXPECT_EQ(m_ask.asked.back().text, "\"mine.csv\" already exists.\r\nDo you want to replace it?");
     EXPECT_EQ(readFile(path("mine.csv")), "keep\r\n");
     EXPECT_EQ(readFile(sample), before);
+    EXPECT_EQ(window().store().FileName(), sample) << "No keeps the open file";
 
     m_ask.fileNames = {qpath("mine.csv")};
     m_ask.yesNo = {true};
@@ -270,11 +275,11 @@ TEST_F(Opening, SaveChangesOnTheSampleAsksForANewFile)
     EXPECT_NE(readFile(path("mine.csv")).find("changed"), std::string::npos);
     EXPECT_EQ(text1()->text(), qpath("mine.csv"));
     EXPECT_EQ(RecentFiles().files().first(), qpath("mine.csv"));
-    EXPECT_FALSE(w.store().ChangesMade());
+    EXPECT_FALSE(window().store().ChangesMade());
 
     // From now on the new file is the one saved, without a question.
     const size_t asked = m_ask.asked.size();
-    w.store().PutValue(1, 1, "again");
+    window().store().PutValue(1, 1, "again");
     click("PushButton6");
     EXPECT_EQ(m_ask.asked.size(), asked + 1);
     EXPECT_EQ(messages().back(), "Done.");

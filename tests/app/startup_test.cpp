@@ -113,45 +113,39 @@ TEST_F(StartUp, LastStepTellsHowToInstallAMissingPdfPrinter)
 
 // Settings that cannot be read or written: start-up neither hangs nor loses
 // them in silence; they last the run, and the status line says so.
-struct UnusableSettings {
-    const char* label;
-    // Makes the obstacle under `folder`; returns the XDG_CONFIG_HOME to use.
-    std::function<std::string(const std::string& folder)> make;
-    QString problem;
-};
-
-class SettingsFileThatCannotBeUsed : public AppTest, public ::testing::WithParamInterface<UnusableSettings> {};
-
-TEST_P(SettingsFileThatCannotBeUsed, LastsTheRunAndIsSaid)
+TEST_F(StartUp, SettingsFileThatCannotBeUsedLastsTheRunAndIsSaid)
 {
+    const struct {
+        const char* label;
+        // Makes the obstacle under `folder`; returns the XDG_CONFIG_HOME to use.
+        std::function<std::string(const std::string& folder)> make;
+        QString problem;
+    } cases[] = {{"a pipe",
+                  [](const std::string& folder) {
+                      fs::create_directories(folder + "/pipe/Varnhold");
+                      EXPECT_EQ(::mkfifo((folder + "/pipe/Varnhold/Tabvane Software.conf").c_str(), 0600), 0);
+                      return folder + "/pipe";
+                  },
+                  "is not a regular file"},
+                 {"a file where its folder goes",
+                  [](const std::string& folder) {
+                      std::ofstream(folder + "/blocked") << "";
+                      return folder + "/blocked";
+                  },
+                  "cannot be written"}};
     const QByteArray home = qgetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(SettingsStorage::filePath(), QString::fromLocal8Bit(home) + "/Varnhold/Tabvane Software.conf");
-    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(GetParam().make(m_dir.path())));
-    restart();
-    window().openFile(QString::fromStdString(m_dir.file("a.csv", "A\r\n1\r\n")));
-    EXPECT_TRUE(window().statusLine()->facts().endsWith("Settings for this run only")) << window().statusLine()->facts().toStdString();
-    EXPECT_EQ(RecentFiles().files(), QStringList{qpath("a.csv")}) << "kept for the run";
-    EXPECT_TRUE(SettingsStorage::current().problem().contains(GetParam().problem)) << SettingsStorage::current().problem().toStdString();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(c.make(m_dir.path())));
+        restart();
+        window().openFile(QString::fromStdString(m_dir.file("a.csv", "A\r\n1\r\n")));
+        EXPECT_TRUE(window().statusLine()->facts().endsWith("Settings for this run only")) << window().statusLine()->facts().toStdString();
+        EXPECT_EQ(RecentFiles().files(), QStringList{qpath("a.csv")}) << "kept for the run";
+        EXPECT_TRUE(SettingsStorage::current().problem().contains(c.problem)) << SettingsStorage::current().problem().toStdString();
+    }
     // A relative folder is no folder by the desktop's rules.
     qputenv("XDG_CONFIG_HOME", "relative/config");
     EXPECT_EQ(SettingsStorage::filePath(), QDir::homePath() + "/.config/Varnhold/Tabvane Software.conf");
     qputenv("XDG_CONFIG_HOME", home);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    StartUp, SettingsFileThatCannotBeUsed,
-    ::testing::Values(
-        UnusableSettings{"a pipe",
-                         [](const std::string& folder) {
-                             fs::create_directories(folder + "/pipe/Varnhold");
-                             EXPECT_EQ(::mkfifo((folder + "/pipe/Varnhold/Tabvane Software.conf").c_str(), 0600), 0);
-                             return folder + "/pipe";
-                         },
-                         "is not a regular file"},
-        UnusableSettings{"a file where its folder goes",
-                         [](const std::string& folder) {
-                             std::ofstream(folder + "/blocked") << "";
-                             return folder + "/blocked";
-                         },
-                         "cannot be written"}),
-    ByLabel());
