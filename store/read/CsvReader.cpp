@@ -276,6 +276,10 @@ private:
         const std::vector<Cell*>& columns = m_slots.columns;
         const std::size_t fieldCount = columns.size();
         const std::size_t maxRecords = m_maxRecords;
+        const std::uint32_t firstSlot = m_slots.first;
+        const PieceSplitter& splitter = m_splitter;
+        std::deque<std::string_view>& spans = m_spans;
+        CellTable& table = m_slots.table;
         PartFindings part;
         std::int64_t lineNo = 0;
         std::uint32_t slot = m_slots.first;
@@ -292,28 +296,28 @@ private:
             bool clean = true;
             bool asRead = true;
             // Inlined, with what it calls: a call per value costs as much as the split.
-            const std::size_t pieces = m_splitter.split(line, fieldCount, [&](std::string_view p) __attribute__((always_inline)) {
+            const std::size_t pieces = splitter.split(line, fieldCount, [&](std::string_view p) __attribute__((always_inline)) {
                 const std::string_view v = cleanPiece(p);
                 clean = clean && v.data() != nullptr;
                 asRead = asRead && v.size() == p.size() && (!v.empty() || (filled != 0 && filled + 1 != fieldCount));
-                columns[filled++][slot] = v.empty() ? Cell{} : Cell::of(v, m_spans);
+                columns[filled++][slot] = v.empty() ? Cell{} : Cell::of(v, spans);
             });
             if (!clean || filled < fieldCount) {
                 part.faultLine = lineNo;
                 part.fault = clean ? PartFindings::Fault::FewerValues : PartFindings::Fault::LoneQuote;
                 break;
             }
-            if (slot - m_slots.first == maxRecords) {
+            if (slot - firstSlot == maxRecords) {
                 part.fault = PartFindings::Fault::TooManyRecords;
                 break;
             }
             if (pieces > fieldCount && part.ignoredLines++ == 0)
                 part.firstIgnoredLine = lineNo;
             if (asRead)
-                m_slots.table.markReadLine(slot, (slot >> 6) == firstWord || (slot >> 6) == lastWord);
+                table.markReadLine(slot, (slot >> 6) == firstWord || (slot >> 6) == lastWord);
             ++slot;
         }
-        part.records = slot - m_slots.first;
+        part.records = slot - firstSlot;
         found = part;
         m_lines = lineNo;
         return lines.position();
