@@ -69,14 +69,7 @@ protected:
     QString cell(int row, int column) { return window().grid().cellText(row, column); }
     int rows() { return window().grid().rowCount(); }
     // The messages shown so far, in order.
-    std::vector<std::string> messages() const
-    {
-        std::vector<std::string> out;
-        for (const auto& a : m_ask.asked)
-            if (a.kind == "message")
-                out.push_back(a.text);
-        return out;
-    }
+    std::vector<std::string> messages() const { return m_ask.texts("message"); }
 
     ScriptedPrompter m_ask;
     ScriptedPrinters m_printers;

@@ -48,13 +48,7 @@ protected:
         clickControl(*d, QStringLiteral("PushButton1"));
         return !d->isVisible() && d->result() == QDialog::Accepted;
     }
-    std::vector<std::string> messages() const
-    {
-        std::vector<std::string> out;
-        for (const auto& a : m_ask.asked)
-            out.push_back(a.text);
-        return out;
-    }
+    std::vector<std::string> messages() const { return m_ask.texts(); }
 
     ScriptedPrompter m_ask;
 };
@@ -62,7 +56,7 @@ protected:
 // Three records with empty cells, and a second file with other names and
 // empty cells of its own: every cell of the result holds exactly one source
 // value, by position, whichever way it goes.
-TEST_F(CombineTest, AppendUpAndDownCopyEveryCellByPosition)
+TEST_F(CombineTest, AppendUpAndDownCopyEveryCellByPositionAsTheHeaderBoxSays)
 {
     const char* open = "A,B\r\n1,\r\n2,x\r\n,3\r\n";
     const char* more = "P,Q\r\nn1,\r\n,n2\r\n";
@@ -76,10 +70,8 @@ TEST_F(CombineTest, AppendUpAndDownCopyEveryCellByPosition)
     ASSERT_TRUE(append(more, false));
     EXPECT_EQ(rowsOf(m_store), (Rows{{"1", ""}, {"2", "x"}, {"", "3"}, {"n1", ""}, {"", "n2"}}));
     EXPECT_TRUE(messages().empty());
-}
 
-TEST_F(CombineTest, AppendOfColumnNamesAloneDependsOnTheHeaderBox)
-{
+    // Column names alone append nothing, or a record with the header box clear.
     load("A,B\r\n1,2\r\n");
     ASSERT_TRUE(append("P,Q\r\n", false, true));
     EXPECT_EQ(rowsOf(m_store), (Rows{{"1", "2"}}));
@@ -137,6 +129,12 @@ INSTANTIATE_TEST_SUITE_P(Combine, FailedChecks, testing::ValuesIn(failedChecks),
 
 TEST_F(CombineTest, FailedChecksKeepTheMergeDialogOpen)
 {
+    // With no file open, the column count is what an append reports.
+    EXPECT_FALSE(append("P,Q\r\n1,2\r\n", true));
+    EXPECT_EQ(messages(), (Names{"Column does not match.\r\nColumn count must be the same to append"}));
+    EXPECT_FALSE(merge("P,Q\r\n1,2\r\n", true));
+    EXPECT_EQ(messages().back(), "Please load CSV file first.");
+
     load("A,B\r\n1,2\r\n");
     for (const char* path : {"   ", "/nowhere/x.csv"}) {
         auto d = opened<Form12>();
@@ -147,14 +145,6 @@ TEST_F(CombineTest, FailedChecksKeepTheMergeDialogOpen)
     EXPECT_EQ(m_ask.asked.back().text, "Append file not found.");
     EXPECT_EQ(rowsOf(m_store), (Rows{{"1", "2"}}));
     EXPECT_FALSE(m_store.ChangesMade());
-}
-
-TEST_F(CombineTest, AppendWithNoFileOpenReportsTheColumnCount)
-{
-    EXPECT_FALSE(append("P,Q\r\n1,2\r\n", true));
-    EXPECT_EQ(messages(), (Names{"Column does not match.\r\nColumn count must be the same to append"}));
-    EXPECT_FALSE(merge("P,Q\r\n1,2\r\n", true));
-    EXPECT_EQ(messages().back(), "Please load CSV file first.");
 }
 
 // The user works with semicolon files: the second file is read with the same
@@ -170,7 +160,7 @@ TEST_F(CombineTest, SecondFileIsReadWithTheSeparatorInForce)
     EXPECT_EQ(rowsOf(m_store), (Rows{{"1", "2"}, {"x,y", "z"}}));
 }
 
-TEST_F(CombineTest, MergeLeftAndRightPairRecordsByPosition)
+TEST_F(CombineTest, MergeLeftAndRightPairRecordsByPositionAndKeepClashingNames)
 {
     const char* open = "A,B\r\na1,b1\r\na2,b2\r\na3,b3\r\n";
     load(open);
@@ -187,12 +177,9 @@ TEST_F(CombineTest, MergeLeftAndRightPairRecordsByPosition)
     ASSERT_TRUE(merge("X,Y\r\n", false));
     EXPECT_EQ(column(3), (Names{"", "", ""}));
     EXPECT_EQ(column(4), (Names{"", "", ""}));
-}
 
-// A second-file column named like one of the open file's comes in beside it
-// under a free numbered name; nothing of the open file is overwritten.
-TEST_F(CombineTest, MergeKeepsColumnsWhoseNamesClash)
-{
+    // A second-file column named like one of the open file's comes in beside
+    // it under a free numbered name; nothing of the open file is overwritten.
     load("Name,1Name\r\nann,keep\r\n");
     ASSERT_TRUE(merge("name,City,City\r\nbob,Oslo,Rome\r\n", false));
     EXPECT_EQ(m_store.GetFieldList(), (Names{"Name", "1Name", "2NAME", "CITY", "1CITY"}));
@@ -214,22 +201,19 @@ TEST_F(CombineTest, BrowseFillsThePathUnlessCancelled)
     EXPECT_EQ(d->result(), QDialog::Rejected);
 }
 
-class SecondFileValuesLeftOut : public CombineTest, public testing::WithParamInterface<bool> {};
-
-TEST_P(SecondFileValuesLeftOut, AreAskedAbout)
+TEST_F(CombineTest, SecondFileValuesLeftOutAreAskedAbout)
 {
-    const bool goOn = GetParam();
-    load("A,B\r\n1,2\r\n");
-    auto d = opened<Form11>();
-    d->Text1->setText(second("A,B\r\n3,4,5\r\n"));
-    d->Option2->setChecked(true);
-    m_ask.yesNo.push_back(goOn);
-    clickControl(*d, QStringLiteral("PushButton1"));
-    ASSERT_FALSE(m_ask.asked.empty());
-    EXPECT_EQ(m_ask.asked.back().title, "Go On Without Them?");
-    EXPECT_EQ(d->isVisible(), !goOn);
-    EXPECT_EQ(m_store.RecordCount(), goOn ? 2 : 1);
+    for (const bool goOn : {false, true}) {
+        SCOPED_TRACE(goOn ? "go on" : "stop");
+        load("A,B\r\n1,2\r\n");
+        auto d = opened<Form11>();
+        d->Text1->setText(second("A,B\r\n3,4,5\r\n"));
+        d->Option2->setChecked(true);
+        m_ask.yesNo.push_back(goOn);
+        clickControl(*d, QStringLiteral("PushButton1"));
+        ASSERT_FALSE(m_ask.asked.empty());
+        EXPECT_EQ(m_ask.asked.back().title, "Go On Without Them?");
+        EXPECT_EQ(d->isVisible(), !goOn);
+        EXPECT_EQ(m_store.RecordCount(), goOn ? 2 : 1);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Combine, SecondFileValuesLeftOut, testing::Bool(),
-                         [](const auto& info) { return std::string(info.param ? "GoOn" : "Stop"); });

@@ -36,6 +36,16 @@ public:
     ScriptedPrompter(const ScriptedPrompter&) = delete;
     ScriptedPrompter& operator=(const ScriptedPrompter&) = delete;
 
+    // The texts of the prompts shown so far, in order; only those of `kind` if given.
+    std::vector<std::string> texts(const char* kind = nullptr) const
+    {
+        std::vector<std::string> out;
+        for (const auto& a : asked)
+            if (!kind || a.kind == kind)
+                out.push_back(a.text);
+        return out;
+    }
+
     void message(const QString& text, const QString& title, Icon icon) override
     {
         record("message", text, title, icon, {});

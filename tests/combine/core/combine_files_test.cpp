@@ -22,22 +22,17 @@ protected:
     CSVDBS m_second;
 };
 
-TEST_F(CombineFilesTest, ReadSecondFileTakesTheSeparatorAndHeaderChoice)
-{
-    ASSERT_TRUE(readSecond("A;B\r\n1;2\r\n", false, ";"));
-    EXPECT_EQ(m_second.GetFieldList(), (Names{"Field 1", "Field 2"}));
-    EXPECT_EQ(rowsOf(m_second), (Rows{{"A", "B"}, {"1", "2"}}));
-    ASSERT_TRUE(readSecond("A,B\r\n")) << "column names alone are a file of no records";
-    EXPECT_EQ(m_second.RecordCount(), 0);
-    EXPECT_FALSE(readSecondFile(m_second, m_dir.path() + "/missing.csv", ",", true));
-}
-
-TEST_F(CombineFilesTest, SameFieldCountNeedsAFileOnBothSides)
+TEST_F(CombineFilesTest, ReadSecondFileTakesTheSeparatorAndHeaderChoiceAndCountsFields)
 {
     load("A,B\r\n1,2\r\n");
     EXPECT_FALSE(sameFieldCount(m_store, m_second)) << "a store with no file has no fields";
-    ASSERT_TRUE(readSecond("X,Y\r\n3,4\r\n"));
+    ASSERT_TRUE(readSecond("A;B\r\n1;2\r\n", false, ";"));
+    EXPECT_EQ(m_second.GetFieldList(), (Names{"Field 1", "Field 2"}));
+    EXPECT_EQ(rowsOf(m_second), (Rows{{"A", "B"}, {"1", "2"}}));
     EXPECT_TRUE(sameFieldCount(m_store, m_second));
+    ASSERT_TRUE(readSecond("A,B\r\n")) << "column names alone are a file of no records";
+    EXPECT_EQ(m_second.RecordCount(), 0);
+    EXPECT_FALSE(readSecondFile(m_second, m_dir.path() + "/missing.csv", ",", true));
     ASSERT_TRUE(readSecond("X\r\n3\r\n"));
     EXPECT_FALSE(sameFieldCount(m_store, m_second));
 }
@@ -52,14 +47,12 @@ TEST_F(CombineFilesTest, AppendCopiesEveryValueAboveOrBelow)
     appendRecords(m_store, m_second, AppendPlace::Above);
     EXPECT_EQ(rowsOf(m_store), (Rows{{"", "b"}, {"c", "d"}, {"1", "2"}, {"3", "4"}, {"", "b"}, {"c", "d"}}));
     EXPECT_EQ(m_store.GetFieldList(), (Names{"A", "B"})) << "the open file keeps its names";
-}
-
-TEST_F(CombineFilesTest, AppendingNoRecordsChangesNothing)
-{
+    // Appending no records changes nothing.
     load("A,B\r\n1,2\r\n");
     ASSERT_TRUE(readSecond("X,Y\r\n"));
     appendRecords(m_store, m_second, AppendPlace::Above);
     EXPECT_EQ(rowsOf(m_store), (Rows{{"1", "2"}}));
+    EXPECT_FALSE(m_store.ChangesMade());
 }
 
 TEST_F(CombineFilesTest, MergeAddsColumnsLeftOrRightUnderFreeNames)
@@ -73,10 +66,7 @@ TEST_F(CombineFilesTest, MergeAddsColumnsLeftOrRightUnderFreeNames)
     mergeFields(m_store, m_second, MergePlace::Left);
     EXPECT_EQ(m_store.GetFieldList(), (Names{"2B", "1C", "A", "B", "1B", "C"}));
     EXPECT_EQ(column(1), (Names{"x", "z", ""}));
-}
-
-TEST_F(CombineFilesTest, MergeDropsSecondFileRecordsBeyondTheOpenFile)
-{
+    // Second-file records beyond the open file's are dropped.
     load("A\r\n1\r\n");
     ASSERT_TRUE(readSecond("B\r\nx\r\ny\r\nz\r\n"));
     mergeFields(m_store, m_second, MergePlace::Right);
@@ -92,19 +82,14 @@ TEST_F(CombineFilesTest, ProgressGoesThroughTheOpenStoresCallback)
     load("A\r\n1\r\n");
     ASSERT_TRUE(readSecond(text));
     std::int64_t last = 0, total = 0;
-    const ProgressCallback outer = [](std::int64_t, std::int64_t) {};
-    const ProgressScope outerScope(m_store, outer);
-    {
-        const ProgressScope reporting(m_store, [&](std::int64_t done, std::int64_t all) {
-            last = done;
-            total = all;
-        });
-        appendRecords(m_store, m_second, AppendPlace::Below);
-    }
+    const ProgressScope reporting(m_store, [&](std::int64_t done, std::int64_t all) {
+        last = done;
+        total = all;
+    });
+    appendRecords(m_store, m_second, AppendPlace::Below);
     EXPECT_EQ(m_store.RecordCount(), 300001);
     if (total != 0) { // reports are timed; a fast machine may finish first
         EXPECT_EQ(total, 600000);
         EXPECT_LE(last, total);
     }
-    EXPECT_TRUE(static_cast<bool>(m_store.progressCallback())) << "the inner scope restores the outer callback";
 }

@@ -23,16 +23,13 @@ TEST(CutValue, PiecesAtEveryDivider)
     EXPECT_TRUE(cutValue("", " ").empty());
 }
 
-TEST_F(ColumnEditsTest, SplitNumberingGoesOnAcrossColumnsAndSkipsTakenNames)
+TEST_F(ColumnEditsTest, SplitNumberingGoesOnAcrossColumnsAndSkipsTakenNamesAndPositionsCount)
 {
     load("A,1column,B\r\nx y,keep,u v\r\n");
     splitColumns(m_store, {1, 3}, " ");
     EXPECT_EQ(m_store.GetFieldList(), (Names{"A", "2COLUMN", "1column", "B", "3COLUMN"}));
     EXPECT_EQ(rowsOf(m_store), (Rows{{"x", "y", "keep", "u", "v"}}));
-}
-
-TEST_F(ColumnEditsTest, SplitActsOnTheTickedFieldEvenWhenANameRepeats)
-{
+    // The ticked field is split even when its name repeats.
     load("Name,NAME\r\nkeep me,a b\r\n");
     splitColumns(m_store, {2}, " ");
     EXPECT_EQ(rowsOf(m_store), (Rows{{"keep me", "a", "b"}}));
@@ -52,40 +49,31 @@ TEST_F(ColumnEditsTest, JoinedTextTrimsAndCutsOnlyATypedSeparator)
     EXPECT_EQ(joinedText(m_store, 2, {1, 2}, space), "");
 }
 
-namespace {
-
-struct JoinCase {
-    const char* label;
-    const char* text;
-    std::vector<int> fields;
-    Names names;
-    Rows rows;
-};
-
-class JoinInFirstColumn : public StoreTest, public testing::WithParamInterface<JoinCase> {};
-
-const JoinCase joinCases[] = {
-    {"a name twice", "Name,Mid,NAME,City\r\nAnn,B,Cole,Oslo\r\n,,,Rome\r\n", {2, 3}, {"Name", "Mid", "City"},
-     {{"Ann", "B Cole", "Oslo"}, {"", "", "Rome"}}},
-    // The spaces do not survive the join: an empty result overwrites.
-    {"spaces alone", "A,B\r\n  ,\r\n", {1, 2}, {"A"}, {{""}}},
-};
-
-} // namespace
-
-TEST_P(JoinInFirstColumn, DeletesTheOthersByPosition)
+// Joined into the first column, the others are deleted by position.
+TEST_F(ColumnEditsTest, JoinInFirstColumnDeletesTheOthersByPosition)
 {
-    const JoinCase& c = GetParam();
+    const struct {
+        const char* text;
+        std::vector<int> fields;
+        Names names;
+        Rows rows;
+    } cases[] = {
+        {"Name,Mid,NAME,City\r\nAnn,B,Cole,Oslo\r\n,,,Rome\r\n", {2, 3}, {"Name", "Mid", "City"},
+         {{"Ann", "B Cole", "Oslo"}, {"", "", "Rome"}}},
+        // The spaces do not survive the join: an empty result overwrites.
+        {"A,B\r\n  ,\r\n", {1, 2}, {"A"}, {{""}}},
+    };
     JoinOptions inFirst;
     inFirst.separator = " ";
     inFirst.newColumn = false;
-    load(c.text);
-    joinColumns(m_store, c.fields, inFirst);
-    EXPECT_EQ(m_store.GetFieldList(), c.names);
-    EXPECT_EQ(rowsOf(m_store), c.rows);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        load(c.text);
+        joinColumns(m_store, c.fields, inFirst);
+        EXPECT_EQ(m_store.GetFieldList(), c.names);
+        EXPECT_EQ(rowsOf(m_store), c.rows);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(ColumnEdits, JoinInFirstColumn, testing::ValuesIn(joinCases), ByLabel());
 
 TEST_F(ColumnEditsTest, PartialDuplicatesCompareTheTickedFieldsByPosition)
 {

@@ -12,7 +12,7 @@ TEST(TextCase, ProperCaseStartsWordsOnlyAfterBlanks)
     EXPECT_EQ(toProperCase(""), "");
 }
 
-TEST(TextCase, WholeUnicodeCharactersAreConverted)
+TEST(TextCase, WholeUnicodeCharactersAreConvertedInvalidBytesPassUnchanged)
 {
     EXPECT_EQ(toProperCase("élan"), "Élan");
     EXPECT_EQ(toProperCase("ÉCOLE ŁÓDŹ"), "École Łódź");
@@ -23,10 +23,7 @@ TEST(TextCase, WholeUnicodeCharactersAreConverted)
     // Characters outside the Basic Multilingual Plane are one character, not two halves.
     EXPECT_EQ(toProperCase("𐐨x"), "𐐀x");
     EXPECT_EQ(toUpperCase("日本 abc"), "日本 ABC");
-}
-
-TEST(TextCase, InvalidBytesPassUnchanged)
-{
+    // Invalid bytes pass unchanged.
     const std::string broken = std::string("ab\xff") + "c\xc3" + " d\xe2\x82";
     EXPECT_EQ(toUpperCase(broken), std::string("AB\xff") + "C\xc3" + " D\xe2\x82");
     EXPECT_EQ(toProperCase(std::string("\xff" "abc DEF")), std::string("\xff" "abc Def"))
