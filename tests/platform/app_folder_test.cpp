@@ -9,7 +9,7 @@
 
 namespace fs = std::filesystem;
 
-TEST(AppFolderTest, BuildTreeAndInstalledLayouts)
+TEST(AppFolderTest, BuildTreeAndInstalledLayoutsAndFilesInsideTheDataFolder)
 {
     TempDir dir;
     const std::string build = dir.path() + "/build/bin";
@@ -27,15 +27,11 @@ TEST(AppFolderTest, BuildTreeAndInstalledLayouts)
     EXPECT_EQ(helperProgramFor(prefix + "/bin", "tabvane-print"), prefix + "/libexec/tabvane/tabvane-print");
     // Neither there: the installed place is named, and the caller finds nothing in it.
     EXPECT_EQ(helperProgramFor(build, "other"), dir.path() + "/build/libexec/tabvane/other");
-}
 
-TEST(AppFolderTest, FilesInsideTheDataFolder)
-{
-    TempDir dir;
-    const std::string data = dir.path() + "/share/tabvane";
-    fs::create_directories(data + "/Samples");
-    fs::create_directories(dir.path() + "/share/tabvane-other");
-    const std::string sample = dir.file("share/tabvane/Samples/sample1.csv", "a\r\n1\r\n");
+    // Files inside the data folder, through links too, and no others.
+    const std::string data = prefix + "/share/tabvane";
+    fs::create_directories(prefix + "/share/tabvane-other");
+    const std::string sample = dir.file("usr/share/tabvane/Samples/sample1.csv", "a\r\n1\r\n");
     fs::create_symlink(sample, dir.path() + "/link.csv");
     fs::create_directory_symlink(data, dir.path() + "/datalink");
 
@@ -45,8 +41,8 @@ TEST(AppFolderTest, FilesInsideTheDataFolder)
         {data + "/../tabvane/Samples/sample1.csv", true},
         {dir.path() + "/link.csv", true},
         {dir.path() + "/datalink/Samples/sample1.csv", true},
-        {dir.path() + "/share/tabvane-other/sample1.csv", false},
-        {dir.path() + "/share/sample1.csv", false},
+        {prefix + "/share/tabvane-other/sample1.csv", false},
+        {prefix + "/share/sample1.csv", false},
         {data, false},
         {"", false},
     };

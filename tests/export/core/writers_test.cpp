@@ -15,13 +15,22 @@ const std::string htmlHead =
 
 } // namespace
 
-TEST(Writers, TheWorkedExample)
+TEST(Writers, TheWorkedExampleAndEmptyGrids)
 {
     EXPECT_EQ(csvText(nameAge), "Name,Age\r\nAnn,30\r\n");
     EXPECT_EQ(tabText(nameAge), "Name\tAge\t\r\nAnn\t30\t\r\n");
     EXPECT_EQ(xmlText(nameAge), "<xml>\r\n<row>\r\n<Name>Ann</Name>\r\n<Age>30</Age>\r\n</row>\r\n</xml>");
     EXPECT_EQ(htmlText(nameAge), htmlHead + "<tr>\r\n<th>Name</th>\r\n<th>Age</th>\r\n</tr>\r\n"
                                             "<tr>\r\n<td>Ann</td>\r\n<td>30</td>\r\n</tr>\r\n</table></body></html>");
+    // Empty grids, and grids without rows.
+    const FakeGrid empty({}, {});
+    EXPECT_EQ(csvText(empty), "\r\n");
+    EXPECT_EQ(tabText(empty), "\r\n");
+    EXPECT_EQ(xmlText(empty), "<xml>\r\n</xml>");
+    EXPECT_EQ(htmlText(empty), htmlHead + "<tr>\r\n</tr>\r\n</table></body></html>");
+    const FakeGrid headingsOnly({"A", "B"}, {});
+    EXPECT_EQ(csvText(headingsOnly), "A,B\r\n");
+    EXPECT_EQ(xmlText(headingsOnly), "<xml>\r\n</xml>");
 }
 
 TEST(Writers, FilesEndWithOneMoreLineEnd)
@@ -36,19 +45,7 @@ TEST(Writers, FilesEndWithOneMoreLineEnd)
     EXPECT_EQ(readFile(csv), "X\r\n\r\n") << "an existing file is replaced";
 }
 
-TEST(Writers, EmptyGridsAndGridsWithoutRows)
-{
-    const FakeGrid empty({}, {});
-    EXPECT_EQ(csvText(empty), "\r\n");
-    EXPECT_EQ(tabText(empty), "\r\n");
-    EXPECT_EQ(xmlText(empty), "<xml>\r\n</xml>");
-    EXPECT_EQ(htmlText(empty), htmlHead + "<tr>\r\n</tr>\r\n</table></body></html>");
-    const FakeGrid headingsOnly({"A", "B"}, {});
-    EXPECT_EQ(csvText(headingsOnly), "A,B\r\n");
-    EXPECT_EQ(xmlText(headingsOnly), "<xml>\r\n</xml>");
-}
-
-TEST(Writers, SpacesAreKeptOrTrimmedPerFormat)
+TEST(Writers, SpacesAreKeptOrTrimmedPerFormatBytesPassUnchanged)
 {
     const FakeGrid spaced({" First Name ", "x"}, {{"  Ann ", "a,b"}});
     EXPECT_EQ(csvText(spaced), " First Name ,x\r\n  Ann ,a,b\r\n") << "commas and spaces unchanged";
@@ -56,6 +53,8 @@ TEST(Writers, SpacesAreKeptOrTrimmedPerFormat)
     EXPECT_EQ(xmlText(spaced), "<xml>\r\n<row>\r\n<_First_Name_>Ann</_First_Name_>\r\n<x>a,b</x>\r\n</row>\r\n</xml>");
     EXPECT_NE(htmlText(spaced).find("<th>First Name</th>\r\n<th>x</th>"), std::string::npos);
     EXPECT_NE(htmlText(spaced).find("<td>Ann</td>"), std::string::npos);
+    // Bytes pass unchanged.
+    EXPECT_EQ(csvText(FakeGrid({"Straße"}, {{"Łódź \xff"}})), "Straße\r\nŁódź \xff\r\n");
 }
 
 TEST(Writers, MarkupInValuesIsEscapedInHtmlAndXml)
@@ -68,12 +67,6 @@ TEST(Writers, MarkupInValuesIsEscapedInHtmlAndXml)
     EXPECT_EQ(xmlText(FakeGrid({"Name"}, {{"a<b & c>d"}})),
               "<xml>\r\n<row>\r\n<Name>a&lt;b &amp; c&gt;d</Name>\r\n</row>\r\n</xml>");
     EXPECT_EQ(csvText(risky), "Co<de>,Name\r\nAT&T,<script>alert(1)</script>\r\n") << "plain text stays plain";
-}
-
-TEST(Writers, BytesPassUnchanged)
-{
-    const FakeGrid unicode({"Straße"}, {{"Łódź \xff"}});
-    EXPECT_EQ(csvText(unicode), "Straße\r\nŁódź \xff\r\n");
 }
 
 TEST(Writers, AFailedWriteThrowsAndLeavesNoFile)
