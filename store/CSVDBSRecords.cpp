@@ -22,13 +22,20 @@ CSVDBS::RecordNo CSVDBS::resolveRecord(RecordNo recordNumber) const
 
 bool CSVDBS::NewRecord()
 {
-    const StepScope step(*this, "New Record", [] { return StepOperation{"NewRecord", {}}; });
     requireFieldList();
+    const int keyPos = m_autoGenerateKey && !m_keyField.empty() ? FieldIndex(m_keyField) : -1;
+    // The key is drawn before the step opens, so that the step's data holds
+    // it: a replay must give the record the same key, not a new one.
+    const std::string key = keyPos >= 1 && m_table.recordCount() < MaxRecords ? GenerateKey() : std::string();
+    const StepScope step(*this, "New Record", [&] {
+        if (key.empty())
+            return StepOperation{"NewRecord", {}};
+        return StepOperation{"NewRecord", {{"keyField", m_keyField}, {"key", key}}};
+    });
     if (m_table.recordCount() >= MaxRecords)
         return false; // one more would have no record number
     m_changesMade = true;
     const RecordNo number = m_recordCount < 1 ? 1 : m_recordCount + 1;
-    const int keyPos = m_autoGenerateKey && !m_keyField.empty() ? FieldIndex(m_keyField) : -1;
     // A key asked for but with no field to hold it: no record either.
     if (m_autoGenerateKey && keyPos < 1) {
         m_currentRecord = number - 1;
@@ -36,10 +43,8 @@ bool CSVDBS::NewRecord()
     }
     m_table.appendEmptyRecord();
     m_currentRecord = number;
-    if (keyPos >= 1) {
-        const std::string key = GenerateKey();
+    if (keyPos >= 1)
         m_table.set(m_table.recordCount() - 1, keyPos - 1, key);
-    }
     m_recordCount = checkedRecordNumber(m_table.recordCount());
     return true;
 }
@@ -99,15 +104,16 @@ bool CSVDBS::SetField(const std::string& fieldName, std::string_view fieldValue,
         return false;
     slotOf(record); // in range, or StoreError
     const auto index = static_cast<std::size_t>(record - 1);
-    const StepScope step(*this, "Set Field", [&] {
-        return StepOperation{"SetField", {{"field", fieldName}, {"value", std::string(fieldValue)}, {"record", std::to_string(record)}}};
-    });
-    if (!fieldValue.empty())
-        m_table.set(index, field - 1, fieldValue);
-    else if (m_autoGenerateKey)
-        m_table.set(index, field - 1, GenerateKey());
-    else
+    // An empty value asks for a generated key, drawn before the step opens
+    // so that the step's data holds the value written.
+    if (fieldValue.empty() && !m_autoGenerateKey)
         return false;
+    const std::string key = fieldValue.empty() ? GenerateKey() : std::string();
+    const std::string_view value = fieldValue.empty() ? std::string_view(key) : fieldValue;
+    const StepScope step(*this, "Set Field", [&] {
+        return StepOperation{"SetField", {{"field", fieldName}, {"value", std::string(value)}, {"record", std::to_string(record)}}};
+    });
+    m_table.set(index, field - 1, value);
     m_changesMade = true;
     return true;
 }

@@ -1,0 +1,198 @@
+#include "store/Replay.h"
+
+#include <charconv>
+#include <mutex>
+#include <unordered_map>
+
+#include "store/CSVDBS.h"
+#include "store/StepScope.h"
+#include "store/StoreError.h"
+#include "store/modCSV.h"
+
+namespace replay {
+
+namespace {
+
+long long parseNumber(std::string_view text, std::string_view what)
+{
+    long long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty())
+        throw ReplayError("\"" + std::string(what) + "\" is not a number: \"" + std::string(text) + "\".");
+    return value;
+}
+
+// Splits "a,b,c"; an empty text has no piece.
+std::vector<std::string_view> pieces(std::string_view text)
+{
+    std::vector<std::string_view> out;
+    while (!text.empty()) {
+        const std::size_t comma = text.find(',');
+        out.push_back(text.substr(0, comma));
+        text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
+    }
+    return out;
+}
+
+int fieldNumber(const CSVDBS& store, long long field)
+{
+    if (field < 1 || field > store.FieldCount())
+        throw ReplayError("The file has no column " + std::to_string(field) + ".");
+    return static_cast<int>(field);
+}
+
+CSVDBS::RecordNo recordNumber(const CSVDBS& store, long long record)
+{
+    if (record < 1 || record > store.RecordCount())
+        throw ReplayError("The file has no row " + std::to_string(record) + ".");
+    return record;
+}
+
+void requireColumn(const CSVDBS& store, const std::string& name)
+{
+    if (store.FieldIndex(name) < 1)
+        throw ReplayError("The file has no column \"" + name + "\".");
+}
+
+std::unordered_map<std::string, Run> storeOperations()
+{
+    using P = const Parameters&;
+    return {
+        {"PutValue", [](CSVDBS& s, P p) {
+             s.PutValue(recordNumber(s, p.number("record")), fieldNumber(s, p.number("field")), p.text("value"));
+         }},
+        {"SetField", [](CSVDBS& s, P p) {
+             requireColumn(s, p.text("field"));
+             s.PutValue(recordNumber(s, p.number("record")), s.FieldIndex(p.text("field")), p.text("value"));
+         }},
+        {"AddField", [](CSVDBS& s, P p) { s.AddField(p.text("name"), p.text("default")); }},
+        {"InsertField", [](CSVDBS& s, P p) {
+             s.InsertField(p.text("name"), p.text("default"), static_cast<std::int32_t>(p.number("index")));
+         }},
+        {"InsertFieldAt", [](CSVDBS& s, P p) {
+             const long long after = p.number("after");
+             if (after != 0)
+                 fieldNumber(s, after);
+             s.InsertFieldAt(static_cast<int>(after), p.text("name"), p.text("default"));
+         }},
+        {"DeleteField", [](CSVDBS& s, P p) {
+             requireColumn(s, p.text("name"));
+             s.DeleteField(p.text("name"));
+         }},
+        {"DeleteFieldAt", [](CSVDBS& s, P p) { s.DeleteFieldAt(fieldNumber(s, p.number("field"))); }},
+        {"ChangeFieldName", [](CSVDBS& s, P p) {
+             requireColumn(s, p.text("old"));
+             s.ChangeFieldName(p.text("old"), p.text("new"));
+         }},
+        {"SwapFields", [](CSVDBS& s, P p) {
+             s.SwapFields(fieldNumber(s, p.number("a")), fieldNumber(s, p.number("b")));
+         }},
+        {"NewRecord", [](CSVDBS& s, P p) {
+             s.NewRecord();
+             for (const auto& [key, value] : p.all())
+                 if (key == "key") {
+                     requireColumn(s, p.text("keyField"));
+                     s.PutValue(s.RecordCount(), s.FieldIndex(p.text("keyField")), value);
+                 }
+         }},
+        {"DeleteRecord", [](CSVDBS& s, P p) { s.DeleteRecord(recordNumber(s, p.number("record"))); }},
+        {"DeleteRecords", [](CSVDBS& s, P p) {
+             std::vector<CSVDBS::RecordNo> records;
+             for (const long long r : p.runs("records"))
+                 records.push_back(recordNumber(s, r));
+             s.DeleteRecords(records);
+         }},
+        {"MoveRecordsToTop", [](CSVDBS& s, P p) {
+             const long long count = p.number("count");
+             if (count < 0 || count > s.RecordCount())
+                 throw ReplayError("The file has fewer than " + std::to_string(count) + " rows.");
+             s.MoveRecordsToTop(count);
+         }},
+        {"SortDataAt", [](CSVDBS& s, P p) {
+             s.SortDataAt(static_cast<std::int32_t>(p.number("direction")), fieldNumber(s, p.number("field")));
+         }},
+        {"FindAndReplace", [](CSVDBS& s, P p) { s.FindAndReplace(p.text("find"), p.text("replace")); }},
+        {"RemoveDuplicates", [](CSVDBS& s, P p) {
+             std::vector<int> fields;
+             for (const int f : p.fields("fields"))
+                 fields.push_back(fieldNumber(s, f));
+             s.RemoveDuplicates(fields);
+         }},
+        {"RemoveDuplicateRows", [](CSVDBS& s, P) { RemoveDuplicateRows(s); }},
+    };
+}
+
+struct Table {
+    std::mutex mutex;
+    std::unordered_map<std::string, Run> runs = storeOperations();
+};
+
+Table& table()
+{
+    static Table known;
+    return known;
+}
+
+} // namespace
+
+const std::string& Parameters::text(std::string_view name) const
+{
+    for (const auto& [key, value] : m_operation.parameters)
+        if (key == name)
+            return value;
+    throw ReplayError(m_operation.name + " has no \"" + std::string(name) + "\".");
+}
+
+long long Parameters::number(std::string_view name) const { return parseNumber(text(name), name); }
+
+std::vector<int> Parameters::fields(std::string_view name) const
+{
+    std::vector<int> out;
+    for (const std::string_view piece : pieces(text(name)))
+        out.push_back(static_cast<int>(parseNumber(piece, name)));
+    return out;
+}
+
+std::vector<long long> Parameters::runs(std::string_view name) const
+{
+    std::vector<long long> out;
+    for (const std::string_view piece : pieces(text(name))) {
+        const std::size_t dash = piece.find('-');
+        const long long first = parseNumber(piece.substr(0, dash), name);
+        const long long last = dash == std::string_view::npos ? first : parseNumber(piece.substr(dash + 1), name);
+        if (last < first || last - first > 100'000'000)
+            throw ReplayError("\"" + std::string(name) + "\" has a run that is not one: \"" + std::string(piece) + "\".");
+        for (long long n = first; n <= last; ++n)
+            out.push_back(n);
+    }
+    return out;
+}
+
+void add(const std::string& name, Run run)
+{
+    Table& known = table();
+    const std::lock_guard lock(known.mutex);
+    known.runs[name] = std::move(run);
+}
+
+void run(CSVDBS& store, const StepOperation& operation)
+{
+    Run found;
+    {
+        Table& known = table();
+        const std::lock_guard lock(known.mutex);
+        const auto it = known.runs.find(operation.name);
+        if (it == known.runs.end())
+            throw ReplayError("\"" + operation.name + "\" is not an operation this program knows.");
+        found = it->second;
+    }
+    const Parameters parameters(operation);
+    try {
+        const StepScope step(store, operation.name, operation);
+        found(store, parameters);
+    } catch (const StoreError&) {
+        throw ReplayError(operation.name + " does not fit this file.");
+    }
+}
+
+} // namespace replay
