@@ -1,7 +1,6 @@
 // The main window's row and column commands and the tool buttons.
 #include <QApplication>
 #include <QDialog>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 

@@ -1,6 +1,5 @@
 // The main window's export menu and Filter button read the grid as shown.
 #include <QApplication>
-#include <QLineEdit>
 #include <QTimer>
 
 #include "export/FilterResults.h"

@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/SaveSettings.h"
 #include "store/save/SaveSystemCalls.h"
 #include "tests/app/AppFixture.h"
 #include "tests/support/CaseName.h"

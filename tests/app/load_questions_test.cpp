@@ -3,7 +3,6 @@
 #include <filesystem>
 
 #include "app/LoadQuestions.h"
-#include "app/SaveSettings.h"
 #include "tests/app/AppFixture.h"
 
 namespace fs = std::filesystem;

@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QUrl>

@@ -4,8 +4,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include <gtest/gtest.h>
-
 #include "combine/CombineFiles.h"
 #include "combine/Form11.h"
 #include "combine/Form12.h"

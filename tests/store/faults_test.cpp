@@ -6,7 +6,6 @@
 
 #include <csignal>
 #include <filesystem>
-#include <string>
 
 #include "tests/store/SaveFixture.h"
 #include "tests/store/StoreFixture.h"

@@ -1,7 +1,6 @@
 // Replays the fuzzer's seed inputs and every input that ever broke the round
 // trip, so a fixed fault stays fixed in the ordinary test run.
 #include <filesystem>
-#include <string>
 
 #include "fuzz/RoundTrip.h"
 #include "tests/store/StoreFixture.h"

@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <random>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "store/modCSV.h"
 #include "tests/store/StoreFixture.h"

@@ -1,7 +1,5 @@
 #include <optional>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "tests/store/StoreFixture.h"
 

@@ -1,8 +1,6 @@
 #include <algorithm>
 #include <numeric>
 #include <random>
-#include <string>
-#include <vector>
 
 #include "store/modCSV.h"
 #include "tests/store/StoreFixture.h"

@@ -6,8 +6,6 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 
-#include <gtest/gtest.h>
-
 #include "tests/store/StoreFixture.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tools/Form10.h"

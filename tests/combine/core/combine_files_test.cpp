@@ -1,11 +1,6 @@
 // The work of appending and merging, on two stores, without the dialogs.
 #include "combine/CombineFiles.h"
 
-#include <string>
-#include <vector>
-
-#include <gtest/gtest.h>
-
 #include "tests/store/StoreFixture.h"
 
 using Names = std::vector<std::string>;

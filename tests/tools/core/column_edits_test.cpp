@@ -1,7 +1,5 @@
 #include <functional>
 
-#include <gtest/gtest.h>
-
 #include "tests/store/StoreFixture.h"
 #include "tests/support/CaseName.h"
 #include "tools/ColumnEdits.h"
