@@ -40,7 +40,9 @@ bool sameFieldCount(const CSVDBS& open, const CSVDBS& second) { return open.Fiel
 
 void appendRecords(CSVDBS& open, const CSVDBS& second, AppendPlace where)
 {
-    const StepScope step(open, "Append File", {"AppendRecords", {{"file", second.FileName()}, {"above", where == AppendPlace::Above ? "1" : "0"}}});
+    const StepScope step(open, "Append File", {"AppendRecords", {{"file", second.FileName()}, {"separator", second.Seperator()},
+                                                                 {"header", second.HeaderLine() ? "1" : "0"},
+                                                                 {"above", where == AppendPlace::Above ? "1" : "0"}}});
     const std::int64_t added = second.RecordsHeld();
     const int fields = second.FieldCount();
     ProgressTicker ticker(open.progressCallback(), 2 * added);
@@ -62,7 +64,9 @@ void appendRecords(CSVDBS& open, const CSVDBS& second, AppendPlace where)
 
 void mergeFields(CSVDBS& open, const CSVDBS& second, MergePlace where)
 {
-    const StepScope step(open, "Merge File", {"MergeFields", {{"file", second.FileName()}, {"left", where == MergePlace::Left ? "1" : "0"}}});
+    const StepScope step(open, "Merge File", {"MergeFields", {{"file", second.FileName()}, {"separator", second.Seperator()},
+                                                              {"header", second.HeaderLine() ? "1" : "0"},
+                                                              {"left", where == MergePlace::Left ? "1" : "0"}}});
     const int added = second.FieldCount();
     const std::vector<std::string> names = second.GetFieldList();
     const auto paired = static_cast<CSVDBS::RecordNo>(std::min(open.RecordsHeld(), second.RecordsHeld()));

@@ -1,0 +1,35 @@
+// Appending and merging run again from their operation data: the second file
+// is read again as it was read.
+#include <gtest/gtest.h>
+
+#include "combine/CombineFiles.h"
+#include "combine/CombineReplay.h"
+#include "tests/support/ReplayCheck.h"
+
+using namespace CombineFiles;
+
+TEST(CombineReplay, AppendAndMergeRunAgainToTheSameBytes)
+{
+    addCombineOperations();
+    expectReplayGivesSameBytes("A,B\r\n1,2\r\n3,4\r\n", 20, 8, [](ReplayLive& live) {
+        const std::string semicolons = live.dir.file("second.csv", "X;Y\r\n5;6\r\n7;8\r\n9;0\r\n");
+        const std::string commas = live.dir.file("third.csv", "P,Q\r\nr,s\r\n");
+        CSVDBS& s = live.store;
+        return std::vector<std::function<void()>>{
+            [&, semicolons, commas] {
+                CSVDBS second;
+                const bool header = live.pick(2) == 0;
+                const bool third = live.pick(2) == 0;
+                ASSERT_TRUE(readSecondFile(second, third ? commas : semicolons, third ? "," : ";", header));
+                if (sameFieldCount(s, second))
+                    live.step([&] { appendRecords(s, second, live.pick(2) ? AppendPlace::Above : AppendPlace::Below); });
+            },
+            [&, semicolons] {
+                CSVDBS second;
+                ASSERT_TRUE(readSecondFile(second, semicolons, ";", live.pick(2) == 0));
+                live.step([&] { mergeFields(s, second, live.pick(2) ? MergePlace::Left : MergePlace::Right); });
+            },
+            [&] { live.step([&] { s.SortDataAt(1 + live.pick(2), live.field()); }); },
+        };
+    });
+}
