@@ -173,7 +173,7 @@ void Form1::Paste_Click()
     const QModelIndex current = ListView1->currentIndex();
     if (!m_store || isBusy(this) || !current.isValid())
         return;
-    GridClipboard::Pasted pasted;
+    cellblocks::Pasted pasted;
     p.step([&] {
         pasted = GridClipboard::paste(*m_store, *m_grid, current.row(), current.column(),
                                       QApplication::clipboard()->text());

@@ -2,11 +2,9 @@
 
 #include <algorithm>
 
-#include <QStringList>
 
 #include "app/GridModel.h"
 #include "store/CSVDBS.h"
-#include "store/StepScope.h"
 
 namespace GridClipboard {
 
@@ -38,39 +36,13 @@ QString copyText(const GridModel& grid, const QModelIndexList& selected)
     return text;
 }
 
-Pasted paste(CSVDBS& store, GridModel& grid, int row, int column, const QString& text)
+cellblocks::Pasted paste(CSVDBS& store, GridModel& grid, int row, int column, const QString& text)
 {
-    Pasted result;
-    QStringList lines = text.split(QLatin1Char('\n'));
-    // Copied text ends with a line break; it starts no further row.
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    if (lines.isEmpty() || row < 0 || column < 0)
-        return result;
-    const StepScope step(store, "Paste", {"Paste", {{"row", std::to_string(row + 1)}, {"column", std::to_string(column + 1)},
-                                                   {"text", text.toStdString()}}});
-    for (int i = 0; i < lines.size(); ++i) {
-        QString line = lines[i];
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-        const QStringList cells = line.split(QLatin1Char('\t'));
-        const int r = row + i;
-        if (r >= grid.rowCount()) {
-            result.clipped = true;
-            break;
-        }
-        for (int k = 0; k < cells.size(); ++k) {
-            const int c = column + k;
-            if (c >= grid.columnCount()) {
-                result.clipped = true;
-                break;
-            }
-            store.PutValue(grid.recordAt(r), c + 1, cells[k].toStdString());
-            ++result.cells;
-            result.columns = std::max(result.columns, k + 1);
-        }
-        result.rows = i + 1;
-    }
+    if (row < 0 || column < 0)
+        return {};
+    // Rows are records in order: a paste below the last row is all clipped.
+    const CSVDBS::RecordNo record = row < grid.rowCount() ? grid.recordAt(row) : store.RecordCount() + 1;
+    const cellblocks::Pasted result = cellblocks::paste(store, record, column + 1, text.toStdString());
     if (result.cells > 0)
         grid.cellsChanged(row, column, row + result.rows - 1, column + result.columns - 1);
     return result;

@@ -3,6 +3,8 @@
 #include <QModelIndexList>
 #include <QString>
 
+#include "store/CellBlocks.h"
+
 class CSVDBS;
 class GridModel;
 
@@ -17,12 +19,6 @@ QString copyText(const GridModel& grid, const QModelIndexList& selected);
 // Writes `text` into the cells from (row, column) on, as one step of
 // `store`; what falls beyond the last row or column of the grid is left out.
 // Returns how many cells were written, and the rectangle they span.
-struct Pasted {
-    int cells = 0;
-    int rows = 0;
-    int columns = 0;
-    bool clipped = false;
-};
-Pasted paste(CSVDBS& store, GridModel& grid, int row, int column, const QString& text);
+cellblocks::Pasted paste(CSVDBS& store, GridModel& grid, int row, int column, const QString& text);
 
 } // namespace GridClipboard

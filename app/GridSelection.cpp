@@ -5,7 +5,7 @@
 
 #include "app/GridModel.h"
 #include "store/CSVDBS.h"
-#include "store/StepScope.h"
+#include "store/CellBlocks.h"
 
 namespace GridSelection {
 
@@ -30,27 +30,16 @@ std::int64_t deleteRows(CSVDBS& store, const GridModel& grid, const QItemSelecti
 
 std::int64_t clearCells(CSVDBS& store, GridModel& grid, const QItemSelection& selection, const char* stepName)
 {
-    // Records and fields as "3-7:2-4", a rectangle a range to a ";".
-    std::string cells;
+    std::string rectangles;
     for (const QItemSelectionRange& range : selection) {
-        if (!cells.empty())
-            cells += ';';
-        cells += std::to_string(grid.recordAt(range.top())) + '-' + std::to_string(grid.recordAt(range.bottom())) +
-                 ':' + std::to_string(range.left() + 1) + '-' + std::to_string(range.right() + 1);
+        if (!rectangles.empty())
+            rectangles += ';';
+        rectangles += cellblocks::rectangle(grid.recordAt(range.top()), grid.recordAt(range.bottom()), range.left() + 1,
+                                            range.right() + 1);
     }
-    const StepScope step(store, stepName, StepOperation{"ClearCells", {{"cells", cells}}});
-    std::int64_t cleared = 0;
-    for (const QItemSelectionRange& range : selection) {
-        for (int row = range.top(); row <= range.bottom(); ++row)
-            for (int column = range.left(); column <= range.right(); ++column) {
-                const CSVDBS::RecordNo record = grid.recordAt(row);
-                if (store.ValueAt(record, column + 1).empty())
-                    continue;
-                store.PutValue(record, column + 1, "");
-                ++cleared;
-            }
+    const std::int64_t cleared = cellblocks::clear(store, rectangles, stepName);
+    for (const QItemSelectionRange& range : selection)
         grid.cellsChanged(range.top(), range.left(), range.bottom(), range.right());
-    }
     return cleared;
 }
 

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "store/CSVDBS.h"
+#include "store/CellBlocks.h"
 #include "store/StepScope.h"
 #include "store/StoreError.h"
 #include "store/modCSV.h"
@@ -119,6 +120,10 @@ std::unordered_map<std::string, Run> storeOperations()
              s.RemoveDuplicates(fields);
          }},
         {"RemoveDuplicateRows", [](CSVDBS& s, P) { RemoveDuplicateRows(s); }},
+        {"Paste", [](CSVDBS& s, P p) {
+             cellblocks::paste(s, recordNumber(s, p.number("row")), fieldNumber(s, p.number("column")), p.text("text"));
+         }},
+        {"ClearCells", [](CSVDBS& s, P p) { cellblocks::clear(s, p.text("cells"), "Clear Cells"); }},
     };
 }
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "store/CSVDBS.h"
+#include "store/CellBlocks.h"
 #include "store/Replay.h"
 #include "store/modCSV.h"
 #include "tests/support/ReplayCheck.h"
@@ -48,6 +49,14 @@ TEST(Replay, RecordedOperationsRunAgainToTheSameBytes)
             [&, value] { live.step([&] { s.FindAndReplace(value(), value()); }); },
             [&] { live.step([&] { s.RemoveDuplicates({live.field()}); }); },
             [&] { live.step([&] { RemoveDuplicateRows(s); }); },
+            [&] {
+                const CSVDBS::RecordNo r = live.record();
+                live.step([&] { cellblocks::paste(s, r, live.field(), live.pick(2) ? "a\tb\r\nc\n" : "\n\tz\td"); });
+            },
+            [&] {
+                if (s.RecordCount() > 0)
+                    live.step([&] { cellblocks::clear(s, cellblocks::rectangle(1, live.record(), 1, live.field()), "Clear Cells"); });
+            },
         };
     });
 }
