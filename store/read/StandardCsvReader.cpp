@@ -8,6 +8,7 @@
 #include <deque>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -161,6 +162,25 @@ public:
     bool sawCarriageReturn() const { return m_sawCr; }
     bool sawLineFeed() const { return m_sawLf; }
 
+    // Where the next quote, CR and LF lie, as far as this scanner has looked.
+    // Each is found by a search that may run to the end of the text (there
+    // may be none), so a scanner that reads on where another stopped takes
+    // them over rather than search again.
+    struct Searches {
+        char* quote;
+        char* carriageReturn;
+        char* lineFeed;
+    };
+    Searches searches() const { return {m_nextQuote, m_nextCr, m_nextLf}; }
+    // `found` must come from a scanner that has read no further than this
+    // one starts.
+    void takeOver(const Searches& found)
+    {
+        m_nextQuote = found.quote;
+        m_nextCr = found.carriageReturn;
+        m_nextLf = found.lineFeed;
+    }
+
     // The values of the record just read that wait to be unescaped now know
     // their slot.
     void placeDeferred(std::uint32_t slot)
@@ -224,7 +244,8 @@ private:
         return true;
     }
 
-    Cell makeCell(const char* from, const char* to)
+    // Inlined: a call per value costs as much as finding it.
+    [[gnu::always_inline]] Cell makeCell(const char* from, const char* to)
     {
         const auto size = static_cast<std::size_t>(to - from);
         return size == 0 ? Cell{} : Cell::of({from, size}, m_spans);
@@ -350,11 +371,11 @@ using readframe::PartFindings;
 // handing each to `keep` with its index among the records read here.
 template <typename Keep>
 void readRecords(RecordScanner& scanner, std::size_t fieldCount, std::size_t maxRecords,
-                 const std::atomic<bool>& cancel, PartFindings& found,
+                 const std::atomic<bool>* cancel, PartFindings& found,
                  const std::function<void(std::int64_t)>& tick, Keep&& keep)
 {
     std::vector<Cell> values;
-    while (!cancel.load(std::memory_order_relaxed)) {
+    while (!(cancel && cancel->load(std::memory_order_relaxed))) {
         const RecordScanner::Status status = scanner.next(values, fieldCount);
         if (status == RecordScanner::Status::End)
             return;
@@ -394,28 +415,39 @@ public:
     RecordPartReader(char* begin, char* end, const std::string& separator, bool keepSpaceLines, bool guessed,
                      readframe::PartSlots slots, std::size_t maxRecords)
         : m_begin(begin), m_end(end), m_separator(separator), m_spans(slots.table.newSpanList()),
-          m_scanner(begin, end, separator, m_spans, guessed), m_slots(slots), m_maxRecords(maxRecords)
+          m_scanner(std::in_place, begin, end, separator, m_spans, guessed), m_slots(slots), m_maxRecords(maxRecords), m_guessed(guessed)
     {
-        m_scanner.keepSpaceLines(keepSpaceLines);
+        m_scanner->keepSpaceLines(keepSpaceLines);
     }
 
     void readUntil(const char* stop, const std::atomic<bool>& cancel,
                    const std::function<void(std::int64_t)>& tick) override
     {
-        m_scanner.stopAt(stop);
+        // Read through locals, which the cells written cannot alias: the
+        // scanner's position then stays in registers.
+        RecordScanner scanner(std::move(*m_scanner));
+        PartFindings part = found;
+        scanner.stopAt(stop);
         const std::size_t fields = m_slots.columns.size();
+        // Only a part that begins at a guess is ever stopped.
+        const std::atomic<bool>* stopped = m_guessed ? &cancel : nullptr;
         if (m_slots.append) {
-            readRecords(m_scanner, fields, m_maxRecords, cancel, found, tick,
-                        [&](const std::vector<Cell>& values, std::size_t) { m_slots.table.appendRecord(values.data()); });
-            return;
+            CellTable& table = m_slots.table;
+            readRecords(scanner, fields, m_maxRecords, stopped, part, tick,
+                        [&](const std::vector<Cell>& values, std::size_t) { table.appendRecord(values.data()); });
+        } else {
+            const std::uint32_t first = m_slots.first;
+            Cell* const* columns = m_slots.columns.data();
+            readRecords(scanner, fields, m_maxRecords, stopped, part, tick,
+                        [&](const std::vector<Cell>& values, std::size_t i) {
+                            const auto slot = static_cast<std::uint32_t>(first + i);
+                            scanner.placeDeferred(slot);
+                            for (std::size_t f = 0; f < fields; ++f)
+                                columns[f][slot] = values[f];
+                        });
         }
-        readRecords(m_scanner, fields, m_maxRecords, cancel, found, tick,
-                    [&](const std::vector<Cell>& values, std::size_t i) {
-                        const auto slot = static_cast<std::uint32_t>(m_slots.first + i);
-                        m_scanner.placeDeferred(slot);
-                        for (std::size_t f = 0; f < fields; ++f)
-                            m_slots.columns[f][slot] = values[f];
-                    });
+        found = part;
+        m_scanner.emplace(std::move(scanner));
     }
 
     // Reads the part again, writing nothing, to find what it holds up to a
@@ -423,36 +455,37 @@ public:
     void recount(std::size_t maxRecords) override
     {
         RecordScanner again(m_begin, m_end, m_separator, m_spans, true);
-        again.keepSpaceLines(m_scanner.keepsSpaceLines());
-        again.stopAt(m_scanner.position());
+        again.keepSpaceLines(m_scanner->keepsSpaceLines());
+        again.stopAt(m_scanner->position());
         found = {};
-        const std::atomic<bool> never{false};
-        readRecords(again, m_slots.columns.size(), maxRecords, never, found, {},
+        readRecords(again, m_slots.columns.size(), maxRecords, nullptr, found, {},
                     [](const std::vector<Cell>&, std::size_t) {});
     }
 
-    const char* position() const override { return m_scanner.position(); }
-    std::int64_t lines() const override { return m_scanner.line() - 1; }
+    const char* position() const override { return m_scanner->position(); }
+    std::int64_t lines() const override { return m_scanner->line() - 1; }
 
     void confirm() override
     {
-        for (const DeferredValue& v : m_scanner.deferred()) {
+        for (const DeferredValue& v : m_scanner->deferred()) {
             const char* stop = unescapeQuoted(v.start, v.stop);
             const auto size = static_cast<std::size_t>(stop - v.start);
             m_slots.columns[v.field][v.slot] = size == 0 ? Cell{} : Cell::of({v.start, size}, m_spans);
         }
     }
 
-    const RecordScanner& scanner() const { return m_scanner; }
+    const RecordScanner& scanner() const { return *m_scanner; }
+    void takeOver(const RecordScanner::Searches& found) { m_scanner->takeOver(found); }
 
 private:
     char* const m_begin;
     char* const m_end;
     const std::string& m_separator;
     std::deque<std::string_view>& m_spans;
-    RecordScanner m_scanner;
+    std::optional<RecordScanner> m_scanner; // a value, so that a read can take it into a local
     readframe::PartSlots m_slots;
     const std::size_t m_maxRecords;
+    const bool m_guessed;
 };
 
 // A record runs from value to value, a quoted value across line ends too.
@@ -487,6 +520,7 @@ public:
         first.linesThrough = scanner.line() - 1;
         m_headCarriageReturn = scanner.sawCarriageReturn();
         m_headLineFeed = scanner.sawLineFeed();
+        m_headSearches = scanner.searches();
         return first;
     }
 
@@ -513,8 +547,12 @@ public:
     std::unique_ptr<readframe::PartReader> reader(char* begin, readframe::PartSlots slots, bool guessed,
                                                   std::size_t maxRecords) override
     {
-        return std::make_unique<RecordPartReader>(begin, m_end, m_options.separator, m_keepSpaceLines, guessed, slots,
-                                                  maxRecords);
+        auto reader = std::make_unique<RecordPartReader>(begin, m_end, m_options.separator, m_keepSpaceLines, guessed,
+                                                         slots, maxRecords);
+        // The first part begins where the first record began or ended.
+        if (!guessed)
+            reader->takeOver(m_headSearches);
+        return reader;
     }
 
     void finish(const std::vector<const readframe::PartReader*>& taken, CellTable&, CsvReadResult& result) override
@@ -534,6 +572,7 @@ private:
     bool m_keepSpaceLines = false;
     bool m_headCarriageReturn = false;
     bool m_headLineFeed = false;
+    RecordScanner::Searches m_headSearches{};
 };
 
 } // namespace
