@@ -180,6 +180,13 @@ void add(const std::string& name, Run run)
     known.runs[name] = std::move(run);
 }
 
+bool knows(const std::string& name)
+{
+    Table& known = table();
+    const std::lock_guard lock(known.mutex);
+    return known.runs.count(name) > 0;
+}
+
 void run(CSVDBS& store, const StepOperation& operation)
 {
     Run found;

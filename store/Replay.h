@@ -42,6 +42,7 @@ using Run = std::function<void(CSVDBS& store, const Parameters& parameters)>;
 
 // Makes `name` known; a later call for the same name replaces the run.
 void add(const std::string& name, Run run);
+bool knows(const std::string& name);
 // Runs `operation` on `store` as one step; throws ReplayError.
 void run(CSVDBS& store, const StepOperation& operation);
 

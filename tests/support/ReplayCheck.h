@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "store/CSVDBS.h"
+#include "store/Recipe.h"
 #include "store/Replay.h"
 #include "tests/support/TempDir.h"
 
@@ -50,8 +51,8 @@ struct ReplayLive {
 
 // For each seed: runs `steps` operations picked at random from those
 // `operations` gives, undo and redo among them, on `sample` as loaded; then
-// replays the operation data of the steps done on the file as loaded, and
-// expects the same saved bytes.
+// replays the operation data of the steps done, kept as a recipe, on the
+// file as loaded, and expects the same saved bytes.
 inline void expectReplayGivesSameBytes(const std::string& sample, unsigned seeds, int steps,
                                        const std::function<std::vector<std::function<void()>>(ReplayLive&)>& operations)
 {
@@ -70,7 +71,9 @@ inline void expectReplayGivesSameBytes(const std::string& sample, unsigned seeds
         CSVDBS again;
         again.FileName(dir.file("again.csv", sample));
         ASSERT_TRUE(again.LoadFile());
-        for (const StepOperation& op : live.done)
+        // Through a recipe's text, as a user keeps them.
+        const Recipe recipe = readRecipe(recipeText({"replay", true, live.done}));
+        for (const StepOperation& op : recipe.steps)
             ASSERT_NO_THROW(replay::run(again, op)) << "seed " << seed << ": " << op.name;
         ASSERT_TRUE(again.WriteFile());
         ASSERT_EQ(readFile(dir.path() + "/again.csv"), readFile(dir.path() + "/live.csv")) << "seed " << seed;
