@@ -1,5 +1,6 @@
 #include "store/Replay.h"
 
+#include <algorithm>
 #include <charconv>
 #include <mutex>
 #include <unordered_map>
@@ -138,6 +139,39 @@ Table& table()
     return known;
 }
 
+// The operation with its field positions found again from the headings it
+// names, in the store as it is now.
+StepOperation placedByHeading(const CSVDBS& store, const StepOperation& operation)
+{
+    StepOperation placed = operation;
+    const std::vector<std::string> headings = store.GetFieldList();
+    for (const auto& [position, named] : fieldParameters(operation.name)) {
+        const auto names = std::find_if(operation.parameters.begin(), operation.parameters.end(),
+                                        [&](const auto& p) { return p.first == named; });
+        if (names == operation.parameters.end())
+            continue;
+        std::string positions;
+        std::string_view list = names->second;
+        while (true) {
+            const std::size_t cut = list.find('\n');
+            const std::string_view name = list.substr(0, cut);
+            const auto at = std::find(headings.begin(), headings.end(), name);
+            if (at == headings.end())
+                throw ReplayError("The file has no column \"" + std::string(name) + "\".");
+            if (std::find(at + 1, headings.end(), name) != headings.end())
+                throw ReplayError("The file has more than one column \"" + std::string(name) + "\".");
+            positions += (positions.empty() ? "" : ",") + std::to_string(at - headings.begin() + 1);
+            if (cut == std::string_view::npos)
+                break;
+            list.remove_prefix(cut + 1);
+        }
+        for (auto& [key, value] : placed.parameters)
+            if (key == position)
+                value = positions;
+    }
+    return placed;
+}
+
 } // namespace
 
 const std::string& Parameters::text(std::string_view name) const
@@ -187,17 +221,18 @@ bool knows(const std::string& name)
     return known.runs.count(name) > 0;
 }
 
-void run(CSVDBS& store, const StepOperation& operation)
+void run(CSVDBS& store, const StepOperation& given, Columns columns)
 {
     Run found;
     {
         Table& known = table();
         const std::lock_guard lock(known.mutex);
-        const auto it = known.runs.find(operation.name);
+        const auto it = known.runs.find(given.name);
         if (it == known.runs.end())
-            throw ReplayError("\"" + operation.name + "\" is not an operation this program knows.");
+            throw ReplayError("\"" + given.name + "\" is not an operation this program knows.");
         found = it->second;
     }
+    const StepOperation operation = columns == Columns::ByHeading ? placedByHeading(store, given) : given;
     const Parameters parameters(operation);
     try {
         const StepScope step(store, operation.name, operation);

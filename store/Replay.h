@@ -43,7 +43,12 @@ using Run = std::function<void(CSVDBS& store, const Parameters& parameters)>;
 // Makes `name` known; a later call for the same name replaces the run.
 void add(const std::string& name, Run run);
 bool knows(const std::string& name);
+// How a step finds its columns: by the headings they had when it was done
+// (where its data names them), so that it runs on a file whose columns stand
+// elsewhere; or by position, as on the very file it was done on.
+enum class Columns { ByHeading, ByPosition };
+
 // Runs `operation` on `store` as one step; throws ReplayError.
-void run(CSVDBS& store, const StepOperation& operation);
+void run(CSVDBS& store, const StepOperation& operation, Columns columns = Columns::ByHeading);
 
 } // namespace replay

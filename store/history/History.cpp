@@ -29,6 +29,7 @@ bool History::open(std::string_view name, StepOperation operation)
     ++m_depth;
     if (m_depth > 1 || m_budget == 0)
         return false;
+    nameFieldsOf(operation, m_table.names());
     m_open = std::make_unique<StepRecorder>(TextCodes::code(name), operation, m_table.slotCount());
     m_table.recordInto(m_open.get());
     // Values and slots the step refers to must stay where they are.

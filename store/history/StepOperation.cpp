@@ -1,5 +1,7 @@
 #include "store/history/StepOperation.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <deque>
 #include <limits>
@@ -128,6 +130,65 @@ std::string fieldList(const std::vector<int>& fields)
         out += std::to_string(f);
     }
     return out;
+}
+
+std::vector<std::pair<std::string, std::string>> fieldParameters(const std::string& operation)
+{
+    using Pairs = std::vector<std::pair<std::string, std::string>>;
+    const Pairs field = {{"field", "fieldName"}}, fields = {{"fields", "fieldNames"}};
+    static const std::unordered_map<std::string, Pairs> byOperation = {
+        {"PutValue", field},
+        {"DeleteFieldAt", field},
+        {"SortDataAt", field},
+        {"InsertFieldAt", {{"after", "afterName"}}},
+        {"SwapFields", {{"a", "aName"}, {"b", "bName"}}},
+        {"RearrangeColumns", {{"order", "orderNames"}}},
+        {"RemoveDuplicates", fields},
+        {"RemovePartialDuplicates", fields},
+        {"AddPrefixSuffix", fields},
+        {"ChangeCase", fields},
+        {"SplitColumns", fields},
+        {"JoinColumns", fields},
+    };
+    const auto it = byOperation.find(operation);
+    return it == byOperation.end() ? Pairs{} : it->second;
+}
+
+void nameFieldsOf(StepOperation& operation, const std::vector<std::string>& headings)
+{
+    const auto pairs = fieldParameters(operation.name);
+    // Names the data brings (a step run again) are named afresh.
+    std::erase_if(operation.parameters, [&](const auto& p) {
+        return std::any_of(pairs.begin(), pairs.end(), [&](const auto& pair) { return pair.second == p.first; });
+    });
+    for (const auto& [position, named] : pairs) {
+        const auto given = std::find_if(operation.parameters.begin(), operation.parameters.end(),
+                                        [&](const auto& p) { return p.first == position; });
+        if (given == operation.parameters.end() || given->second.empty())
+            continue;
+        std::string names;
+        bool first = true, nameable = true;
+        std::string_view list = given->second;
+        while (nameable && !list.empty()) {
+            const std::size_t comma = list.find(',');
+            const std::string_view piece = list.substr(0, comma);
+            list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
+            int field = 0;
+            const auto [end, error] = std::from_chars(piece.data(), piece.data() + piece.size(), field);
+            // "after" 0 names no field: such a step stays by position.
+            nameable = error == std::errc() && end == piece.data() + piece.size() && field >= 1
+                && static_cast<std::size_t>(field) <= headings.size()
+                && headings[static_cast<std::size_t>(field - 1)].find('\n') == std::string::npos;
+            if (nameable) {
+                if (!first)
+                    names += '\n';
+                names += headings[static_cast<std::size_t>(field - 1)];
+                first = false;
+            }
+        }
+        if (nameable)
+            operation.parameters.emplace_back(named, std::move(names));
+    }
 }
 
 std::string unflaggedRuns(const std::vector<std::uint8_t>& flags)

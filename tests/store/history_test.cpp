@@ -378,7 +378,8 @@ TEST_F(HistoryTest, StepsKeepOnlyWhatTheyReplaced)
     // One cell, the step itself, and the operation with its parameters.
     EXPECT_LT(lastBytes(), 100u) << "a cell edit keeps one cell";
     EXPECT_EQ(m_store.StepHistory().lastDone()->operation().parameters,
-              (std::vector<std::pair<std::string, std::string>>{{"record", "1"}, {"field", "1"}, {"value", "x"}}));
+              (std::vector<std::pair<std::string, std::string>>{
+                  {"record", "1"}, {"field", "1"}, {"value", "x"}, {"fieldName", "Id"}}));
     while (m_store.Undo()) {
     }
     EXPECT_EQ(m_store.RecordCount(), 1000);

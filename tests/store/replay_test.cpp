@@ -61,6 +61,47 @@ TEST(Replay, RecordedOperationsRunAgainToTheSameBytes)
     });
 }
 
+// Steps find their columns by heading: done on one file, they run on
+// another whose columns stand in another order and give the same values.
+TEST(Replay, StepsFindTheirColumnsByHeading)
+{
+    TempDir dir;
+    CSVDBS done, other;
+    done.FileName(dir.file("a.csv", "Id,Name,City\r\n3,Bo,Rome\r\n1,Al,Oslo\r\n2,Cy,Rome\r\n"));
+    other.FileName(dir.file("b.csv", "City,Id,Zip,Name\r\nRome,3,9,Bo\r\nOslo,1,8,Al\r\nRome,2,7,Cy\r\n"));
+    ASSERT_TRUE(done.LoadFile());
+    ASSERT_TRUE(other.LoadFile());
+    std::vector<StepOperation> steps;
+    const auto record = [&] { steps.push_back(done.StepHistory().lastDone()->operation()); };
+    done.SortDataAt(2, 2); // Name, descending
+    record();
+    done.RemoveDuplicates({3}); // City
+    record();
+    done.SwapFields(1, 3);
+    record();
+    done.DeleteFieldAt(3); // Id, now last
+    record();
+    for (const StepOperation& op : steps)
+        ASSERT_NO_THROW(replay::run(other, op)) << op.name;
+    EXPECT_EQ(other.GetFieldList(), (std::vector<std::string>{"City", "Zip", "Name"})) << "Id and City swapped, Id gone";
+    ASSERT_EQ(other.RecordCount(), done.RecordCount());
+    for (CSVDBS::RecordNo r = 1; r <= done.RecordCount(); ++r)
+        for (const std::string& name : done.GetFieldList())
+            EXPECT_EQ(other.ValueAt(r, other.FieldIndex(name)), done.ValueAt(r, done.FieldIndex(name))) << name << r;
+
+    CSVDBS noCity;
+    noCity.FileName(dir.file("c.csv", "Id,Name\r\n1,Al\r\n"));
+    ASSERT_TRUE(noCity.LoadFile());
+    EXPECT_THROW(
+        try { replay::run(noCity, steps[1]); } catch (const replay::ReplayError& e) {
+            EXPECT_STREQ(e.what(), "The file has no column \"City\".");
+            throw;
+        },
+        replay::ReplayError);
+    ASSERT_NO_THROW(replay::run(noCity, steps[0], replay::Columns::ByPosition)) << "by position, the second column";
+    EXPECT_EQ(noCity.ValueAt(1, 2), "Al");
+}
+
 TEST(Replay, DataThatCannotRunSaysWhy)
 {
     TempDir dir;
