@@ -1,5 +1,8 @@
 #include "tools/Form2.h"
 
+#include <QGroupBox>
+#include <QPushButton>
+
 #include "tools/ColumnEdits.h"
 #include "window/ControlNames.h"
 

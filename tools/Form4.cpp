@@ -1,6 +1,7 @@
 #include "tools/Form4.h"
 
 #include <QGroupBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 

@@ -1,8 +1,10 @@
 #include "tools/Form5.h"
 
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "tools/ColumnEdits.h"
