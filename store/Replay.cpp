@@ -160,7 +160,9 @@ StepOperation placedByHeading(const CSVDBS& store, const StepOperation& operatio
                 throw ReplayError("The file has no column \"" + std::string(name) + "\".");
             if (std::find(at + 1, headings.end(), name) != headings.end())
                 throw ReplayError("The file has more than one column \"" + std::string(name) + "\".");
-            positions += (positions.empty() ? "" : ",") + std::to_string(at - headings.begin() + 1);
+            if (!positions.empty())
+                positions += ',';
+            positions += std::to_string(at - headings.begin() + 1);
             if (cut == std::string_view::npos)
                 break;
             list.remove_prefix(cut + 1);

@@ -132,31 +132,36 @@ std::string fieldList(const std::vector<int>& fields)
     return out;
 }
 
-std::vector<std::pair<std::string, std::string>> fieldParameters(const std::string& operation)
+const std::vector<std::pair<std::string, std::string>>& fieldParameters(const std::string& operation)
 {
     using Pairs = std::vector<std::pair<std::string, std::string>>;
-    const Pairs field = {{"field", "fieldName"}}, fields = {{"fields", "fieldNames"}};
-    static const std::unordered_map<std::string, Pairs> byOperation = {
-        {"PutValue", field},
-        {"DeleteFieldAt", field},
-        {"SortDataAt", field},
-        {"InsertFieldAt", {{"after", "afterName"}}},
-        {"SwapFields", {{"a", "aName"}, {"b", "bName"}}},
-        {"RearrangeColumns", {{"order", "orderNames"}}},
-        {"RemoveDuplicates", fields},
-        {"RemovePartialDuplicates", fields},
-        {"AddPrefixSuffix", fields},
-        {"ChangeCase", fields},
-        {"SplitColumns", fields},
-        {"JoinColumns", fields},
-    };
+    static const std::unordered_map<std::string, Pairs> byOperation = [] {
+        const Pairs field = {{"field", "fieldName"}}, fields = {{"fields", "fieldNames"}};
+        return std::unordered_map<std::string, Pairs>{
+            {"PutValue", field},
+            {"DeleteFieldAt", field},
+            {"SortDataAt", field},
+            {"InsertFieldAt", {{"after", "afterName"}}},
+            {"SwapFields", {{"a", "aName"}, {"b", "bName"}}},
+            {"RearrangeColumns", {{"order", "orderNames"}}},
+            {"RemoveDuplicates", fields},
+            {"RemovePartialDuplicates", fields},
+            {"AddPrefixSuffix", fields},
+            {"ChangeCase", fields},
+            {"SplitColumns", fields},
+            {"JoinColumns", fields},
+        };
+    }();
+    static const Pairs none;
     const auto it = byOperation.find(operation);
-    return it == byOperation.end() ? Pairs{} : it->second;
+    return it == byOperation.end() ? none : it->second;
 }
 
 void nameFieldsOf(StepOperation& operation, const std::vector<std::string>& headings)
 {
-    const auto pairs = fieldParameters(operation.name);
+    const auto& pairs = fieldParameters(operation.name);
+    if (pairs.empty())
+        return;
     // Names the data brings (a step run again) are named afresh.
     std::erase_if(operation.parameters, [&](const auto& p) {
         return std::any_of(pairs.begin(), pairs.end(), [&](const auto& pair) { return pair.second == p.first; });

@@ -20,7 +20,7 @@ std::string fieldList(const std::vector<int>& fields);
 // The parameters of `operation` that give fields by position ("field",
 // "fields", "a", ...), each with the name of the parameter beside it that
 // gives the same fields by heading ("fieldName", "fieldsNames", ...).
-std::vector<std::pair<std::string, std::string>> fieldParameters(const std::string& operation);
+const std::vector<std::pair<std::string, std::string>>& fieldParameters(const std::string& operation);
 // Adds those names, from the headings the fields have now, so that the step
 // can run again on a file whose columns stand elsewhere. A list's names are
 // a line each; a heading that holds a line break leaves its list unnamed.
