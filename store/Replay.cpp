@@ -145,7 +145,9 @@ StepOperation placedByHeading(const CSVDBS& store, const StepOperation& operatio
 {
     StepOperation placed = operation;
     const std::vector<std::string> headings = store.GetFieldList();
-    for (const auto& [position, named] : fieldParameters(operation.name)) {
+    for (const auto& pair : fieldParameters(operation.name)) {
+        const std::string& position = pair.first;
+        const std::string& named = pair.second;
         const auto names = std::find_if(operation.parameters.begin(), operation.parameters.end(),
                                         [&](const auto& p) { return p.first == named; });
         if (names == operation.parameters.end())

@@ -166,7 +166,9 @@ void nameFieldsOf(StepOperation& operation, const std::vector<std::string>& head
     std::erase_if(operation.parameters, [&](const auto& p) {
         return std::any_of(pairs.begin(), pairs.end(), [&](const auto& pair) { return pair.second == p.first; });
     });
-    for (const auto& [position, named] : pairs) {
+    for (const auto& pair : pairs) {
+        const std::string& position = pair.first;
+        const std::string& named = pair.second;
         const auto given = std::find_if(operation.parameters.begin(), operation.parameters.end(),
                                         [&](const auto& p) { return p.first == position; });
         if (given == operation.parameters.end() || given->second.empty())
