@@ -61,7 +61,7 @@ std::unordered_map<std::string, Run> storeOperations()
     using P = const Parameters&;
     return {
         {"PutValue", [](CSVDBS& s, P p) {
-             s.PutValue(recordNumber(s, p.number("record")), fieldNumber(s, p.number("field")), p.text("value"));
+             s.PutValue(recordNumber(s, p.number("record")), p.field(s, "field"), p.text("value"));
          }},
         {"SetField", [](CSVDBS& s, P p) {
              requireColumn(s, p.text("field"));
@@ -81,13 +81,13 @@ std::unordered_map<std::string, Run> storeOperations()
              requireColumn(s, p.text("name"));
              s.DeleteField(p.text("name"));
          }},
-        {"DeleteFieldAt", [](CSVDBS& s, P p) { s.DeleteFieldAt(fieldNumber(s, p.number("field"))); }},
+        {"DeleteFieldAt", [](CSVDBS& s, P p) { s.DeleteFieldAt(p.field(s, "field")); }},
         {"ChangeFieldName", [](CSVDBS& s, P p) {
              requireColumn(s, p.text("old"));
              s.ChangeFieldName(p.text("old"), p.text("new"));
          }},
         {"SwapFields", [](CSVDBS& s, P p) {
-             s.SwapFields(fieldNumber(s, p.number("a")), fieldNumber(s, p.number("b")));
+             s.SwapFields(p.field(s, "a"), p.field(s, "b"));
          }},
         {"NewRecord", [](CSVDBS& s, P p) {
              s.NewRecord();
@@ -111,18 +111,15 @@ std::unordered_map<std::string, Run> storeOperations()
              s.MoveRecordsToTop(count);
          }},
         {"SortDataAt", [](CSVDBS& s, P p) {
-             s.SortDataAt(static_cast<std::int32_t>(p.number("direction")), fieldNumber(s, p.number("field")));
+             s.SortDataAt(static_cast<std::int32_t>(p.number("direction")), p.field(s, "field"));
          }},
         {"FindAndReplace", [](CSVDBS& s, P p) { s.FindAndReplace(p.text("find"), p.text("replace")); }},
         {"RemoveDuplicates", [](CSVDBS& s, P p) {
-             std::vector<int> fields;
-             for (const int f : p.fields("fields"))
-                 fields.push_back(fieldNumber(s, f));
-             s.RemoveDuplicates(fields);
+             s.RemoveDuplicates(p.fields(s, "fields"));
          }},
         {"RemoveDuplicateRows", [](CSVDBS& s, P) { RemoveDuplicateRows(s); }},
         {"Paste", [](CSVDBS& s, P p) {
-             cellblocks::paste(s, recordNumber(s, p.number("row")), fieldNumber(s, p.number("column")), p.text("text"));
+             cellblocks::paste(s, recordNumber(s, p.number("row")), p.field(s, "column"), p.text("text"));
          }},
         {"ClearCells", [](CSVDBS& s, P p) { cellblocks::clear(s, p.text("cells"), "Clear Cells"); }},
     };
@@ -188,11 +185,13 @@ const std::string& Parameters::text(std::string_view name) const
 
 long long Parameters::number(std::string_view name) const { return parseNumber(text(name), name); }
 
-std::vector<int> Parameters::fields(std::string_view name) const
+int Parameters::field(const CSVDBS& store, std::string_view name) const { return fieldNumber(store, number(name)); }
+
+std::vector<int> Parameters::fields(const CSVDBS& store, std::string_view name) const
 {
     std::vector<int> out;
     for (const std::string_view piece : pieces(text(name)))
-        out.push_back(static_cast<int>(parseNumber(piece, name)));
+        out.push_back(fieldNumber(store, parseNumber(piece, name)));
     return out;
 }
 

@@ -28,8 +28,10 @@ public:
     const std::string& text(std::string_view name) const;
     long long number(std::string_view name) const;
     bool flag(std::string_view name) const { return number(name) != 0; }
-    // "2,5,7"
-    std::vector<int> fields(std::string_view name) const;
+    // A field by position, or a list of them ("2,5,7"), each one `store`
+    // has.
+    int field(const CSVDBS& store, std::string_view name) const;
+    std::vector<int> fields(const CSVDBS& store, std::string_view name) const;
     // "3-7,12": the numbers of every run.
     std::vector<long long> runs(std::string_view name) const;
     const std::vector<std::pair<std::string, std::string>>& all() const { return m_operation.parameters; }
