@@ -4,6 +4,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Form1.h"
+#include "app/Operations.h"
 #include "app/RowCountCheck.h"
 #include "platform/DesktopPrompter.h"
 #include "platform/FreedesktopHandOff.h"
@@ -14,6 +15,7 @@ int main(int argc, char** argv)
     // Under a file-size limit a save should fail and keep the old file, not
     // kill the program with the user's other work in it.
     std::signal(SIGXFSZ, SIG_IGN);
+    addAllOperations();
     // Before the application object, which needs a display.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)

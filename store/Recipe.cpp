@@ -36,11 +36,14 @@ bool isRowBound(const StepOperation& operation)
 std::string recipeText(const Recipe& recipe)
 {
     QJsonArray steps;
-    for (const StepOperation& operation : recipe.steps) {
+    for (std::size_t i = 0; i < recipe.steps.size(); ++i) {
+        const StepOperation& operation = recipe.steps[i];
         QJsonObject parameters;
         for (const auto& [key, value] : operation.parameters)
             parameters.insert(qText(key), qText(value));
         QJsonObject step{{"operation", qText(operation.name)}, {"parameters", parameters}};
+        if (recipe.label(i) != operation.name)
+            step.insert("step", qText(recipe.label(i)));
         if (isRowBound(operation))
             step.insert("rowBound", true);
         steps.append(step);
@@ -90,7 +93,10 @@ Recipe readRecipe(std::string_view text)
                 throw RecipeError(where + " (" + operation.name + "): \"" + stdText(it.key()) + "\" is not a string.");
             operation.parameters.emplace_back(stdText(it.key()), stdText(it.value().toString()));
         }
+        if (step.contains("step") && !step.value("step").isString())
+            throw RecipeError(where + " (" + operation.name + "): \"step\" is not a string.");
         recipe.steps.push_back(std::move(operation));
+        recipe.labels.push_back(stdText(step.value("step").toString()));
     }
     return recipe;
 }

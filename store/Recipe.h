@@ -15,14 +15,15 @@
 //     "name": "Monthly export",
 //     "headings": true,
 //     "steps": [
-//       { "operation": "RemoveDuplicateRows", "parameters": {} },
+//       { "step": "Remove Duplicates", "operation": "RemoveDuplicateRows", "parameters": {} },
 //       { "operation": "SortDataAt", "parameters": { "direction": "1", "field": "3" } },
 //       { "operation": "PutValue", "rowBound": true,
 //         "parameters": { "record": "12", "field": "2", "value": "Paris" } }
 //     ]
 //   }
 //
-// Every parameter is a string. "rowBound" marks a step tied to particular
+// Every parameter is a string. "step" is the name the Edit menu gave the step;
+// it may be left out. "rowBound" marks a step tied to particular
 // rows of the file it was made on; it is written for the reader's sake and
 // worked out again on reading.
 struct Recipe {
@@ -31,6 +32,12 @@ struct Recipe {
     // The file it was made on had a header line: columns are named by it.
     bool headings = true;
     std::vector<StepOperation> steps;
+    // The steps' names for a person ("Remove Duplicates"), where known.
+    std::vector<std::string> labels;
+    const std::string& label(std::size_t step) const
+    {
+        return step < labels.size() && !labels[step].empty() ? labels[step] : steps[step].name;
+    }
 };
 
 // A recipe text that cannot be read, with the line or step at fault.

@@ -15,7 +15,7 @@ public:
     StepScope(CSVDBS& store, std::string name, StepOperation operation = {})
         : m_store(store)
     {
-        store.m_history.open(std::move(name), std::move(operation));
+        m_opened = store.m_history.open(std::move(name), std::move(operation));
     }
     // For the store's own operations: `describe()` gives the operation, and
     // runs only when this scope opens the step, so a call inside a tool's
@@ -26,14 +26,32 @@ public:
         : m_store(store)
     {
         if (store.m_history.wouldOpen())
-            store.m_history.open(name, describe());
+            m_opened = store.m_history.open(name, describe());
         else
             store.m_history.join();
     }
-    ~StepScope() { m_store.m_history.close(); }
+    ~StepScope()
+    {
+        if (!m_abandoned)
+            m_store.m_history.close();
+    }
+    // Takes back everything the step did, leaving nothing to undo or redo;
+    // only for the outermost scope. False when the history keeps nothing, so
+    // the changes stay.
+    bool abandon()
+    {
+        m_abandoned = true;
+        const bool undone = m_store.m_history.abandon();
+        m_store.afterHistoryMove();
+        return undone;
+    }
+    // Whether this scope's step is the one open (not joined to an outer one).
+    bool opened() const { return m_opened; }
     StepScope(const StepScope&) = delete;
     StepScope& operator=(const StepScope&) = delete;
 
 private:
     CSVDBS& m_store;
+    bool m_opened = false;
+    bool m_abandoned = false;
 };

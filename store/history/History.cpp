@@ -62,6 +62,22 @@ bool History::close()
     return dropped;
 }
 
+bool History::abandon()
+{
+    assert(m_depth == 1);
+    m_depth = 0;
+    if (!m_open)
+        return false;
+    m_table.recordInto(nullptr);
+    const std::unique_ptr<StepRecorder> recorder = std::move(m_open);
+    if (!recorder->empty())
+        recorder->finish().undo(m_table);
+    holdSlots();
+    return true;
+}
+
+std::int64_t History::openValuesChanged() const { return m_open ? m_open->valuesChanged() : 0; }
+
 void History::trimToBudget()
 {
     // The way forward goes first, from its far end: a redo must never skip

@@ -38,6 +38,13 @@ public:
     // is dropped, any other becomes the one to undo next. True when the call
     // closed a step and dropped it.
     bool close();
+    // Ends the open step as close() would, but takes back every change it
+    // made and keeps nothing of it, so it can be neither undone nor redone.
+    // Only for the call that opened the step; false when nothing was recorded
+    // (no budget), so the changes could not be taken back.
+    bool abandon();
+    // Values the open step has changed so far.
+    std::int64_t openValuesChanged() const;
 
     // --- moving through the history -------------------------------------------
     bool canUndo() const { return !m_open && m_done > 0; }
@@ -49,6 +56,11 @@ public:
     // The last step done, or nullptr.
     const Step* lastDone() const { return m_done > 0 ? &m_steps[m_done - 1] : nullptr; }
     std::size_t stepCount() const { return m_steps.size(); }
+    // The steps done, oldest first, up to the present point of undo.
+    std::size_t doneCount() const { return m_done; }
+    const Step& doneStep(std::size_t index) const { return m_steps[index]; }
+    // Steps done before the oldest one kept (the budget let them go).
+    std::uint64_t forgottenCount() const { return m_first; }
 
     // Forgets every step: the table now matches its file.
     void clear();

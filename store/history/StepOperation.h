@@ -30,7 +30,8 @@ std::string unflaggedRuns(const std::vector<std::uint8_t>& flags);
 
 // Short texts used over and over (step names, operation names, parameter
 // names), each kept once for the whole program and referred to by a small
-// number. Only the program's own fixed texts go here, never a user's values.
+// number. Only the program's own fixed texts go here, and the names of the
+// recipes a user runs (a handful), never a user's values.
 namespace TextCodes {
 using Code = std::uint16_t;
 Code code(std::string_view text);

@@ -16,6 +16,7 @@ public:
     // `slotCount` is the table's when the step begins.
     StepRecorder(TextCodes::Code name, const StepOperation& operation, std::uint32_t slotCount);
 
+    std::int64_t valuesChanged() const { return m_valuesChanged; }
     bool empty() const { return m_changes.empty() && m_swaps.empty() && m_pendingColumns.empty(); }
 
     // Whether changes to the field must still be kept: not once its whole

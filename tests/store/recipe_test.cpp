@@ -12,7 +12,8 @@ TEST(Recipe, KeepsItsStepsAndMarksTheRowBoundOnes)
     const Recipe made{"Monthly \"export\"", false,
                       {{"SortDataAt", {{"direction", "2"}, {"field", "3"}}},
                        {"PutValue", {{"record", "12"}, {"field", "1"}, {"value", "Zürich\t\"x\"\r\n"}}},
-                       {"RemoveDuplicateRows", {}}}};
+                       {"RemoveDuplicateRows", {}}},
+                      {"", "", "Remove Duplicates"}};
     const std::string text = recipeText(made);
     EXPECT_NE(text.find("\"rowBound\": true"), std::string::npos) << text;
     EXPECT_EQ(text.find("\"rowBound\": true"), text.rfind("\"rowBound\": true")) << "only the cell edit is row-bound";
@@ -22,6 +23,7 @@ TEST(Recipe, KeepsItsStepsAndMarksTheRowBoundOnes)
     ASSERT_EQ(read.steps.size(), 3u);
     for (std::size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(read.steps[i].name, made.steps[i].name);
+        EXPECT_EQ(read.label(i), made.label(i));
         for (const auto& parameter : made.steps[i].parameters)
             EXPECT_NE(std::find(read.steps[i].parameters.begin(), read.steps[i].parameters.end(), parameter),
                       read.steps[i].parameters.end()) << parameter.first;

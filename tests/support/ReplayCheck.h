@@ -72,7 +72,7 @@ inline void expectReplayGivesSameBytes(const std::string& sample, unsigned seeds
         again.FileName(dir.file("again.csv", sample));
         ASSERT_TRUE(again.LoadFile());
         // Through a recipe's text, as a user keeps them.
-        const Recipe recipe = readRecipe(recipeText({"replay", true, live.done}));
+        const Recipe recipe = readRecipe(recipeText({"replay", true, live.done, {}}));
         for (const StepOperation& op : recipe.steps)
             ASSERT_NO_THROW(replay::run(again, op)) << "seed " << seed << ": " << op.name;
         ASSERT_TRUE(again.WriteFile());
