@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "app/ApplyCommand.h"
+#include "app/CommandFile.h"
 #include "app/Form1.h"
 #include "app/RowCountCheck.h"
 
@@ -17,8 +19,10 @@ void setDesktopIdentity()
 
 namespace {
 
-const char* const Help =
-    "Usage: tabvane [options] [file]\n"
+const char* const Usage =
+    "Usage: tabvane [options] [file]\n";
+
+const char* const WindowHelp =
     "Tabvane Software: clean up and reshape a CSV file.\n"
     "\n"
     "Options:\n"
@@ -27,8 +31,24 @@ const char* const Help =
     "\n"
     "Arguments:\n"
     "  file           The CSV file to open.\n"
+    "\n";
+
+const char* const ExitHelp =
     "\n"
-    "Exit status: 0, or 1 for a command line that cannot be used.\n";
+    "Exit status:\n"
+    "  0  done\n"
+    "  1  the command line cannot be used\n"
+    "  2  the recipe cannot be read, or was made with headings the input lacks\n"
+    "  3  the input file cannot be read\n"
+    "  4  a step of the recipe cannot apply; nothing was written\n"
+    "  5  --strict, and a value would be left out or a step skipped; nothing written\n"
+    "  6  the output cannot be written\n";
+
+std::string helpText()
+{
+    return std::string(Usage) + ApplyCommand::Help + "\n" + WindowHelp + "Reading options (with --apply):\n"
+        + ReadingOptionsHelp + ExitHelp;
+}
 
 // The application object's own options, as the desktop may pass them; those
 // of the first list take a value.
@@ -52,6 +72,11 @@ StartRequest answered(int status, const char* text, FILE* to)
 
 StartRequest readCommandLine(const QStringList& arguments)
 {
+    std::vector<std::string> plain;
+    for (const QString& argument : arguments)
+        plain.push_back(argument.toLocal8Bit().toStdString());
+    if (ApplyCommand::asked(plain))
+        return {QString(), true, ApplyCommand::run(plain)};
     QStringList files;
     bool optionsEnded = false;
     for (int i = 1; i < arguments.size(); ++i) {
@@ -62,7 +87,7 @@ StartRequest readCommandLine(const QStringList& arguments)
             optionsEnded = true;
         } else if (argument == QLatin1String("-h") || argument == QLatin1String("--help")
                    || argument == QLatin1String("-?") || argument == QLatin1String("--help-all")) {
-            return answered(0, Help, stdout);
+            return answered(0, helpText().c_str(), stdout);
         } else if (argument == QLatin1String("-v") || argument == QLatin1String("--version")) {
             return answered(0, "tabvane " TABVANE_VERSION "\n", stdout);
         } else {

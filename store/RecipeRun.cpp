@@ -123,10 +123,10 @@ RecipeOutcome applyRecipe(CSVDBS& store, const Recipe& recipe, const RecipeChoic
     if (!outcome.applied()) {
         // Run inside another step (a journal's replay), the outer step is
         // the one to take back, so the failure goes to it.
-        if (!scope.opened())
+        if (scope.opened())
+            outcome.takenBack = scope.abandon();
+        else if (store.StepHistory().budget() > 0)
             throw replay::ReplayError(recipe.label(outcome.failedStep) + ": " + outcome.failure);
-        if (!scope.abandon())
-            outcome.failure += " The steps before it could not be taken back, since the undo history keeps nothing.";
     }
     return outcome;
 }
@@ -135,7 +135,7 @@ Recipe recipeOfSteps(const CSVDBS& store, const std::string& name, std::uint64_t
 {
     const History& history = store.StepHistory();
     forgotten = history.forgottenCount();
-    Recipe recipe{name, store.HasFieldList(), {}, {}};
+    Recipe recipe{name, store.HeaderLine(), {}, {}};
     for (std::size_t i = 0; i < history.doneCount(); ++i) {
         const Step& step = history.doneStep(i);
         StepOperation operation = step.operation();

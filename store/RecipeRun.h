@@ -37,6 +37,10 @@ struct RecipeOutcome {
     // and every change of the recipe was taken back.
     std::string failure;
     std::size_t failedStep = 0;
+    // Whether the changes of the steps before it were taken back: not when
+    // the history keeps nothing (a command-line run, which then writes
+    // nothing).
+    bool takenBack = false;
     bool applied() const { return failure.empty(); }
     std::size_t skippedRowBound() const;
 };
