@@ -46,6 +46,7 @@ public:
     // Whether LoadFile accepts a file of column names only, as zero records.
     // Off by default: opening such a file has always failed.
     void HeadingsSuffice(bool value) { m_headingsSuffice = value; }
+    bool HeadingsSuffice() const { return m_headingsSuffice; }
     // Standard CSV: quoted values may hold separators, quotes and line breaks.
     // Off by default. Like Seperator, it takes effect at the next LoadFile or
     // WriteFile.
@@ -99,6 +100,10 @@ public:
     bool FileChangedOnDisk() const { return ChangeOnDisk() != DiskChange::None; }
     // What happened to it, for a question that says so.
     DiskChange ChangeOnDisk() const;
+    // The file as last loaded or saved, under the name it had then; nullopt
+    // before any load.
+    const std::optional<FileIdentity>& FileOnDisk() const { return m_identity; }
+    const std::string& FileOnDiskName() const { return m_identityName; }
     // Why the last LoadFile or WriteFile failed, for a caller that wants to say.
     const std::string& LastFileError() const { return m_lastFileError; }
     // Whether the loaded file began with a UTF-8 byte-order mark (written back).
@@ -203,6 +208,8 @@ public:
     // Memory the history may hold; the oldest steps go first. Zero keeps none.
     void HistoryBudget(std::size_t bytes) { m_history.setBudget(bytes); }
     const History& StepHistory() const { return m_history; }
+    // Follows the history's steps, undos and redos, loads and saves.
+    void ObserveHistory(History::Observer observer) { m_history.setObserver(std::move(observer)); }
 
     // Long loops report through this; see ProgressTicker.
     void SetProgressCallback(ProgressCallback callback) { m_progress = std::move(callback); }

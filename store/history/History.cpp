@@ -56,6 +56,8 @@ bool History::close()
         m_steps.push_back(recorder->finish());
         m_bytes += m_steps.back().bytes();
         ++m_done;
+        // Told before the budget may let the step go: the table has it even then.
+        tell(Event::Done, &m_steps.back());
         trimToBudget();
     }
     holdSlots();
@@ -112,6 +114,7 @@ bool History::undo()
     step.undo(m_table);
     m_bytes = m_bytes - before + step.bytes();
     --m_done;
+    tell(Event::Undone, &step);
     // Undoing may make a step hold more (what it removed comes back to the
     // table, what it added is kept for the redo).
     trimToBudget();
@@ -127,6 +130,7 @@ bool History::redo()
     step.redo(m_table);
     m_bytes = m_bytes - before + step.bytes();
     ++m_done;
+    tell(Event::Redone, &step);
     trimToBudget();
     return true;
 }
@@ -138,4 +142,5 @@ void History::clear()
     m_done = 0;
     m_bytes = 0;
     holdSlots();
+    tell(Event::Cleared, nullptr);
 }

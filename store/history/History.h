@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -65,13 +66,30 @@ public:
     // Forgets every step: the table now matches its file.
     void clear();
     // The table now matches its file.
-    void markSaved() { m_saved = position(); }
+    void markSaved()
+    {
+        m_saved = position();
+        tell(Event::Saved, nullptr);
+    }
     bool atSaved() const { return m_saved == position(); }
 
     // Counts every step ever done, so a caller can tell that a new one was.
     std::uint64_t position() const { return m_first + m_done; }
 
+    // Told of each step as it is kept, undone or redone (the step), and when
+    // the table comes to match its file (no step): what a crash journal
+    // follows. One observer at most; it runs inside the call, so it must be
+    // quick.
+    enum class Event { Done, Undone, Redone, Cleared, Saved };
+    using Observer = std::function<void(Event, const Step*)>;
+    void setObserver(Observer observer) { m_observer = std::move(observer); }
+
 private:
+    void tell(Event event, const Step* step)
+    {
+        if (m_observer)
+            m_observer(event, step);
+    }
     void trimToBudget();
     void holdSlots();
 
@@ -86,4 +104,5 @@ private:
     std::size_t m_budget = defaultBudget();
     std::unique_ptr<StepRecorder> m_open;
     int m_depth = 0;
+    Observer m_observer;
 };
