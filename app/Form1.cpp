@@ -20,6 +20,8 @@
 #include "export/PdfExport.h"
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"
+#include "store/journal/JournalFolder.h"
+#include "store/journal/StoreJournal.h"
 #include "window/AppFiles.h"
 #include "window/AppTitle.h"
 #include "window/CommandScope.h"
@@ -59,6 +61,10 @@ void Form1::Form_Load()
     p.step([&] { SetAppTitle(); });
     p.step([&] { loadHandPointer(this); });
     p.step([&] { m_store = std::make_unique<CSVDBS>(); });
+    p.step([&] {
+        static int windows = 0;
+        m_journal = std::make_unique<StoreJournal>(*m_store, journal::folder(), "w" + std::to_string(++windows));
+    });
     p.step([&] { readStartSeparator(); });
     p.step([&] { CheckPdfWriterInstalled(); });
 }
@@ -146,6 +152,8 @@ bool Form1::Form_QueryUnload()
         if (close) {
             m_grid->setEditableStore(nullptr);
             m_grid->rebuild(nullptr, true);
+            // A clean close: nothing is left to recover.
+            m_journal.reset();
             m_store.reset();
             m_released = true;
         }

@@ -13,6 +13,10 @@
 
 class CSVDBS;
 class GridModel;
+class StoreJournal;
+namespace journal {
+struct ReadChoices;
+}
 class Procedure;
 class QCheckBox;
 class QGroupBox;
@@ -50,6 +54,12 @@ public:
     // file named on the command line, dropped on the window or chosen from
     // the recent files. The last two ask first about unsaved changes.
     void openFile(const QString& path);
+    // Opens `path` read exactly as `choices` say, asking nothing about how it
+    // reads, and runs `then` on the store before the grid shows it: the
+    // replay of a crash journal. False, said to the user, when it does not load.
+    bool openAsRead(const QString& path, const journal::ReadChoices& choices, const std::function<void(CSVDBS&)>& then);
+    // The journal that keeps this window's unsaved steps for after a crash.
+    StoreJournal* crashJournal() const { return m_journal.get(); }
     void openDroppedFile(const QString& path);
     void openRecentFile(const QString& path);
     // The "Open Recent" submenu, for the File menu.
@@ -240,6 +250,8 @@ private:
     std::vector<QPushButton*> buttons() const;
 
     std::unique_ptr<CSVDBS> m_store;
+    // After the store, so that it goes first.
+    std::unique_ptr<StoreJournal> m_journal;
     GridModel* m_grid = nullptr;
     QString m_currentSeparator;
     std::vector<Placement> m_placements;

@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "app/CommandLine.h"
+#include "app/CrashRecovery.h"
 #include "app/Form1.h"
 #include "app/Operations.h"
 #include "app/RowCountCheck.h"
@@ -33,7 +34,11 @@ int main(int argc, char** argv)
     installDesktopHandOff(&desktop);
     Form1 window;
     window.show();
-    openWhenStarted(window, file);
+    // The row count check only ever reads: it recovers nothing.
+    if (RowCountCheck::requested())
+        openWhenStarted(window, file);
+    else
+        recoverThenOpen(window, file);
     const int status = app.exec();
     installDesktopHandOff(nullptr);
     installPrompter(nullptr);

@@ -18,6 +18,8 @@ int main(int argc, char** argv)
     qputenv("XDG_CONFIG_HOME", settingsHome.path().toLocal8Bit());
     // Office exports land in a cache folder of the test's own.
     qputenv("XDG_CACHE_HOME", (settingsHome.path() + "/cache").toLocal8Bit());
+    // Crash journals too, so that a window left open by a failed test leaves none among the user's.
+    qputenv("XDG_STATE_HOME", (settingsHome.path() + "/state").toLocal8Bit());
     GuardedApplication app(argc, argv);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsHome.path());
     ::testing::InitGoogleTest(&argc, argv);
