@@ -6,6 +6,8 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <sched.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -14,6 +16,7 @@
 namespace {
 
 constexpr auto SyncEvery = std::chrono::seconds(1);
+constexpr auto HashAfter = std::chrono::seconds(2);
 
 } // namespace
 
@@ -38,10 +41,12 @@ JournalWriter::JournalWriter(const std::string& folder, const std::string& name,
     m_appended = 1;
     m_urgent = true;
     m_thread = std::thread([this] { run(); });
+    m_hasher = std::thread([this] { hash(); });
 }
 
 JournalWriter::~JournalWriter()
 {
+    stopHashing();
     {
         const std::lock_guard lock(m_mutex);
         m_stop = true;
@@ -83,10 +88,13 @@ void JournalWriter::sync()
     std::unique_lock lock(m_mutex);
     if (!m_thread.joinable())
         return;
+    m_hashNow = true;
+    m_hashWaits.notify_all();
+    m_done.wait(lock, [&] { return m_hashed || !m_error.empty(); });
     m_urgent = true;
     m_wake.notify_one();
     const std::uint64_t target = m_appended;
-    m_done.wait(lock, [&] { return (m_synced >= target && m_hashed) || !m_error.empty(); });
+    m_done.wait(lock, [&] { return m_synced >= target || !m_error.empty(); });
 }
 
 void JournalWriter::discard()
@@ -94,6 +102,7 @@ void JournalWriter::discard()
     // Removed while still locked: no other process can take it for one left behind.
     if (m_fd >= 0)
         ::unlink(m_path.c_str());
+    stopHashing();
     {
         const std::lock_guard lock(m_mutex);
         m_queue.clear();
@@ -130,24 +139,63 @@ void JournalWriter::fail(const std::string& what)
     m_done.notify_all();
 }
 
+void JournalWriter::hash()
+{
+    // SCHED_IDLE needs no privilege; where it is refused the hash merely competes.
+    const sched_param none{};
+    pthread_setschedparam(pthread_self(), SCHED_IDLE, &none);
+    // A step is often followed at once by more work, which the hash would
+    // slow: it waits a while first. A crash before it is taken leaves the
+    // identity on disk to decide.
+    bool stopped = false;
+    {
+        std::unique_lock lock(m_mutex);
+        m_hashWaits.wait_for(lock, HashAfter, [&] { return m_stopHashing || m_hashNow; });
+        stopped = m_stopHashing;
+    }
+    if (stopped)
+        return finishHash();
+    journal::FileHasher hasher(m_base.file.path, m_base.file);
+    while (!m_stopHashing && !hasher.step()) {
+    }
+    // A writer stopped mid-hash leaves the journal without one; the identity
+    // on disk decides then.
+    if (!m_stopHashing)
+        append(journal::hashRecord(hasher.result()), true);
+    finishHash();
+}
+
+void JournalWriter::finishHash()
+{
+    const std::lock_guard lock(m_mutex);
+    m_hashed = true;
+    m_done.notify_all();
+}
+
+void JournalWriter::stopHashing()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopHashing = true;
+    }
+    m_hashWaits.notify_all();
+    if (m_hasher.joinable())
+        m_hasher.join();
+}
+
 void JournalWriter::run()
 {
-    journal::FileHasher hasher(m_base.file.path, m_base.file);
-    bool hashing = true;
     Clock::time_point lastSync = Clock::now() - SyncEvery;
     std::uint64_t written = 0;
     bool dirty = false;
     std::unique_lock lock(m_mutex);
     while (true) {
-        // The hash is taken between records, a piece at a time, so that a
-        // large file never holds a step back from the disk.
-        if (!hashing)
-            m_wake.wait_until(lock, dirty ? lastSync + SyncEvery : Clock::now() + std::chrono::hours(1),
-                              [&] { return m_stop || !m_queue.empty() || m_urgent; });
+        m_wake.wait_until(lock, dirty ? lastSync + SyncEvery : Clock::now() + std::chrono::hours(1),
+                          [&] { return m_stop || !m_queue.empty() || m_urgent; });
         std::deque<std::string> batch;
         batch.swap(m_queue);
         const bool stop = m_stop;
-        bool urgent = std::exchange(m_urgent, false);
+        const bool urgent = std::exchange(m_urgent, false);
         lock.unlock();
 
         bool good = true;
@@ -156,16 +204,6 @@ void JournalWriter::run()
                 break;
         written += batch.size();
         dirty = dirty || !batch.empty();
-        if (good && hashing && (stop || hasher.step())) {
-            hashing = false;
-            // A writer stopped mid-hash leaves the journal without one; the
-            // identity on disk decides then.
-            if (!hasher.result().empty()) {
-                good = writeAll(journal::hashRecord(hasher.result()));
-                dirty = true;
-                urgent = true;
-            }
-        }
         const Clock::time_point now = Clock::now();
         if (good && dirty && (urgent || stop || now - lastSync >= SyncEvery)) {
             if (::fdatasync(m_fd) != 0) {
@@ -179,11 +217,8 @@ void JournalWriter::run()
         lock.lock();
         if (!dirty)
             m_synced = written;
-        m_hashed = !hashing;
         m_done.notify_all();
         if (!good || (stop && m_queue.empty()))
             break;
     }
-    m_hashed = true;
-    m_done.notify_all();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -14,7 +15,9 @@
 // thread only queues them. What is written reaches the disk (fdatasync) at
 // least once a second, and at once after a record asked for it. The file is
 // locked while its writer lives, so that no other process offers it for
-// recovery; a writer that ends keeps the file, as a crash would.
+// recovery; a writer that ends keeps the file, as a crash would. The file's
+// hash is taken on a thread of the lowest priority, which only time no other
+// work wants goes to, and a little after the journal starts.
 class JournalWriter {
 public:
     // Creates `folder`/`name` for `base`, whose file it hashes meanwhile.
@@ -38,6 +41,9 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
     void run();
+    void hash();
+    void finishHash();
+    void stopHashing();
     bool writeAll(const std::string& bytes);
     void fail(const std::string& what);
 
@@ -55,5 +61,9 @@ private:
     bool m_stop = false;
     bool m_hashed = false;
     std::string m_error;
+    std::condition_variable m_hashWaits;
+    std::atomic<bool> m_stopHashing{false};
+    bool m_hashNow = false;
     std::thread m_thread;
+    std::thread m_hasher;
 };
