@@ -3,22 +3,29 @@
 // (bench/peers.sh). Not part of the program.
 //
 //   store_cli --generate ROWS FILE
-//   store_cli [--phases] [--undo] [--standard] IN OUT [dedupe] [sort FIELD] [replace FIND REPLACE]
+//   store_cli [--phases] [--undo] [--journal DIR] [--standard] IN OUT [dedupe] [sort FIELD]
+//             [replace FIND REPLACE] [edit COUNT]
 //
 // Loads IN, applies the operations in the order given, and writes the result
 // to OUT (OUT "-" only loads and applies). --phases prints each step's time to
 // standard error; --standard reads and writes under the standard quoting
 // rule. Like the text tools it is timed beside, a batch run keeps no undo
-// history unless --undo asks for the window's.
+// history unless --undo asks for the window's. --journal keeps the window's
+// crash journal in DIR as well (with --undo, as the journal follows the
+// history); with --phases it then says how many bytes the journal holds
+// before the write. `edit COUNT` edits that many cells, one step each.
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <memory>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "bench/DataGenerator.h"
 #include "store/CSVDBS.h"
+#include "store/journal/StoreJournal.h"
 #include "store/modCSV.h"
 
 namespace {
@@ -87,6 +94,11 @@ bool apply(CSVDBS& store, const std::vector<std::string>& ops, PhaseClock& clock
             store.FindAndReplace(ops[i + 1], ops[i + 2]);
             i += 2;
             clock.done("replace");
+        } else if (op == "edit" && i + 1 < ops.size()) {
+            const int count = std::atoi(ops[++i].c_str());
+            for (int n = 0; n < count; ++n)
+                store.PutValue(1 + n % store.RecordCount(), 1 + n % store.FieldCount(), "edited " + std::to_string(n));
+            clock.done("edit");
         } else {
             return fail("reading the operations", "unknown or incomplete " + op);
         }
@@ -109,6 +121,11 @@ int main(int argc, char** argv)
     };
     const bool phases = flag("--phases");
     const bool undo = flag("--undo");
+    std::string journalFolder;
+    if (flag("--journal") && !args.empty()) {
+        journalFolder = args[0];
+        args.erase(args.begin());
+    }
     const bool standard = flag("--standard");
     if (args.size() < 2)
         return usage();
@@ -122,8 +139,18 @@ int main(int argc, char** argv)
     if (!store.LoadFile())
         return fail("load", store.LastFileError()) ? 0 : 1;
     clock.done("load");
+    std::unique_ptr<StoreJournal> journal;
+    if (!journalFolder.empty())
+        journal = std::make_unique<StoreJournal>(store, journalFolder, "cli");
     if (!apply(store, {args.begin() + 2, args.end()}, clock))
         return 1;
+    // The window never waits for its journal; only a report of its size does.
+    if (journal && phases) {
+        journal->sync();
+        clock.done("journal");
+        if (!journal->path().empty())
+            std::fprintf(stderr, "journal  %lld bytes\n", static_cast<long long>(std::filesystem::file_size(journal->path())));
+    }
     if (args[1] != "-") {
         store.FileName(args[1]);
         if (!store.WriteFile())
