@@ -105,6 +105,10 @@ public:
 
     // The menu bar's own entries; every other entry runs its button's handler.
     void SaveAs_Click();
+    // File > Save Recipe... and Apply Recipe...: the steps done, kept to run
+    // again on another file.
+    void SaveRecipe_Click();
+    void ApplyRecipe_Click();
     void Undo_Click();
     void Redo_Click();
     void Cut_Click();

@@ -53,6 +53,10 @@ void Form1::createMenus()
     menuEntry(m_fileMenu, "mnuSave", QStringLiteral("&Save"), &Form1::PushButton6_Click, {QKeySequence::Save});
     menuEntry(m_fileMenu, "SaveAs", QStringLiteral("Save &As\u2026"), &Form1::SaveAs_Click,
               {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
+    m_fileMenu->addSeparator();
+    menuEntry(m_fileMenu, "mnuSaveRecipe", QStringLiteral("Save &Recipe\u2026"), &Form1::SaveRecipe_Click);
+    menuEntry(m_fileMenu, "mnuApplyRecipe", QStringLiteral("Appl&y Recipe\u2026"), &Form1::ApplyRecipe_Click);
+    m_fileMenu->addSeparator();
     m_exportMenu = m_fileMenu->addMenu(QStringLiteral("&Export"));
     m_exportMenu->addActions({mnuTXT, mnuXLS, mnuPDF, mnuXML, mnuDOC, mnuHTML});
     m_fileMenu->addSeparator();

@@ -12,7 +12,6 @@
 
 namespace {
 
-QString qText(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 std::string stdText(const QString& text) { return text.toStdString(); }
 
 // The 1-based line of a byte offset in `text`.
@@ -33,26 +32,58 @@ bool isRowBound(const StepOperation& operation)
     return std::find(rowBound.begin(), rowBound.end(), operation.name) != rowBound.end();
 }
 
+namespace {
+
+// A JSON string: quotes, backslashes and control characters escaped, the
+// rest (UTF-8 included) as it is, so that a person reads it as typed.
+std::string quoted(std::string_view text)
+{
+    std::string out = "\"";
+    for (const char c : text) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                static const char digits[] = "0123456789abcdef";
+                out += "\\u00";
+                out += digits[(c >> 4) & 0xF];
+                out += digits[c & 0xF];
+            } else {
+                out += c;
+            }
+        }
+    }
+    return out + "\"";
+}
+
+} // namespace
+
+// Written by hand rather than through a JSON object, which would sort the
+// keys: the version comes first and each step reads in the order a person
+// thinks of it.
 std::string recipeText(const Recipe& recipe)
 {
-    QJsonArray steps;
+    std::string out = "{\n  \"tabvane-recipe\": " + std::to_string(Recipe::Version) + ",\n  \"name\": "
+        + quoted(recipe.name) + ",\n  \"headings\": " + (recipe.headings ? "true" : "false") + ",\n  \"steps\": [";
     for (std::size_t i = 0; i < recipe.steps.size(); ++i) {
         const StepOperation& operation = recipe.steps[i];
-        QJsonObject parameters;
-        for (const auto& [key, value] : operation.parameters)
-            parameters.insert(qText(key), qText(value));
-        QJsonObject step{{"operation", qText(operation.name)}, {"parameters", parameters}};
+        out += i == 0 ? "\n    {" : ",\n    {";
         if (recipe.label(i) != operation.name)
-            step.insert("step", qText(recipe.label(i)));
+            out += "\n      \"step\": " + quoted(recipe.label(i)) + ",";
+        out += "\n      \"operation\": " + quoted(operation.name) + ",";
         if (isRowBound(operation))
-            step.insert("rowBound", true);
-        steps.append(step);
+            out += "\n      \"rowBound\": true,";
+        out += "\n      \"parameters\": {";
+        for (std::size_t j = 0; j < operation.parameters.size(); ++j)
+            out += (j == 0 ? "\n        " : ",\n        ") + quoted(operation.parameters[j].first) + ": "
+                + quoted(operation.parameters[j].second);
+        out += operation.parameters.empty() ? "}\n    }" : "\n      }\n    }";
     }
-    const QJsonObject root{{"tabvane-recipe", Recipe::Version},
-                           {"name", qText(recipe.name)},
-                           {"headings", recipe.headings},
-                           {"steps", steps}};
-    return QJsonDocument(root).toJson(QJsonDocument::Indented).toStdString();
+    return out + (recipe.steps.empty() ? "]\n}\n" : "\n  ]\n}\n");
 }
 
 Recipe readRecipe(std::string_view text)

@@ -99,8 +99,8 @@ RecipeOutcome applyRecipe(CSVDBS& store, const Recipe& recipe, const RecipeChoic
     for (std::size_t i = 0; i < recipe.steps.size(); ++i) {
         RecipeStepOutcome& step = outcome.steps[i];
         if (!runs(recipe, choices, i)) {
-            step.state = i < choices.chosen.size() && !choices.chosen[i] ? RecipeStepOutcome::State::LeftOut
-                                                                          : RecipeStepOutcome::State::SkippedRowBound;
+            step.state = !choices.rowBoundApply && isRowBound(recipe.steps[i]) ? RecipeStepOutcome::State::SkippedRowBound
+                                                                                : RecipeStepOutcome::State::LeftOut;
             continue;
         }
         if (choices.beforeStep)

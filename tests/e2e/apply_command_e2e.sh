@@ -6,6 +6,7 @@
 set -uo pipefail
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 tabvane=$1
+source=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
@@ -97,6 +98,10 @@ says err.txt "warning: 1 line(s) have more values than there are fields, the fir
 run 6 --apply plain.json in.csv -o "$work/no/such/folder/x.csv"
 run 6 --apply wide.json western.csv -o x.csv --encoding windows-1252
 says err.txt "cannot hold"
+# The recipe the project ships, made in the window, on the sample it cleans.
+run 0 --apply "$source/examples/clean-sample.tabvane-recipe" "$source/app/Samples/sample1.csv" -o sample.csv
+says err.txt "Remove Entire Row Duplicates: 5 rows removed"
+[ "$(wc -l < sample.csv)" -eq 36 ] && ! grep -q germany sample.csv || fail "the example recipe cleans the sample"
 "$tabvane" --help | grep -q -- "--apply RECIPE INPUT -o OUTPUT" || fail "--help names --apply"
 "$tabvane" --help | grep -q "6  the output cannot be written" || fail "--help lists the exit statuses"
 exit $failed
