@@ -12,10 +12,14 @@ const char* const ApplyRecipe = "ApplyRecipe";
 // 1204 as "1,204", as the status line writes counts.
 std::string grouped(std::int64_t n)
 {
-    std::string digits = std::to_string(n < 0 ? -n : n);
-    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(static_cast<std::size_t>(at), ",");
-    return n < 0 ? "-" + digits : digits;
+    const std::string digits = std::to_string(n < 0 ? -n : n);
+    std::string out = n < 0 ? "-" : "";
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            out.push_back(',');
+        out.push_back(digits[i]);
+    }
+    return out;
 }
 
 std::string counted(std::int64_t n, const char* one, const char* many)

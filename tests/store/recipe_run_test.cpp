@@ -59,6 +59,11 @@ TEST(RecipeRun, RunsAsOneStepAndLeavesRowBoundStepsOnAnotherFile)
     EXPECT_EQ(stepReport(recipe.label(0), recipe.steps[0], outcome.steps[0]), "Remove Duplicates: 1 row removed");
     EXPECT_EQ(stepReport(recipe.label(1), recipe.steps[1], outcome.steps[1]), "Sort: 2 rows sorted");
     EXPECT_EQ(stepReport("Edit", recipe.steps[2], outcome.steps[2]).substr(0, 13), "Edit: skipped");
+    RecipeStepOutcome big;
+    big.rowsBefore = 2'000'000;
+    big.rowsAfter = 798'796;
+    big.valuesChanged = 1'204;
+    EXPECT_EQ(stepReport("Dedupe", recipe.steps[0], big), "Dedupe: 1,201,204 rows removed, 1,204 values changed");
     EXPECT_EQ(other.UndoName(), "Recipe \"Monthly\"");
     const std::string after = saved(other);
     EXPECT_EQ(after, "City,Name\r\nOslo,Al\r\nRome,Cy\r\n");
