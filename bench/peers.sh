@@ -112,6 +112,19 @@ same_lf "all four" "$work/s_all.csv" "$work/p_all.csv"
 measure store_all_undo "$runs" "$work/s_all_undo.csv" "$cli --undo '$in' '$work/s_all_undo.csv' dedupe sort $field replace new old"
 same "all four with undo" "$work/s_all_undo.csv" "$work/s_all.csv"
 
+# The same work as a recipe, run by the program's own command line: a whole
+# process of the window's binary, keeping the undo history that counts each
+# step's changes.
+if [[ -x $build/bin/tabvane ]]; then
+    printf '{"tabvane-recipe": 1, "name": "bench", "headings": true, "steps": [%s, %s, %s]}\n' \
+        '{"operation": "RemoveDuplicateRows"}' \
+        "{\"operation\": \"SortDataAt\", \"parameters\": {\"direction\": \"1\", \"field\": \"$col\", \"fieldName\": \"$field\"}}" \
+        '{"operation": "FindAndReplace", "parameters": {"find": "new", "replace": "old"}}' > "$work/bench.tabvane-recipe"
+    measure apply_all "$runs" "$work/a_all.csv" \
+        "env -u DISPLAY -u WAYLAND_DISPLAY $build/bin/tabvane --apply '$work/bench.tabvane-recipe' '$in' -o '$work/a_all.csv' 2>/dev/null"
+    same "recipe command line" "$work/a_all.csv" "$work/s_all.csv"
+fi
+
 # The save flushes the file to disk before it takes the old name; the same
 # round trip into memory (tmpfs) shows what that flush costs.
 if [[ -d /dev/shm ]]; then
@@ -146,6 +159,12 @@ row "Sort + write" store_sort sort_sort "GNU sort" 0.5 "< 1/2 sort"
 row "Replace + write" store_replace mawk_replace mawk 0.5 "< 1/2 mawk"
 row "All four" store_all mlr_all Miller 0.1 "< 1/10 Miller"
 row "  with undo" store_all_undo mlr_all Miller 0.1 "< 1/10 Miller"
+if [[ -n ${secs[apply_all]:-} ]]; then
+    printf "$format" "  by --apply" "${secs[apply_all]}" "${cpu[apply_all]}" "$(mb "${peak[apply_all]}")" \
+        "store" "${secs[store_all]}" "${cpu[store_all]}" "$(mb "${peak[store_all]}")" \
+        "$(ratio "${secs[apply_all]}" "${secs[store_all]}")" "$(ratio "${cpu[apply_all]}" "${cpu[store_all]}")" \
+        "< 1.1 store" "$(met "${secs[apply_all]}" "${secs[store_all]}" 1.1)"
+fi
 echo
 worst=0
 for k in store_load store_round store_dedupe store_sort store_replace store_all; do
