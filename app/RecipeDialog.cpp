@@ -1,5 +1,7 @@
 #include "app/RecipeDialog.h"
 
+#include <algorithm>
+
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
