@@ -97,7 +97,7 @@ bool offer(Form1& window, journal::LeftJournal& left)
         left.remove();
     }
     if (changed)
-        window.SaveAs_Click();
+        window.saveRecoveredToNewFile();
     return true;
 }
 

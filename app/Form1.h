@@ -60,6 +60,12 @@ public:
     bool openAsRead(const QString& path, const journal::ReadChoices& choices, const std::function<void(CSVDBS&)>& then);
     // The journal that keeps this window's unsaved steps for after a crash.
     StoreJournal* crashJournal() const { return m_journal.get(); }
+    // Recovered onto a file that changed meanwhile: the result is saved to
+    // a new file only, never over the other program's, until it is saved so
+    // or another file is opened. Asks for the new file at once.
+    void saveRecoveredToNewFile();
+    // Says once when the crash journal cannot be written.
+    void tellJournalProblem();
     void openDroppedFile(const QString& path);
     void openRecentFile(const QString& path);
     // The "Open Recent" submenu, for the File menu.
@@ -256,6 +262,9 @@ private:
     std::unique_ptr<CSVDBS> m_store;
     // After the store, so that it goes first.
     std::unique_ptr<StoreJournal> m_journal;
+    bool m_newFileOnly = false;
+    // The last trouble with the crash journal the user was told of.
+    std::string m_journalProblemTold;
     GridModel* m_grid = nullptr;
     QString m_currentSeparator;
     std::vector<Placement> m_placements;

@@ -110,6 +110,7 @@ bool Form1::loadInto(const QString& fileName)
         store.Encoding(oldEncoding);
         store.LoneLineFeedsEndLines(oldLineEnds);
     } else {
+        m_newFileOnly = false;
         noteRecentFile(fileName);
     }
     return loaded;
@@ -243,8 +244,9 @@ void Form1::PushButton6_Click()
         p.step([&] { tellUser(QStringLiteral("Please load CSV file first.")); });
         return;
     }
-    // The sample and the program's other files are never written over.
-    if (isApplicationFile(m_store->FileName())) {
+    // The sample and the program's other files are never written over, nor
+    // a file that changed under a recovery.
+    if (isApplicationFile(m_store->FileName()) || m_newFileOnly) {
         saveToNewFile(p);
         return;
     }

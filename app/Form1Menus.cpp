@@ -268,6 +268,7 @@ void Form1::refreshState()
     if (!m_store)
         return;
     reportLastStep();
+    tellJournalProblem();
     updateTitle();
     m_undo->setEnabled(m_store->CanUndo());
     m_undo->setText(m_store->CanUndo() ? QStringLiteral("&Undo ") + QString::fromStdString(m_store->UndoName())

@@ -47,6 +47,7 @@ bool Form1::saveToNewFile(Procedure& p)
     m_store->FileName(QFile::encodeName(name).toStdString());
     const bool written = writeWithProgress(p);
     if (written) {
+        m_newFileOnly = false;
         p.step([&] { Text1->setText(name); });
     } else {
         // The store stays with the file it came from, so a later save is asked for anew.

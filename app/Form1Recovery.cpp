@@ -8,6 +8,8 @@
 
 #include "store/CSVDBS.h"
 #include "store/journal/JournalFormat.h"
+#include "store/journal/StoreJournal.h"
+#include "window/AppTitle.h"
 #include "window/CommandScope.h"
 #include "window/Procedure.h"
 
@@ -27,10 +29,28 @@ bool Form1::openAsRead(const QString& path, const journal::ReadChoices& choices,
         p.step([&] { tellLoadFailed(); });
         return false;
     }
+    m_newFileOnly = false;
     p.step([&] { Text1->setText(path); });
     p.step([&] { runLongWork([&] { then(store); }); });
     p.step([&] { loadCSVToListview(); });
     p.step([&] { enableCommands(); });
     noteRecentFile(path);
     return true;
+}
+
+void Form1::saveRecoveredToNewFile()
+{
+    m_newFileOnly = true;
+    SaveAs_Click();
+}
+
+void Form1::tellJournalProblem()
+{
+    const std::string problem = m_journal ? m_journal->problem() : std::string();
+    if (problem.empty() || problem == m_journalProblemTold)
+        return;
+    m_journalProblemTold = problem;
+    tellUser(QStringLiteral("Tabvane cannot keep its record of the unsaved changes, so a crash now would lose them: "
+                            "%1\n\nSave your work to keep it.")
+                 .arg(QString::fromStdString(problem)));
 }

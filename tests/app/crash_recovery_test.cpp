@@ -192,4 +192,32 @@ TEST_F(RandomUser, TheQuestionsDoWhatTheySay)
         std::filesystem::remove(left);
         std::filesystem::remove(path("new.csv"));
     }
+
+    // Save As cancelled after recovering onto a changed file: Save too asks
+    // for a new file, and never writes over the other program's.
+    restart({true, true});
+    const std::string file = m_dir.file("in.csv", People);
+    leaveJournal(file, {edit});
+    std::ofstream(file, std::ios::app) << "5,Eve,Rome\r\n";
+    m_ask.fileNames = {QString(), qpath("later.csv")};
+    ASSERT_TRUE(offerRecovery(window(), journal::folder()));
+    click("PushButton6");
+    EXPECT_EQ(readFile(file).size(), std::string(People).size() + 12);
+    EXPECT_TRUE(std::filesystem::exists(path("later.csv")));
+}
+
+// A journal that cannot be written is said, once: a crash would lose the work.
+TEST_F(RandomUser, AJournalThatCannotBeKeptIsSaidOnce)
+{
+    const QByteArray before = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", QByteArray::fromStdString(m_dir.file("not-a-folder", "x")));
+    restart();
+    open(People);
+    click("PushButton11");
+    window().ListView1_HeaderClick(1);
+    qputenv("XDG_STATE_HOME", before);
+    const std::vector<std::string> said = messages();
+    ASSERT_EQ(std::count_if(said.begin(), said.end(),
+                            [](const std::string& m) { return m.find("a crash now would lose them") != std::string::npos; }),
+              1);
 }
