@@ -107,6 +107,7 @@ void JournalWriter::discard()
         const std::lock_guard lock(m_mutex);
         m_queue.clear();
         m_stop = true;
+        m_discarded = true;
     }
     m_wake.notify_one();
     if (m_thread.joinable())
@@ -195,6 +196,7 @@ void JournalWriter::run()
         std::deque<std::string> batch;
         batch.swap(m_queue);
         const bool stop = m_stop;
+        const bool discarded = m_discarded;
         const bool urgent = std::exchange(m_urgent, false);
         lock.unlock();
 
@@ -205,7 +207,7 @@ void JournalWriter::run()
         written += batch.size();
         dirty = dirty || !batch.empty();
         const Clock::time_point now = Clock::now();
-        if (good && dirty && (urgent || stop || now - lastSync >= SyncEvery)) {
+        if (good && dirty && !discarded && (urgent || stop || now - lastSync >= SyncEvery)) {
             if (::fdatasync(m_fd) != 0) {
                 fail("cannot be written to disk");
                 good = false;

@@ -59,6 +59,8 @@ private:
     std::uint64_t m_synced = 0;
     bool m_urgent = false;
     bool m_stop = false;
+    // Stopping for good, the file already gone: nothing is worth a flush.
+    bool m_discarded = false;
     bool m_hashed = false;
     std::string m_error;
     std::condition_variable m_hashWaits;
