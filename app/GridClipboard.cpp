@@ -40,9 +40,16 @@ cellblocks::Pasted paste(CSVDBS& store, GridModel& grid, int row, int column, co
 {
     if (row < 0 || column < 0)
         return {};
-    // Rows are records in order: a paste below the last row is all clipped.
-    const CSVDBS::RecordNo record = row < grid.rowCount() ? grid.recordAt(row) : store.RecordCount() + 1;
-    const cellblocks::Pasted result = cellblocks::paste(store, record, column + 1, text.toStdString());
+    // Unfiltered, rows are records in order: a paste below the last row is
+    // all clipped. Filtered, each line goes to the record its row shows.
+    cellblocks::Pasted result;
+    if (grid.filtered()) {
+        const int lines = static_cast<int>(text.count(QLatin1Char('\n'))) + 1;
+        result = cellblocks::paste(store, grid.recordsOf(row, row + lines - 1), column + 1, text.toStdString());
+    } else {
+        const CSVDBS::RecordNo record = row < grid.rowCount() ? grid.recordAt(row) : store.RecordCount() + 1;
+        result = cellblocks::paste(store, record, column + 1, text.toStdString());
+    }
     if (result.cells > 0)
         grid.cellsChanged(row, column, row + result.rows - 1, column + result.columns - 1);
     return result;

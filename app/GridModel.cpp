@@ -1,6 +1,8 @@
 #include "app/GridModel.h"
 
+#include <algorithm>
 #include <numeric>
+#include <unordered_set>
 
 #include "store/CSVDBS.h"
 
@@ -18,10 +20,36 @@ void GridModel::rebuild(const CSVDBS* store, bool namedHeadings)
             m_headings << QString::fromStdString(m_headingBytes.back());
         }
         const std::int32_t records = store->RecordsHeld();
-        m_records.resize(static_cast<std::size_t>(records));
-        std::iota(m_records.begin(), m_records.end(), 1);
+        m_allRecords = records;
+        if (m_filterField > store->FieldCount())
+            m_filterField = 0; // its column has gone
+        if (m_filterField > 0) {
+            const std::unordered_set<std::string_view> shown(m_filterValues.begin(), m_filterValues.end());
+            for (std::int32_t r = 1; r <= records; ++r)
+                if (shown.count(store->ValueAt(r, m_filterField)) > 0)
+                    m_records.push_back(r);
+        } else {
+            m_records.resize(static_cast<std::size_t>(records));
+            std::iota(m_records.begin(), m_records.end(), 1);
+        }
+    } else {
+        m_allRecords = 0;
     }
     endResetModel();
+}
+
+void GridModel::setRowFilter(int field, std::vector<std::string> values)
+{
+    m_filterField = values.empty() ? 0 : field;
+    m_filterValues = std::move(values);
+}
+
+std::vector<std::int32_t> GridModel::recordsOf(int first, int last) const
+{
+    std::vector<std::int32_t> out;
+    for (int row = std::max(first, 0); row <= last && static_cast<std::size_t>(row) < m_records.size(); ++row)
+        out.push_back(m_records[static_cast<std::size_t>(row)]);
+    return out;
 }
 
 bool GridModel::showsCell(int row, int column) const

@@ -24,6 +24,19 @@ public:
     // Lets cells be edited in place, each edit one step of `store` (the store
     // the grid shows); nullptr makes the grid read-only.
     void setEditableStore(CSVDBS* store) { m_editable = store; }
+    // Shows only the records whose value in the column headed `heading`
+    // (1-based `field` where headings repeat) is one of `values`, from the
+    // next rebuild on; no values shows every record again. The rows are the
+    // record numbers alone: nothing of the store is copied.
+    void setRowFilter(int field, std::vector<std::string> values);
+    void clearRowFilter() { setRowFilter(0, {}); }
+    bool filtered() const { return m_filterField > 0; }
+    int filterField() const { return m_filterField; }
+    // Every record of the store, shown or not.
+    std::int32_t recordCount() const { return m_allRecords; }
+    // The record numbers the rows `first` to `last` show.
+    std::vector<std::int32_t> recordsOf(int first, int last) const;
+
     // The record number row `row` shows.
     std::int32_t recordAt(int row) const { return m_records[static_cast<std::size_t>(row)]; }
 
@@ -53,4 +66,7 @@ private:
     QStringList m_headings;
     std::vector<std::string> m_headingBytes;
     std::vector<std::int32_t> m_records;
+    std::int32_t m_allRecords = 0;
+    int m_filterField = 0;
+    std::vector<std::string> m_filterValues;
 };

@@ -31,11 +31,19 @@ std::int64_t deleteRows(CSVDBS& store, const GridModel& grid, const QItemSelecti
 std::int64_t clearCells(CSVDBS& store, GridModel& grid, const QItemSelection& selection, const char* stepName)
 {
     std::string rectangles;
+    // A filtered grid shows records with others between them: each run of
+    // records that follow one another is a rectangle of its own.
     for (const QItemSelectionRange& range : selection) {
-        if (!rectangles.empty())
-            rectangles += ';';
-        rectangles += cellblocks::rectangle(grid.recordAt(range.top()), grid.recordAt(range.bottom()), range.left() + 1,
-                                            range.right() + 1);
+        const std::vector<std::int32_t> records = grid.recordsOf(range.top(), range.bottom());
+        for (std::size_t i = 0; i < records.size();) {
+            std::size_t j = i;
+            while (j + 1 < records.size() && records[j + 1] == records[j] + 1)
+                ++j;
+            if (!rectangles.empty())
+                rectangles += ';';
+            rectangles += cellblocks::rectangle(records[i], records[j], range.left() + 1, range.right() + 1);
+            i = j + 1;
+        }
     }
     const std::int64_t cleared = cellblocks::clear(store, rectangles, stepName);
     for (const QItemSelectionRange& range : selection)

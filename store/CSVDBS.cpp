@@ -72,6 +72,7 @@ bool CSVDBS::LoadFile()
         m_lastFileError = "No file name was given.";
         return false;
     }
+    m_history.beforeChange();
     try {
         // Taken before reading: a change made while we read shows as a change.
         const std::optional<FileIdentity> identity = FileIdentity::at(m_fileName);

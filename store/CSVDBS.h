@@ -210,6 +210,8 @@ public:
     const History& StepHistory() const { return m_history; }
     // Follows the history's steps, undos and redos, loads and saves.
     void ObserveHistory(History::Observer observer) { m_history.setObserver(std::move(observer)); }
+    // Runs before every change of the data: a step, an undo, a redo, a load.
+    void BeforeChange(std::function<void()> call) { m_history.setBeforeChange(std::move(call)); }
 
     // Long loops report through this; see ProgressTicker.
     void SetProgressCallback(ProgressCallback callback) { m_progress = std::move(callback); }

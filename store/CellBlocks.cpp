@@ -42,13 +42,13 @@ std::pair<long long, long long> span(std::string_view text)
 
 } // namespace
 
-Pasted paste(CSVDBS& store, CSVDBS::RecordNo record, int field, std::string_view text)
+namespace {
+
+// Line `line` of the text goes to record recordOf(line); 0 means past the end.
+template <typename RecordOf>
+Pasted pasteLines(CSVDBS& store, int field, std::string_view text, RecordOf recordOf)
 {
     Pasted result;
-    if (text.empty() || record < 1 || field < 1)
-        return result;
-    const StepScope step(store, "Paste", {"Paste", {{"row", std::to_string(record)}, {"column", std::to_string(field)},
-                                                   {"text", std::string(text)}}});
     std::string_view lines = text;
     if (lines.back() == '\n')
         lines.remove_suffix(1);
@@ -56,8 +56,8 @@ Pasted paste(CSVDBS& store, CSVDBS::RecordNo record, int field, std::string_view
     eachPiece(lines, '\n', [&](std::string_view values) {
         if (!values.empty() && values.back() == '\r')
             values.remove_suffix(1);
-        const CSVDBS::RecordNo r = record + line;
-        if (r > store.RecordCount()) {
+        const CSVDBS::RecordNo r = recordOf(line);
+        if (r < 1 || r > store.RecordCount()) {
             result.clipped = true;
             return false;
         }
@@ -76,6 +76,46 @@ Pasted paste(CSVDBS& store, CSVDBS::RecordNo record, int field, std::string_view
         return true;
     });
     return result;
+}
+
+// "3-7,12": the runs of rising record numbers.
+std::string runsOf(const std::vector<CSVDBS::RecordNo>& records)
+{
+    std::string out;
+    for (std::size_t i = 0; i < records.size();) {
+        std::size_t j = i;
+        while (j + 1 < records.size() && records[j + 1] == records[j] + 1)
+            ++j;
+        if (!out.empty())
+            out += ',';
+        out += std::to_string(records[i]);
+        if (j > i)
+            out += '-' + std::to_string(records[j]);
+        i = j + 1;
+    }
+    return out;
+}
+
+} // namespace
+
+Pasted paste(CSVDBS& store, CSVDBS::RecordNo record, int field, std::string_view text)
+{
+    if (text.empty() || record < 1 || field < 1)
+        return {};
+    const StepScope step(store, "Paste", {"Paste", {{"row", std::to_string(record)}, {"column", std::to_string(field)},
+                                                   {"text", std::string(text)}}});
+    return pasteLines(store, field, text, [record](int line) { return record + line; });
+}
+
+Pasted paste(CSVDBS& store, const std::vector<CSVDBS::RecordNo>& records, int field, std::string_view text)
+{
+    if (text.empty() || records.empty() || field < 1)
+        return {};
+    const StepScope step(store, "Paste", {"Paste", {{"rows", runsOf(records)}, {"column", std::to_string(field)},
+                                                   {"text", std::string(text)}}});
+    return pasteLines(store, field, text, [&records](int line) {
+        return static_cast<std::size_t>(line) < records.size() ? records[static_cast<std::size_t>(line)] : 0;
+    });
 }
 
 std::string rectangle(CSVDBS::RecordNo top, CSVDBS::RecordNo bottom, int left, int right)

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "store/CSVDBS.h"
 
@@ -21,6 +22,9 @@ struct Pasted {
 // field) on; a line break that ends the text starts no further record, and a
 // CR before a line break is dropped.
 Pasted paste(CSVDBS& store, CSVDBS::RecordNo record, int field, std::string_view text);
+// The same into the records `records` (rising), a line each, as a filtered
+// grid shows them: records it does not list are left alone.
+Pasted paste(CSVDBS& store, const std::vector<CSVDBS::RecordNo>& records, int field, std::string_view text);
 
 // Rectangles of cells as "3-7:2-4", records and then fields, a ";" between
 // rectangles.

@@ -119,7 +119,15 @@ std::unordered_map<std::string, Run> storeOperations()
          }},
         {"RemoveDuplicateRows", [](CSVDBS& s, P) { RemoveDuplicateRows(s); }},
         {"Paste", [](CSVDBS& s, P p) {
-             cellblocks::paste(s, recordNumber(s, p.number("row")), p.field(s, "column"), p.text("text"));
+             const bool listed = std::any_of(p.all().begin(), p.all().end(), [](const auto& kv) { return kv.first == "rows"; });
+             if (!listed) {
+                 cellblocks::paste(s, recordNumber(s, p.number("row")), p.field(s, "column"), p.text("text"));
+                 return;
+             }
+             std::vector<CSVDBS::RecordNo> records;
+             for (const long long r : p.runs("rows"))
+                 records.push_back(recordNumber(s, r));
+             cellblocks::paste(s, records, p.field(s, "column"), p.text("text"));
          }},
         {"ClearCells", [](CSVDBS& s, P p) { cellblocks::clear(s, p.text("cells"), "Clear Cells"); }},
     };

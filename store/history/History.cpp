@@ -26,6 +26,8 @@ void History::setBudget(std::size_t bytes)
 
 bool History::open(std::string_view name, StepOperation operation)
 {
+    if (m_depth == 0)
+        beforeChange();
     ++m_depth;
     if (m_depth > 1 || m_budget == 0)
         return false;
@@ -108,6 +110,7 @@ bool History::undo()
 {
     if (!canUndo())
         return false;
+    beforeChange();
     assert(!m_open);
     Step& step = m_steps[m_done - 1];
     const std::size_t before = step.bytes();
@@ -125,6 +128,7 @@ bool History::redo()
 {
     if (!canRedo())
         return false;
+    beforeChange();
     Step& step = m_steps[m_done];
     const std::size_t before = step.bytes();
     step.redo(m_table);

@@ -32,7 +32,12 @@ public:
     bool open(std::string_view name, StepOperation operation);
     bool isOpen() const { return m_open != nullptr; }
     // Joins the open step, or records nothing; close() ends it as after open().
-    void join() { ++m_depth; }
+    void join()
+    {
+        if (m_depth == 0)
+            beforeChange();
+        ++m_depth;
+    }
     // Whether the next open() would start a step (none open, budget above zero).
     bool wouldOpen() const { return m_depth == 0 && m_budget > 0; }
     // Closes the step the matching open() opened; a step that changed nothing
@@ -83,6 +88,14 @@ public:
     enum class Event { Done, Undone, Redone, Cleared, Saved };
     using Observer = std::function<void(Event, const Step*)>;
     void setObserver(Observer observer) { m_observer = std::move(observer); }
+    // Called before the table changes: a step opens, an undo or a redo
+    // begins. A reader on another thread (a column profile) stops here.
+    void setBeforeChange(std::function<void()> call) { m_beforeChange = std::move(call); }
+    void beforeChange() const
+    {
+        if (m_beforeChange)
+            m_beforeChange();
+    }
 
 private:
     void tell(Event event, const Step* step)
@@ -105,4 +118,5 @@ private:
     std::unique_ptr<StepRecorder> m_open;
     int m_depth = 0;
     Observer m_observer;
+    std::function<void()> m_beforeChange;
 };
