@@ -9,6 +9,7 @@
 #include "store/CellBlocks.h"
 #include "store/StepScope.h"
 #include "store/StoreError.h"
+#include "store/cluster/ClusterMerge.h"
 #include "store/modCSV.h"
 
 namespace replay {
@@ -130,6 +131,14 @@ std::unordered_map<std::string, Run> storeOperations()
              cellblocks::paste(s, records, p.field(s, "column"), p.text("text"));
          }},
         {"ClearCells", [](CSVDBS& s, P p) { cellblocks::clear(s, p.text("cells"), "Clear Cells"); }},
+        {"ClusterEdit", [](CSVDBS& s, P p) {
+             const int field = p.field(s, "field");
+             try {
+                 cluster::mergeValues(s, field, cluster::decodeEdits(p.text("edits")));
+             } catch (const std::invalid_argument& bad) {
+                 throw ReplayError(std::string("ClusterEdit: ") + bad.what() + ".");
+             }
+         }},
     };
 }
 

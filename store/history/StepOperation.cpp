@@ -141,6 +141,7 @@ const std::vector<std::pair<std::string, std::string>>& fieldParameters(const st
             {"PutValue", field},
             {"DeleteFieldAt", field},
             {"SortDataAt", field},
+            {"ClusterEdit", field},
             {"InsertFieldAt", {{"after", "afterName"}}},
             {"SwapFields", {{"a", "aName"}, {"b", "bName"}}},
             {"RearrangeColumns", {{"order", "orderNames"}}},

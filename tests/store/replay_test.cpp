@@ -11,6 +11,7 @@
 #include "store/CSVDBS.h"
 #include "store/CellBlocks.h"
 #include "store/Replay.h"
+#include "store/cluster/ClusterMerge.h"
 #include "store/modCSV.h"
 #include "tests/support/ReplayCheck.h"
 
@@ -63,6 +64,9 @@ TEST(Replay, RecordedOperationsRunAgainToTheSameBytes)
             [&] {
                 if (s.RecordCount() > 0)
                     live.step([&] { cellblocks::clear(s, cellblocks::rectangle(1, live.record(), 1, live.field()), "Clear Cells"); });
+            },
+            [&, value] { // a cluster merged, into a value the column may hold already
+                live.step([&] { cluster::mergeValues(s, live.field(), {{value(), value()}, {value(), value()}}); });
             },
         };
     });
