@@ -7,6 +7,7 @@
 #include <QUrl>
 
 #include "app/ApplyCommand.h"
+#include "app/ClusterCommand.h"
 #include "app/CommandFile.h"
 #include "app/Form1.h"
 #include "app/RowCountCheck.h"
@@ -46,8 +47,8 @@ const char* const ExitHelp =
 
 std::string helpText()
 {
-    return std::string(Usage) + ApplyCommand::Help + "\n" + WindowHelp + "Reading options (with --apply):\n"
-        + ReadingOptionsHelp + ExitHelp;
+    return std::string(Usage) + ApplyCommand::Help + "\n" + ClusterCommand::Help + "\n" + WindowHelp
+        + "Reading options (with --apply or --cluster):\n" + ReadingOptionsHelp + ExitHelp;
 }
 
 // The application object's own options, as the desktop may pass them; those
@@ -77,6 +78,8 @@ StartRequest readCommandLine(const QStringList& arguments)
         plain.push_back(argument.toLocal8Bit().toStdString());
     if (ApplyCommand::asked(plain))
         return {QString(), true, ApplyCommand::run(plain)};
+    if (ClusterCommand::asked(plain))
+        return {QString(), true, ClusterCommand::run(plain)};
     QStringList files;
     bool optionsEnded = false;
     for (int i = 1; i < arguments.size(); ++i) {

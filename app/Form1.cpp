@@ -48,6 +48,8 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
 
 Form1::~Form1()
 {
+    // The panel's work reads the store, which goes before the panel does.
+    stopProfile();
     if (LongWork::watcher() == m_status)
         LongWork::setWatcher(nullptr);
 }
@@ -61,6 +63,8 @@ void Form1::Form_Load()
     p.step([&] { SetAppTitle(); });
     p.step([&] { loadHandPointer(this); });
     p.step([&] { m_store = std::make_unique<CSVDBS>(); });
+    // A profile under way reads the store from other threads: it stops first.
+    p.step([&] { m_store->BeforeChange([this] { stopProfile(); }); });
     p.step([&] {
         static int windows = 0;
         m_journal = std::make_unique<StoreJournal>(*m_store, journal::folder(), "w" + std::to_string(++windows));

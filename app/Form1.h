@@ -31,6 +31,8 @@ class QTableView;
 
 // The main window: the open file in a grid and one button per operation. It
 // owns the record store and the current separator for the whole run.
+class ProfilePanel;
+
 class Form1 final : public QWidget {
     Q_OBJECT
 
@@ -115,6 +117,11 @@ public:
     // again on another file.
     void SaveRecipe_Click();
     void ApplyRecipe_Click();
+    // View > Column Profile: shows or hides the profile beside the grid.
+    void ColumnProfile_Click();
+    // Tools > Cluster Similar Values...
+    void ClusterValues_Click();
+    ProfilePanel* profilePanel() const { return m_profilePanel; }
     void Undo_Click();
     void Redo_Click();
     void Cut_Click();
@@ -263,6 +270,18 @@ private:
     // After the store, so that it goes first.
     std::unique_ptr<StoreJournal> m_journal;
     bool m_newFileOnly = false;
+    // The column profile beside the grid, once asked for, and what it needs.
+    ProfilePanel* m_profilePanel = nullptr;
+    QAction* m_profileAction = nullptr;
+    void createProfilePanel();
+    void stopProfile();
+    void followCurrentColumn();
+    void showOnlyRows(int field, std::vector<std::string> values);
+    void applyQuickFix(int field, int fix);
+    // The room the panel takes at the right, in pixels; 0 when hidden.
+    int profileWidth() const;
+    // "Showing 1,204 of 1,000,000 rows" while the grid shows some rows only.
+    void sayShownRows();
     // The last trouble with the crash journal the user was told of.
     std::string m_journalProblemTold;
     GridModel* m_grid = nullptr;

@@ -2,6 +2,7 @@
 // and opening the column tools.
 #include "app/Form1.h"
 
+#include <algorithm>
 #include <optional>
 
 #include <QItemSelectionModel>
@@ -20,6 +21,7 @@
 #include "store/CSVDBS.h"
 #include "store/StepScope.h"
 #include "store/modCSV.h"
+#include "tools/ClusterDialog.h"
 #include "tools/Form10.h"
 #include "tools/Form2.h"
 #include "tools/Form3.h"
@@ -189,6 +191,10 @@ void Form1::PushButton15_Click() { openTool<Form5>(QStringLiteral("PushButton15_
 void Form1::PushButton18_Click() { openTool<Form4>(QStringLiteral("PushButton18_Click")); }
 void Form1::PushButton17_Click() { openTool<Form7>(QStringLiteral("PushButton17_Click")); }
 void Form1::PushButton23_Click() { openTool<Form10>(QStringLiteral("PushButton23_Click")); }
+void Form1::ClusterValues_Click()
+{
+    openTool<ClusterDialog>(QStringLiteral("ClusterValues_Click"), std::max(1, ListView1->currentIndex().column() + 1));
+}
 
 // The second file is read with the separator and the reading rule every
 // other load uses.

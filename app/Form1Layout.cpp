@@ -20,6 +20,7 @@
 #include <QTableView>
 
 #include "app/GridModel.h"
+#include "app/ProfilePanel.h"
 #include "app/StatusLine.h"
 #include "window/Look.h"
 #include "window/Twips.h"
@@ -162,7 +163,9 @@ void Form1::layoutControls()
 {
     const QSize designed = designedSize();
     const QRect client = clientArea();
-    const int dx = std::max(0, client.width() - designed.width());
+    // The profile takes a strip at the right; the designed controls the rest.
+    const int panel = profileWidth();
+    const int dx = std::max(0, client.width() - panel - designed.width());
     const int dy = std::max(0, client.height() - designed.height());
     // Rows of buttons widen with the grid, keeping their proportions.
     const double stretch = double(designed.width() - 2 * px(Margin) + dx) / (designed.width() - 2 * px(Margin));
@@ -212,6 +215,9 @@ void Form1::layoutControls()
             r.translate(0, client.top());
         p.widget->setGeometry(r);
     }
+    if (panel > 0)
+        m_profilePanel->setGeometry(client.width() - panel, client.top() + px(120), panel - px(120),
+                                    client.height() - px(240));
     if (m_menuBar)
         m_menuBar->setGeometry(0, 0, width(), client.top());
     if (m_status)

@@ -16,6 +16,7 @@
 
 #include "app/GridClipboard.h"
 #include "app/GridModel.h"
+#include "app/ProfilePanel.h"
 #include "app/SaveSettings.h"
 #include "app/SettingsStorage.h"
 #include "app/StatusLine.h"
@@ -84,6 +85,11 @@ void Form1::createMenus()
               {QKeySequence(Qt::CTRL | Qt::Key_H)});
     menuEntry(m_editMenu, "mnuFilter", QStringLiteral("F&ilter\u2026"), &Form1::PushButton8_Click, {QKeySequence(Qt::CTRL | Qt::Key_F)});
 
+    QMenu* view = m_menuBar->addMenu(QStringLiteral("&View"));
+    m_profileAction = menuEntry(view, "mnuColumnProfile", QStringLiteral("Column &Profile"), &Form1::ColumnProfile_Click,
+                                {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)});
+    m_profileAction->setCheckable(true);
+
     QMenu* tools = m_menuBar->addMenu(QStringLiteral("&Tools"));
     menuEntry(tools, "mnuRemoveDuplicates", QStringLiteral("Remove Entire Row Duplicates"), &Form1::PushButton11_Click);
     menuEntry(tools, "mnuRemovePartialDuplicates", QStringLiteral("Remove Partial Duplicates\u2026"), &Form1::PushButton13_Click);
@@ -93,6 +99,7 @@ void Form1::createMenus()
     menuEntry(tools, "mnuChangeCase", QStringLiteral("Change Case Of Text\u2026"), &Form1::PushButton18_Click);
     menuEntry(tools, "mnuPrefixSuffix", QStringLiteral("Add Prefix-Suffix To All Column Data\u2026"), &Form1::PushButton15_Click);
     menuEntry(tools, "mnuRearrangeColumns", QStringLiteral("Rearrange Column Order\u2026"), &Form1::PushButton22_Click);
+    menuEntry(tools, "mnuClusterValues", QStringLiteral("Cluster Similar Values\u2026"), &Form1::ClusterValues_Click);
     tools->addSeparator();
     menuEntry(tools, "mnuAppendFile", QStringLiteral("Append File (Up and Down)\u2026"), &Form1::PushButton24_Click);
     menuEntry(tools, "mnuMergeFile", QStringLiteral("Merge File (Left and Right)\u2026"), &Form1::PushButton25_Click);
@@ -269,6 +276,9 @@ void Form1::refreshState()
         return;
     reportLastStep();
     tellJournalProblem();
+    if (m_profilePanel && !m_profilePanel->isHidden())
+        m_profilePanel->refresh();
+    sayShownRows();
     updateTitle();
     m_undo->setEnabled(m_store->CanUndo());
     m_undo->setText(m_store->CanUndo() ? QStringLiteral("&Undo ") + QString::fromStdString(m_store->UndoName())

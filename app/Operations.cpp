@@ -1,6 +1,7 @@
 #include "app/Operations.h"
 
 #include "combine/CombineReplay.h"
+#include "store/ColumnFixes.h"
 #include "store/RecipeRun.h"
 #include "tools/ToolReplay.h"
 
@@ -9,4 +10,5 @@ void addAllOperations()
     ColumnEdits::addToolOperations();
     CombineFiles::addCombineOperations();
     addRecipeOperation();
+    columnfixes::addFixOperations();
 }

@@ -242,7 +242,7 @@ TEST_F(DeskEditing, MenusHoldEveryCommandWithItsShortcut)
         EXPECT_NE(entry(file, QString::fromLatin1(e)), nullptr) << e;
     EXPECT_EQ(w.redoAction()->shortcuts(),
               (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))}));
-    EXPECT_EQ(menu(QStringLiteral("Tools"))->actions().size(), 13) << "eight column tools, append, merge, save options, two separators";
+    EXPECT_EQ(menu(QStringLiteral("Tools"))->actions().size(), 14) << "eight column tools, clustering, append, merge, save options, two separators";
     entry(menu(QStringLiteral("Help")), QStringLiteral("About"))->trigger();
     EXPECT_EQ(m_ask.asked.back().text, "Tabvane Software\r\nVersion 1.0");
 }
