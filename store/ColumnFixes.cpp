@@ -5,28 +5,35 @@
 #include <unordered_map>
 
 #include "store/CSVDBS.h"
-#include "store/Replay.h"
 #include "store/StepScope.h"
+#include "store/StoreError.h"
+#include "store/profile/ProfileCounts.h"
 #include "store/profile/ValueBlemish.h"
-#include "store/table/TextFold.h"
 
 namespace columnfixes {
 
 namespace {
 
-// Puts fixed(value) into every record of `field` where it differs, as one
-// step named `name`.
-template <typename Fix>
-std::int64_t rewrite(CSVDBS& store, int field, const char* name, const char* operation, Fix fixed)
+void requireField(const CSVDBS& store, int field)
 {
     if (field < 1 || field > store.FieldCount())
-        return 0;
-    const StepScope step(store, name, {operation, {{"field", std::to_string(field)}}});
+        throw StoreError("field " + std::to_string(field) + " out of range");
+}
+
+// Puts fixed(value) into every record of `field` whose value it changes, as
+// one step named `name`.
+template <typename Fix>
+std::int64_t rewrite(CSVDBS& store, int field, const char* name, const char* operation, const Fix& fixed)
+{
+    const StepScope step(store, name, [&] { return StepOperation{operation, {{"field", std::to_string(field)}}}; });
+    requireField(store, field);
+    const CSVDBS::RecordNo records = store.RecordsHeld();
+    ProgressTicker ticker(store.progressCallback(), records);
     std::int64_t changed = 0;
-    std::string value;
-    for (CSVDBS::RecordNo r = 1; r <= store.RecordsHeld(); ++r) {
+    for (CSVDBS::RecordNo r = 1; r <= records; ++r) {
+        ticker.step(r);
         const std::string_view now = store.ValueAt(r, field);
-        value = fixed(now);
+        const auto value = fixed(now);
         if (value != now) {
             store.PutValue(r, field, value);
             ++changed;
@@ -39,13 +46,13 @@ std::int64_t rewrite(CSVDBS& store, int field, const char* name, const char* ope
 
 std::int64_t trimSpaces(CSVDBS& store, int field)
 {
-    return rewrite(store, field, "Trim Spaces", "TrimSpaces",
-                   [](std::string_view v) { return std::string(withoutEdgeSpaces(v)); });
+    return rewrite(store, field, "Trim Spaces", "TrimSpaces", [](std::string_view v) { return withoutEdgeSpaces(v); });
 }
 
 std::int64_t collapseSpaces(CSVDBS& store, int field)
 {
-    return rewrite(store, field, "Collapse Inner Spaces", "CollapseSpaces", [](std::string_view v) { return withSingleSpaces(v); });
+    return rewrite(store, field, "Collapse Inner Spaces", "CollapseSpaces",
+                   [](std::string_view v) { return withSingleSpaces(v); });
 }
 
 std::int64_t removeUnprintable(CSVDBS& store, int field)
@@ -56,32 +63,38 @@ std::int64_t removeUnprintable(CSVDBS& store, int field)
 
 std::int64_t consistentCase(CSVDBS& store, int field)
 {
-    if (field < 1 || field > store.FieldCount())
-        return 0;
-    // Each spelling's count, then per case-folded key the spelling to keep.
-    std::unordered_map<std::string_view, std::int64_t> counts;
-    for (CSVDBS::RecordNo r = 1; r <= store.RecordsHeld(); ++r)
-        ++counts[store.ValueAt(r, field)];
-    std::unordered_map<std::string, std::pair<std::string, std::int64_t>> kept;
-    for (const auto& [value, n] : counts) {
-        auto [it, fresh] = kept.try_emplace(upperCased(value), std::string(value), n);
-        auto& [spelling, most] = it->second;
-        if (!fresh && (n > most || (n == most && value < spelling))) {
-            spelling = std::string(value);
-            most = n;
-        }
-    }
-    return rewrite(store, field, "Make Case Consistent", "ConsistentCase",
-                   [&](std::string_view v) { return kept.at(upperCased(v)).first; });
-}
-
-void addFixOperations()
-{
-    using P = const replay::Parameters&;
-    replay::add("TrimSpaces", [](CSVDBS& s, P p) { trimSpaces(s, p.field(s, "field")); });
-    replay::add("CollapseSpaces", [](CSVDBS& s, P p) { collapseSpaces(s, p.field(s, "field")); });
-    replay::add("RemoveUnprintable", [](CSVDBS& s, P p) { removeUnprintable(s, p.field(s, "field")); });
-    replay::add("ConsistentCase", [](CSVDBS& s, P p) { consistentCase(s, p.field(s, "field")); });
+    requireField(store, field);
+    using profilecounts::CountTable;
+    const auto valueOf = [&](std::uint32_t record) { return store.ValueAt(static_cast<CSVDBS::RecordNo>(record), field); };
+    const CSVDBS::RecordNo records = store.RecordsHeld();
+    CountTable counts;
+    for (CSVDBS::RecordNo r = 1; r <= records; ++r)
+        if (const std::string_view v = store.ValueAt(r, field); !v.empty())
+            counts.add(static_cast<std::uint32_t>(r), v, profilecounts::foldHash(v), static_cast<std::size_t>(records - r), 1, valueOf);
+    // Each spelling that loses to another of its group, and the winner. The
+    // views are of bytes that stay where they are while the column changes.
+    std::unordered_map<std::string_view, std::string_view> spelling;
+    counts.forEach([&](std::size_t slot, std::uint32_t record, std::int64_t n) {
+        const std::string_view v = valueOf(record);
+        std::string_view best = v;
+        std::int64_t most = n;
+        counts.forEachAlike(slot, v, valueOf, profilecounts::sameButCase, [&](std::size_t, std::uint32_t other, std::int64_t m) {
+            const std::string_view w = valueOf(other);
+            if (m > most || (m == most && w < best)) {
+                best = w;
+                most = m;
+            }
+            return true;
+        });
+        if (best != v)
+            spelling.emplace(v, best);
+        return true;
+    });
+    counts = CountTable();
+    return rewrite(store, field, "Make Case Consistent", "ConsistentCase", [&](std::string_view v) {
+        const auto found = spelling.find(v);
+        return found == spelling.end() ? v : found->second;
+    });
 }
 
 } // namespace columnfixes

@@ -5,18 +5,25 @@
 class CSVDBS;
 
 // The quick fixes a column profile offers, each one undoable step on one
-// column whose operation data is the column: run again, they fix next
-// month's file the same way. Each returns how many values it changed.
+// column ("field", 1-based) whose operation data names the column, so that a
+// recipe runs it again on next month's file. Each returns how many values it
+// changed; a step that changes none is not kept. A field out of range throws
+// StoreError.
 namespace columnfixes {
 
+// "Trim Spaces", operation TrimSpaces: spaces off both ends.
 std::int64_t trimSpaces(CSVDBS& store, int field);
+// "Collapse Inner Spaces", CollapseSpaces: each run of spaces inside as one.
 std::int64_t collapseSpaces(CSVDBS& store, int field);
+// "Remove Characters That Don't Print", RemoveUnprintable.
 std::int64_t removeUnprintable(CSVDBS& store, int field);
-// Values that differ only in case take the spelling most of them have
-// (the first in text order among equals).
+// "Make Case Consistent", ConsistentCase: values that differ only in case
+// take the spelling most of them have; among equals, the first in text
+// order (by bytes).
 std::int64_t consistentCase(CSVDBS& store, int field);
 
-// Makes the fixes known to the replay of steps.
-void addFixOperations();
+// The fixes are store operations, known to the replay from the start; kept
+// for callers that make every layer's operations known.
+inline void addFixOperations() {}
 
 } // namespace columnfixes

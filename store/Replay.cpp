@@ -7,6 +7,7 @@
 
 #include "store/CSVDBS.h"
 #include "store/CellBlocks.h"
+#include "store/ColumnFixes.h"
 #include "store/StepScope.h"
 #include "store/StoreError.h"
 #include "store/cluster/ClusterMerge.h"
@@ -131,6 +132,10 @@ std::unordered_map<std::string, Run> storeOperations()
              cellblocks::paste(s, records, p.field(s, "column"), p.text("text"));
          }},
         {"ClearCells", [](CSVDBS& s, P p) { cellblocks::clear(s, p.text("cells"), "Clear Cells"); }},
+        {"TrimSpaces", [](CSVDBS& s, P p) { columnfixes::trimSpaces(s, p.field(s, "field")); }},
+        {"CollapseSpaces", [](CSVDBS& s, P p) { columnfixes::collapseSpaces(s, p.field(s, "field")); }},
+        {"RemoveUnprintable", [](CSVDBS& s, P p) { columnfixes::removeUnprintable(s, p.field(s, "field")); }},
+        {"ConsistentCase", [](CSVDBS& s, P p) { columnfixes::consistentCase(s, p.field(s, "field")); }},
         {"ClusterEdit", [](CSVDBS& s, P p) {
              const int field = p.field(s, "field");
              try {

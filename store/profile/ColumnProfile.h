@@ -11,20 +11,24 @@ class CSVDBS;
 // What one column of the store holds: counts, the most frequent values, a
 // type guess per value, the range of its numbers and dates, and the
 // blemishes a cleanup fixes. Computed without copying values (views into the
-// store), on every core, and stoppable.
+// store), on every core, and stoppable. Values that are not UTF-8 are
+// profiled by their bytes as they are.
 struct ColumnProfile {
     enum class Type { Integer, Decimal, Date, Time, Boolean, Text, Empty };
     static constexpr int TypeCount = 7;
     // How a date of the column reads: an ISO date, or day/month/year, or
     // month/day/year; ambiguous when both of the last two readings work for
-    // every such value.
+    // every such value, or when some read only one way and some only the
+    // other. An ambiguous column's range is read day first.
     enum class DateOrder { None, Iso, DayMonth, MonthDay, Ambiguous };
 
     int field = 0;          // 1-based
     std::int64_t values = 0;
     std::int64_t empty = 0;
+    // Distinct values other than the empty one.
     std::int64_t distinct = 0;
-    // The most frequent values, most frequent first (ties in text order).
+    // The most frequent values but the empty one, most frequent first (ties
+    // in text order, by bytes).
     std::vector<std::pair<std::string, std::int64_t>> top;
     std::int64_t typeCounts[TypeCount] = {};
     DateOrder dateOrder = DateOrder::None;
@@ -40,7 +44,11 @@ struct ColumnProfile {
     std::vector<std::int64_t> histogram;
     double histogramLow = 0, histogramHigh = 0;
 
-    std::string shortest, longest; // by characters
+    // By characters (an invalid byte counts as one), ties in text order;
+    // empty values aside.
+    std::string shortest, longest;
+    // Values that are not valid UTF-8.
+    std::int64_t notUtf8 = 0;
 
     // Blemishes: spaces at either end; doubled spaces inside; characters that
     // do not print (controls, zero-width, no-break space); values that

@@ -10,6 +10,7 @@
 
 #include "store/CSVDBS.h"
 #include "store/CellBlocks.h"
+#include "store/ColumnFixes.h"
 #include "store/Replay.h"
 #include "store/cluster/ClusterMerge.h"
 #include "store/modCSV.h"
@@ -24,7 +25,7 @@ const char* const Sample = "Id,Name,City\r\n1,Ann,Paris\r\n2,Bob,paris\r\n3,Ann,
 
 TEST(Replay, RecordedOperationsRunAgainToTheSameBytes)
 {
-    const std::vector<std::string> values = {"", "Ann", "Paris", "x", "7"};
+    const std::vector<std::string> values = {"", "Ann", "Paris", "x", "7", " a  b\t", "ANN", "paRis"};
     expectReplayGivesSameBytes(Sample, 40, 25, [&](ReplayLive& live) {
         CSVDBS& s = live.store;
         // Keys drawn at random must come back as drawn.
@@ -65,6 +66,10 @@ TEST(Replay, RecordedOperationsRunAgainToTheSameBytes)
                 if (s.RecordCount() > 0)
                     live.step([&] { cellblocks::clear(s, cellblocks::rectangle(1, live.record(), 1, live.field()), "Clear Cells"); });
             },
+            [&] { live.step([&] { columnfixes::trimSpaces(s, live.field()); }); },
+            [&] { live.step([&] { columnfixes::collapseSpaces(s, live.field()); }); },
+            [&] { live.step([&] { columnfixes::removeUnprintable(s, live.field()); }); },
+            [&] { live.step([&] { columnfixes::consistentCase(s, live.field()); }); },
             [&, value] { // a cluster merged, into a value the column may hold already
                 live.step([&] { cluster::mergeValues(s, live.field(), {{value(), value()}, {value(), value()}}); });
             },
