@@ -8,6 +8,7 @@
 
 #include "app/ApplyCommand.h"
 #include "app/ClusterCommand.h"
+#include "app/ProfileCommand.h"
 #include "app/CommandFile.h"
 #include "app/Form1.h"
 #include "app/RowCountCheck.h"
@@ -47,8 +48,8 @@ const char* const ExitHelp =
 
 std::string helpText()
 {
-    return std::string(Usage) + ApplyCommand::Help + "\n" + ClusterCommand::Help + "\n" + WindowHelp
-        + "Reading options (with --apply or --cluster):\n" + ReadingOptionsHelp + ExitHelp;
+    return std::string(Usage) + ApplyCommand::Help + "\n" + ClusterCommand::Help + "\n" + ProfileCommand::Help + "\n"
+        + WindowHelp + "Reading options (with --apply, --cluster or --profile):\n" + ReadingOptionsHelp + ExitHelp;
 }
 
 // The application object's own options, as the desktop may pass them; those
@@ -80,6 +81,8 @@ StartRequest readCommandLine(const QStringList& arguments)
         return {QString(), true, ApplyCommand::run(plain)};
     if (ClusterCommand::asked(plain))
         return {QString(), true, ClusterCommand::run(plain)};
+    if (ProfileCommand::asked(plain))
+        return {QString(), true, ProfileCommand::run(plain)};
     QStringList files;
     bool optionsEnded = false;
     for (int i = 1; i < arguments.size(); ++i) {

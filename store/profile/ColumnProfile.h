@@ -73,5 +73,8 @@ std::optional<ColumnProfile> computeProfile(const CSVDBS& store, int field, cons
 
 // "integer", "decimal", ... as the JSON and the panel name them.
 const char* typeName(ColumnProfile::Type type);
-// The profile as JSON, as `tabvane --profile` prints it.
+// The profiles as a JSON array, as `tabvane --profile` prints it: an object a
+// column, named by its heading. JSON holds only Unicode, so a byte that is
+// not valid UTF-8 shows as U+FFFD; a top value with such bytes gives them in
+// hexadecimal beside it ("bytes").
 std::string profileJson(const std::vector<ColumnProfile>& profiles, const std::vector<std::string>& headings);

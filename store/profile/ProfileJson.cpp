@@ -8,16 +8,17 @@
 namespace {
 
 // A JSON string. JSON holds only Unicode text, so a byte that is not part of
-// valid UTF-8 is shown as U+FFFD; the profile's notUtf8 says such values are
-// there.
-std::string jsonText(std::string_view text)
+// valid UTF-8 is shown as U+FFFD and `exact` is cleared.
+std::string jsonText(std::string_view text, bool& exact)
 {
+    exact = true;
     std::string out = "\"";
     for (std::size_t i = 0; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c >= 0x80) {
             const std::size_t length = utf8SequenceLength(text, i);
             out += length > 0 ? text.substr(i, length) : std::string_view("\\ufffd");
+            exact = exact && length > 0;
             i += length > 0 ? length : 1;
             continue;
         }
@@ -34,6 +35,24 @@ std::string jsonText(std::string_view text)
         ++i;
     }
     return out + '"';
+}
+
+std::string jsonText(std::string_view text)
+{
+    bool exact = true;
+    return jsonText(text, exact);
+}
+
+// A value's bytes in hexadecimal, beside a value that JSON cannot hold.
+std::string hexOf(std::string_view bytes)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (const char c : bytes) {
+        out += digits[static_cast<unsigned char>(c) >> 4];
+        out += digits[static_cast<unsigned char>(c) & 0xF];
+    }
+    return out;
 }
 
 std::string jsonNumber(double x)
@@ -88,8 +107,13 @@ std::string profileJson(const std::vector<ColumnProfile>& profiles, const std::v
             + ", \"unprintable\": " + count(p.unprintable) + ", \"caseVariants\": " + count(p.caseVariants)
             + ", \"notUtf8\": " + count(p.notUtf8);
         out += ",\n   \"top\": [";
-        for (std::size_t j = 0; j < p.top.size(); ++j)
-            out += (j ? ", [" : "[") + jsonText(p.top[j].first) + ", " + count(p.top[j].second) + "]";
+        for (std::size_t j = 0; j < p.top.size(); ++j) {
+            bool exact = true;
+            out += (j ? ",\n     {\"value\": " : "\n     {\"value\": ") + jsonText(p.top[j].first, exact);
+            if (!exact)
+                out += ", \"bytes\": \"" + hexOf(p.top[j].first) + "\"";
+            out += ", \"count\": " + count(p.top[j].second) + "}";
+        }
         out += "]}";
     }
     return out + (profiles.empty() ? "]\n" : "\n]\n");
