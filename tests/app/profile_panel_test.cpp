@@ -45,6 +45,9 @@ TEST_F(ProfilePanelTest, FacetsShowSomeRowsAndEditingUnderThemReachesThoseRows)
     facets()->topLevelItem(0)->setSelected(true);
     EXPECT_EQ(rows(), 3);
     EXPECT_EQ(window().statusLine()->message(), "Showing 3 of 5 rows");
+    if (const QByteArray folder = qgetenv("TABVANE_SCREENSHOTS"); !folder.isEmpty()) {
+        EXPECT_TRUE(window().grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/profile-panel.png")));
+    }
     // A paste of two lines goes to the second and third shown rows, Cy and Ed.
     QApplication::clipboard()->setText(QStringLiteral("X\nY\n"));
     listView()->setCurrentIndex(window().grid().index(1, 0));
