@@ -1,7 +1,10 @@
 // Speed and memory of the record store on a file of a million records.
+#include <malloc.h>
+
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -10,6 +13,7 @@
 #include "bench/BenchSupport.h"
 #include "store/CSVDBS.h"
 #include "store/modCSV.h"
+#include "store/profile/ColumnProfile.h"
 
 namespace {
 
@@ -151,8 +155,100 @@ void BM_LoadedMemory(benchmark::State& state)
     state.counters["peak_per_file"] = peakMB / fileMB();
 }
 
+// One store for the profiles, which only read it.
+const CSVDBS& loadedOnce()
+{
+    static const std::unique_ptr<CSVDBS> store = [] {
+        auto s = std::make_unique<CSVDBS>();
+        loaded(*s);
+        return s;
+    }();
+    return *store;
+}
+
+// The profile of one column (Id, First, ... Notes by the argument), as the
+// panel asks for it after every step.
+void BM_ProfileColumn(benchmark::State& state)
+{
+    const CSVDBS& s = loadedOnce();
+    const int field = static_cast<int>(state.range(0));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(computeProfile(s, field));
+    state.SetLabel(s.GetFieldList()[static_cast<std::size_t>(field - 1)]);
+}
+
+// Every column, as tabvane --profile works them out.
+void BM_ProfileAllColumns(benchmark::State& state)
+{
+    const CSVDBS& s = loadedOnce();
+    for (auto _ : state)
+        for (int field = 1; field <= s.FieldCount(); ++field)
+            benchmark::DoNotOptimize(computeProfile(s, field));
+}
+
+long statusKB(const char* key)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(key, 0) == 0)
+            return std::stol(line.substr(std::string(key).size()));
+    return -1;
+}
+
+// In a child: each column's profile, with the memory it took beyond what the
+// loaded store holds (the peak resident memory, started afresh before each)
+// against the column's own bytes (its values and its 8-byte cells). Large
+// blocks come fresh from the system, so that memory the load freed does not
+// hide the profile's.
+int profileMemory(const char* file)
+{
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    CSVDBS s;
+    s.FileName(file);
+    if (!s.LoadFile())
+        return 1;
+    for (int field = 1; field <= s.FieldCount(); ++field) {
+        std::size_t own = 0;
+        for (CSVDBS::RecordNo r = 1; r <= s.RecordCount(); ++r)
+            own += s.ValueAt(r, field).size() + 8;
+        std::ofstream("/proc/self/clear_refs") << "5";
+        const long before = statusKB("VmRSS:");
+        benchmark::DoNotOptimize(computeProfile(s, field));
+        std::printf("column %d extra_kB %ld own_kB %zu\n", field, statusKB("VmHWM:") - before, own / 1000);
+    }
+    return 0;
+}
+
+void BM_ProfileMemory(benchmark::State& state)
+{
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    double worst = 0;
+    for (auto _ : state) {
+        FILE* child = popen(("'" + self + "' --profile-memory '" + inputFile() + "'").c_str(), "r");
+        if (!child) {
+            state.SkipWithError("no child");
+            return;
+        }
+        char line[256];
+        int field = 0;
+        long extra = 0, own = 0;
+        while (std::fgets(line, sizeof line, child))
+            if (std::sscanf(line, "column %d extra_kB %ld own_kB %ld", &field, &extra, &own) == 3) {
+                state.counters["extra_per_own_" + std::to_string(field)] = double(extra) / double(own);
+                worst = std::max(worst, double(extra) / double(own));
+            }
+        if (pclose(child) != 0)
+            state.SkipWithError("the profiling process failed");
+    }
+    state.counters["worst_extra_per_own"] = worst;
+}
+
 } // namespace
 
+BENCHMARK(BM_ProfileColumn)->DenseRange(1, 8)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_ProfileAllColumns)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ProfileMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_LoadFile)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
 BENCHMARK(BM_LoadFileStandardVsSimple)->Unit(benchmark::kMillisecond)->Iterations(5)->UseManualTime();
 BENCHMARK(BM_WriteFile)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
@@ -174,6 +270,8 @@ int main(int argc, char** argv)
         printPeak();
         return 0;
     }
+    if (argc == 3 && std::string(argv[1]) == "--profile-memory")
+        return profileMemory(argv[2]);
     // The first read of a file this process has just written also waits for
     // its write-back; every figure is for a file in the page cache, as a file
     // the user has just saved or opened is.

@@ -70,21 +70,20 @@ std::int64_t consistentCase(CSVDBS& store, int field)
     CountTable counts;
     for (CSVDBS::RecordNo r = 1; r <= records; ++r)
         if (const std::string_view v = store.ValueAt(r, field); !v.empty())
-            counts.add(static_cast<std::uint32_t>(r), v, profilecounts::foldHash(v), static_cast<std::size_t>(records - r), 1, valueOf);
+            counts.add(static_cast<std::uint32_t>(r), v, profilecounts::foldHash(v), valueOf, [](std::string_view) { return 0; });
     // Each spelling that loses to another of its group, and the winner. The
     // views are of bytes that stay where they are while the column changes.
     std::unordered_map<std::string_view, std::string_view> spelling;
-    counts.forEach([&](std::size_t slot, std::uint32_t record, std::int64_t n) {
-        const std::string_view v = valueOf(record);
-        std::string_view best = v;
-        std::int64_t most = n;
-        counts.forEachAlike(slot, v, valueOf, profilecounts::sameButCase, [&](std::size_t, std::uint32_t other, std::int64_t m) {
-            const std::string_view w = valueOf(other);
+    counts.forEach(valueOf, [&](std::string_view v, std::int64_t, std::uint8_t facts) {
+        if (!(facts & CountTable::CaseVariant))
+            return true;
+        std::string_view best;
+        std::int64_t most = 0;
+        counts.forEachAlike(v, valueOf, [&](std::string_view w, std::int64_t m) {
             if (m > most || (m == most && w < best)) {
                 best = w;
                 most = m;
             }
-            return true;
         });
         if (best != v)
             spelling.emplace(v, best);

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cassert>
 #include <climits>
-#include <cstring>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <queue>
 
 #include "store/CSVDBS.h"
 #include "store/ParallelParse.h"
@@ -16,6 +19,50 @@ namespace {
 
 using profilecounts::CountTable;
 using Record = CSVDBS::RecordNo;
+using Type = ColumnProfile::Type;
+
+// What the table keeps of a value, in its byte of facts: the low four bits
+// say its kind, the next three its blemishes; the table sets the top one.
+enum Kind : std::uint8_t {
+    SmallWhole, // an integer that fits 32 bits
+    LargeWhole,
+    PointDecimal,
+    CommaDecimal,
+    IsoDate,
+    DayMonthDate, // reads only as day/month/year
+    MonthDayDate,
+    EitherDate, // reads both ways
+    TimeOfDay,
+    TrueFalse,
+    PlainText,
+    NotUtf8Text, // is not valid UTF-8, so can be nothing but text
+};
+constexpr std::uint8_t KindBits = 0x0F, EdgeSpaces = 0x10, DoubledSpaces = 0x20, Unprintable = 0x40;
+static_assert(CountTable::CaseVariant == 0x80);
+
+Type typeOf(std::uint8_t kind)
+{
+    static const Type types[] = {Type::Integer, Type::Integer, Type::Decimal, Type::Decimal, Type::Date, Type::Date,
+                                 Type::Date,    Type::Date,    Type::Time,    Type::Boolean, Type::Text, Type::Text};
+    return types[kind];
+}
+
+std::uint8_t kindOf(std::string_view value, bool validUtf8)
+{
+    if (!validUtf8)
+        return NotUtf8Text;
+    const std::string_view trimmed = trimSpaces(value);
+    if (const valuetype::Number n = valuetype::readNumber(trimmed); n.is) {
+        if (n.decimal)
+            return n.comma ? CommaDecimal : PointDecimal;
+        return n.value >= INT32_MIN && n.value <= INT32_MAX ? SmallWhole : LargeWhole;
+    }
+    if (const valuetype::Date d = valuetype::readDate(trimmed); d.any())
+        return d.iso ? IsoDate : d.dayMonth && d.monthDay ? EitherDate : d.dayMonth ? DayMonthDate : MonthDayDate;
+    if (valuetype::isTime(trimmed))
+        return TimeOfDay;
+    return valuetype::isBoolean(trimmed) ? TrueFalse : PlainText;
+}
 
 // A value's length in characters, and whether it is valid UTF-8; an invalid
 // byte is a character of its own.
@@ -42,79 +89,28 @@ struct Ranked {
 // Most frequent first, ties in text order.
 bool ranksBefore(const Ranked& a, const Ranked& b) { return a.count != b.count ? a.count > b.count : a.value < b.value; }
 
-// The top list as a heap whose front is the weakest, so that a stronger
-// value takes its place.
-void offer(std::vector<Ranked>& heap, std::size_t size, Ranked candidate)
-{
-    if (size == 0)
-        return;
-    if (heap.size() < size) {
-        heap.push_back(candidate);
-        std::push_heap(heap.begin(), heap.end(), ranksBefore);
-    } else if (ranksBefore(candidate, heap.front())) {
-        std::pop_heap(heap.begin(), heap.end(), ranksBefore);
-        heap.back() = candidate;
-        std::push_heap(heap.begin(), heap.end(), ranksBefore);
-    }
-}
+bool stopped(const std::atomic<bool>* cancel) { return cancel && cancel->load(std::memory_order_relaxed); }
 
-struct DateSeen {
-    valuetype::Date date;
-    std::int64_t count;
-};
-
-// What one part of the distinct values holds; the parts add up.
+// One part's distinct values (those whose hash falls to it) and what they add up to.
 struct Part {
     CountTable table;
     std::int64_t empty = 0, distinct = 0;
-    std::int64_t types[ColumnProfile::TypeCount] = {};
-    std::int64_t decimalCommas = 0, edgeSpaces = 0, doubledSpaces = 0, unprintable = 0, caseVariants = 0, notUtf8 = 0;
+    std::int64_t kinds[16] = {};
+    std::int64_t edgeSpaces = 0, doubledSpaces = 0, unprintable = 0, caseVariants = 0;
     std::vector<Ranked> top;
     std::string_view shortest, longest;
     std::size_t shortestLength = SIZE_MAX, longestLength = 0;
-    // Numbers: how many values, their sum and range, and whether every one
-    // is a whole number that fits 32 bits (then they are kept in 4 bytes).
-    std::int64_t numbers = 0;
-    long double sum = 0;
-    double minimum = 0, maximum = 0;
-    bool smallWholes = true;
-    std::vector<DateSeen> dates; // a distinct date each: a column holds few
-    std::int64_t dayMonthOnly = 0, monthDayOnly = 0, eitherOrder = 0;
 };
 
-bool stopped(const std::atomic<bool>* cancel) { return cancel && cancel->load(std::memory_order_relaxed); }
-
-// Counts the values of part `p` of `parts` (by hash), then looks at each of
-// its distinct values once, weighed by its count.
-bool profilePart(const CSVDBS& store, int field, std::size_t p, std::size_t parts, const ProfileOptions& options,
-                 Part& part)
+// Counts the values of part `p` of `parts`, working out each value's facts
+// the first time it is met, while its bytes are at hand.
+bool countPart(const CSVDBS& store, int field, std::size_t p, std::size_t parts, std::size_t expected,
+               const std::vector<std::uint64_t>& secondPart, const ProfileOptions& options, Part& part)
 {
-    const Record records = store.RecordsHeld();
     const auto valueOf = [&](std::uint32_t record) { return store.ValueAt(static_cast<Record>(record), field); };
-    for (Record r = 1; r <= records; ++r) {
-        if ((r & 0x3FFF) == 0 && stopped(options.cancel))
-            return false;
-        const std::string_view v = store.ValueAt(r, field);
-        if (v.empty()) {
-            part.empty += p == 0;
-            continue;
-        }
-        const std::uint64_t hash = profilecounts::foldHash(v);
-        if (profilecounts::partOf(hash, parts) == p)
-            part.table.add(static_cast<std::uint32_t>(r), v, hash, static_cast<std::size_t>(records - r), parts, valueOf);
-    }
-    part.types[int(ColumnProfile::Type::Empty)] = part.empty;
-
-    std::size_t seen = 0;
-    part.table.forEach([&](std::size_t at, std::uint32_t record, std::int64_t n) {
-        if ((++seen & 0x3FFF) == 0 && stopped(options.cancel))
-            return false;
-        const std::string_view v = valueOf(record);
-        ++part.distinct;
-        offer(part.top, options.topCount, {v, n});
+    const auto factsOf = [&](std::string_view v) {
         bool valid = true;
         const std::size_t length = characters(v, valid);
-        part.notUtf8 += valid ? 0 : n;
         if (length < part.shortestLength || (length == part.shortestLength && v < part.shortest)) {
             part.shortestLength = length;
             part.shortest = v;
@@ -124,144 +120,181 @@ bool profilePart(const CSVDBS& store, int field, std::size_t p, std::size_t part
             part.longest = v;
         }
         const Blemishes marks = blemishesOf(v);
-        part.edgeSpaces += marks.edgeSpaces ? n : 0;
-        part.doubledSpaces += marks.doubledSpaces ? n : 0;
-        part.unprintable += marks.unprintable ? n : 0;
-        if (part.table.anyAlike(at, v, valueOf, profilecounts::sameButCase))
-            part.caseVariants += n;
-
-        const std::string_view trimmed = trimSpaces(v);
-        ColumnProfile::Type type = ColumnProfile::Type::Text;
-        if (const valuetype::Number number = valuetype::readNumber(trimmed); number.is) {
-            type = number.decimal ? ColumnProfile::Type::Decimal : ColumnProfile::Type::Integer;
-            part.decimalCommas += number.comma ? n : 0;
-            part.minimum = part.numbers == 0 ? number.value : std::min(part.minimum, number.value);
-            part.maximum = part.numbers == 0 ? number.value : std::max(part.maximum, number.value);
-            part.numbers += n;
-            part.sum += static_cast<long double>(number.value) * static_cast<long double>(n);
-            part.smallWholes = part.smallWholes && !number.decimal && number.value >= INT32_MIN && number.value <= INT32_MAX;
-        } else if (const valuetype::Date date = valuetype::readDate(trimmed); date.any()) {
-            type = ColumnProfile::Type::Date;
-            part.dates.push_back({date, n});
-            if (!date.iso)
-                (date.dayMonth && date.monthDay ? part.eitherOrder : date.dayMonth ? part.dayMonthOnly : part.monthDayOnly) += n;
-        } else if (valuetype::isTime(trimmed)) {
-            type = ColumnProfile::Type::Time;
-        } else if (valuetype::isBoolean(trimmed)) {
-            type = ColumnProfile::Type::Boolean;
+        return static_cast<std::uint8_t>(kindOf(v, valid) | (marks.edgeSpaces ? EdgeSpaces : 0)
+                                         | (marks.doubledSpaces ? DoubledSpaces : 0) | (marks.unprintable ? Unprintable : 0));
+    };
+    part.table.reserve(expected);
+    const Record records = store.RecordsHeld();
+    for (Record r = 1; r <= records; ++r) {
+        if ((r & 0x3FFF) == 0 && stopped(options.cancel))
+            return false;
+        if (parts > 1 && (secondPart[std::size_t(r - 1) >> 6] >> ((r - 1) & 63) & 1) != p)
+            continue;
+        const std::string_view v = store.ValueAt(r, field);
+        if (v.empty()) {
+            ++part.empty;
+            continue;
         }
-        part.types[int(type)] += n;
+        part.table.add(static_cast<std::uint32_t>(r), v, profilecounts::foldHash(v), valueOf, factsOf);
+    }
+
+    // The sums, and the count the top list starts at: the values above it
+    // are in; of those at it, the first in text order.
+    std::priority_queue<std::int64_t, std::vector<std::int64_t>, std::greater<>> largest;
+    part.table.forEach(valueOf, [&](std::string_view, std::int64_t n, std::uint8_t facts) {
+        ++part.distinct;
+        part.kinds[facts & KindBits] += n;
+        part.edgeSpaces += facts & EdgeSpaces ? n : 0;
+        part.doubledSpaces += facts & DoubledSpaces ? n : 0;
+        part.unprintable += facts & Unprintable ? n : 0;
+        part.caseVariants += facts & CountTable::CaseVariant ? n : 0;
+        if (largest.size() < options.topCount)
+            largest.push(n);
+        else if (options.topCount > 0 && n > largest.top()) {
+            largest.pop();
+            largest.push(n);
+        }
         return true;
     });
+    if (largest.empty())
+        return !stopped(options.cancel);
+    const std::int64_t threshold = largest.size() < options.topCount ? 0 : largest.top();
+    std::vector<Ranked> ties; // a heap: the last in text order at its front
+    const auto textBefore = [](const Ranked& a, const Ranked& b) { return a.value < b.value; };
+    std::size_t seen = 0;
+    part.table.forEach(valueOf, [&](std::string_view v, std::int64_t n, std::uint8_t) {
+        if ((++seen & 0x3FFF) == 0 && stopped(options.cancel))
+            return false;
+        if (n > threshold) {
+            part.top.push_back({v, n});
+        } else if (n == threshold) {
+            const Ranked candidate{v, n};
+            if (ties.size() < options.topCount) {
+                ties.push_back(candidate);
+                std::push_heap(ties.begin(), ties.end(), textBefore);
+            } else if (candidate.value < ties.front().value) {
+                std::pop_heap(ties.begin(), ties.end(), textBefore);
+                ties.back() = candidate;
+                std::push_heap(ties.begin(), ties.end(), textBefore);
+            }
+        }
+        return true;
+    });
+    part.top.insert(part.top.end(), ties.begin(), ties.end());
     return !stopped(options.cancel);
 }
 
-void fillHistogram(ColumnProfile& profile, double low, double high, std::size_t bins,
-                   const std::function<void(const std::function<void(double)>&)>& each)
+// The numbers and dates of a column, read again from its records once the
+// counts are gone, so that the two never take memory at the same time.
+struct Readings {
+    std::int64_t numbers = 0, dates = 0;
+    bool smallWholes = true;
+    bool monthFirst = false;
+    bool dateHistogram = false;
+};
+
+void fillHistogram(ColumnProfile& profile, double low, double high, std::size_t bins, const auto& values)
 {
     if (bins == 0)
         return;
     profile.histogramLow = low;
     profile.histogramHigh = high;
     profile.histogram.assign(high > low ? bins : 1, 0);
-    each([&](double x) {
-        const std::size_t bin = high > low ? std::min(bins - 1, static_cast<std::size_t>((x - low) / (high - low) * double(bins))) : 0;
+    for (const auto x : values) {
+        const std::size_t bin =
+            high > low ? std::min(bins - 1, static_cast<std::size_t>((static_cast<double>(x) - low) / (high - low) * double(bins))) : 0;
         ++profile.histogram[bin];
-    });
+    }
 }
 
-// Every number of the column, read again from the records once the counts
-// are gone, so that the two never take memory at the same time; the median
-// is then a selection in place.
-template <typename Number>
-bool numberStatistics(const CSVDBS& store, int field, std::int64_t total, const ProfileOptions& options,
-                      ColumnProfile& profile)
+std::string isoDate(int days)
 {
-    std::vector<Number> numbers(static_cast<std::size_t>(total));
+    int year = 0, month = 0, day = 0;
+    valuetype::dateOfDay(days, year, month, day);
+    char text[24];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
+    return text;
+}
+
+template <typename Number>
+bool readAgain(const CSVDBS& store, int field, const Readings& wanted, const ProfileOptions& options, ColumnProfile& profile)
+{
+    std::vector<Number> numbers(static_cast<std::size_t>(wanted.numbers));
+    std::vector<std::int32_t> days(wanted.dateHistogram ? static_cast<std::size_t>(wanted.dates) : 0);
     const Record records = store.RecordsHeld();
     const std::size_t parts = parallel::partsFor(static_cast<std::size_t>(records), 50'000);
+    assert(parts <= 2);
+    struct Sums {
+        long double sum = 0;
+        double low = HUGE_VAL, high = -HUGE_VAL;
+        int earliest = INT_MAX, latest = INT_MIN;
+        std::size_t numbers = 0, days = 0; // where the part has got to
+        bool complete = true;
+    };
+    Sums sums[2];
     // The first part fills from the front and the second from the back: no
     // part needs to know how many the other finds.
-    std::size_t front = 0, back = numbers.size();
-    bool complete = true;
     parallel::run(parts, [&](std::size_t p) {
-        const Record half = records / 2;
-        const Record first = parts == 1 || p == 0 ? 1 : half + 1, last = parts == 1 || p == 1 ? records : half;
-        std::size_t at = p == 0 ? 0 : numbers.size();
+        Sums& s = sums[p];
+        const Record half = parts == 1 ? records : records / 2;
+        const Record first = p == 0 ? 1 : half + 1, last = p == 0 ? half : records;
+        s.numbers = p == 0 ? 0 : numbers.size();
+        s.days = p == 0 ? 0 : days.size();
         for (Record r = first; r <= last; ++r) {
             if ((r & 0x3FFF) == 0 && stopped(options.cancel)) {
-                complete = false;
+                s.complete = false;
                 return;
             }
-            const valuetype::Number number = valuetype::readNumber(trimSpaces(store.ValueAt(r, field)));
-            if (!number.is)
+            const std::string_view v = trimSpaces(store.ValueAt(r, field));
+            if (v.empty())
                 continue;
-            assert(p == 0 ? at < numbers.size() : at > 0);
-            if (p == 0)
-                numbers[at++] = static_cast<Number>(number.value);
-            else
-                numbers[--at] = static_cast<Number>(number.value);
+            if (const valuetype::Number n = valuetype::readNumber(v); n.is) {
+                if (wanted.numbers == 0)
+                    continue;
+                s.sum += n.value;
+                s.low = std::min(s.low, n.value);
+                s.high = std::max(s.high, n.value);
+                (p == 0 ? numbers[s.numbers++] : numbers[--s.numbers]) = static_cast<Number>(n.value);
+            } else if (wanted.dates > 0) {
+                const valuetype::Date d = valuetype::readDate(v);
+                if (!d.any())
+                    continue;
+                // A date that reads only the other way keeps that reading.
+                const int day = d.iso ? d.isoDay
+                    : wanted.monthFirst ? (d.monthDay ? d.monthDayDay : d.dayMonthDay)
+                                        : (d.dayMonth ? d.dayMonthDay : d.monthDayDay);
+                s.earliest = std::min(s.earliest, day);
+                s.latest = std::max(s.latest, day);
+                if (wanted.dateHistogram)
+                    (p == 0 ? days[s.days++] : days[--s.days]) = day;
+            }
         }
-        (p == 0 ? front : back) = at;
     });
-    if (!complete || stopped(options.cancel))
+    if (!sums[0].complete || (parts == 2 && !sums[1].complete))
         return false;
-    assert(front == back);
-    const auto middle = numbers.begin() + static_cast<std::ptrdiff_t>(numbers.size() / 2);
-    std::nth_element(numbers.begin(), middle, numbers.end());
-    double median = static_cast<double>(*middle);
-    if (numbers.size() % 2 == 0)
-        median = (median + static_cast<double>(*std::max_element(numbers.begin(), middle))) / 2;
-    profile.median = median;
-    fillHistogram(profile, *profile.minimum, *profile.maximum, options.histogramBins, [&](const auto& add) {
-        for (const Number x : numbers)
-            add(static_cast<double>(x));
-    });
-    return true;
-}
-
-void dateStatistics(const std::vector<DateSeen>& dates, std::int64_t dayMonthOnly, std::int64_t monthDayOnly,
-                    std::int64_t eitherOrder, bool histogram, const ProfileOptions& options, ColumnProfile& profile)
-{
-    using Order = ColumnProfile::DateOrder;
-    if (dayMonthOnly + monthDayOnly + eitherOrder == 0)
-        profile.dateOrder = Order::Iso;
-    else if (monthDayOnly == 0 && dayMonthOnly > 0)
-        profile.dateOrder = Order::DayMonth;
-    else if (dayMonthOnly == 0 && monthDayOnly > 0)
-        profile.dateOrder = Order::MonthDay;
-    else
-        profile.dateOrder = Order::Ambiguous;
-    const bool monthFirst = profile.dateOrder == Order::MonthDay;
-    // Each date's day in the column's reading; one that reads only the
-    // other way keeps that reading.
-    const auto dayOf = [&](const valuetype::Date& d) {
-        if (d.iso)
-            return d.isoDay;
-        if (monthFirst)
-            return d.monthDay ? d.monthDayDay : d.dayMonthDay;
-        return d.dayMonth ? d.dayMonthDay : d.monthDayDay;
-    };
-    int earliest = INT_MAX, latest = INT_MIN;
-    for (const DateSeen& seen : dates) {
-        earliest = std::min(earliest, dayOf(seen.date));
-        latest = std::max(latest, dayOf(seen.date));
+    if (parts == 1)
+        sums[1] = Sums{0, HUGE_VAL, -HUGE_VAL, INT_MAX, INT_MIN, numbers.size(), days.size(), true};
+    assert(sums[0].numbers == sums[1].numbers && sums[0].days == sums[1].days);
+    if (!numbers.empty()) {
+        profile.minimum = std::min(sums[0].low, sums[1].low);
+        profile.maximum = std::max(sums[0].high, sums[1].high);
+        profile.mean = static_cast<double>((sums[0].sum + sums[1].sum) / static_cast<long double>(numbers.size()));
+        const auto middle = numbers.begin() + static_cast<std::ptrdiff_t>(numbers.size() / 2);
+        std::nth_element(numbers.begin(), middle, numbers.end());
+        double median = static_cast<double>(*middle);
+        if (numbers.size() % 2 == 0)
+            median = (median + static_cast<double>(*std::max_element(numbers.begin(), middle))) / 2;
+        profile.median = median;
+        fillHistogram(profile, *profile.minimum, *profile.maximum, options.histogramBins, numbers);
     }
-    const auto iso = [](int days) {
-        int year = 0, month = 0, day = 0;
-        valuetype::dateOfDay(days, year, month, day);
-        char text[16];
-        std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
-        return std::string(text);
-    };
-    profile.earliest = iso(earliest);
-    profile.latest = iso(latest);
-    if (histogram)
-        fillHistogram(profile, earliest, latest, options.histogramBins, [&](const auto& add) {
-            for (const DateSeen& seen : dates)
-                for (std::int64_t k = 0; k < seen.count; ++k)
-                    add(dayOf(seen.date));
-        });
+    if (wanted.dates > 0) {
+        const int earliest = std::min(sums[0].earliest, sums[1].earliest), latest = std::max(sums[0].latest, sums[1].latest);
+        profile.earliest = isoDate(earliest);
+        profile.latest = isoDate(latest);
+        if (wanted.dateHistogram)
+            fillHistogram(profile, earliest, latest, options.histogramBins, days);
+    }
+    return true;
 }
 
 } // namespace
@@ -279,35 +312,60 @@ std::optional<ColumnProfile> computeProfile(const CSVDBS& store, int field, cons
     ColumnProfile profile;
     profile.field = field;
     profile.values = store.RecordsHeld();
+    const Record records = store.RecordsHeld();
 
     // Each part takes the values whose case-blind hash falls to it, so the
     // parts' distinct values never overlap and the spellings of one value
-    // in other cases meet in the same part.
-    const std::size_t parts = parallel::partsFor(static_cast<std::size_t>(profile.values), 20'000);
+    // in other cases meet in one part. The parts' tables are made the size
+    // the estimate says, a little over.
+    const std::size_t parts = parallel::partsFor(static_cast<std::size_t>(records), 20'000);
+    assert(parts <= 2);
+    // A first pass hashes every value once: for the estimate, and to note
+    // which part each record's value falls to (a bit a record; empty values
+    // go to the first), so that the count hashes each value only once more.
+    std::vector<profilecounts::DistinctEstimate> estimates(parts);
+    std::vector<std::uint64_t> secondPart(parts > 1 ? (static_cast<std::size_t>(records) + 63) / 64 : 0);
+    // The halves meet at a whole word of bits, so that no word is written by two.
+    const Record half = parts > 1 ? (records / 2) & ~Record{63} : records;
+    parallel::run(parts, [&](std::size_t p) {
+        const Record first = p == 0 ? 1 : half + 1, last = p == 0 ? half : records;
+        for (Record r = first; r <= last; ++r) {
+            const std::string_view v = store.ValueAt(r, field);
+            if (v.empty())
+                continue;
+            const std::uint64_t hash = profilecounts::foldHash(v);
+            estimates[p].add(hash);
+            if (parts > 1 && profilecounts::partOf(hash, parts) == 1)
+                secondPart[std::size_t(r - 1) >> 6] |= std::uint64_t{1} << ((r - 1) & 63);
+        }
+    });
+    if (stopped(options.cancel))
+        return std::nullopt;
+    for (std::size_t p = 1; p < parts; ++p)
+        estimates[0].merge(estimates[p]);
+    const auto expected = static_cast<std::size_t>(estimates[0].estimate() * 1.06 / double(parts)) + 64;
+
     std::vector<Part> partial(parts);
     std::vector<char> done(parts, 0);
-    parallel::run(parts, [&](std::size_t p) { done[p] = profilePart(store, field, p, parts, options, partial[p]); });
+    parallel::run(parts, [&](std::size_t p) {
+        done[p] = countPart(store, field, p, parts, expected, secondPart, options, partial[p]);
+    });
     if (std::count(done.begin(), done.end(), 0) > 0)
         return std::nullopt;
 
     std::vector<Ranked> top;
-    std::vector<DateSeen> dates;
-    std::int64_t numbers = 0, dayMonthOnly = 0, monthDayOnly = 0, eitherOrder = 0;
-    long double sum = 0;
-    bool smallWholes = true;
+    std::int64_t kinds[16] = {};
     std::size_t shortestLength = SIZE_MAX, longestLength = 0;
     std::string_view shortest, longest;
     for (Part& part : partial) {
         profile.empty += part.empty;
         profile.distinct += part.distinct;
-        for (int t = 0; t < ColumnProfile::TypeCount; ++t)
-            profile.typeCounts[t] += part.types[t];
-        profile.decimalCommas += part.decimalCommas;
+        for (int k = 0; k < 16; ++k)
+            kinds[k] += part.kinds[k];
         profile.edgeSpaces += part.edgeSpaces;
         profile.doubledSpaces += part.doubledSpaces;
         profile.unprintable += part.unprintable;
         profile.caseVariants += part.caseVariants;
-        profile.notUtf8 += part.notUtf8;
         top.insert(top.end(), part.top.begin(), part.top.end());
         if (part.shortestLength < shortestLength || (part.shortestLength == shortestLength && part.shortest < shortest)) {
             shortestLength = part.shortestLength;
@@ -317,19 +375,7 @@ std::optional<ColumnProfile> computeProfile(const CSVDBS& store, int field, cons
             longestLength = part.longestLength;
             longest = part.longest;
         }
-        if (part.numbers > 0) {
-            profile.minimum = numbers == 0 ? part.minimum : std::min(*profile.minimum, part.minimum);
-            profile.maximum = numbers == 0 ? part.maximum : std::max(*profile.maximum, part.maximum);
-            numbers += part.numbers;
-            sum += part.sum;
-            smallWholes = smallWholes && part.smallWholes;
-        }
-        dates.insert(dates.end(), part.dates.begin(), part.dates.end());
-        dayMonthOnly += part.dayMonthOnly;
-        monthDayOnly += part.monthDayOnly;
-        eitherOrder += part.eitherOrder;
         part.table = CountTable(); // before the numbers are read again
-        std::vector<DateSeen>().swap(part.dates);
     }
     std::sort(top.begin(), top.end(), ranksBefore);
     top.resize(std::min(top.size(), options.topCount));
@@ -337,15 +383,31 @@ std::optional<ColumnProfile> computeProfile(const CSVDBS& store, int field, cons
         profile.top.emplace_back(std::string(r.value), r.count);
     profile.shortest = std::string(shortest);
     profile.longest = std::string(longest);
+    profile.typeCounts[int(Type::Empty)] = profile.empty;
+    for (std::uint8_t k = 0; k <= NotUtf8Text; ++k)
+        profile.typeCounts[int(typeOf(k))] += kinds[k];
+    profile.decimalCommas = kinds[CommaDecimal];
+    profile.notUtf8 = kinds[NotUtf8Text];
 
-    if (numbers > 0) {
-        profile.mean = static_cast<double>(sum / static_cast<long double>(numbers));
-        const bool complete = smallWholes ? numberStatistics<std::int32_t>(store, field, numbers, options, profile)
-                                          : numberStatistics<double>(store, field, numbers, options, profile);
+    Readings wanted;
+    wanted.numbers = profile.typeCounts[int(Type::Integer)] + profile.typeCounts[int(Type::Decimal)];
+    wanted.smallWholes = kinds[LargeWhole] + kinds[PointDecimal] + kinds[CommaDecimal] == 0;
+    wanted.dates = profile.typeCounts[int(Type::Date)];
+    wanted.dateHistogram = wanted.numbers == 0;
+    if (wanted.dates > 0) {
+        using Order = ColumnProfile::DateOrder;
+        const std::int64_t dayMonth = kinds[DayMonthDate], monthDay = kinds[MonthDayDate];
+        profile.dateOrder = dayMonth + monthDay + kinds[EitherDate] == 0 ? Order::Iso
+            : monthDay == 0 && dayMonth > 0                                 ? Order::DayMonth
+            : dayMonth == 0 && monthDay > 0                                 ? Order::MonthDay
+                                                                            : Order::Ambiguous;
+        wanted.monthFirst = profile.dateOrder == Order::MonthDay;
+    }
+    if (wanted.numbers > 0 || wanted.dates > 0) {
+        const bool complete = wanted.smallWholes ? readAgain<std::int32_t>(store, field, wanted, options, profile)
+                                                 : readAgain<double>(store, field, wanted, options, profile);
         if (!complete)
             return std::nullopt;
     }
-    if (!dates.empty())
-        dateStatistics(dates, dayMonthOnly, monthDayOnly, eitherOrder, numbers == 0, options, profile);
     return profile;
 }

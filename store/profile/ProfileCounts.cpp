@@ -1,6 +1,7 @@
 #include "store/profile/ProfileCounts.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -87,9 +88,46 @@ std::uint64_t foldHash(std::string_view value)
     if (ascii)
         return h;
     // The same hash as an ASCII value whose upper-cased form is the same
-    // ("ſ" and "s" both give "S").
+    // ("ſ" and "s" both give "S"). Letters of Western European languages are
+    // upper-cased here, as Unicode does, without a trip through QString.
+    char latin[64];
+    bool simple = value.size() <= sizeof latin;
+    for (std::size_t i = 0; simple && i < value.size(); ++i) {
+        const auto c = static_cast<unsigned char>(value[i]);
+        if (c < 0x80) {
+            latin[i] = asciiUpper(value[i]);
+        } else if (c == 0xC3 && i + 1 < value.size()) {
+            const auto d = static_cast<unsigned char>(value[i + 1]);
+            // U+00C0..U+00DE stay; U+00E0..U+00FE but for U+00F7 lose 0x20;
+            // U+00DF (ß) and U+00FF (ÿ) change length or block.
+            simple = d >= 0x80 && d <= 0xBE && d != 0x9F;
+            latin[i] = static_cast<char>(c);
+            latin[i + 1] = static_cast<char>(d >= 0xA0 && d != 0xB7 ? d - 0x20 : d);
+            ++i;
+        } else {
+            simple = false;
+        }
+    }
+    if (simple)
+        return wordHash(std::string_view(latin, value.size()), false, ascii);
     const std::string upper = upperCased(value);
     return wordHash(upper, false, ascii);
+}
+
+double DistinctEstimate::estimate() const
+{
+    double sum = 0;
+    std::size_t zeros = 0;
+    for (const std::uint8_t r : m_registers) {
+        sum += std::ldexp(1.0, -r);
+        zeros += r == 0;
+    }
+    const double m = Registers;
+    const double raw = 0.7213 / (1 + 1.079 / m) * m * m / sum;
+    // Few values: count the registers still empty instead.
+    if (raw <= 2.5 * m && zeros > 0)
+        return m * std::log(m / static_cast<double>(zeros));
+    return raw;
 }
 
 } // namespace profilecounts
