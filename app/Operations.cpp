@@ -1,7 +1,6 @@
 #include "app/Operations.h"
 
 #include "combine/CombineReplay.h"
-#include "store/ColumnFixes.h"
 #include "store/RecipeRun.h"
 #include "tools/ToolReplay.h"
 
@@ -10,5 +9,4 @@ void addAllOperations()
     ColumnEdits::addToolOperations();
     CombineFiles::addCombineOperations();
     addRecipeOperation();
-    columnfixes::addFixOperations();
 }

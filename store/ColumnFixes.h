@@ -22,8 +22,4 @@ std::int64_t removeUnprintable(CSVDBS& store, int field);
 // order (by bytes).
 std::int64_t consistentCase(CSVDBS& store, int field);
 
-// The fixes are store operations, known to the replay from the start; kept
-// for callers that make every layer's operations known.
-inline void addFixOperations() {}
-
 } // namespace columnfixes
