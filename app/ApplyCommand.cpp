@@ -168,16 +168,7 @@ bool writeToStandardOutput(CSVDBS& store, std::string& error)
 
 } // namespace
 
-bool asked(const std::vector<std::string>& arguments)
-{
-    for (std::size_t i = 1; i < arguments.size(); ++i) {
-        if (arguments[i] == "--" || arguments[i] == "-h" || arguments[i] == "--help")
-            return false;
-        if (arguments[i] == "--apply")
-            return true;
-    }
-    return false;
-}
+bool asked(const std::vector<std::string>& arguments) { return commandAsked(arguments, "--apply"); }
 
 int run(const std::vector<std::string>& arguments)
 {

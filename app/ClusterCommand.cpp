@@ -7,6 +7,7 @@
 
 #include "app/CommandFile.h"
 #include "store/CSVDBS.h"
+#include "store/JsonText.h"
 #include "store/cluster/Clustering.h"
 #include "store/table/TextFold.h"
 
@@ -96,59 +97,6 @@ bool parse(const std::vector<std::string>& arguments, Request& request, std::str
     return true;
 }
 
-// A JSON string. JSON holds only UTF-8: a byte that is not part of it stands
-// as U+FFFD, and the caller gives the value's bytes beside it.
-std::string jsonString(std::string_view text, bool& exact)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string out = "\"";
-    exact = true;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x80) {
-            const std::size_t length = utf8SequenceLength(text, i);
-            if (length == 0) {
-                out += "\xEF\xBF\xBD";
-                exact = false;
-                ++i;
-            } else {
-                out.append(text.substr(i, length));
-                i += length;
-            }
-            continue;
-        }
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            out += "\\u00";
-            out += digits[c >> 4];
-            out += digits[c & 0xF];
-        } else {
-            out += static_cast<char>(c);
-        }
-        ++i;
-    }
-    return out + "\"";
-}
-
-std::string jsonString(std::string_view text)
-{
-    bool exact = true;
-    return jsonString(text, exact);
-}
-
-std::string hexOf(std::string_view bytes)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (const char c : bytes) {
-        out += digits[static_cast<unsigned char>(c) >> 4];
-        out += digits[static_cast<unsigned char>(c) & 0xF];
-    }
-    return out;
-}
-
 void print(const Request& request, const std::string& heading, const cluster::Result& result)
 {
     std::string out = "{\n  \"column\": " + jsonString(heading) + ",\n  \"method\": \"" + request.methodName + "\",\n";
@@ -182,16 +130,7 @@ void print(const Request& request, const std::string& heading, const cluster::Re
 
 } // namespace
 
-bool asked(const std::vector<std::string>& arguments)
-{
-    for (std::size_t i = 1; i < arguments.size(); ++i) {
-        if (arguments[i] == "--" || arguments[i] == "-h" || arguments[i] == "--help")
-            return false;
-        if (arguments[i] == "--cluster")
-            return true;
-    }
-    return false;
-}
+bool asked(const std::vector<std::string>& arguments) { return commandAsked(arguments, "--cluster"); }
 
 int run(const std::vector<std::string>& arguments)
 {

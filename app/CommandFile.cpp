@@ -57,6 +57,17 @@ bool reloadWith(CSVDBS& store, bool loaded, Set set, bool now, bool before)
 
 } // namespace
 
+bool commandAsked(const std::vector<std::string>& arguments, const char* option)
+{
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == "--" || arguments[i] == "-h" || arguments[i] == "--help")
+            return false;
+        if (arguments[i] == option)
+            return true;
+    }
+    return false;
+}
+
 bool ReadingOptions::take(const std::vector<std::string>& arguments, std::size_t& at, std::string& error)
 {
     const std::string& option = arguments[at];

@@ -22,6 +22,10 @@ struct ReadingOptions {
     bool take(const std::vector<std::string>& arguments, std::size_t& at, std::string& error);
 };
 
+// Whether the program's arguments (its own name first) ask for the command
+// `option` ("--apply"): it comes before any "--", and no help is asked.
+bool commandAsked(const std::vector<std::string>& arguments, const char* option);
+
 // The options as --help lists them.
 extern const char* const ReadingOptionsHelp;
 

@@ -87,16 +87,7 @@ bool parse(const std::vector<std::string>& arguments, Request& request, std::str
 
 } // namespace
 
-bool asked(const std::vector<std::string>& arguments)
-{
-    for (std::size_t i = 1; i < arguments.size(); ++i) {
-        if (arguments[i] == "--" || arguments[i] == "-h" || arguments[i] == "--help")
-            return false;
-        if (arguments[i] == "--profile")
-            return true;
-    }
-    return false;
-}
+bool asked(const std::vector<std::string>& arguments) { return commandAsked(arguments, "--profile"); }
 
 int run(const std::vector<std::string>& arguments)
 {

@@ -2,58 +2,11 @@
 #include <string>
 #include <string_view>
 
+#include "store/JsonText.h"
 #include "store/profile/ColumnProfile.h"
 #include "store/table/TextFold.h"
 
 namespace {
-
-// A JSON string. JSON holds only Unicode text, so a byte that is not part of
-// valid UTF-8 is shown as U+FFFD and `exact` is cleared.
-std::string jsonText(std::string_view text, bool& exact)
-{
-    exact = true;
-    std::string out = "\"";
-    for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x80) {
-            const std::size_t length = utf8SequenceLength(text, i);
-            out += length > 0 ? text.substr(i, length) : std::string_view("\\ufffd");
-            exact = exact && length > 0;
-            i += length > 0 ? length : 1;
-            continue;
-        }
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c == 0x7F) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", c);
-            out += escape;
-        } else {
-            out += static_cast<char>(c);
-        }
-        ++i;
-    }
-    return out + '"';
-}
-
-std::string jsonText(std::string_view text)
-{
-    bool exact = true;
-    return jsonText(text, exact);
-}
-
-// A value's bytes in hexadecimal, beside a value that JSON cannot hold.
-std::string hexOf(std::string_view bytes)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (const char c : bytes) {
-        out += digits[static_cast<unsigned char>(c) >> 4];
-        out += digits[static_cast<unsigned char>(c) & 0xF];
-    }
-    return out;
-}
 
 std::string jsonNumber(double x)
 {
@@ -80,21 +33,21 @@ std::string profileJson(const std::vector<ColumnProfile>& profiles, const std::v
                                         ? headings[static_cast<std::size_t>(p.field - 1)]
                                         : std::string();
         out += i ? ",\n  {" : "\n  {";
-        out += "\"column\": " + jsonText(heading) + ", \"field\": " + std::to_string(p.field);
+        out += "\"column\": " + jsonString(heading) + ", \"field\": " + std::to_string(p.field);
         out += ", \"values\": " + count(p.values) + ", \"empty\": " + count(p.empty) + ", \"distinct\": " + count(p.distinct);
         out += ",\n   \"types\": {";
         const char* comma = "";
         for (int t = 0; t < ColumnProfile::TypeCount; ++t)
             if (p.typeCounts[t] > 0) {
-                out += comma + jsonText(typeName(ColumnProfile::Type(t))) + ": " + count(p.typeCounts[t]);
+                out += comma + jsonString(typeName(ColumnProfile::Type(t))) + ": " + count(p.typeCounts[t]);
                 comma = ", ";
             }
-        out += "}, \"dateOrder\": " + jsonText(orders[int(p.dateOrder)]) + ", \"decimalCommas\": " + count(p.decimalCommas);
+        out += "}, \"dateOrder\": " + jsonString(orders[int(p.dateOrder)]) + ", \"decimalCommas\": " + count(p.decimalCommas);
         if (p.minimum)
             out += ",\n   \"minimum\": " + jsonNumber(*p.minimum) + ", \"maximum\": " + jsonNumber(*p.maximum)
                 + ", \"mean\": " + jsonNumber(*p.mean) + ", \"median\": " + jsonNumber(*p.median);
         if (p.earliest)
-            out += ",\n   \"earliest\": " + jsonText(*p.earliest) + ", \"latest\": " + jsonText(*p.latest);
+            out += ",\n   \"earliest\": " + jsonString(*p.earliest) + ", \"latest\": " + jsonString(*p.latest);
         if (!p.histogram.empty()) {
             out += ",\n   \"histogram\": {\"low\": " + jsonNumber(p.histogramLow) + ", \"high\": "
                 + jsonNumber(p.histogramHigh) + ", \"bins\": [";
@@ -102,14 +55,14 @@ std::string profileJson(const std::vector<ColumnProfile>& profiles, const std::v
                 out += (b ? ", " : "") + count(p.histogram[b]);
             out += "]}";
         }
-        out += ",\n   \"shortest\": " + jsonText(p.shortest) + ", \"longest\": " + jsonText(p.longest);
+        out += ",\n   \"shortest\": " + jsonString(p.shortest) + ", \"longest\": " + jsonString(p.longest);
         out += ",\n   \"edgeSpaces\": " + count(p.edgeSpaces) + ", \"doubledSpaces\": " + count(p.doubledSpaces)
             + ", \"unprintable\": " + count(p.unprintable) + ", \"caseVariants\": " + count(p.caseVariants)
             + ", \"notUtf8\": " + count(p.notUtf8);
         out += ",\n   \"top\": [";
         for (std::size_t j = 0; j < p.top.size(); ++j) {
             bool exact = true;
-            out += (j ? ",\n     {\"value\": " : "\n     {\"value\": ") + jsonText(p.top[j].first, exact);
+            out += (j ? ",\n     {\"value\": " : "\n     {\"value\": ") + jsonString(p.top[j].first, exact);
             if (!exact)
                 out += ", \"bytes\": \"" + hexOf(p.top[j].first) + "\"";
             out += ", \"count\": " + count(p.top[j].second) + "}";
