@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include "store/Progress.h"
+#include "store/RowScope.h"
 
 class CSVDBS;
 class GridModel;
@@ -282,6 +283,12 @@ private:
     int profileWidth() const;
     // "Showing 1,204 of 1,000,000 rows" while the grid shows some rows only.
     void sayShownRows();
+    // The rows the value tools work on: the shown ones.
+    RowScope shownRows() const;
+    template <typename Tool, typename... Extra>
+    void openToolOnShownRows(const QString& handler, const Extra&... extra);
+    template <typename Tool, typename... Extra>
+    void showTool(const QString& handler, RowScope rows, const Extra&... extra);
     // The last trouble with the crash journal the user was told of.
     std::string m_journalProblemTold;
     GridModel* m_grid = nullptr;

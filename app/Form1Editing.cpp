@@ -171,29 +171,44 @@ void Form1::PushButton11_Click()
     p.step([&] { loadCSVToListview(); });
 }
 
-// Shows a tool modally over the window; however it closes, the grid is
-// refilled from the store it may have changed.
+// Shows a tool modally over the window, working on the rows `rows` chooses;
+// however it closes, the grid is refilled from the store it may have changed.
 template <typename Tool, typename... Extra>
-void Form1::openTool(const QString& handler, const Extra&... extra)
+void Form1::showTool(const QString& handler, RowScope rows, const Extra&... extra)
 {
     Procedure p(QStringLiteral("Form1"), handler);
     p.step([&] {
+        const RowScopeGuard scoped(*m_store, std::move(rows));
         Tool dialog(this, *m_store, extra...);
         dialog.exec();
     });
     p.step([&] { loadCSVToListview(); });
 }
 
+// A tool that reshapes the table (rows, columns, order) works on all of it.
+template <typename Tool, typename... Extra>
+void Form1::openTool(const QString& handler, const Extra&... extra)
+{
+    showTool<Tool>(handler, RowScope(), extra...);
+}
+
+// A tool that rewrites values works on the rows shown.
+template <typename Tool, typename... Extra>
+void Form1::openToolOnShownRows(const QString& handler, const Extra&... extra)
+{
+    showTool<Tool>(handler, shownRows(), extra...);
+}
+
 void Form1::PushButton13_Click() { openTool<Form2>(QStringLiteral("PushButton13_Click")); }
 void Form1::PushButton14_Click() { openTool<Form3>(QStringLiteral("PushButton14_Click")); }
 void Form1::PushButton16_Click() { openTool<Form6>(QStringLiteral("PushButton16_Click")); }
-void Form1::PushButton15_Click() { openTool<Form5>(QStringLiteral("PushButton15_Click")); }
-void Form1::PushButton18_Click() { openTool<Form4>(QStringLiteral("PushButton18_Click")); }
+void Form1::PushButton15_Click() { openToolOnShownRows<Form5>(QStringLiteral("PushButton15_Click")); }
+void Form1::PushButton18_Click() { openToolOnShownRows<Form4>(QStringLiteral("PushButton18_Click")); }
 void Form1::PushButton17_Click() { openTool<Form7>(QStringLiteral("PushButton17_Click")); }
-void Form1::PushButton23_Click() { openTool<Form10>(QStringLiteral("PushButton23_Click")); }
+void Form1::PushButton23_Click() { openToolOnShownRows<Form10>(QStringLiteral("PushButton23_Click")); }
 void Form1::ClusterValues_Click()
 {
-    openTool<ClusterDialog>(QStringLiteral("ClusterValues_Click"), std::max(1, ListView1->currentIndex().column() + 1));
+    openToolOnShownRows<ClusterDialog>(QStringLiteral("ClusterValues_Click"), std::max(1, ListView1->currentIndex().column() + 1));
 }
 
 // The second file is read with the separator and the reading rule every

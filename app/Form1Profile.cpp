@@ -76,6 +76,8 @@ void Form1::showOnlyRows(int field, std::vector<std::string> values)
     if (CommandScope::running(this))
         return;
     m_grid->setRowFilter(field, std::move(values));
+    if (!m_grid->filtered() && m_profilePanel)
+        m_profilePanel->clearFacets();
     loadCSVToListview();
     if (!m_grid->filtered())
         m_status->say(QStringLiteral("Showing all rows"));
@@ -83,11 +85,19 @@ void Form1::showOnlyRows(int field, std::vector<std::string> values)
 
 void Form1::sayShownRows()
 {
-    if (!m_grid->filtered())
+    if (!m_grid->filtered()) {
+        m_status->withdrawAction();
         return;
+    }
     const QLocale english(QLocale::English);
     m_status->say(QStringLiteral("Showing %1 of %2 rows")
                       .arg(english.toString(m_grid->rowCount()), english.toString(m_grid->recordCount())));
+    m_status->offerAction(QStringLiteral("Show All Rows"), [this] { showOnlyRows(0, {}); });
+}
+
+RowScope Form1::shownRows() const
+{
+    return m_grid->filtered() ? RowScope(m_grid->filterField(), m_grid->filterValues()) : RowScope();
 }
 
 void Form1::applyQuickFix(int field, int fix)
@@ -96,6 +106,7 @@ void Form1::applyQuickFix(int field, int fix)
     if (!m_store || isBusy(this) || field < 1 || field > m_store->FieldCount())
         return;
     p.step([&] {
+        const RowScopeGuard scoped(*m_store, shownRows());
         runLongWork([&] {
             switch (static_cast<ProfilePanel::Fix>(fix)) {
             case ProfilePanel::Fix::TrimSpaces: columnfixes::trimSpaces(*m_store, field); break;

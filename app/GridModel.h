@@ -32,6 +32,7 @@ public:
     void clearRowFilter() { setRowFilter(0, {}); }
     bool filtered() const { return m_filterField > 0; }
     int filterField() const { return m_filterField; }
+    const std::vector<std::string>& filterValues() const { return m_filterValues; }
     // Every record of the store, shown or not.
     std::int32_t recordCount() const { return m_allRecords; }
     // The record numbers the rows `first` to `last` show.

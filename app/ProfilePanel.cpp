@@ -142,11 +142,7 @@ ProfilePanel::ProfilePanel(QWidget* parent, const CSVDBS& store)
     connect(m_facets, &QTreeWidget::itemSelectionChanged, this, &ProfilePanel::facetsChosen);
     connect(m_showAll, &QPushButton::clicked, this, [this] {
         // Whatever the list holds now (it is refilled after every step), every row shows again.
-        {
-            const QSignalBlocker quiet(m_facets);
-            m_facets->clearSelection();
-        }
-        m_showAll->setEnabled(false);
+        clearFacets();
         if (onFacet)
             onFacet(m_field, {});
     });
@@ -297,6 +293,15 @@ void ProfilePanel::showProfile(ColumnProfile profile, std::uint64_t generation)
         m_fixes[i]->setText(fixes[i].second.arg(counted(fixes[i].first)));
         m_fixes[i]->setVisible(fixes[i].first > 0);
     }
+}
+
+void ProfilePanel::clearFacets()
+{
+    {
+        const QSignalBlocker quiet(m_facets);
+        m_facets->clearSelection();
+    }
+    m_showAll->setEnabled(false);
 }
 
 void ProfilePanel::facetsChosen()

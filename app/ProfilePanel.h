@@ -38,6 +38,8 @@ public:
     // Stops the work under way and waits for it: the store is about to change.
     void stop();
     int field() const { return m_field; }
+    // No value is chosen any more, and nothing is told: every row shows.
+    void clearFacets();
     // The profile shown, once one is.
     const std::optional<ColumnProfile>& profile() const { return m_profile; }
 

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QProgressBar>
+#include <QToolButton>
 
 #include "app/SaveSettings.h"
 
@@ -66,7 +67,8 @@ QString reportStep(const std::string& stepName, const DataCounts& before, const 
 }
 
 StatusLine::StatusLine(QWidget* parent)
-    : QWidget(parent), m_facts(new QLabel(this)), m_message(new QLabel(this)), m_bar(new QProgressBar(this))
+    : QWidget(parent), m_facts(new QLabel(this)), m_message(new QLabel(this)), m_action(new QToolButton(this)),
+      m_bar(new QProgressBar(this))
 {
     setObjectName(QStringLiteral("statusLine"));
     auto* row = new QHBoxLayout(this);
@@ -74,7 +76,16 @@ StatusLine::StatusLine(QWidget* parent)
     row->addWidget(m_facts);
     row->addSpacing(16);
     row->addWidget(m_message, 1);
+    row->addWidget(m_action);
     row->addWidget(m_bar);
+    m_action->setObjectName(QStringLiteral("statusAction"));
+    m_action->hide();
+    // Called after the click is done with, since the act may withdraw the
+    // button itself.
+    connect(m_action, &QToolButton::clicked, this, [this] {
+        if (const auto act = m_act)
+            act();
+    });
     m_message->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_bar->setMaximumWidth(160);
     m_bar->setTextVisible(false);
@@ -90,6 +101,21 @@ void StatusLine::say(const QString& message) { m_message->setText(message); }
 QString StatusLine::facts() const { return m_facts->text(); }
 QString StatusLine::message() const { return m_message->text(); }
 bool StatusLine::progressShown() const { return !m_bar->isHidden(); }
+
+void StatusLine::offerAction(const QString& caption, std::function<void()> act)
+{
+    m_act = std::move(act);
+    m_action->setText(caption);
+    m_action->show();
+}
+
+void StatusLine::withdrawAction()
+{
+    m_act = nullptr;
+    m_action->hide();
+}
+
+QAbstractButton* StatusLine::action() const { return m_action; }
 
 void StatusLine::startWork()
 {

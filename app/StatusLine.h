@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include <QElapsedTimer>
@@ -10,7 +11,9 @@
 #include "store/read/TextEncoding.h"
 #include "window/LongWork.h"
 
+class QAbstractButton;
 class QLabel;
+class QToolButton;
 class QProgressBar;
 
 // What the status line says about the open file and the rules it is read and
@@ -66,10 +69,17 @@ public:
     void progress(std::int64_t done, std::int64_t total) override;
     void endWork() override;
     bool progressShown() const;
+    // A button after the message ("Show All Rows") while what it undoes
+    // holds; withdrawn by withdrawAction().
+    void offerAction(const QString& caption, std::function<void()> act);
+    void withdrawAction();
+    QAbstractButton* action() const;
 
 private:
     QLabel* m_facts;
     QLabel* m_message;
+    QToolButton* m_action;
+    std::function<void()> m_act;
     QProgressBar* m_bar;
     QElapsedTimer m_work;
 };

@@ -10,6 +10,7 @@
 #include "store/save/FileIdentity.h"
 #include "store/history/History.h"
 #include "store/Progress.h"
+#include "store/RowScope.h"
 #include "store/StoreError.h"
 #include "store/read/TextEncoding.h"
 
@@ -213,6 +214,20 @@ public:
     // Runs before every change of the data: a step, an undo, a redo, a load.
     void BeforeChange(std::function<void()> call) { m_history.setBeforeChange(std::move(call)); }
 
+    // The rows the value tools (prefix and suffix, case, find and replace,
+    // the quick fixes, clustering) work on; every row unless set. A step
+    // opened meanwhile keeps it in its operation data.
+    void setRowScope(RowScope scope) { m_rowScope = std::move(scope); }
+    const RowScope& rowScope() const { return m_rowScope; }
+    // Whether `record` is one of those rows; a scope whose field has gone
+    // holds none.
+    bool inRowScope(RecordNo record) const
+    {
+        if (m_rowScope.everyRow())
+            return true;
+        return m_rowScope.field() <= FieldCount() && m_rowScope.holds(ValueAt(record, m_rowScope.field()));
+    }
+
     // Long loops report through this; see ProgressTicker.
     void SetProgressCallback(ProgressCallback callback) { m_progress = std::move(callback); }
     const ProgressCallback& progressCallback() const { return m_progress; }
@@ -264,6 +279,7 @@ private:
     bool m_autoGenerateKey = false;
     std::string m_lastFileError;
     ProgressCallback m_progress;
+    RowScope m_rowScope;
 };
 
 // Gives a store a progress callback for the life of the object, so that no

@@ -64,6 +64,11 @@ bool CSVDBS::FindAndReplace(std::string_view findValue, std::string_view replace
     };
     std::vector<std::vector<Match>> matches(parts);
     ProgressTicker ticker(m_progress, static_cast<std::int64_t>(slots) * m_table.fieldCount());
+    // A slot holds one record in every field, so the field that chooses the
+    // rows is read at the same slot.
+    const Cell* chooser = m_rowScope.everyRow() || m_rowScope.field() > FieldCount()
+        ? nullptr : std::as_const(m_table).column(m_rowScope.field() - 1);
+    const auto chosen = [&](std::size_t s) { return m_rowScope.everyRow() || (chooser && m_rowScope.holds(chooser[s].view())); };
     parallel::run(parts, [&](std::size_t i) {
         const std::size_t begin = slots / parts * i, end = i + 1 == parts ? slots : slots / parts * (i + 1);
         std::int64_t done = 0;
@@ -72,7 +77,7 @@ bool CSVDBS::FindAndReplace(std::string_view findValue, std::string_view replace
             for (std::size_t s = begin; s < end; ++s) {
                 if (i == 0)
                     ticker.step(done += static_cast<std::int64_t>(parts));
-                if (live[s] && matchesKey(column[s].view(), key))
+                if (live[s] && matchesKey(column[s].view(), key) && chosen(s))
                     matches[i].push_back({static_cast<std::uint32_t>(s), f});
             }
         }

@@ -32,6 +32,8 @@ std::int64_t rewrite(CSVDBS& store, int field, const char* name, const char* ope
     std::int64_t changed = 0;
     for (CSVDBS::RecordNo r = 1; r <= records; ++r) {
         ticker.step(r);
+        if (!store.inRowScope(r))
+            continue;
         const std::string_view now = store.ValueAt(r, field);
         const auto value = fixed(now);
         if (value != now) {
@@ -69,7 +71,7 @@ std::int64_t consistentCase(CSVDBS& store, int field)
     const CSVDBS::RecordNo records = store.RecordsHeld();
     CountTable counts;
     for (CSVDBS::RecordNo r = 1; r <= records; ++r)
-        if (const std::string_view v = store.ValueAt(r, field); !v.empty())
+        if (const std::string_view v = store.ValueAt(r, field); !v.empty() && store.inRowScope(r))
             counts.add(static_cast<std::uint32_t>(r), v, profilecounts::foldHash(v), valueOf, [](std::string_view) { return 0; });
     // Each spelling that loses to another of its group, and the winner. The
     // views are of bytes that stay where they are while the column changes.

@@ -259,7 +259,16 @@ void run(CSVDBS& store, const StepOperation& given, Columns columns)
     }
     const StepOperation operation = columns == Columns::ByHeading ? placedByHeading(store, given) : given;
     const Parameters parameters(operation);
+    RowScope rows;
     try {
+        rows = RowScope::of(operation);
+    } catch (const std::invalid_argument& e) {
+        throw ReplayError(operation.name + ": " + e.what() + ".");
+    }
+    if (!rows.everyRow())
+        fieldNumber(store, rows.field());
+    try {
+        const RowScopeGuard scoped(store, std::move(rows));
         const StepScope step(store, operation.name, operation);
         found(store, parameters);
     } catch (const StoreError&) {

@@ -15,6 +15,7 @@ public:
     StepScope(CSVDBS& store, std::string name, StepOperation operation = {})
         : m_store(store)
     {
+        store.rowScope().describeIn(operation);
         m_opened = store.m_history.open(std::move(name), std::move(operation));
     }
     // For the store's own operations: `describe()` gives the operation, and
@@ -25,8 +26,11 @@ public:
     StepScope(CSVDBS& store, const char* name, Describe describe)
         : m_store(store)
     {
-        if (store.m_history.wouldOpen())
-            m_opened = store.m_history.open(name, describe());
+        if (store.m_history.wouldOpen()) {
+            StepOperation operation = describe();
+            store.rowScope().describeIn(operation);
+            m_opened = store.m_history.open(name, std::move(operation));
+        }
         else
             store.m_history.join();
     }

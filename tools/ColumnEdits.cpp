@@ -35,6 +35,12 @@ void rewriteFields(CSVDBS& store, const std::vector<int>& fields, Rewrite rewrit
     if (count == 0)
         return;
     ProgressTicker ticker(store.progressCallback(), count * static_cast<std::int64_t>(fields.size()));
+    // The rows are chosen before any field changes, since one of the fields
+    // may be the one that chooses them.
+    std::vector<bool> chosen;
+    if (!store.rowScope().everyRow())
+        for (std::int64_t r = 1; r <= count; ++r)
+            chosen.push_back(store.inRowScope(static_cast<CSVDBS::RecordNo>(r)));
     std::int64_t done = 0;
     std::string text;
     for (int f : fields) {
@@ -42,6 +48,8 @@ void rewriteFields(CSVDBS& store, const std::vector<int>& fields, Rewrite rewrit
         for (std::int64_t r = 1; r <= count; ++r) {
             ticker.step(++done);
             const auto record = static_cast<CSVDBS::RecordNo>(r);
+            if (!chosen.empty() && !chosen[static_cast<std::size_t>(r - 1)])
+                continue;
             if (rewrite(store.ValueAt(record, f), text))
                 column.put(record, text);
         }

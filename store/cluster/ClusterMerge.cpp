@@ -1,6 +1,5 @@
 #include "store/cluster/ClusterMerge.h"
 
-#include <charconv>
 #include <stdexcept>
 #include <unordered_map>
 
@@ -11,29 +10,17 @@ namespace cluster {
 
 std::string encodeEdits(const std::vector<Edit>& edits)
 {
-    std::string out;
-    for (const Edit& e : edits)
-        for (const std::string* value : {&e.from, &e.to}) {
-            out += std::to_string(value->size());
-            out += ':';
-            out += *value;
-        }
-    return out;
+    std::vector<std::string> values;
+    for (const Edit& e : edits) {
+        values.push_back(e.from);
+        values.push_back(e.to);
+    }
+    return textList(values);
 }
 
 std::vector<Edit> decodeEdits(std::string_view text)
 {
-    std::vector<std::string> values;
-    while (!text.empty()) {
-        std::size_t length = 0;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), length);
-        const std::size_t digits = static_cast<std::size_t>(end - text.data());
-        if (error != std::errc() || digits == 0 || digits >= text.size() || *end != ':'
-            || length > text.size() - digits - 1)
-            throw std::invalid_argument("the list of values to merge is not one this program wrote");
-        values.emplace_back(text.substr(digits + 1, length));
-        text.remove_prefix(digits + 1 + length);
-    }
+    std::vector<std::string> values = textsOfList(text);
     if (values.size() % 2 != 0)
         throw std::invalid_argument("the list of values to merge has an old value without its new one");
     std::vector<Edit> edits;
@@ -60,6 +47,8 @@ std::int64_t mergeValues(CSVDBS& store, int field, const std::vector<Edit>& edit
     std::int64_t changed = 0;
     for (CSVDBS::RecordNo r = 1; r <= records; ++r) {
         ticker.step(r);
+        if (!store.inRowScope(r))
+            continue;
         const auto found = newValue.find(store.ValueAt(r, field));
         if (found == newValue.end())
             continue;

@@ -258,7 +258,7 @@ std::vector<Counted> countValues(const CSVDBS& store, int field)
     for (CSVDBS::RecordNo r = 1; r <= records; ++r) {
         ticker.step(r);
         const std::string_view value = store.ValueAt(r, field);
-        if (value.empty())
+        if (value.empty() || !store.inRowScope(r))
             continue;
         const auto [at, added] = index.try_emplace(value, static_cast<std::uint32_t>(values.size()));
         if (added)

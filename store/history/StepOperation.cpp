@@ -132,12 +132,40 @@ std::string fieldList(const std::vector<int>& fields)
     return out;
 }
 
+std::string textList(const std::vector<std::string>& texts)
+{
+    std::string out;
+    for (const std::string& text : texts) {
+        out += std::to_string(text.size());
+        out += ':';
+        out += text;
+    }
+    return out;
+}
+
+std::vector<std::string> textsOfList(std::string_view list)
+{
+    std::vector<std::string> texts;
+    while (!list.empty()) {
+        std::size_t length = 0;
+        const auto [end, error] = std::from_chars(list.data(), list.data() + list.size(), length);
+        const std::size_t digits = static_cast<std::size_t>(end - list.data());
+        if (error != std::errc() || digits == 0 || digits >= list.size() || *end != ':'
+            || length > list.size() - digits - 1)
+            throw std::invalid_argument("the list of values is not one this program wrote");
+        texts.emplace_back(list.substr(digits + 1, length));
+        list.remove_prefix(digits + 1 + length);
+    }
+    return texts;
+}
+
 const std::vector<std::pair<std::string, std::string>>& fieldParameters(const std::string& operation)
 {
     using Pairs = std::vector<std::pair<std::string, std::string>>;
+    static const std::pair<std::string, std::string> shownRows = {"onlyField", "onlyFieldName"};
     static const std::unordered_map<std::string, Pairs> byOperation = [] {
         const Pairs field = {{"field", "fieldName"}}, fields = {{"fields", "fieldNames"}};
-        return std::unordered_map<std::string, Pairs>{
+        auto table = std::unordered_map<std::string, Pairs>{
             {"PutValue", field},
             {"DeleteFieldAt", field},
             {"SortDataAt", field},
@@ -156,8 +184,13 @@ const std::vector<std::pair<std::string, std::string>>& fieldParameters(const st
             {"SplitColumns", fields},
             {"JoinColumns", fields},
         };
+        // Any step done while only some rows were shown names the column
+        // that chose them.
+        for (auto& [name, pairs] : table)
+            pairs.push_back(shownRows);
+        return table;
     }();
-    static const Pairs none;
+    static const Pairs none = {shownRows};
     const auto it = byOperation.find(operation);
     return it == byOperation.end() ? none : it->second;
 }

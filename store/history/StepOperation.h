@@ -17,6 +17,12 @@ struct StepOperation {
 // A list of field numbers as a parameter's value: "2,5,7".
 std::string fieldList(const std::vector<int>& fields);
 
+// Any values, of any bytes, as one parameter's value: each as its length, a
+// colon and its bytes. textsOfList throws std::invalid_argument for a text
+// textList did not write.
+std::string textList(const std::vector<std::string>& texts);
+std::vector<std::string> textsOfList(std::string_view list);
+
 // The parameters of `operation` that give fields by position ("field",
 // "fields", "a", ...), each with the name of the parameter beside it that
 // gives the same fields by heading ("fieldName", "fieldsNames", ...).

@@ -1,6 +1,7 @@
 // The column profile beside the grid: it follows the current column, its
 // facet list shows some rows only, and what is done under it reaches those
 // rows alone.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QTreeWidget>
@@ -85,4 +86,26 @@ TEST_F(ProfilePanelTest, QuickFixesAreStepsUndoTakesBack)
         EXPECT_EQ(rowsOf(window().store()), before) << fix.button;
         panel->refresh();
     }
+}
+
+TEST_F(ProfilePanelTest, AQuickFixUnderAFacetReachesTheShownRowsAndTheStatusLineShowsAllAgain)
+{
+    open("Name,City\r\nal,Oslo\r\nal,Rome\r\nAl,Oslo\r\nal,Rome\r\nAl,Oslo\r\n");
+    ProfilePanel* panel = openPanel();
+    listView()->setCurrentIndex(window().grid().index(0, 1));
+    ASSERT_TRUE(profiled(panel, 2));
+    facets()->topLevelItem(0)->setSelected(true); // Oslo
+    ASSERT_EQ(rows(), 3);
+    listView()->setCurrentIndex(window().grid().index(0, 0));
+    ASSERT_TRUE(profiled(panel, 1));
+    clickControl(*panel, QStringLiteral("cmdConsistentCase"));
+    EXPECT_EQ(rowsOf(window().store()), (Rows{{"Al", "Oslo"}, {"al", "Rome"}, {"Al", "Oslo"}, {"al", "Rome"}, {"Al", "Oslo"}}))
+        << "among the shown rows Al is the most frequent; the hidden ones keep al";
+    QAbstractButton* showAll = window().statusLine()->action();
+    ASSERT_FALSE(showAll->isHidden());
+    EXPECT_EQ(showAll->text(), "Show All Rows");
+    showAll->click();
+    EXPECT_EQ(rows(), 5);
+    EXPECT_TRUE(showAll->isHidden());
+    EXPECT_EQ(window().statusLine()->message(), "Showing all rows");
 }

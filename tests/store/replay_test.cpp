@@ -73,6 +73,15 @@ TEST(Replay, RecordedOperationsRunAgainToTheSameBytes)
             [&, value] { // a cluster merged, into a value the column may hold already
                 live.step([&] { cluster::mergeValues(s, live.field(), {{value(), value()}, {value(), value()}}); });
             },
+            [&, value] { // on the rows a facet shows
+                const RowScopeGuard shown(s, RowScope(live.field(), {value(), value()}));
+                switch (live.pick(4)) {
+                case 0: live.step([&] { s.FindAndReplace(value(), value()); }); break;
+                case 1: live.step([&] { columnfixes::trimSpaces(s, live.field()); }); break;
+                case 2: live.step([&] { columnfixes::consistentCase(s, live.field()); }); break;
+                default: live.step([&] { cluster::mergeValues(s, live.field(), {{value(), value()}}); });
+                }
+            },
         };
     });
 }

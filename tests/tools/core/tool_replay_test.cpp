@@ -40,6 +40,31 @@ TEST(ToolReplay, ToolStepsRunAgainToTheSameBytes)
                 live.step([&] { rearrangeColumns(s, order); });
             },
             [&] { live.step([&] { s.PutValue(live.record(), live.field(), "ann-x y"); }); },
+            [&, some] { // on the rows a facet shows, the choosing column among those rewritten
+                const RowScopeGuard shown(s, RowScope(live.field(), {"Paris", "ann lee", "Bob"}));
+                if (live.pick(2))
+                    live.step([&] { changeCase(s, some(), CaseStyle::Upper); });
+                else
+                    live.step([&] { addPrefixSuffix(s, some(), "[", "]"); });
+            },
         };
     });
+}
+
+TEST(ToolReplay, ValueToolsUnderAFacetRewriteOnlyItsRows)
+{
+    CSVDBS s;
+    TempDir dir;
+    s.FileName(dir.file("in.csv", "Name,City\r\nann,paris\r\nbob,rome\r\ncy,paris\r\n"));
+    ASSERT_TRUE(s.LoadFile());
+    {
+        const RowScopeGuard shown(s, RowScope(2, {"paris"}));
+        addPrefixSuffix(s, {1}, "<", ">");
+        changeCase(s, {2, 1}, CaseStyle::Upper); // the choosing column first
+    }
+    EXPECT_EQ(s.ValueAt(1, 1), "<ANN>");
+    EXPECT_EQ(s.ValueAt(1, 2), "PARIS");
+    EXPECT_EQ(s.ValueAt(2, 1), "bob");
+    EXPECT_EQ(s.ValueAt(2, 2), "rome");
+    EXPECT_EQ(s.ValueAt(3, 1), "<CY>");
 }
