@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <random>
 #include <string>
 
@@ -41,6 +42,45 @@ inline std::string makePeopleCsv(int rows, std::uint32_t seed = 7)
         line += "\r\n";
         out += line;
         previous = std::move(line);
+    }
+    return out;
+}
+
+// An orders-like CSV file of `rows` records for the typed sort and the
+// pattern replace: amounts with a sign and decimals (many ties), ISO dates,
+// "item12"-style codes, and cities among which "Buenos Aires" is one.
+inline std::string makeOrdersCsv(int rows, std::uint32_t seed = 11)
+{
+    static const char* last[] = {"Alvarez", "Brandt", "Costa", "Dumont", "Eriksen", "Fischer", "García", "Horvat",
+                                 "Ito", "Jansen", "Kowalski", "Lindqvist", "Moreau", "Nakamura", "Olsen", "Petrov"};
+    static const char* city[] = {"Buenos Aires", "Lisbon", "Oslo", "Buenos Aires", "Quito", "Porto", "Lima", "Cusco"};
+    std::mt19937 rng(seed);
+    std::string out = "id,first_name,last_name,city,notes,amount,date,item\r\n";
+    out.reserve(static_cast<std::size_t>(rows) * 80);
+    for (int i = 1; i <= rows; ++i) {
+        out += std::to_string(i);
+        out += ",Name";
+        out += std::to_string(rng() % 900);
+        out += ',';
+        out += last[rng() % 16];
+        out += std::to_string(rng() % 50);
+        out += ',';
+        out += city[rng() % 8];
+        out += (rng() % 4 == 0) ? ",paid by card," : ",,";
+        const unsigned cents = rng() % 2000000;
+        if (rng() % 10 == 0)
+            out += '-';
+        out += std::to_string(cents / 100);
+        out += '.';
+        out += char('0' + cents / 10 % 10);
+        out += char('0' + cents % 10);
+        out += ',';
+        char date[16];
+        std::snprintf(date, sizeof date, "%04u-%02u-%02u", unsigned(2000 + rng() % 26), unsigned(1 + rng() % 12), unsigned(1 + rng() % 28));
+        out += date;
+        out += ",item";
+        out += std::to_string(rng() % 200000);
+        out += "\r\n";
     }
     return out;
 }

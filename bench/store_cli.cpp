@@ -61,13 +61,14 @@ void reportHugePages()
 int usage()
 {
     std::fprintf(stderr, "usage: store_cli --generate ROWS FILE\n"
+                         "       store_cli --generate-orders ROWS FILE\n"
                          "       store_cli [--phases] [--undo] [--standard] IN OUT [dedupe] [sort FIELD] [replace FIND REPLACE]\n");
     return 2;
 }
 
-int generate(const char* rows, const char* path)
+int generate(const char* rows, const char* path, bool orders)
 {
-    const std::string text = makePeopleCsv(std::atoi(rows));
+    const std::string text = orders ? makeOrdersCsv(std::atoi(rows)) : makePeopleCsv(std::atoi(rows));
     std::ofstream out(path, std::ios::binary);
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     return out ? 0 : 1;
@@ -111,8 +112,8 @@ bool apply(CSVDBS& store, const std::vector<std::string>& ops, PhaseClock& clock
 int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.size() == 3 && args[0] == "--generate")
-        return generate(args[1].c_str(), args[2].c_str());
+    if (args.size() == 3 && (args[0] == "--generate" || args[0] == "--generate-orders"))
+        return generate(args[1].c_str(), args[2].c_str(), args[0] == "--generate-orders");
     const auto flag = [&args](const char* name) {
         const bool given = !args.empty() && args[0] == name;
         if (given)
