@@ -235,6 +235,7 @@ public:
 private:
     friend class StepScope;
     friend class ColumnRewrite;
+    friend class KeySort;
     void afterHistoryMove();
 
     std::string resolveName(const std::string& fieldName) const;

@@ -29,6 +29,10 @@ bool isRowBound(const StepOperation& operation)
 {
     static constexpr std::array<std::string_view, 8> rowBound = {
         "PutValue", "SetField", "DeleteRecord", "DeleteRecords", "Paste", "ClearCells", "MoveRecordsToTop", "NewRecord"};
+    // A replace in the cells a selection held names them by number.
+    if (operation.name == "ReplaceText")
+        return std::any_of(operation.parameters.begin(), operation.parameters.end(),
+                           [](const auto& p) { return p.first == "records"; });
     return std::find(rowBound.begin(), rowBound.end(), operation.name) != rowBound.end();
 }
 

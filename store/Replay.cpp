@@ -12,6 +12,8 @@
 #include "store/StoreError.h"
 #include "store/cluster/ClusterMerge.h"
 #include "store/modCSV.h"
+#include "store/replace/TextReplace.h"
+#include "store/sort/KeySort.h"
 
 namespace replay {
 
@@ -115,7 +117,32 @@ std::unordered_map<std::string, Run> storeOperations()
         {"SortDataAt", [](CSVDBS& s, P p) {
              s.SortDataAt(static_cast<std::int32_t>(p.number("direction")), p.field(s, "field"));
          }},
+        {"SortByKeys", [](CSVDBS& s, P p) { KeySort::sortByKeys(s, KeySort::keysOf(s, p)); }},
         {"FindAndReplace", [](CSVDBS& s, P p) { s.FindAndReplace(p.text("find"), p.text("replace")); }},
+        {"ReplaceText", [](CSVDBS& s, P p) {
+             const auto given = [&](const char* name) {
+                 return std::any_of(p.all().begin(), p.all().end(), [&](const auto& kv) { return kv.first == name; });
+             };
+             textreplace::Choice choice;
+             try {
+                 choice.mode = textreplace::modeNamed(p.text("mode"));
+             } catch (const std::invalid_argument& bad) {
+                 throw ReplayError(std::string("ReplaceText: ") + bad.what() + ".");
+             }
+             choice.find = p.text("find");
+             choice.replace = p.text("replace");
+             choice.matchCase = p.flag("matchCase");
+             if (given("fields"))
+                 choice.fields = p.fields(s, "fields");
+             if (given("records"))
+                 for (const long long r : p.runs("records"))
+                     choice.records.push_back(recordNumber(s, r));
+             try {
+                 textreplace::replaceAll(s, choice);
+             } catch (const textreplace::ChoiceError& bad) {
+                 throw ReplayError(std::string("ReplaceText: ") + bad.what());
+             }
+         }},
         {"RemoveDuplicates", [](CSVDBS& s, P p) {
              s.RemoveDuplicates(p.fields(s, "fields"));
          }},

@@ -183,6 +183,8 @@ const std::vector<std::pair<std::string, std::string>>& fieldParameters(const st
             {"ChangeCase", fields},
             {"SplitColumns", fields},
             {"JoinColumns", fields},
+            {"ReplaceText", fields},
+            {"SortByKeys", fields},
         };
         // Any step done while only some rows were shown names the column
         // that chose them.

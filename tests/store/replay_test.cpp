@@ -14,6 +14,7 @@
 #include "store/Replay.h"
 #include "store/cluster/ClusterMerge.h"
 #include "store/modCSV.h"
+#include "store/replace/TextReplace.h"
 #include "tests/support/ReplayCheck.h"
 
 namespace {
@@ -72,6 +73,16 @@ TEST(Replay, RecordedOperationsRunAgainToTheSameBytes)
             [&] { live.step([&] { columnfixes::consistentCase(s, live.field()); }); },
             [&, value] { // a cluster merged, into a value the column may hold already
                 live.step([&] { cluster::mergeValues(s, live.field(), {{value(), value()}, {value(), value()}}); });
+            },
+            [&, value] {
+                const textreplace::Choice choice{static_cast<textreplace::Mode>(live.pick(3)), live.pick(2) ? "a" : "(a+)|x*",
+                                                 live.pick(2) ? "<\\1>" : value(), live.pick(2) == 0,
+                                                 live.pick(2) ? std::vector<int>{} : std::vector<int>{live.field()},
+                                                 live.pick(3) ? std::vector<CSVDBS::RecordNo>{} : std::vector<CSVDBS::RecordNo>{live.record()}};
+                try {
+                    live.step([&] { textreplace::replaceAll(s, choice); });
+                } catch (const textreplace::ChoiceError&) { // \1 of a pattern without it
+                }
             },
             [&, value] { // on the rows a facet shows
                 const RowScopeGuard shown(s, RowScope(live.field(), {value(), value()}));
