@@ -13,6 +13,7 @@
 
 #include "app/GridModel.h"
 #include "app/GridSelection.h"
+#include "app/GridViewPlace.h"
 #include "app/SaveSettings.h"
 #include "app/StatusLine.h"
 #include "combine/Form11.h"
@@ -205,7 +206,11 @@ void Form1::PushButton16_Click() { openTool<Form6>(QStringLiteral("PushButton16_
 void Form1::PushButton15_Click() { openToolOnShownRows<Form5>(QStringLiteral("PushButton15_Click")); }
 void Form1::PushButton18_Click() { openToolOnShownRows<Form4>(QStringLiteral("PushButton18_Click")); }
 void Form1::PushButton17_Click() { openTool<Form7>(QStringLiteral("PushButton17_Click")); }
-void Form1::PushButton23_Click() { openToolOnShownRows<Form10>(QStringLiteral("PushButton23_Click")); }
+void Form1::PushButton23_Click()
+{
+    GridViewPlace place(*ListView1, *m_grid);
+    openToolOnShownRows<Form10>(QStringLiteral("PushButton23_Click"), static_cast<GridPlace*>(&place));
+}
 void Form1::ClusterValues_Click()
 {
     openToolOnShownRows<ClusterDialog>(QStringLiteral("ClusterValues_Click"), std::max(1, ListView1->currentIndex().column() + 1));

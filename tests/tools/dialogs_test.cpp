@@ -1,5 +1,7 @@
 // The tool dialogs driven through their controls, as a user would.
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -254,4 +256,94 @@ TEST_F(ToolDialogTest, FindAndReplaceMatchesWholeTrimmedValuesInAnyCaseOrSaysItF
     EXPECT_EQ(messages(), (std::vector<std::string>{"Search found no match."}));
     EXPECT_FALSE(again->isVisible());
     EXPECT_EQ(rowsOf(m_store), (Rows{{" Bergen", "Oslo City"}, {" Bergen", "x"}}));
+}
+
+namespace {
+
+// A grid of every record in order, where the test puts the cursor and the
+// selection.
+class PlaceForTest final : public GridPlace {
+public:
+    explicit PlaceForTest(const CSVDBS& store) : m_store(store) {}
+    int shownRows() const override { return m_store.RecordsHeld(); }
+    int columnCount() const override { return m_store.FieldCount(); }
+    CSVDBS::RecordNo recordAt(int row) const override { return row + 1; }
+    QString heading(int column) const override { return QString::fromStdString(m_store.GetFieldList()[column]); }
+    int currentRow() const override { return row; }
+    int currentColumn() const override { return column; }
+    std::optional<Block> selectedBlock() const override { return block; }
+    void moveTo(int r, int c) override { row = r, column = c; }
+
+    int row = 0, column = 0;
+    std::optional<Block> block;
+
+private:
+    const CSVDBS& m_store;
+};
+
+} // namespace
+
+TEST_F(ToolDialogTest, FindAndReplaceByPatternOrContainsInAScopeCountsFindsAndRefusesBadPatterns)
+{
+    load("Street,Phone\r\nMain St.,(555) 123-4567\r\nst. Olav,(555) 765-4321\r\nx,call (555) 111-2222\r\n");
+    const Rows loaded = rowsOf(m_store);
+    PlaceForTest place(m_store);
+    place.column = 1; // the Phone column is current
+    place.block = GridPlace::Block{{1, 2}, {0}};
+    Form10 d(nullptr, m_store, &place);
+    d.show();
+    ASSERT_EQ(d.LookIn->count(), 3);
+    EXPECT_EQ(d.LookIn->itemText(1), "This column (Phone)");
+
+    // A pattern with groups, in this column: Count first, then Find Next from
+    // the current cell, then Replace All, then Undo.
+    d.Pattern->setChecked(true);
+    d.LookIn->setCurrentIndex(1);
+    d.Text1->setText(QStringLiteral("^\\((\\d{3})\\) (\\d{3})-(\\d{4})$"));
+    d.Text2->setText(QStringLiteral("\\1-\\2-\\3"));
+    clickControl(d, QStringLiteral("Count"));
+    EXPECT_EQ(d.Result->text(), "2 values would change.");
+    clickControl(d, QStringLiteral("FindNext"));
+    EXPECT_EQ(std::pair(place.row, place.column), std::pair(1, 1));
+    clickControl(d, QStringLiteral("FindNext"));
+    EXPECT_EQ(std::pair(place.row, place.column), std::pair(0, 1)); // round past the last row
+    EXPECT_EQ(rowsOf(m_store), loaded);
+    clickControl(d, QStringLiteral("PushButton2"));
+    EXPECT_TRUE(closedWithOk(d));
+    EXPECT_EQ(rowsOf(m_store), (Rows{{"Main St.", "555-123-4567"}, {"st. Olav", "555-765-4321"}, {"x", "call (555) 111-2222"}}));
+    EXPECT_EQ(m_store.UndoName(), "Find and Replace");
+    m_store.Undo();
+    EXPECT_EQ(rowsOf(m_store), loaded);
+
+    // Text anywhere in any case, in the selected cells only; a bad pattern or
+    // group is shown under its field and changes nothing.
+    struct Case {
+        QRadioButton* mode;
+        const char *find, *replace, *error;
+        Rows after; // none: nothing changes
+    };
+    const std::vector<Case> cases = {
+        {d.Contains, "st.", "Street", "",
+         {{"Main St.", "(555) 123-4567"}, {"Street Olav", "(555) 765-4321"}, {"x", "call (555) 111-2222"}}},
+        {d.Pattern, "(st", "", "missing ): (st", {}},
+        {d.Pattern, "(st)", "\\2", "Rewrite schema requests 2 matches, but the regexp only has 1 parenthesized subexpressions.", {}},
+    };
+    for (const Case& c : cases) {
+        const Rows before = rowsOf(m_store);
+        Form10 again(nullptr, m_store, &place);
+        again.show();
+        (c.mode == d.Contains ? again.Contains : again.Pattern)->setChecked(true);
+        again.LookIn->setCurrentIndex(2);
+        again.Text1->setText(QString::fromUtf8(c.find));
+        again.Text2->setText(QString::fromUtf8(c.replace));
+        clickControl(again, QStringLiteral("PushButton2"));
+        const QString shown = again.FindError->text() + again.ReplaceError->text();
+        EXPECT_EQ(shown, QString::fromUtf8(c.error)) << c.find;
+        EXPECT_EQ(again.isVisible(), *c.error != 0) << c.find;
+        EXPECT_EQ(rowsOf(m_store), c.after.empty() ? before : c.after) << c.find;
+        if (const QByteArray folder = qgetenv("TABVANE_SCREENSHOTS"); !folder.isEmpty() && *c.error) {
+            EXPECT_TRUE(again.grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/find-and-replace.png")));
+        }
+    }
+    EXPECT_TRUE(messages().empty());
 }
