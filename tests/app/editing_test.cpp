@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "app/GridViewPlace.h"
 #include "tests/app/AppFixture.h"
 #include "tests/store/StoreFixture.h"
 
@@ -109,4 +110,39 @@ TEST_F(EditingTest, AppendAndMergeUseTheCurrentSeparator)
     EXPECT_EQ(cell(0, 0), "3");
     EXPECT_EQ(cell(1, 3), "2");
     EXPECT_TRUE(messages().empty());
+}
+
+// Find and Replace reads the grid's selection by its ranges: a block of rows
+// and columns, or none when the ranges do not make one.
+TEST_F(EditingTest, TheSelectionIsOneBlockOfRowsAndColumnsOrNone)
+{
+    open("A,B,C\r\n1,2,3\r\n4,5,6\r\n7,8,9\r\n10,11,12\r\n");
+    GridViewPlace place(*listView(), window().grid());
+    using Range = std::array<int, 4>; // top, left, bottom, right
+    const struct {
+        std::vector<Range> ranges;
+        std::optional<GridPlace::Block> block;
+    } cases[] = {
+        {{{1, 0, 2, 1}}, GridPlace::Block{{1, 2}, {0, 1}}},
+        {{{0, 0, 0, 2}, {3, 0, 3, 2}, {2, 0, 3, 2}}, GridPlace::Block{{0, 2, 3}, {0, 1, 2}}},
+        {{{0, 2, 3, 2}, {0, 0, 3, 0}}, GridPlace::Block{{0, 1, 2, 3}, {0, 2}}},
+        {{{0, 0, 0, 0}, {1, 1, 1, 1}}, std::nullopt},
+        {{}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        QItemSelection selection;
+        for (const Range& r : c.ranges)
+            selection.select(window().grid().index(r[0], r[1]), window().grid().index(r[2], r[3]));
+        listView()->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+        const auto block = place.selectedBlock();
+        ASSERT_EQ(block.has_value(), c.block.has_value());
+        if (block) {
+            EXPECT_EQ(block->rows, c.block->rows);
+            EXPECT_EQ(block->columns, c.block->columns);
+        }
+    }
+    place.moveTo(3, 1);
+    EXPECT_EQ(std::pair(place.currentRow(), place.currentColumn()), std::pair(3, 1));
+    EXPECT_EQ(listView()->selectionModel()->selectedIndexes().size(), 1);
+    EXPECT_EQ(place.recordAt(3), 4);
 }
