@@ -1,4 +1,6 @@
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 
 #include <QApplication>
 
@@ -22,8 +24,12 @@ int main(int argc, char** argv)
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const StartRequest request = readCommandLine(arguments);
-    if (request.answered)
-        return request.status;
+    if (request.answered) {
+        // The command's store, history and reports are done with: the
+        // system takes back their memory at once, rather than block by block.
+        std::fflush(nullptr);
+        std::_Exit(request.status);
+    }
     GuardedApplication app(argc, argv);
     setDesktopIdentity();
     const QString& file = request.file;

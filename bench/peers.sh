@@ -125,6 +125,52 @@ if [[ -x $build/bin/tabvane ]]; then
     same "recipe command line" "$work/a_all.csv" "$work/s_all.csv"
 fi
 
+# Sorting by type and replacing by pattern, as recipes through the program's
+# own command line, on a generated orders file (id, first_name, last_name,
+# city, notes, amount, date, item): signed amounts, ISO dates, "item12"
+# codes. The peers keep the heading line aside, as the program does.
+typed=()
+if [[ -x $build/bin/tabvane ]]; then
+    orders=$work/orders.csv
+    "$cli" --generate-orders "$rows" "$orders"
+    cat "$orders" >/dev/null
+    recipe() { # recipe NAME STEP: a one-step recipe
+        printf '{"tabvane-recipe": 1, "name": "%s", "headings": true, "steps": [%s]}\n' "$1" "$2" > "$work/$1.tabvane-recipe"
+    }
+    apply() { # apply NAME: the command line running recipe NAME on the orders into a_NAME.csv
+        echo "env -u DISPLAY -u WAYLAND_DISPLAY $build/bin/tabvane --apply $q$work/$1.tabvane-recipe$q $q$orders$q -o $q$work/a_$1.csv$q 2>/dev/null"
+    }
+    sort_step() { # sort_step FIELDS NAMES COMPARISONS
+        printf '{"operation": "SortByKeys", "parameters": {"fields": "%s", "fieldNames": "%s", "directions": "%s", "comparisons": "%s", "decimalMarks": "%s", "dateOrders": "%s"}}' \
+            "$1" "$2" "$(sed 's/[^,]*/1/g' <<<"$1")" "$3" "$(sed 's/[^,]*/point/g' <<<"$1")" "$(sed 's/[^,]*/dmy/g' <<<"$1")"
+    }
+    replace_step() { # replace_step MODE FIELD NAME FIND REPLACE (JSON-escaped)
+        printf '{"operation": "ReplaceText", "parameters": {"mode": "%s", "fields": "%s", "fieldNames": "%s", "find": "%s", "replace": "%s", "matchCase": "1"}}' "$@"
+    }
+    peer_sorted() { # peer_sorted OUT SORT-KEYS
+        echo "{ head -n 1 $q$orders$q; tail -n +2 $q$orders$q | sort -s -t, $2; } > $q$work/$1$q"
+    }
+    recipe number "$(sort_step 6,3 'amount\nlast_name' number,exact)"
+    recipe natural "$(sort_step 8 item natural)"
+    recipe pattern "$(replace_step pattern 7 date '^(\\d{4})-(\\d{2})-(\\d{2})$' '\\3.\\2.\\1')"
+    recipe contains "$(replace_step contains 4 city Buenos B.)"
+    measure apply_number "$runs" "$work/a_number.csv" "$(apply number)"
+    measure peer_number "$runs" "$work/p_number.csv" "$(peer_sorted p_number.csv '-k6,6g -k3,3')"
+    same "number sort" "$work/a_number.csv" "$work/p_number.csv"
+    measure apply_natural "$runs" "$work/a_natural.csv" "$(apply natural)"
+    measure peer_natural "$runs" "$work/p_natural.csv" "$(peer_sorted p_natural.csv '-k8,8V')"
+    same "natural sort" "$work/a_natural.csv" "$work/p_natural.csv"
+    measure apply_pattern "$runs" "$work/a_pattern.csv" "$(apply pattern)"
+    measure peer_pattern "$runs" "$work/p_pattern.csv" \
+        "gawk '$awk_io NR > 1 { \$7 = gensub(/^([0-9]{4})-([0-9]{2})-([0-9]{2})\$/, \"\\\\3.\\\\2.\\\\1\", 1, \$7) } 1' '$orders' > '$work/p_pattern.csv'"
+    same "pattern replace" "$work/a_pattern.csv" "$work/p_pattern.csv"
+    measure apply_contains "$runs" "$work/a_contains.csv" "$(apply contains)"
+    measure peer_contains "$runs" "$work/p_contains.csv" \
+        "mawk '$awk_io NR > 1 { gsub(/Buenos/, \"B.\", \$4) } 1' '$orders' > '$work/p_contains.csv'"
+    same "contains replace" "$work/a_contains.csv" "$work/p_contains.csv"
+    typed=(number natural pattern contains)
+fi
+
 # The save flushes the file to disk before it takes the old name; the same
 # round trip into memory (tmpfs) shows what that flush costs.
 if [[ -d /dev/shm ]]; then
@@ -164,6 +210,12 @@ if [[ -n ${secs[apply_all]:-} ]]; then
         "store" "${secs[store_all]}" "${cpu[store_all]}" "$(mb "${peak[store_all]}")" \
         "$(ratio "${secs[apply_all]}" "${secs[store_all]}")" "$(ratio "${cpu[apply_all]}" "${cpu[store_all]}")" \
         "< 1.1 store" "$(met "${secs[apply_all]}" "${secs[store_all]}" 1.1)"
+fi
+if ((${#typed[@]})); then
+    row "Sort number+text" apply_number peer_number "GNU sort" 0.5 "< 1/2 sort"
+    row "Natural sort" apply_natural peer_natural "GNU sort" 0.5 "< 1/2 sort"
+    row "Pattern replace" apply_pattern peer_pattern gawk 0.5 "< 1/2 gawk"
+    row "Contains replace" apply_contains peer_contains mawk 0.5 "< 1/2 mawk"
 fi
 echo
 worst=0
