@@ -15,15 +15,14 @@ void copyRecord(CSVDBS& open, CSVDBS::RecordNo to, const CSVDBS& second, CSVDBS:
         open.PutValue(to, f, second.ValueAt(from, f));
 }
 
-// The name a second-file column gets in the open file.
+} // namespace
+
 std::string mergedName(const CSVDBS& open, const std::string& name)
 {
     if (open.FieldIndex(name) < 1)
         return name;
     return std::to_string(open.FreeNumberedName(name)) + name;
 }
-
-} // namespace
 
 bool readSecondFile(CSVDBS& second, const std::string& path, const std::string& separator, bool headerLine)
 {

@@ -33,4 +33,8 @@ void appendRecords(CSVDBS& open, const CSVDBS& second, AppendPlace where);
 // open file's later records get empty cells.
 void mergeFields(CSVDBS& open, const CSVDBS& second, MergePlace where);
 
+// The name a second-file column comes in under: its own, or the first free
+// numbered one (1NAME, 2NAME, ...) where the open file has it already.
+std::string mergedName(const CSVDBS& open, const std::string& name);
+
 } // namespace CombineFiles

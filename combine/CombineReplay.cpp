@@ -1,6 +1,8 @@
 #include "combine/CombineReplay.h"
 
 #include "combine/CombineFiles.h"
+#include "combine/KeyMerge.h"
+#include "store/history/StepOperation.h"
 #include "store/CSVDBS.h"
 #include "store/Replay.h"
 
@@ -31,6 +33,25 @@ void addCombineOperations()
         CSVDBS second;
         readSecond(second, p);
         mergeFields(open, second, p.flag("left") ? MergePlace::Left : MergePlace::Right);
+    });
+    replay::add("MergeByKey", [](CSVDBS& open, const replay::Parameters& p) {
+        CSVDBS second;
+        readSecond(second, p);
+        KeyChoice choice;
+        choice.where = p.flag("left") ? MergePlace::Left : MergePlace::Right;
+        choice.openKey = p.field(open, "field");
+        choice.secondKey = p.text("secondKey");
+        try {
+            choice.columns = textsOfList(p.text("columns"));
+            choice.kind = joinKindNamed(p.text("join"));
+            choice.looseKeys = p.text("keys") == "loose";
+            choice.everyMatch = p.text("repeats") == "every";
+            mergeByKey(open, second, choice);
+        } catch (const KeyMergeError& bad) {
+            throw replay::ReplayError(std::string("MergeByKey: ") + bad.what());
+        } catch (const std::invalid_argument&) {
+            throw replay::ReplayError("MergeByKey: \"columns\" is not a list of headings.");
+        }
     });
 }
 

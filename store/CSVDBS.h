@@ -191,6 +191,10 @@ public:
     // in one pass, as one step. Returns how many went.
     std::int64_t DeleteRecords(const std::vector<RecordNo>& records);
 
+    // Puts the records in the order `order` gives (1-based numbers, each at
+    // most once); the records it leaves out are deleted. One pass.
+    void ArrangeRecords(const std::vector<RecordNo>& order);
+
     // Moves the last `count` records, in their order, in front of all the
     // others; the others keep their order behind them.
     void MoveRecordsToTop(RecordNo count);

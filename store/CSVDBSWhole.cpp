@@ -117,6 +117,45 @@ std::int64_t CSVDBS::DeleteRecords(const std::vector<RecordNo>& records)
     return removed;
 }
 
+void CSVDBS::ArrangeRecords(const std::vector<RecordNo>& order)
+{
+    const std::size_t n = m_table.recordCount();
+    // Where each kept record goes, by its number now; 0 where it goes.
+    std::vector<std::uint32_t> place(n, 0);
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const RecordNo r = order[i];
+        if (r < 1 || static_cast<std::size_t>(r) > n || place[static_cast<std::size_t>(r - 1)] != 0)
+            throw StoreError();
+        place[static_cast<std::size_t>(r - 1)] = static_cast<std::uint32_t>(i + 1);
+    }
+    const StepScope step(*this, "Arrange Rows", [&] { return StepOperation{"ArrangeRecords", {}}; });
+    if (order.size() < n) {
+        std::vector<std::uint8_t> keep(n);
+        for (std::size_t r = 0; r < n; ++r)
+            keep[r] = place[r] != 0;
+        m_table.keepRecords(keep);
+        std::erase(place, 0u);
+        m_table.compactIfWasteful();
+    }
+    // The kept records are in their old order; place[k] is where the k-th goes.
+    const bool moved = m_table.reorder([&](CellTable::Order& rows) {
+        bool any = false;
+        for (std::size_t k = 0; k < place.size() && !any; ++k)
+            any = place[k] != k + 1;
+        if (!any)
+            return false;
+        CellTable::Order arranged(rows.size());
+        for (std::size_t k = 0; k < place.size(); ++k)
+            arranged[place[k] - 1] = rows[k];
+        std::copy(arranged.begin(), arranged.end(), rows.begin());
+        return true;
+    });
+    m_recordCount = checkedRecordNumber(m_table.recordCount());
+    m_currentRecord = std::min(m_currentRecord, m_recordCount > 0 ? m_recordCount : -1);
+    if (moved || order.size() < n)
+        m_changesMade = true;
+}
+
 std::int64_t CSVDBS::RemoveDuplicates(const std::vector<int>& fields)
 {
     if (m_recordCount < 1)

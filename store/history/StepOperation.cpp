@@ -185,6 +185,7 @@ const std::vector<std::pair<std::string, std::string>>& fieldParameters(const st
             {"JoinColumns", fields},
             {"ReplaceText", fields},
             {"SortByKeys", fields},
+            {"MergeByKey", field},
         };
         // Any step done while only some rows were shown names the column
         // that chose them.

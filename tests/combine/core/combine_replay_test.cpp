@@ -4,6 +4,7 @@
 
 #include "combine/CombineFiles.h"
 #include "combine/CombineReplay.h"
+#include "combine/KeyMerge.h"
 #include "tests/support/ReplayCheck.h"
 
 using namespace CombineFiles;
@@ -28,6 +29,14 @@ TEST(CombineReplay, AppendAndMergeRunAgainToTheSameBytes)
                 CSVDBS second;
                 ASSERT_TRUE(readSecondFile(second, semicolons, ";", live.pick(2) == 0));
                 live.step([&] { mergeFields(s, second, live.pick(2) ? MergePlace::Left : MergePlace::Right); });
+            },
+            [&, commas] {
+                // Keyed on the open file's first column, P holding "r" or "5".
+                CSVDBS second;
+                ASSERT_TRUE(readSecondFile(second, live.dir.file("keys.csv", "P,Q\r\nr,s\r\n5,t\r\n5,u\r\n"), ",", true));
+                KeyChoice choice{live.field(), "P", {"Q"}, static_cast<JoinKind>(live.pick(3)), live.pick(2) == 0,
+                                 live.pick(2) == 0, live.pick(2) ? MergePlace::Left : MergePlace::Right};
+                live.step([&] { mergeByKey(s, second, choice); });
             },
             [&] { live.step([&] { s.SortDataAt(1 + live.pick(2), live.field()); }); },
         };
