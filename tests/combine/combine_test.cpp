@@ -1,5 +1,7 @@
 // Appending and merging a second file, driven through the two dialogs.
 #include <QCheckBox>
+#include <QComboBox>
+#include <QTreeWidget>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -213,5 +215,35 @@ TEST_F(CombineTest, SecondFileValuesLeftOutAreAskedAbout)
         EXPECT_EQ(m_ask.asked.back().title, "Go On Without Them?");
         EXPECT_EQ(d->isVisible(), !goOn);
         EXPECT_EQ(m_store.RecordCount(), goOn ? 2 : 1);
+    }
+}
+
+// By key: the other file's columns are offered once it is read, its key of
+// the same name unticked; a repeated key is asked about, and the counts said.
+TEST_F(CombineTest, MergeByKeyOffersTheOtherFilesColumnsAsksAboutRepeatsAndSaysTheCounts)
+{
+    for (const bool everyMatch : {false, true}) {
+        load("sku,qty\r\na1,5\r\nb2,7\r\nzz,1\r\n");
+        auto d = opened<Form12>();
+        d->Text1->setText(second("sku,price\r\nb2,3.50\r\na1,1.25\r\nb2,3.60\r\n"));
+        d->Option2->setChecked(true);
+        d->ByKey->setChecked(true);
+        ASSERT_EQ(d->SecondKey->currentText(), "sku");
+        ASSERT_EQ(d->Columns->topLevelItemCount(), 2);
+        EXPECT_EQ(d->Columns->topLevelItem(0)->checkState(0), Qt::Unchecked);
+        m_ask.yesNo.push_back(everyMatch);
+        clickControl(*d, QStringLiteral("PushButton1"));
+        EXPECT_TRUE(!d->isVisible() && d->result() == QDialog::Accepted);
+        EXPECT_EQ(m_ask.asked[0].text, "1 key(s) appear more than once in the other file, the first being \"b2\" (2 rows).\n\n"
+                                       "Make one row for each match? No takes the first match only.");
+        EXPECT_EQ(m_ask.asked.back().text, "Matched 2 rows. Rows of this file without a match: 1. Rows of the other file without a match: 0.");
+        const Rows first = {{"a1", "5", "1.25"}, {"b2", "7", "3.50"}, {"zz", "1", ""}};
+        const Rows every = {{"a1", "5", "1.25"}, {"b2", "7", "3.50"}, {"b2", "7", "3.60"}, {"zz", "1", ""}};
+        EXPECT_EQ(rowsOf(m_store), everyMatch ? every : first);
+        if (const QByteArray folder = qgetenv("TABVANE_SCREENSHOTS"); !folder.isEmpty()) {
+            d->show();
+            EXPECT_TRUE(d->grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/merge-by-key.png")));
+        }
+        m_ask.asked.clear();
     }
 }
