@@ -84,3 +84,19 @@ inline std::string makeOrdersCsv(int rows, std::uint32_t seed = 11)
     }
     return out;
 }
+
+// A price list for the orders' item codes: item0 to item(rows - 1), each
+// once, so that a join of the orders on `item` finds some codes and not
+// others.
+inline std::string makeLookupCsv(int rows, std::uint32_t seed = 13)
+{
+    static const char* supplier[] = {"Acme", "Borealis", "Cobalt", "Delta & Sons", "Ekko"};
+    std::mt19937 rng(seed);
+    std::string out = "item,price,supplier\r\n";
+    for (int i = 0; i < rows; ++i) {
+        const unsigned cents = rng() % 100000;
+        out += "item" + std::to_string(i) + ',' + std::to_string(cents / 100) + '.' + char('0' + cents / 10 % 10)
+               + char('0' + cents % 10) + ',' + supplier[rng() % 5] + "\r\n";
+    }
+    return out;
+}

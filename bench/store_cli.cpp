@@ -62,13 +62,17 @@ int usage()
 {
     std::fprintf(stderr, "usage: store_cli --generate ROWS FILE\n"
                          "       store_cli --generate-orders ROWS FILE\n"
+                         "       store_cli --generate-lookup ROWS FILE\n"
                          "       store_cli [--phases] [--undo] [--standard] IN OUT [dedupe] [sort FIELD] [replace FIND REPLACE]\n");
     return 2;
 }
 
-int generate(const char* rows, const char* path, bool orders)
+int generate(const std::string& kind, const char* rows, const char* path)
 {
-    const std::string text = orders ? makeOrdersCsv(std::atoi(rows)) : makePeopleCsv(std::atoi(rows));
+    const int n = std::atoi(rows);
+    const std::string text = kind == "--generate-orders"   ? makeOrdersCsv(n)
+                             : kind == "--generate-lookup" ? makeLookupCsv(n)
+                                                           : makePeopleCsv(n);
     std::ofstream out(path, std::ios::binary);
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     return out ? 0 : 1;
@@ -112,8 +116,8 @@ bool apply(CSVDBS& store, const std::vector<std::string>& ops, PhaseClock& clock
 int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.size() == 3 && (args[0] == "--generate" || args[0] == "--generate-orders"))
-        return generate(args[1].c_str(), args[2].c_str(), args[0] == "--generate-orders");
+    if (args.size() == 3 && args[0].starts_with("--generate"))
+        return generate(args[0], args[1].c_str(), args[2].c_str());
     const auto flag = [&args](const char* name) {
         const bool given = !args.empty() && args[0] == name;
         if (given)

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <deque>
-#include <unordered_map>
+#include <functional>
 
 #include "store/CSVDBS.h"
 #include "store/ColumnRewrite.h"
@@ -47,6 +47,58 @@ struct Lookup {
     KeyPlan plan;
 };
 
+// The second file's keys, each with the first and last row holding it: open
+// addressing over one array, so that a million look-ups touch one slot
+// each rather than chase nodes.
+class KeyIndex {
+public:
+    struct Slot {
+        std::uint64_t hash = 0;
+        RecordNo first = 0, last = 0; // first 0: an empty slot
+        std::string_view key;
+    };
+
+    explicit KeyIndex(std::size_t keys)
+    {
+        std::size_t size = 16;
+        while (size < 2 * keys)
+            size *= 2;
+        m_slots.resize(size);
+        m_mask = size - 1;
+    }
+    static std::uint64_t hashOf(std::string_view key) { return std::hash<std::string_view>{}(key); }
+
+    const Slot* find(std::string_view key) const
+    {
+        const std::uint64_t h = hashOf(key);
+        for (std::size_t i = h & m_mask;; i = (i + 1) & m_mask) {
+            const Slot& slot = m_slots[i];
+            if (slot.first == 0)
+                return nullptr;
+            if (slot.hash == h && slot.key == key)
+                return &slot;
+        }
+    }
+    // The slot of `key`, made for row `row` if new; and whether it was.
+    std::pair<Slot*, bool> insert(std::string_view key, RecordNo row)
+    {
+        const std::uint64_t h = hashOf(key);
+        for (std::size_t i = h & m_mask;; i = (i + 1) & m_mask) {
+            Slot& slot = m_slots[i];
+            if (slot.first == 0) {
+                slot = Slot{h, row, row, key};
+                return {&slot, true};
+            }
+            if (slot.hash == h && slot.key == key)
+                return {&slot, false};
+        }
+    }
+
+private:
+    std::vector<Slot> m_slots;
+    std::size_t m_mask = 0;
+};
+
 class KeyText {
 public:
     explicit KeyText(bool loose) : m_loose(loose) {}
@@ -82,11 +134,7 @@ Lookup lookUp(const CSVDBS& open, const CSVDBS& second, const KeyChoice& choice)
 
     // Loose keys are made once and live here while the table points at them.
     std::deque<std::string> made;
-    struct Entry {
-        RecordNo first, last;
-    };
-    std::unordered_map<std::string_view, Entry> index;
-    index.reserve(static_cast<std::size_t>(n2));
+    KeyIndex index(static_cast<std::size_t>(n2));
     std::string room;
     for (RecordNo s = 1; s <= n2; ++s) {
         std::string_view k = key.of(second.ValueAt(s, secondKey), room);
@@ -94,19 +142,19 @@ Lookup lookUp(const CSVDBS& open, const CSVDBS& second, const KeyChoice& choice)
             continue;
         if (choice.looseKeys)
             k = made.emplace_back(k);
-        const auto [at, fresh] = index.try_emplace(k, Entry{s, s});
-        RecordNo& rows = look.rowsOf[static_cast<std::size_t>(at->second.first - 1)];
+        const auto [at, fresh] = index.insert(k, s);
+        RecordNo& rows = look.rowsOf[static_cast<std::size_t>(at->first - 1)];
         ++rows;
         if (fresh)
             continue;
-        look.next[static_cast<std::size_t>(at->second.last - 1)] = s;
-        at->second.last = s;
+        look.next[static_cast<std::size_t>(at->last - 1)] = s;
+        at->last = s;
         if (rows == 2 && look.plan.repeatedKeys++ == 0)
-            look.plan.firstRepeat = std::string(second.ValueAt(at->second.first, secondKey));
+            look.plan.firstRepeat = std::string(second.ValueAt(at->first, secondKey));
     }
     if (look.plan.repeatedKeys > 0)
-        look.plan.firstRepeatRows = look.rowsOf[static_cast<std::size_t>(
-            index.find(key.of(look.plan.firstRepeat, room))->second.first - 1)];
+        look.plan.firstRepeatRows =
+            look.rowsOf[static_cast<std::size_t>(index.find(key.of(look.plan.firstRepeat, room))->first - 1)];
 
     // Reading the open file's keys is most of the work: both cores share it.
     const std::size_t parts = parallel::partsFor(static_cast<std::size_t>(n), 1 << 15);
@@ -118,8 +166,8 @@ Lookup lookUp(const CSVDBS& open, const CSVDBS& second, const KeyChoice& choice)
             const std::string_view k = key.of(open.ValueAt(r, choice.openKey), own);
             if (k.empty())
                 continue;
-            if (const auto at = index.find(k); at != index.end())
-                look.matchOf[static_cast<std::size_t>(r - 1)] = at->second.first;
+            if (const KeyIndex::Slot* at = index.find(k))
+                look.matchOf[static_cast<std::size_t>(r - 1)] = at->first;
         }
     });
 
