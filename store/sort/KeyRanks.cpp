@@ -87,6 +87,21 @@ std::uint32_t rankByBytes(const CellTable::Column& cells, const Positions& posit
     return rank + 1;
 }
 
+// Gives the empty values the rank after `count`, the ranks of the `valued`
+// others; returns the number of ranks used. Only a rank some record holds is
+// counted: the sort takes as many ranks as records to mean that no two tie.
+std::uint32_t rankEmptiesLast(const Cell* column, const CellTable::Order& order, Ranks& ranks, std::uint32_t count,
+                              std::size_t valued)
+{
+    const std::size_t n = order.size();
+    if (valued == n)
+        return count;
+    for (std::size_t p = 0; p < n; ++p)
+        if (column[order[p]].view().empty())
+            ranks[p] = count;
+    return count + 1;
+}
+
 // A value read as a number or a date, as bits that sort in its order.
 struct __attribute__((packed)) Read {
     std::uint64_t bits;
@@ -138,10 +153,7 @@ std::uint32_t textRanks(const Cell* column, const CellTable::Order& order, const
     if (key.descending)
         for (const std::uint32_t p : valued)
             ranks[p] = count - 1 - ranks[p];
-    for (std::size_t p = 0; p < n; ++p)
-        if (column[order[p]].view().empty())
-            ranks[p] = count;
-    return count + 1;
+    return rankEmptiesLast(column, order, ranks, count, valued.size());
 }
 
 std::uint32_t readRanks(const Cell* column, const CellTable::Order& order, const SortKey& key, Ranks& ranks,
@@ -195,10 +207,7 @@ std::uint32_t readRanks(const Cell* column, const CellTable::Order& order, const
     MadeTexts made(parts);
     const CellTable::Column cells = made.cellsOf(column, order, unread, foldsToItself, appendFolded);
     count = rankByBytes(cells, unread, ranks, count);
-    for (std::size_t p = 0; p < n; ++p)
-        if (column[order[p]].view().empty())
-            ranks[p] = count;
-    return count + 1;
+    return rankEmptiesLast(column, order, ranks, count, reads.size() + unread.size());
 }
 
 } // namespace

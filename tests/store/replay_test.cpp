@@ -15,6 +15,7 @@
 #include "store/cluster/ClusterMerge.h"
 #include "store/modCSV.h"
 #include "store/replace/TextReplace.h"
+#include "store/sort/KeySort.h"
 #include "tests/support/ReplayCheck.h"
 
 namespace {
@@ -26,7 +27,7 @@ const char* const Sample = "Id,Name,City\r\n1,Ann,Paris\r\n2,Bob,paris\r\n3,Ann,
 
 TEST(Replay, RecordedOperationsRunAgainToTheSameBytes)
 {
-    const std::vector<std::string> values = {"", "Ann", "Paris", "x", "7", " a  b\t", "ANN", "paRis"};
+    const std::vector<std::string> values = {"", "Ann", "Paris", "x", "7", " a  b\t", "ANN", "paRis", "-1,5", "03/04/2024"};
     expectReplayGivesSameBytes(Sample, 40, 25, [&](ReplayLive& live) {
         CSVDBS& s = live.store;
         // Keys drawn at random must come back as drawn.
@@ -50,6 +51,13 @@ TEST(Replay, RecordedOperationsRunAgainToTheSameBytes)
             [&] { if (s.RecordCount() > 1) live.step([&] { s.DeleteRecords({live.record(), live.record()}); }); },
             [&] { live.step([&] { s.MoveRecordsToTop(live.pick(static_cast<int>(s.RecordCount()) + 1)); }); },
             [&] { live.step([&] { s.SortDataAt(1 + live.pick(2), live.field()); }); },
+            [&] {
+                std::vector<keysort::SortKey> keys(static_cast<std::size_t>(1 + live.pick(3)));
+                for (keysort::SortKey& k : keys)
+                    k = {live.field(), live.pick(2) == 0, static_cast<keysort::Comparison>(live.pick(5)),
+                         static_cast<keysort::DecimalMark>(live.pick(2)), static_cast<keysort::DateOrder>(live.pick(2))};
+                live.step([&] { KeySort::sortByKeys(s, keys); });
+            },
             [&, value] { live.step([&] { s.FindAndReplace(value(), value()); }); },
             [&] { live.step([&] { s.RemoveDuplicates({live.field()}); }); },
             [&] { live.step([&] { RemoveDuplicateRows(s); }); },
