@@ -8,6 +8,7 @@
 
 #include "app/ApplyCommand.h"
 #include "app/ClusterCommand.h"
+#include "app/CompareCommand.h"
 #include "app/ProfileCommand.h"
 #include "app/CommandFile.h"
 #include "app/Form1.h"
@@ -49,7 +50,8 @@ const char* const ExitHelp =
 std::string helpText()
 {
     return std::string(Usage) + ApplyCommand::Help + "\n" + ClusterCommand::Help + "\n" + ProfileCommand::Help + "\n"
-        + WindowHelp + "Reading options (with --apply, --cluster or --profile):\n" + ReadingOptionsHelp + ExitHelp;
+        + CompareCommand::Help + "\n" + WindowHelp
+        + "Reading options (with --apply, --cluster, --profile or --compare):\n" + ReadingOptionsHelp + ExitHelp;
 }
 
 // The application object's own options, as the desktop may pass them; those
@@ -83,6 +85,8 @@ StartRequest readCommandLine(const QStringList& arguments)
         return {QString(), true, ClusterCommand::run(plain)};
     if (ProfileCommand::asked(plain))
         return {QString(), true, ProfileCommand::run(plain)};
+    if (CompareCommand::asked(plain))
+        return {QString(), true, CompareCommand::run(plain)};
     QStringList files;
     bool optionsEnded = false;
     for (int i = 1; i < arguments.size(); ++i) {
