@@ -1,6 +1,8 @@
 // The main window: start-up, closing, the pointer rules, Help and the export menu button.
 #include "app/Form1.h"
 
+#include "app/CompareWindow.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -64,7 +66,14 @@ void Form1::Form_Load()
     p.step([&] { loadHandPointer(this); });
     p.step([&] { m_store = std::make_unique<CSVDBS>(); });
     // A profile under way reads the store from other threads: it stops first.
-    p.step([&] { m_store->BeforeChange([this] { stopProfile(); }); });
+    // A comparison refers to its records by number: it lets go first.
+    p.step([&] {
+        m_store->BeforeChange([this] {
+            stopProfile();
+            if (m_compareWindow)
+                m_compareWindow->openFileChanging();
+        });
+    });
     p.step([&] {
         static int windows = 0;
         m_journal = std::make_unique<StoreJournal>(*m_store, journal::folder(), "w" + std::to_string(++windows));

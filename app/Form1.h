@@ -5,10 +5,12 @@
 #include <vector>
 
 #include <QHash>
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QWidget>
 
+#include "app/CompareWindow.h"
 #include "store/Progress.h"
 #include "store/RowScope.h"
 
@@ -122,6 +124,9 @@ public:
     void ColumnProfile_Click();
     // Tools > Cluster Similar Values...
     void ClusterValues_Click();
+    // File > Compare With...: the open file beside another version of it.
+    void CompareWith_Click();
+    CompareWindow* compareWindow() const { return m_compareWindow; }
     ProfilePanel* profilePanel() const { return m_profilePanel; }
     void Undo_Click();
     void Redo_Click();
@@ -274,6 +279,8 @@ private:
     // The column profile beside the grid, once asked for, and what it needs.
     ProfilePanel* m_profilePanel = nullptr;
     QAction* m_profileAction = nullptr;
+    // The one comparison window, while it is open; told before the store changes.
+    QPointer<CompareWindow> m_compareWindow;
     void createProfilePanel();
     void stopProfile();
     void followCurrentColumn();

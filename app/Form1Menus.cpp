@@ -57,6 +57,7 @@ void Form1::createMenus()
     m_fileMenu->addSeparator();
     menuEntry(m_fileMenu, "mnuSaveRecipe", QStringLiteral("Save &Recipe\u2026"), &Form1::SaveRecipe_Click);
     menuEntry(m_fileMenu, "mnuApplyRecipe", QStringLiteral("Appl&y Recipe\u2026"), &Form1::ApplyRecipe_Click);
+    menuEntry(m_fileMenu, "mnuCompareWith", QStringLiteral("Compare &With\u2026"), &Form1::CompareWith_Click);
     m_fileMenu->addSeparator();
     m_exportMenu = m_fileMenu->addMenu(QStringLiteral("&Export"));
     m_exportMenu->addActions({mnuTXT, mnuXLS, mnuPDF, mnuXML, mnuDOC, mnuHTML});
