@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <utility>
 
 // A people-like CSV file of `rows` records and eight fields, CRLF line ends,
 // with about one record in seven repeating an earlier one in full, so that
@@ -44,6 +45,37 @@ inline std::string makePeopleCsv(int rows, std::uint32_t seed = 7)
         previous = std::move(line);
     }
     return out;
+}
+
+// Two versions of a people-like file of `rows` records with unique ids, for
+// comparing: in the newer one about one row in a hundred is changed, removed
+// or added (a third each), the rest as they were. CRLF line ends.
+inline std::pair<std::string, std::string> makeVersionsCsv(int rows, std::uint32_t seed = 17)
+{
+    static const char* city[] = {"Aachen", "Berlin", "Chemnitz", "Dresden", "Essen", "Fulda"};
+    std::mt19937 rng(seed);
+    const std::string heading = "id,first,last,city,zip,email,notes\r\n";
+    std::string older = heading, newer = heading;
+    older.reserve(static_cast<std::size_t>(rows) * 80);
+    newer.reserve(static_cast<std::size_t>(rows) * 80);
+    const auto line = [&rng](long id, const char* notes) {
+        const unsigned n = rng();
+        return std::to_string(id) + ",Name" + std::to_string(n % 997) + ",Surname" + std::to_string(n % 5003) + ','
+            + city[rng() % 6] + ',' + std::to_string(10000 + rng() % 89999) + ",person" + std::to_string(id)
+            + "@example.com," + notes + "\r\n";
+    };
+    long added = rows;
+    for (int i = 1; i <= rows; ++i) {
+        const std::string row = line(i, "new");
+        older += row;
+        switch (rng() % 300) {
+        case 0: newer += line(i, "changed"); break; // the same id, other values
+        case 1: break;                              // removed
+        case 2: newer += row + line(++added, "added"); break;
+        default: newer += row;
+        }
+    }
+    return {older, newer};
 }
 
 // An orders-like CSV file of `rows` records for the typed sort and the

@@ -185,6 +185,24 @@ if [[ -x $build/bin/tabvane ]]; then
     typed+=(join)
 fi
 
+# Two versions of a file compared by key: tabvane --compare against sorting
+# both by the key and diffing them (the sorting counted); a hundredth of the
+# rows differ. Both must find the same ids: diff's changed lines, and the
+# command's rows other than "was".
+if [[ -x $build/bin/tabvane ]]; then
+    older=$work/older.csv
+    newer=$work/newer.csv
+    "$cli" --generate-versions "$rows" "$older" "$newer"
+    cat "$older" "$newer" >/dev/null
+    measure compare "$runs" "$work/c_compare.csv" \
+        "env -u DISPLAY -u WAYLAND_DISPLAY $build/bin/tabvane --compare '$older' '$newer' --key id > '$work/c_compare.csv' 2>/dev/null; test \$? -eq 1"
+    measure peer_compare "$runs" "$work/p_compare.txt" \
+        "sort -t, -k1,1 '$older' > '$work/p_older'; sort -t, -k1,1 '$newer' > '$work/p_newer'; diff '$work/p_older' '$work/p_newer' > '$work/p_compare.txt'; test \$? -eq 1"
+    same "compare" <(grep -v '^was,' "$work/c_compare.csv" | tail -n +2 | cut -d, -f2 | sort -u) \
+        <(grep '^[<>] ' "$work/p_compare.txt" | cut -c3- | cut -d, -f1 | sort -u)
+    compare_bytes=$(($(stat -c %s "$older") + $(stat -c %s "$newer")))
+fi
+
 # The save flushes the file to disk before it takes the old name; the same
 # round trip into memory (tmpfs) shows what that flush costs.
 if [[ -d /dev/shm ]]; then
@@ -232,6 +250,9 @@ if ((${#typed[@]})); then
     row "Contains replace" apply_contains peer_contains mawk 0.5 "< 1/2 mawk"
     row "Join by key" apply_join peer_join "GNU join" 0.3333 "< 1/3 join"
 fi
+if [[ -n ${secs[compare]:-} ]]; then
+    row "Compare by key" compare peer_compare "sort+diff" 0.5 "< 1/2 diff and < 1 s"
+fi
 echo
 worst=0
 for k in store_load store_round store_dedupe store_sort store_replace store_all; do
@@ -242,6 +263,9 @@ echo "With the undo history of the window: $(mb "${peak[store_all_undo]}") MiB, 
 echo "Load under the standard quoting rule: ${secs[store_load_standard]} s, cpu ${cpu[store_load_standard]} s (the simple rule's: ${secs[store_load]} s)"
 if [[ -n ${secs[store_round_shm]:-} ]]; then
     echo "Round trip written to tmpfs: ${secs[store_round_shm]} s; the flush to disk costs $(awk -v a="${secs[store_round]}" -v b="${secs[store_round_shm]}" 'BEGIN { printf "%.3f", a - b }') s of ${secs[store_round]} s"
+fi
+if [[ -n ${secs[compare]:-} ]]; then
+    echo "Compare by key: ${secs[compare]} s (under 1 s: $(met "${secs[compare]}" 1 1)), peak $(mb "${peak[compare]}") MiB, $(ratio "$((peak[compare] * 1024))" "$compare_bytes") x both files (target < 2: $(met "$((peak[compare] * 1024))" "$compare_bytes" 2))"
 fi
 if ((mismatch)); then
     echo "Outputs differ (see above)."

@@ -3,6 +3,7 @@
 // (bench/peers.sh). Not part of the program.
 //
 //   store_cli --generate ROWS FILE
+//   store_cli --generate-versions ROWS OLD NEW
 //   store_cli [--phases] [--undo] [--journal DIR] [--standard] IN OUT [dedupe] [sort FIELD]
 //             [replace FIND REPLACE] [edit COUNT]
 //
@@ -61,10 +62,20 @@ void reportHugePages()
 int usage()
 {
     std::fprintf(stderr, "usage: store_cli --generate ROWS FILE\n"
+                         "       store_cli --generate-versions ROWS OLD NEW\n"
                          "       store_cli --generate-orders ROWS FILE\n"
                          "       store_cli --generate-lookup ROWS FILE\n"
                          "       store_cli [--phases] [--undo] [--standard] IN OUT [dedupe] [sort FIELD] [replace FIND REPLACE]\n");
     return 2;
+}
+
+int generateVersions(const char* rows, const char* olderPath, const char* newerPath)
+{
+    const auto [older, newer] = makeVersionsCsv(std::atoi(rows));
+    std::ofstream a(olderPath, std::ios::binary), b(newerPath, std::ios::binary);
+    a.write(older.data(), static_cast<std::streamsize>(older.size()));
+    b.write(newer.data(), static_cast<std::streamsize>(newer.size()));
+    return a && b ? 0 : 1;
 }
 
 int generate(const std::string& kind, const char* rows, const char* path)
@@ -116,6 +127,8 @@ bool apply(CSVDBS& store, const std::vector<std::string>& ops, PhaseClock& clock
 int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 4 && args[0] == "--generate-versions")
+        return generateVersions(args[1].c_str(), args[2].c_str(), args[3].c_str());
     if (args.size() == 3 && args[0].starts_with("--generate"))
         return generate(args[0], args[1].c_str(), args[2].c_str());
     const auto flag = [&args](const char* name) {
