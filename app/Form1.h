@@ -124,6 +124,9 @@ public:
     void ColumnProfile_Click();
     // Tools > Cluster Similar Values...
     void ClusterValues_Click();
+    // Tools > Sort...: by several columns, each compared as text, naturally,
+    // as numbers or as dates.
+    void Sort_Click();
     // File > Compare With...: the open file beside another version of it.
     void CompareWith_Click();
     CompareWindow* compareWindow() const { return m_compareWindow; }

@@ -31,6 +31,7 @@
 #include "tools/Form6.h"
 #include "tools/Form7.h"
 #include "tools/Form9.h"
+#include "tools/SortDialog.h"
 #include "window/AppTitle.h"
 #include "window/CommandScope.h"
 #include "window/LongWork.h"
@@ -214,6 +215,20 @@ void Form1::PushButton23_Click()
 void Form1::ClusterValues_Click()
 {
     openToolOnShownRows<ClusterDialog>(QStringLiteral("ClusterValues_Click"), std::max(1, ListView1->currentIndex().column() + 1));
+}
+
+// Sorts the whole table, as Sort By Column does, whatever rows are shown; the
+// status line then names the columns sorted by.
+void Form1::Sort_Click()
+{
+    Procedure p(QStringLiteral("Form1"), QStringLiteral("Sort_Click"));
+    p.step([&] {
+        const RowScopeGuard everyRow(*m_store, RowScope());
+        SortDialog dialog(this, *m_store, std::max(1, ListView1->currentIndex().column() + 1));
+        if (dialog.exec() == QDialog::Accepted)
+            m_sortedBy = dialog.sortedBy();
+    });
+    p.step([&] { loadCSVToListview(); });
 }
 
 // The second file is read with the separator and the reading rule every

@@ -95,6 +95,7 @@ void Form1::createMenus()
     menuEntry(tools, "mnuRemoveDuplicates", QStringLiteral("Remove Entire Row Duplicates"), &Form1::PushButton11_Click);
     menuEntry(tools, "mnuRemovePartialDuplicates", QStringLiteral("Remove Partial Duplicates\u2026"), &Form1::PushButton13_Click);
     menuEntry(tools, "mnuSortByColumn", QStringLiteral("Sort By Column\u2026"), &Form1::PushButton14_Click);
+    menuEntry(tools, "mnuSort", QStringLiteral("Sort\u2026"), &Form1::Sort_Click);
     menuEntry(tools, "mnuSplitColumns", QStringLiteral("Split Columns\u2026"), &Form1::PushButton16_Click);
     menuEntry(tools, "mnuJoinColumns", QStringLiteral("Join Columns\u2026"), &Form1::PushButton17_Click);
     menuEntry(tools, "mnuChangeCase", QStringLiteral("Change Case Of Text\u2026"), &Form1::PushButton18_Click);
