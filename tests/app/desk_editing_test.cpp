@@ -1,6 +1,8 @@
 // Editing as in a desktop editor: cells edited in place, copy and paste,
 // undo and redo from the menu, sorting by a heading, the title and the
 // status line.
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -9,13 +11,17 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include "app/StatusLine.h"
 #include "store/StepScope.h"
 #include "tests/app/AppFixture.h"
 #include "tests/store/StoreFixture.h"
+#include "tools/SortDialog.h"
 #include "window/LongWork.h"
 
 namespace {
@@ -171,6 +177,19 @@ TEST_F(DeskEditing, ClickingAHeadingSortsUpThenDownAsOneStepEach)
     choose("Undo");
     EXPECT_EQ(w.grid().cellText(0, 1), QStringLiteral("Oslo"));
     EXPECT_EQ(w.grid().cellText(1, 1), QStringLiteral("Bergen"));
+
+    // Tools > Sort... starts from the current column; a second key breaks its ties.
+    listView()->setCurrentIndex(w.grid().index(0, 1));
+    QTimer::singleShot(0, [] {
+        auto* d = qobject_cast<SortDialog*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(d);
+        d->cmdAdd->click();
+        d->optDescending->click();
+        d->cmdOK->click();
+    });
+    choose("mnuSort");
+    EXPECT_EQ(rowsOf(w.store()), (Rows{{"Cid", "Alta"}, {"Bob", "Bergen"}, {"Ann", "Oslo"}, {"Ann", "Oslo"}}));
+    EXPECT_EQ(w.statusLine()->message(), QStringLiteral("Sorted 4 rows by City, Name"));
 }
 
 TEST_F(DeskEditing, TitleAndStatusLineFollowTheFile)
@@ -242,7 +261,12 @@ TEST_F(DeskEditing, MenusHoldEveryCommandWithItsShortcut)
         EXPECT_NE(entry(file, QString::fromLatin1(e)), nullptr) << e;
     EXPECT_EQ(w.redoAction()->shortcuts(),
               (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))}));
-    EXPECT_EQ(menu(QStringLiteral("Tools"))->actions().size(), 14) << "eight column tools, clustering, append, merge, save options, two separators";
+    const QList<QAction*> tools = menu(QStringLiteral("Tools"))->actions();
+    EXPECT_EQ(tools.size(), 15) << "eight column tools, the typed sort, clustering, append, merge, save options, two separators";
+    const auto byColumn = std::find(tools.begin(), tools.end(), entry(menu(QStringLiteral("Tools")), QStringLiteral("Sort By Column")));
+    ASSERT_NE(byColumn, tools.end());
+    ASSERT_NE(byColumn + 1, tools.end());
+    EXPECT_EQ((*(byColumn + 1))->text(), QStringLiteral("Sort\u2026")) << "Sort... right after Sort By Column...";
     entry(menu(QStringLiteral("Help")), QStringLiteral("About"))->trigger();
     EXPECT_EQ(m_ask.asked.back().text, "Tabvane Software\r\nVersion 1.0");
 }
