@@ -27,11 +27,20 @@ using keysort::SortKey;
 namespace {
 
 // Combo entries in the order of the enums they stand for.
-const QStringList ComparisonNames = {QStringLiteral("Text, ignoring case"), QStringLiteral("Text, exact"),
+const QStringList ComparisonNames = {QStringLiteral("Text, ignoring case"), QStringLiteral("Text, exact (as Sort By Column)"),
                                      QStringLiteral("Natural (file2 before file10)"), QStringLiteral("Number"),
                                      QStringLiteral("Date")};
 const QStringList MarkNames = {QStringLiteral("Point: 1,234.5"), QStringLiteral("Comma: 1.234,5")};
 const QStringList OrderNames = {QStringLiteral("Day first: 31/01/2024"), QStringLiteral("Month first: 01/31/2024")};
+
+// A key starts as Sort By Column sorts: ascending, by the bytes of the text.
+SortKey newKey(int field)
+{
+    SortKey key;
+    key.field = field;
+    key.comparison = keysort::Comparison::TextExact;
+    return key;
+}
 
 // The two ways one date reads, in the column's own separator.
 QString eitherWay(char separator)
@@ -138,7 +147,7 @@ void SortDialog::Form_Load()
             cboColumn->addItem(QString::fromStdString(name));
         m_showing = false;
         if (cboColumn->count() > 0)
-            m_keys = {SortKey{std::clamp(m_firstField, 1, cboColumn->count())}};
+            m_keys = {newKey(std::clamp(m_firstField, 1, cboColumn->count()))};
         fillKeys(m_keys.empty() ? -1 : 0);
     });
 }
@@ -287,7 +296,7 @@ void SortDialog::Add_Click()
         for (int f = cboColumn->count(); f >= 1; --f)
             if (std::none_of(m_keys.begin(), m_keys.end(), [&](const SortKey& k) { return k.field == f; }))
                 field = f;
-        m_keys.push_back(SortKey{field});
+        m_keys.push_back(newKey(field));
         fillKeys(static_cast<int>(m_keys.size()) - 1);
     });
 }

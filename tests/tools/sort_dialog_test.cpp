@@ -36,6 +36,9 @@ TEST_F(SortDialogTest, TwoKeysSortOnEnterInOneStepUndoTakesBack)
     const Rows before = rowsOf(m_store);
     SortDialog d(nullptr, m_store);
     d.show();
+    EXPECT_EQ(d.cboComparison->currentIndex(), static_cast<int>(keysort::Comparison::TextExact))
+        << "a key starts as Sort By Column sorts";
+    d.cboComparison->setCurrentIndex(static_cast<int>(keysort::Comparison::TextIgnoringCase));
     clickControl(d, "cmdAdd");
     EXPECT_EQ(d.cboColumn->currentText(), "Amount") << "a new key takes the first column no key has";
     d.cboComparison->setCurrentIndex(static_cast<int>(keysort::Comparison::Number));
