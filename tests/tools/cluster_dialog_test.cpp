@@ -52,6 +52,10 @@ TEST_F(ClusterDialogTest, MergesTheTickedValuesIntoTheNewValueAndClustersAgain)
     EXPECT_EQ(anna->child(0)->text(ClusterDialog::RowsColumn), "2");
     EXPECT_EQ(anna->text(ClusterDialog::NewValueColumn), "Anna Müller") << "the most frequent";
     EXPECT_EQ(d.lblFound->text().toStdString(), "2 clusters among 6 distinct values.");
+    if (const QByteArray folder = qgetenv("TABVANE_SCREENSHOTS"); !folder.isEmpty()) {
+        list->expandAll();
+        EXPECT_TRUE(d.grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/cluster-dialog.png")));
+    }
 
     anna->setCheckState(ClusterDialog::MergeColumn, Qt::Checked);
     anna->child(1)->setCheckState(ClusterDialog::ValueColumn, Qt::Unchecked); // "Müller, Anna" stays
