@@ -89,11 +89,14 @@ bool CSVDBS::LoadFile()
         CellTable fresh;
         CsvReadOptions options{m_seperator, m_headerLine, m_headingsSuffice, MaxRecords};
         options.loneLineFeedEnds = m_loneLineFeedsEndLines;
+        options.fillShortLines = m_fillShortLines;
         const CsvReadResult read = m_standardQuoting
             ? readStandardCsv(std::move(bytes), size, options, fresh, m_progress)
             : readCsv(std::move(bytes), size, options, fresh, m_progress);
         m_lastLoad.tooFewValues = read.tooFewValues;
         m_lastLoad.ignoredLines = read.ignoredLines;
+        m_lastLoad.shortLines = read.shortLines;
+        m_lastLoad.firstShortLine = read.firstShortLine;
         m_lastLoad.loneLineFeeds = read.loneLineFeeds;
         m_lastLoad.firstLoneLineFeeds = read.firstLoneLineFeeds;
         if (!read.ok) {
@@ -112,6 +115,8 @@ bool CSVDBS::LoadFile()
         m_lineEnd = read.lfLineEnds ? "\n" : "\r\n";
         m_ignoredLines = read.ignoredLines;
         m_firstIgnoredLine = read.firstIgnoredLine;
+        m_filledLines = read.shortLines;
+        m_firstFilledLine = read.firstShortLine;
         m_recordCount = checkedRecordNumber(m_table.recordCount());
         m_identity = identity;
         m_identityName = m_fileName;
@@ -255,6 +260,8 @@ bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
         m_saveNotice = file.notice();
         m_ignoredLines = 0;
         m_firstIgnoredLine = 0;
+        m_filledLines = 0;
+        m_firstFilledLine = 0;
         m_loneLineFeedsEndLines = false;
         m_history.markSaved();
         return true;

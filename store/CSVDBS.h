@@ -60,6 +60,11 @@ public:
     // it is a value's own.
     void LoneLineFeedsEndLines(bool value) { m_loneLineFeedsEndLines = value; }
     bool LoneLineFeedsEndLines() const { return m_loneLineFeedsEndLines; }
+    // A line with fewer values than there are fields loads with the missing
+    // values empty, rather than failing the load. Off by default; it takes
+    // effect at the next LoadFile.
+    void FillShortLines(bool value) { m_fillShortLines = value; }
+    bool FillShortLines() const { return m_fillShortLines; }
     // The file's encoding; the store's text is UTF-8 whatever it is. LoadFile
     // reads a file with a UTF-16 byte-order mark as UTF-16, whatever is set,
     // otherwise as set here, and sets it to what it read; WriteFile writes it.
@@ -116,12 +121,21 @@ public:
     // then holds what the store holds.
     std::int64_t IgnoredLines() const { return m_ignoredLines; }
     std::int64_t FirstIgnoredLine() const { return m_firstIgnoredLine; }
+    // Lines of the loaded file that had fewer values than fields and were
+    // filled out with empty values, and the first of them (0 when none). A
+    // save clears them: the file then has every value on those lines.
+    std::int64_t FilledLines() const { return m_filledLines; }
+    std::int64_t FirstFilledLine() const { return m_firstFilledLine; }
 
     // What the last LoadFile found, whether it succeeded or not.
     struct LoadFindings {
         bool tooFewValues = false; // failed on a record with fewer values than fields
         bool notUtf8 = false;      // read as UTF-8 but is not valid UTF-8 (and has no mark)
         std::int64_t ignoredLines = 0;
+        // Lines with fewer values than fields, and the first: filled out, or
+        // counted as far as the file could be read when the load failed on them.
+        std::int64_t shortLines = 0;
+        std::int64_t firstShortLine = 0;
         // Under the simple rule, lines that end in LF alone in a file whose
         // lines end in CR: read into values. The first three at most, as an
         // editor numbers the lines.
@@ -271,6 +285,9 @@ private:
     std::string m_lineEnd = "\r\n";
     std::int64_t m_ignoredLines = 0;
     std::int64_t m_firstIgnoredLine = 0;
+    std::int64_t m_filledLines = 0;
+    std::int64_t m_firstFilledLine = 0;
+    bool m_fillShortLines = false;
     LoadFindings m_lastLoad;
 
     bool m_changesMade = false;

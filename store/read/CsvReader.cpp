@@ -302,10 +302,19 @@ private:
                 asRead = asRead && v.size() == p.size() && (!v.empty() || (filled != 0 && filled + 1 != fieldCount));
                 columns[filled++][slot] = v.empty() ? Cell{} : Cell::of(v, spans);
             });
-            if (!clean || filled < fieldCount) {
+            if (!clean) {
                 part.faultLine = lineNo;
-                part.fault = clean ? PartFindings::Fault::FewerValues : PartFindings::Fault::LoneQuote;
+                part.fault = PartFindings::Fault::LoneQuote;
                 break;
+            }
+            if (filled < fieldCount) [[unlikely]] {
+                // The missing values read as empty; the frame decides
+                // whether that is allowed. Such a line is never copied whole.
+                for (std::size_t f = filled; f < fieldCount; ++f)
+                    columns[f][slot] = Cell{};
+                if (part.shortLines++ == 0)
+                    part.firstShortLine = lineNo;
+                asRead = false;
             }
             if (slot - firstSlot == maxRecords) {
                 part.fault = PartFindings::Fault::TooManyRecords;

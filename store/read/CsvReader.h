@@ -31,6 +31,9 @@ struct CsvReadOptions {
     // A lone LF ends a line in a file that holds CRs too (as a line added by
     // a tool that writes LF alone needs).
     bool loneLineFeedEnds = false;
+    // A record with fewer values than fields reads with the missing values
+    // empty, rather than failing the read.
+    bool fillShortLines = false;
     // The fewest bytes of records worth a core of their own.
     std::size_t minPartBytes = std::size_t{4} << 20;
     // How often the progress callback may be called.
@@ -46,6 +49,11 @@ struct CsvReadResult {
     // Lines whose values beyond the field count were left out, and the first.
     std::int64_t ignoredLines = 0;
     std::int64_t firstIgnoredLine = 0;
+    // Lines with fewer values than fields, and the first: filled out with
+    // empty values, or, without fillShortLines, the reason the read failed
+    // (then counted as far as the records could be read).
+    std::int64_t shortLines = 0;
+    std::int64_t firstShortLine = 0;
     // Every line of the file ended in LF alone.
     bool lfLineEnds = false;
     // In a file whose lines end at CR, the lines that end in LF alone, which

@@ -37,22 +37,35 @@ Text withoutMark(char* bytes, std::size_t size)
 
 std::string atLine(std::int64_t line, const std::string& what) { return "Line " + std::to_string(line) + what; }
 
+void countShortLines(const PartFindings& found, std::int64_t linesBefore, CsvReadResult& result)
+{
+    if (found.shortLines > 0 && result.shortLines == 0)
+        result.firstShortLine = linesBefore + found.firstShortLine;
+    result.shortLines += found.shortLines;
+}
+
 // Adds a part's findings to `result`, its lines numbered after `linesBefore`:
-// the lines left out are counted, and a fault becomes the reason the read
-// fails (false). Parts are taken in the file's order.
-bool takePart(const PartFindings& found, std::int64_t linesBefore, std::size_t maxRecords, CsvReadResult& result)
+// the lines left out and the short lines are counted, and a fault becomes
+// the reason the read fails (false). A short line is a fault unless short
+// lines are filled out; it comes before any other fault of its part, where
+// the part's reading stopped. Parts are taken in the file's order.
+bool takePart(const PartFindings& found, std::int64_t linesBefore, const CsvReadOptions& options,
+              CsvReadResult& result)
 {
     if (found.ignoredLines > 0 && result.ignoredLines == 0)
         result.firstIgnoredLine = linesBefore + found.firstIgnoredLine;
     result.ignoredLines += found.ignoredLines;
+    countShortLines(found, linesBefore, result);
+    if (result.shortLines > 0 && !options.fillShortLines) {
+        result.error = atLine(result.firstShortLine, " has fewer values than there are fields.");
+        result.tooFewValues = true;
+        return false;
+    }
+    const std::size_t maxRecords = options.maxRecords;
     const std::int64_t line = linesBefore + found.faultLine;
     switch (found.fault) {
     case PartFindings::Fault::None:
         return true;
-    case PartFindings::Fault::FewerValues:
-        result.error = atLine(line, " has fewer values than there are fields.");
-        result.tooFewValues = true;
-        return false;
     case PartFindings::Fault::LoneQuote:
         result.error = atLine(line, " holds a lone double quote.");
         return false;
@@ -75,7 +88,7 @@ bool nameFields(FirstRecord& first, const CsvReadOptions& options, CellTable& ta
         result.error = noDataLine();
         return false;
     case FirstRecord::Status::Fault:
-        return takePart(first.fault, 0, options.maxRecords, result);
+        return takePart(first.fault, 0, options, result);
     case FirstRecord::Status::Record:
         break;
     }
@@ -168,13 +181,29 @@ void readParts(const Layout& layout, const char* end, const std::vector<std::uni
     });
 }
 
+// Counts the short lines of the parts after `failed`, as far as the parts
+// read on from each other without a fault, so that the reason a read failed
+// can say how many lines are short.
+void countLaterShortLines(const Layout& layout, const std::vector<std::unique_ptr<PartReader>>& readers,
+                          std::size_t failed, std::int64_t linesBefore, CsvReadResult& result)
+{
+    for (std::size_t i = failed; i + 1 < readers.size(); ++i) {
+        const PartReader& before = *readers[i];
+        if (before.found.fault != PartFindings::Fault::None || before.position() != layout.ranges[i].end)
+            return;
+        countShortLines(readers[i + 1]->found, linesBefore, result);
+        linesBefore += readers[i + 1]->lines();
+    }
+}
+
 // Takes the parts' records into the table, in order, until a fault, and
 // empties the slots that hold none. Returns the readers taken, or nothing on
 // a fault.
 bool takeParts(const Layout& layout, const std::vector<std::unique_ptr<PartReader>>& readers,
-               std::int64_t linesBefore, std::size_t maxRecords, CellTable& table, CsvReadResult& result,
+               std::int64_t linesBefore, const CsvReadOptions& options, CellTable& table, CsvReadResult& result,
                std::vector<const PartReader*>& taken)
 {
+    const std::size_t maxRecords = options.maxRecords;
     std::size_t records = 0;
     const std::size_t parts = readers.size();
     for (std::size_t i = 0; i < parts; ++i) {
@@ -184,8 +213,11 @@ bool takeParts(const Layout& layout, const std::vector<std::unique_ptr<PartReade
         if (records + reader.found.records > maxRecords)
             reader.recount(maxRecords - records);
         const PartFindings& found = reader.found;
-        if (!takePart(found, linesBefore, maxRecords, result))
+        if (!takePart(found, linesBefore, options, result)) {
+            if (result.tooFewValues)
+                countLaterShortLines(layout, readers, i, linesBefore + reader.lines(), result);
             return false;
+        }
         if (i > 0)
             reader.confirm();
         records += found.records;
@@ -260,7 +292,7 @@ CsvReadResult read(huge::Bytes bytes, std::size_t size, const CsvReadOptions& op
     readParts(layout, end, readers, progress ? std::function<void(std::int64_t)>(tick) : nullptr);
 
     std::vector<const PartReader*> taken;
-    if (!takeParts(layout, readers, linesBefore, options.maxRecords, table, result, taken))
+    if (!takeParts(layout, readers, linesBefore, options, table, result, taken))
         return result;
     rule.finish(taken, table, result);
     finish(table, std::move(bytes), size, options, result, out);

@@ -33,11 +33,15 @@ std::string noDataLine();
 // part's first line.
 struct PartFindings {
     std::size_t records = 0;
-    enum class Fault { None, FewerValues, LoneQuote, Unclosed, TooManyRecords } fault = Fault::None;
+    enum class Fault { None, LoneQuote, Unclosed, TooManyRecords } fault = Fault::None;
     std::int64_t faultLine = 0;
     // Lines whose values beyond the field count were left out, and the first.
     std::int64_t ignoredLines = 0;
     std::int64_t firstIgnoredLine = 0;
+    // Lines with fewer values than fields, read with the missing values
+    // empty, and the first. Whether that is a fault is the frame's choice.
+    std::int64_t shortLines = 0;
+    std::int64_t firstShortLine = 0;
 };
 
 // The file's first record: the field names, or the first data record.

@@ -386,10 +386,12 @@ void readRecords(RecordScanner& scanner, std::size_t fieldCount, std::size_t max
         }
         if (tick)
             tick(scanner.line() - 1);
-        if (values.size() < fieldCount) {
-            found.fault = PartFindings::Fault::FewerValues;
-            found.faultLine = scanner.recordLine();
-            return;
+        if (values.size() < fieldCount) [[unlikely]] {
+            // Read with the missing values empty; the frame decides whether
+            // that is allowed.
+            values.resize(fieldCount);
+            if (found.shortLines++ == 0)
+                found.firstShortLine = scanner.recordLine();
         }
         if (found.records >= maxRecords) {
             found.fault = PartFindings::Fault::TooManyRecords;

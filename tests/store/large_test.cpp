@@ -120,6 +120,21 @@ TEST_F(Large, LoadSplitBetweenThreadsReadsEveryLineOnce)
         s.FileName(m_dir.file("broken.csv", broken));
         EXPECT_FALSE(s.LoadFile());
         EXPECT_EQ(s.LastFileError(), "Line " + std::to_string(lineNo) + " has fewer values than there are fields.");
+
+        // With a short line in the first part too, the failure names that
+        // one and counts both; filled out, the load keeps every other value.
+        const std::string twice = "Id,Name,Note" + terminator + "x" + terminator + broken.substr(broken.find(terminator) + terminator.size());
+        s.FileName(m_dir.file("twice.csv", twice));
+        EXPECT_FALSE(s.LoadFile());
+        EXPECT_EQ(s.LastFileError(), "Line 2 has fewer values than there are fields.");
+        EXPECT_EQ(s.LastLoad().shortLines, 2);
+        s.FillShortLines(true);
+        ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
+        EXPECT_EQ(s.FilledLines(), 2);
+        EXPECT_EQ(s.FirstFilledLine(), 2);
+        EXPECT_EQ(s.RecordCount(), static_cast<int>(expected.size()) + 2);
+        EXPECT_EQ(s.ValueAt(1, 1), "x");
+        EXPECT_EQ(s.ValueAt(1, 3), "");
     }
 }
 

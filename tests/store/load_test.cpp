@@ -292,3 +292,51 @@ TEST_P(LinesEndingInLineFeedAlone, AreCountedAndOnRequestReadAsLines)
 }
 
 INSTANTIATE_TEST_SUITE_P(Load, LinesEndingInLineFeedAlone, testing::ValuesIn(loneLineFeedCases), ByLabel());
+
+// Short lines fail the load, counted, unless they are to be filled out: then
+// the missing values are empty, the lines counted, and a save writes every
+// value. A lone quote on a line after a short one does not hide the short one.
+TEST_F(Load, ShortLinesFailOrAreFilledOut)
+{
+    struct Case {
+        const char* label;
+        bool standard;
+        std::string text;
+        std::int64_t shortLines, firstShortLine;
+        Rows filled; // empty: the filled load fails too
+    };
+    const Case cases[] = {
+        {"simple", false, "a,b,c\r\n1,2,3\r\n\r\n4\r\n5,6\r\n7,8,9,10\r\n", 2, 4,
+         {{"1", "2", "3"}, {"4", "", ""}, {"5", "6", ""}, {"7", "8", "9"}}},
+        {"standard", true, "a,b,c\r\n\"x\ny\",2\r\n3,4,5\r\n", 1, 2, {{"x\ny", "2", ""}, {"3", "4", "5"}}},
+        {"lone quote after", false, "a,b\r\n1\r\n\"\r\n", 1, 2, {}},
+        {"none", false, "a,b\r\n1,2\r\n", 0, 0, {{"1", "2"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        CSVDBS s;
+        s.StandardQuoting(c.standard);
+        s.FileName(m_dir.file("short.csv", c.text));
+        const bool plain = s.LoadFile();
+        EXPECT_EQ(plain, c.shortLines == 0);
+        EXPECT_EQ(s.LastLoad().tooFewValues, c.shortLines > 0);
+        EXPECT_EQ(s.LastLoad().shortLines, c.shortLines);
+        if (c.shortLines > 0) {
+            EXPECT_EQ(s.LastFileError(),
+                      "Line " + std::to_string(c.firstShortLine) + " has fewer values than there are fields.");
+        }
+        s.FillShortLines(true);
+        const bool filled = s.LoadFile();
+        ASSERT_EQ(filled, !c.filled.empty()) << s.LastFileError();
+        if (!filled)
+            continue;
+        EXPECT_EQ(rowsOf(s), c.filled);
+        EXPECT_EQ(s.FilledLines(), c.shortLines);
+        EXPECT_EQ(s.FirstFilledLine(), c.firstShortLine);
+        ASSERT_TRUE(s.WriteFile());
+        EXPECT_EQ(s.FilledLines(), 0);
+        s.FillShortLines(false);
+        ASSERT_TRUE(s.LoadFile()) << s.LastFileError();
+        EXPECT_EQ(rowsOf(s), c.filled);
+    }
+}
