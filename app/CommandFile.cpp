@@ -13,7 +13,10 @@ const char* const ReadingOptionsHelp =
     "  --encoding NAME    utf-8 or windows-1252. Without it, UTF-8, or Western\n"
     "                     (Windows-1252) for a file that is not valid UTF-8.\n"
     "  --header, --no-header\n"
-    "                     Whether the first line holds the column names.\n";
+    "                     Whether the first line holds the column names.\n"
+    "  --fill-short       Read a line with fewer values than there are fields with\n"
+    "                     the missing values empty (said on standard error).\n"
+    "                     Without it, such a line is an error.\n";
 
 namespace {
 
@@ -80,6 +83,8 @@ bool ReadingOptions::take(const std::vector<std::string>& arguments, std::size_t
     };
     if (option == "--standard") {
         standard = true;
+    } else if (option == "--fill-short") {
+        fillShort = true;
     } else if (option == "--header" || option == "--no-header") {
         header = option == "--header";
     } else if (option == "--separator") {
@@ -114,6 +119,7 @@ ReadOutcome readForCommand(CSVDBS& store, const std::string& path, const Reading
     store.StandardQuoting(options.standard);
     store.Encoding(options.encoding.value_or(FileEncoding::Utf8));
     store.LoneLineFeedsEndLines(false);
+    store.FillShortLines(false);
     if (options.separator) {
         store.Seperator(*options.separator);
     } else {
@@ -138,6 +144,9 @@ ReadOutcome readForCommand(CSVDBS& store, const std::string& path, const Reading
         if (probe.LoadFile() && probe.IgnoredLines() == 0)
             loaded = reloadWith(store, loaded, [](CSVDBS& s, bool on) { s.StandardQuoting(on); }, true, false);
     }
+    // Last, as the window asks: standard CSV may read the short lines whole.
+    if (!loaded && options.fillShort && store.LastLoad().tooFewValues)
+        loaded = reloadWith(store, loaded, [](CSVDBS& s, bool on) { s.FillShortLines(on); }, true, false);
     ReadOutcome outcome;
     outcome.loaded = loaded;
     if (!loaded) {
@@ -149,5 +158,9 @@ ReadOutcome readForCommand(CSVDBS& store, const std::string& path, const Reading
         outcome.warnings.push_back(
             std::to_string(store.IgnoredLines()) + " line(s) have more values than there are fields, the first being line "
             + std::to_string(store.FirstIgnoredLine()) + ": the values beyond the last field are left out");
+    if (store.FilledLines() > 0)
+        outcome.warnings.push_back(
+            std::to_string(store.FilledLines()) + " line(s) have fewer values than there are fields, the first being line "
+            + std::to_string(store.FirstFilledLine()) + ": the missing values are empty");
     return outcome;
 }

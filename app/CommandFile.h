@@ -15,6 +15,8 @@ struct ReadingOptions {
     bool standard = false;
     std::optional<FileEncoding> encoding;
     std::optional<bool> header;
+    // Lines with fewer values than fields read with the missing values empty.
+    bool fillShort = false;
 
     // Takes the reading option at `arguments[at]` (and its value after it),
     // moving `at` past what it took. False when it is no reading option;

@@ -78,7 +78,10 @@ void Form1::startNewFile()
     m_seenPosition = m_store->StepHistory().position();
     m_seenRows = std::max(m_store->RecordCount(), 0);
     m_seenColumns = m_store->FieldCount();
-    m_status->say(QStringLiteral("Opened ") + QFileInfo(QFile::decodeName(QByteArray::fromStdString(m_store->FileName()))).fileName());
+    QString said = QStringLiteral("Opened ") + QFileInfo(QFile::decodeName(QByteArray::fromStdString(m_store->FileName()))).fileName();
+    if (const QString filled = LoadQuestions::filledMessage(*m_store); !filled.isEmpty())
+        said += QStringLiteral(" \u00B7 ") + filled;
+    m_status->say(said);
 }
 
 // Loads `fileName` with the current separator and header choice. A failed
@@ -93,12 +96,14 @@ bool Form1::loadInto(const QString& fileName)
     const bool oldStandard = store.StandardQuoting();
     const FileEncoding oldEncoding = store.Encoding();
     const bool oldLineEnds = store.LoneLineFeedsEndLines();
+    const bool oldFill = store.FillShortLines();
     store.Seperator(m_currentSeparator.toStdString());
     store.FileName(localPath(fileName));
     store.HeaderLine(Check12->isChecked());
     store.StandardQuoting(SaveSettings::standardQuoting());
     store.Encoding(FileEncoding::Utf8); // a new file shows its own encoding
     store.LoneLineFeedsEndLines(false);  // and its own lines, until asked
+    store.FillShortLines(false);          // and fails on short lines, until asked
 
     LoadQuestions questions(store, [this](CSVDBS& s) { return loadWithProgress(s); }, m_currentSeparator);
     const bool loaded = questions.askAfter(loadWithProgress());
@@ -109,6 +114,7 @@ bool Form1::loadInto(const QString& fileName)
         store.StandardQuoting(oldStandard);
         store.Encoding(oldEncoding);
         store.LoneLineFeedsEndLines(oldLineEnds);
+        store.FillShortLines(oldFill);
     } else {
         m_newFileOnly = false;
         noteRecentFile(fileName);
@@ -122,7 +128,7 @@ void Form1::PushButton2_Click()
     QString chosen;
     p.step([&] {
         chosen = prompter().openFileName(QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"),
-                                         QStringLiteral("CSV Files (*.csv)|*.csv"), QString());
+                                         CsvOpenFilter, QString());
     });
     if (chosen.isEmpty() || !mayDiscardChanges())
         return;

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "app/SaveSettings.h"
+#include "app/StatusLine.h"
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"
 #include "store/read/SeparatorGuess.h"
@@ -39,7 +40,9 @@ bool LoadQuestions::askAfter(bool loaded)
     // and a Yes here changes nothing beyond this file.
     loaded = offerLineEnds(loaded);
     loaded = offerSeparator(loaded);
-    return offerStandard(loaded);
+    // Last: standard CSV may read the same lines whole, which is better than
+    // filling them out.
+    return offerFill(offerStandard(loaded));
 }
 
 QString LoadQuestions::westernQuestion()
@@ -168,6 +171,40 @@ bool LoadQuestions::offerStandard(bool loaded)
     }
     SaveSettings::setStandardQuoting(true);
     return true;
+}
+
+QString LoadQuestions::shortLinesQuestion(const CSVDBS& store)
+{
+    const CSVDBS::LoadFindings& found = store.LastLoad();
+    if (found.shortLines == 1)
+        return QStringLiteral("Line %1 has fewer values than there are fields. Open it with the missing value(s) empty?")
+            .arg(found.firstShortLine);
+    return QStringLiteral("Line %1 and %2 more have fewer values than there are fields. Open them with the missing "
+                          "values empty?")
+        .arg(found.firstShortLine)
+        .arg(groupedCount(found.shortLines - 1));
+}
+
+bool LoadQuestions::offerFill(bool loaded)
+{
+    // A No keeps the failure, and its reason, as it was.
+    if (loaded || m_store.FillShortLines() || !m_store.LastLoad().tooFewValues
+        || !ask(shortLinesQuestion(m_store), QStringLiteral("Short Lines?")))
+        return loaded;
+    m_store.FillShortLines(true);
+    if (m_load(m_store))
+        return true;
+    m_store.FillShortLines(false);
+    return loaded;
+}
+
+QString LoadQuestions::filledMessage(const CSVDBS& store)
+{
+    const std::int64_t lines = store.FilledLines();
+    if (lines == 0)
+        return {};
+    return lines == 1 ? QStringLiteral("1 short line filled out with empty values")
+                      : QStringLiteral("%1 short lines filled out with empty values").arg(groupedCount(lines));
 }
 
 QString LoadQuestions::leftOutMessage(const CSVDBS& store)

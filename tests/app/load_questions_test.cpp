@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "app/LoadQuestions.h"
+#include "app/StatusLine.h"
 #include "tests/app/AppFixture.h"
 
 namespace fs = std::filesystem;
@@ -145,7 +146,8 @@ TEST_F(LoadQuestionsTest, WhatIsLeftOutOrWhyItFailedIsSaid)
     } cases[] = {
         {"lines left out are counted", "a,b\r\n1,2,3\r\n4,5\r\n6,7,8\r\n9,9,9\r\n", {},
          "3 lines of this file have more values than there are fields; the first is line 2.\n" + beyond, 4},
-        {"standard fails, No gives the reason", SpreadsheetWithBreak, {false},
+        // No to standard CSV, then No to filling the short line out.
+        {"standard fails, No gives the reason", SpreadsheetWithBreak, {false, false},
          "Error loading CSV file.\nLine 3 has fewer values than there are fields.", 0},
         // Four values under three fields either way: nothing to offer.
         {"no question when standard reads it no better", "a,b,c\r\n1,2,3,4\r\n", {},
@@ -166,6 +168,43 @@ TEST_F(LoadQuestionsTest, WhatIsLeftOutOrWhyItFailedIsSaid)
     m_ask.fileNames.push_back(QString::fromStdString(path("folder.csv")));
     click("PushButton2");
     EXPECT_EQ(messages().back(), "Error loading CSV file.\nIt is a folder, not a file.");
+}
+
+// Short lines: one or many in the question; Yes fills them out and the
+// status line counts them, No keeps the failure as it was.
+TEST_F(LoadQuestionsTest, ShortLinesAreFilledOutOnYes)
+{
+    const struct {
+        const char* label;
+        std::string text;
+        bool yes;
+        std::string question;
+        int rows;
+        int shortRow; // a row whose last value was filled in
+    } cases[] = {
+        {"one, Yes", "a,b,c\r\n1,2,3\r\n4,5\r\n", true,
+         "Line 3 has fewer values than there are fields. Open it with the missing value(s) empty?", 2, 1},
+        {"many, Yes", "a,b,c\r\n1\r\n2\r\n\r\n3,4\r\n5,6,7\r\n", true,
+         "Line 2 and 2 more have fewer values than there are fields. Open them with the missing values empty?", 4, 0},
+        {"many, No", "a,b,c\r\n1\r\n2\r\n", false,
+         "Line 2 and 1 more have fewer values than there are fields. Open them with the missing values empty?", 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        restart({c.yes});
+        open(c.text);
+        expectAskedOnce("Short Lines?", c.question);
+        EXPECT_EQ(rows(), c.rows);
+        if (c.yes) {
+            EXPECT_TRUE(messages().empty()) << messages().front();
+            const std::string filled = std::to_string(window().store().FilledLines()) + " short line";
+            EXPECT_NE(window().statusLine()->message().toStdString().find(filled), std::string::npos)
+                << window().statusLine()->message().toStdString();
+            EXPECT_TRUE(cell(c.shortRow, 2).isEmpty());
+        } else {
+            EXPECT_EQ(messages(), std::vector<std::string>{"Error loading CSV file.\nLine 2 has fewer values than there are fields."});
+        }
+    }
 }
 
 TEST_F(LoadQuestionsTest, SeparatorQuestion)
