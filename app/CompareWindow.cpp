@@ -247,7 +247,7 @@ void CompareWindow::changeEvent(QEvent* event)
 void CompareWindow::Browse_Click()
 {
     const QString chosen = prompter().openFileName(QStringLiteral("Compare With"),
-                                                   QStringLiteral("CSV Files (*.csv)|*.csv|All Files|*.*"),
+                                                   CsvOpenFilter,
                                                    QFileInfo(m_openName).absolutePath());
     if (!chosen.isEmpty())
         m_path->setText(chosen);
@@ -331,9 +331,10 @@ void CompareWindow::Export_Click()
 {
     if (!m_result)
         return;
-    const QString path = prompter().saveFileName(QStringLiteral("Export Differences"),
-                                                 QStringLiteral("CSV Files (*.csv)|*.csv"),
-                                                 QFileInfo(m_openName).absolutePath());
+    const QString filter = QStringLiteral("CSV Files (*.csv)|*.csv");
+    const QString path = withFilterSuffix(prompter().saveFileName(QStringLiteral("Export Differences"), filter,
+                                                                  QFileInfo(m_openName).absolutePath()),
+                                          filter);
     if (path.isEmpty())
         return;
     std::ofstream out(path.toStdString(), std::ios::binary | std::ios::trunc);

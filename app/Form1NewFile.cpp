@@ -27,7 +27,8 @@ bool Form1::saveToNewFile(Procedure& p)
                                  : current;
     QString name;
     p.step([&] {
-        name = prompter().saveFileName(QStringLiteral("Save As"), QStringLiteral("CSV Files (*.csv)|*.csv"), proposed);
+        const QString filter = QStringLiteral("CSV Files (*.csv)|*.csv");
+        name = withFilterSuffix(prompter().saveFileName(QStringLiteral("Save As"), filter, proposed), filter);
     });
     if (name.isEmpty())
         return false;

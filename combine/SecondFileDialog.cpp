@@ -63,7 +63,7 @@ void SecondFileDialog::PushButton2_Click()
     QString chosen;
     p.step([&] {
         chosen = prompter().openFileName(QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"),
-                                         QStringLiteral("CSV Files (*.csv)|*.csv"), QString());
+                                         CsvOpenFilter, QString());
     });
     if (!chosen.isEmpty())
         p.step([&] { Text1->setText(chosen); });

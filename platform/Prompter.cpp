@@ -1,5 +1,6 @@
 #include "platform/Prompter.h"
 
+#include <QFileInfo>
 #include <QStringList>
 
 namespace {
@@ -48,4 +49,17 @@ QString qtNameFilters(const QString& pipeFilter)
         filters << QStringLiteral("%1 (%2)").arg(parts[i], patternVariants(parts[i + 1]));
     }
     return filters.join(";;");
+}
+
+const QString CsvOpenFilter = QStringLiteral(
+    "CSV Files (*.csv)|*.csv|Text files (*.csv *.tsv *.txt)|*.csv;*.tsv;*.txt|All files (*)|*");
+
+QString withFilterSuffix(const QString& name, const QString& pipeFilter)
+{
+    if (name.isEmpty() || !QFileInfo(name).suffix().isEmpty())
+        return name;
+    const QString pattern = pipeFilter.section('|', 1, 1).section(';', 0, 0).trimmed();
+    if (!pattern.startsWith(QStringLiteral("*.")) || pattern.size() < 3 || pattern.indexOf('*', 1) >= 0)
+        return name;
+    return name + pattern.mid(1).toLower();
 }

@@ -36,3 +36,11 @@ void installPrompter(Prompter* p);
 // names on Linux are case-sensitive, so each pattern also matches its lower
 // and upper case spelling, and "*.*" means every file.
 QString qtNameFilters(const QString& pipeFilter);
+
+// The filter of every dialog that opens a CSV file: CSV files first, then the
+// other text files such a file is often named as, then every file.
+extern const QString CsvOpenFilter;
+
+// `name` with the suffix of the filter's first pattern ("*.csv" gives
+// ".csv") when it has no suffix of its own; unchanged otherwise.
+QString withFilterSuffix(const QString& name, const QString& pipeFilter);

@@ -7,7 +7,8 @@
 
 QString askNewFileName(const QString& title, const QString& filter, const QString& proposed)
 {
-    const QString name = prompter().saveFileName(title, filter, proposed);
+    // A name typed without a suffix gets the one the dialog offered.
+    const QString name = withFilterSuffix(prompter().saveFileName(title, filter, proposed), filter);
     return !name.isEmpty() && mayReplace(name) ? name : QString();
 }
 

@@ -26,7 +26,7 @@ TEST_F(Files, LoadWithAndWithoutTheHeaderBoxCancelledAndFailed)
     ASSERT_EQ(m_ask.asked.size(), 1u);
     EXPECT_EQ(m_ask.asked[0].kind, "open");
     EXPECT_EQ(m_ask.asked[0].title, "Add File(s) - Hold Ctrl to select multiple files");
-    EXPECT_EQ(m_ask.asked[0].extra, "CSV Files (*.csv)|*.csv");
+    EXPECT_EQ(m_ask.asked[0].extra, "CSV Files (*.csv)|*.csv|Text files (*.csv *.tsv *.txt)|*.csv;*.tsv;*.txt|All files (*)|*");
     EXPECT_EQ(text1()->text().toStdString(), path());
     EXPECT_EQ(headings(), (QStringList{"Name", "Age"}));
     EXPECT_EQ(rows(), 2);

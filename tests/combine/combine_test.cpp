@@ -196,7 +196,7 @@ TEST_F(CombineTest, BrowseFillsThePathUnlessCancelled)
     clickControl(*d, QStringLiteral("PushButton2"));
     EXPECT_EQ(d->Text1->text(), "/data/b.csv");
     EXPECT_EQ(m_ask.asked[0].title, "Add File(s) - Hold Ctrl to select multiple files");
-    EXPECT_EQ(m_ask.asked[0].extra, "CSV Files (*.csv)|*.csv");
+    EXPECT_EQ(m_ask.asked[0].extra, "CSV Files (*.csv)|*.csv|Text files (*.csv *.tsv *.txt)|*.csv;*.tsv;*.txt|All files (*)|*");
     clickControl(*d, QStringLiteral("PushButton4"));
     EXPECT_EQ(d->result(), QDialog::Rejected);
 }
