@@ -181,17 +181,27 @@ void readParts(const Layout& layout, const char* end, const std::vector<std::uni
     });
 }
 
-// Counts the short lines of the parts after `failed`, as far as the parts
-// read on from each other without a fault, so that the reason a read failed
-// can say how many lines are short.
+// Counts the short lines (and the lines left out) of the parts after
+// `failed`, as far as the parts read on from each other without a fault, so
+// that the reason a read failed can say how many lines are short, and the
+// counts are those of one core reading on to its first other fault.
 void countLaterShortLines(const Layout& layout, const std::vector<std::unique_ptr<PartReader>>& readers,
-                          std::size_t failed, std::int64_t linesBefore, CsvReadResult& result)
+                          std::size_t failed, std::int64_t linesBefore, std::size_t records, std::size_t maxRecords,
+                          CsvReadResult& result)
 {
     for (std::size_t i = failed; i + 1 < readers.size(); ++i) {
         const PartReader& before = *readers[i];
         if (before.found.fault != PartFindings::Fault::None || before.position() != layout.ranges[i].end)
             return;
-        countShortLines(readers[i + 1]->found, linesBefore, result);
+        // One core would have stopped at the record limit.
+        if (records + readers[i + 1]->found.records > maxRecords)
+            readers[i + 1]->recount(maxRecords - records);
+        const PartFindings& next = readers[i + 1]->found;
+        records += next.records;
+        countShortLines(next, linesBefore, result);
+        if (next.ignoredLines > 0 && result.ignoredLines == 0)
+            result.firstIgnoredLine = linesBefore + next.firstIgnoredLine;
+        result.ignoredLines += next.ignoredLines;
         linesBefore += readers[i + 1]->lines();
     }
 }
@@ -215,7 +225,8 @@ bool takeParts(const Layout& layout, const std::vector<std::unique_ptr<PartReade
         const PartFindings& found = reader.found;
         if (!takePart(found, linesBefore, options, result)) {
             if (result.tooFewValues)
-                countLaterShortLines(layout, readers, i, linesBefore + reader.lines(), result);
+                countLaterShortLines(layout, readers, i, linesBefore + reader.lines(), records + found.records,
+                                     maxRecords, result);
             return false;
         }
         if (i > 0)
