@@ -213,6 +213,17 @@ public:
     // others; the others keep their order behind them.
     void MoveRecordsToTop(RecordNo count);
 
+    // Inserts a new record, empty even of a generated key, so that it is
+    // record `at` (1 to one past the last); the records from `at` on move
+    // down by one. One step.
+    void InsertRecordAt(RecordNo at);
+    // Renames field `field` (1-based) to `name`, spaces at both ends removed
+    // and the case kept; no name check.
+    void RenameFieldAt(int field, const std::string& name);
+    // Deletes the fields `fields` (1-based, any order, repeats allowed) as
+    // one step; at least one field stays.
+    void DeleteFieldsAt(std::vector<int> fields);
+
     // --- undo and redo --------------------------------------------------------
     // Every public operation that changes the data is a step (a StepScope
     // groups several into one). Undoing back to the state last loaded or

@@ -110,6 +110,35 @@ bool CSVDBS::ChangeFieldName(const std::string& oldKey, const std::string& newKe
     return true;
 }
 
+void CSVDBS::RenameFieldAt(int field, const std::string& name)
+{
+    requireField(field);
+    const std::string trimmed(trimSpaces(name));
+    if (m_table.names()[static_cast<std::size_t>(field - 1)] == trimmed)
+        return;
+    const StepScope step(*this, "Rename Column", [&] {
+        return StepOperation{"RenameFieldAt", {{"field", std::to_string(field)}, {"name", name}}};
+    });
+    m_table.renameField(field - 1, trimmed);
+    m_changesMade = true;
+}
+
+void CSVDBS::DeleteFieldsAt(std::vector<int> fields)
+{
+    for (const int field : fields)
+        requireField(field);
+    std::sort(fields.begin(), fields.end());
+    fields.erase(std::unique(fields.begin(), fields.end()), fields.end());
+    if (fields.empty())
+        return;
+    if (static_cast<int>(fields.size()) >= FieldCount())
+        throw StoreError("The only field of the file cannot be deleted.");
+    const StepScope step(*this, "Delete Columns", [&] { return StepOperation{"DeleteFieldsAt", {{"fields", fieldList(fields)}}}; });
+    // From the last, so the positions still to go stay where they were.
+    for (auto it = fields.rbegin(); it != fields.rend(); ++it)
+        DeleteFieldAt(*it);
+}
+
 void CSVDBS::SwapFields(std::int32_t a, std::int32_t b)
 {
     requireField(a);

@@ -178,3 +178,28 @@ std::int64_t CSVDBS::RemoveDuplicates(const std::vector<int>& fields)
     m_changesMade = true;
     return removed;
 }
+
+void CSVDBS::InsertRecordAt(RecordNo at)
+{
+    requireFieldList();
+    const RecordNo count = std::max<RecordNo>(RecordCount(), 0);
+    if (at < 1 || at > count + 1)
+        throw StoreError();
+    const StepScope step(*this, "Insert Row", [&] { return StepOperation{"InsertRecordAt", {{"record", std::to_string(at)}}}; });
+    // Empty, a generated key included: a key drawn here would be drawn
+    // anew by a replay.
+    const bool generating = m_autoGenerateKey;
+    m_autoGenerateKey = false;
+    const bool added = NewRecord();
+    m_autoGenerateKey = generating;
+    if (!added || at == count + 1)
+        return;
+    std::vector<RecordNo> order;
+    order.reserve(static_cast<std::size_t>(count + 1));
+    for (RecordNo r = 1; r < at; ++r)
+        order.push_back(r);
+    order.push_back(count + 1);
+    for (RecordNo r = at; r <= count; ++r)
+        order.push_back(r);
+    ArrangeRecords(order);
+}

@@ -90,6 +90,8 @@ std::unordered_map<std::string, Run> storeOperations()
              requireColumn(s, p.text("old"));
              s.ChangeFieldName(p.text("old"), p.text("new"));
          }},
+        {"RenameFieldAt", [](CSVDBS& s, P p) { s.RenameFieldAt(p.field(s, "field"), p.text("name")); }},
+        {"DeleteFieldsAt", [](CSVDBS& s, P p) { s.DeleteFieldsAt(p.fields(s, "fields")); }},
         {"SwapFields", [](CSVDBS& s, P p) {
              s.SwapFields(p.field(s, "a"), p.field(s, "b"));
          }},
@@ -100,6 +102,12 @@ std::unordered_map<std::string, Run> storeOperations()
                      requireColumn(s, p.text("keyField"));
                      s.PutValue(s.RecordCount(), s.FieldIndex(p.text("keyField")), value);
                  }
+         }},
+        {"InsertRecordAt", [](CSVDBS& s, P p) {
+             const long long at = p.number("record");
+             if (at < 1 || at > std::max<long long>(s.RecordCount(), 0) + 1)
+                 throw ReplayError("The file has no row " + std::to_string(at) + ".");
+             s.InsertRecordAt(at);
          }},
         {"DeleteRecord", [](CSVDBS& s, P p) { s.DeleteRecord(recordNumber(s, p.number("record"))); }},
         {"DeleteRecords", [](CSVDBS& s, P p) {

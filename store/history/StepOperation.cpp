@@ -168,6 +168,8 @@ const std::vector<std::pair<std::string, std::string>>& fieldParameters(const st
         auto table = std::unordered_map<std::string, Pairs>{
             {"PutValue", field},
             {"DeleteFieldAt", field},
+            {"DeleteFieldsAt", fields},
+            {"RenameFieldAt", field},
             {"SortDataAt", field},
             {"ClusterEdit", field},
             {"TrimSpaces", field},
