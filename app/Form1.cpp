@@ -119,7 +119,7 @@ void Form1::connectHandlers()
     connect(mnuXML, &QAction::triggered, this, &Form1::mnuXML_Click);
     connect(mnuDOC, &QAction::triggered, this, &Form1::mnuDOC_Click);
     connect(mnuHTML, &QAction::triggered, this, &Form1::mnuHTML_Click);
-    connect(ListView1->horizontalHeader(), &QHeaderView::sectionClicked, this, &Form1::ListView1_HeaderClick);
+    createContextMenus();
     // A cell edited in place changes the store: the title and status follow.
     connect(m_grid, &QAbstractItemModel::dataChanged, this, [this] { refreshState(); });
     ListView1->installEventFilter(this);

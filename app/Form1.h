@@ -26,6 +26,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QTimer;
 class QMenuBar;
 class StatusLine;
 class QPushButton;
@@ -140,6 +141,10 @@ public:
     // A click on a column heading: sorts by it, ascending, then descending.
     void ListView1_HeaderClick(int column);
 
+    // The grid's context menu, and the column header's one for `column`
+    // (null when there is no such column).
+    QMenu* gridMenu() const { return m_gridMenu; }
+    QMenu* columnMenu(int column);
     QMenuBar* menuBar() const { return m_menuBar; }
     QMenu* fileMenu() const { return m_fileMenu; }
     // An "Open Recent" submenu goes in right before this separator, that is
@@ -325,6 +330,22 @@ private:
     // The heading last sorted by a click, and whether the next click descends.
     int m_headerSorted = -1;
     bool m_headerDescends = false;
+    // The context menus and the commands only they give.
+    QMenu* m_gridMenu = nullptr;
+    QMenu* m_columnMenu = nullptr;
+    int m_menuColumn = -1;
+    QTimer* m_headerClick = nullptr;
+    int m_clickedColumn = -1;
+    void createContextMenus();
+    std::vector<std::int32_t> selectedRecords() const;
+    void selectRecordRow(std::int32_t record, int column);
+    void insertRowAtSelection(bool below);
+    void deleteSelectedRows();
+    bool columnNameFree(const QString& name, int except);
+    void insertColumnBeside(int column, bool right);
+    void renameColumn(int column);
+    void deleteColumnsAt(int column);
+    void sortColumn(int column, bool descending);
     // Column widths by heading, the user's own kept across operations.
     QHash<QString, int> m_widths;
 };

@@ -101,6 +101,9 @@ void Form1::createControls()
     ListView1->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                                QAbstractItemView::AnyKeyPressed);
     ListView1->setWordWrap(false);
+    // Tab and Shift+Tab go on to the next control, as in every other window;
+    // the arrow keys move between cells.
+    ListView1->setTabKeyNavigation(false);
     ListView1->setAlternatingRowColors(true);
     ListView1->verticalHeader()->hide();
     // Fixed row heights: the view never measures a million rows.
@@ -138,8 +141,11 @@ void Form1::createControls()
     mnuSaveAs = new QMenu(QStringLiteral("Save As"), this);
     const std::pair<QAction**, const char*> entries[] = {{&mnuTXT, "TXT"}, {&mnuXLS, "XLS"}, {&mnuPDF, "PDF"},
                                                          {&mnuXML, "XML"}, {&mnuDOC, "DOC"}, {&mnuHTML, "HTML"}};
+    // XLS and XML share their first letter, so XLS takes its second.
     for (auto [action, entry] : entries) {
-        *action = mnuSaveAs->addAction(QString::fromLatin1(entry));
+        QString text = QString::fromLatin1(entry);
+        text.insert(text == QLatin1String("XLS") ? 1 : 0, QLatin1Char('&'));
+        *action = mnuSaveAs->addAction(text);
         (*action)->setObjectName(QStringLiteral("mnu") + QString::fromLatin1(entry));
     }
 

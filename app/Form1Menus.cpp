@@ -55,7 +55,7 @@ void Form1::createMenus()
     menuEntry(m_fileMenu, "SaveAs", QStringLiteral("Save &As\u2026"), &Form1::SaveAs_Click,
               {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
     m_fileMenu->addSeparator();
-    menuEntry(m_fileMenu, "mnuSaveRecipe", QStringLiteral("Save &Recipe\u2026"), &Form1::SaveRecipe_Click);
+    menuEntry(m_fileMenu, "mnuSaveRecipe", QStringLiteral("Save Re&cipe\u2026"), &Form1::SaveRecipe_Click);
     menuEntry(m_fileMenu, "mnuApplyRecipe", QStringLiteral("Appl&y Recipe\u2026"), &Form1::ApplyRecipe_Click);
     menuEntry(m_fileMenu, "mnuCompareWith", QStringLiteral("Compare &With\u2026"), &Form1::CompareWith_Click);
     m_fileMenu->addSeparator();
@@ -77,14 +77,15 @@ void Form1::createMenus()
     menuEntry(m_editMenu, "Copy", QStringLiteral("&Copy"), &Form1::Copy_Click, {QKeySequence::Copy});
     menuEntry(m_editMenu, "Paste", QStringLiteral("&Paste"), &Form1::Paste_Click, {QKeySequence::Paste});
     m_editMenu->addSeparator();
-    menuEntry(m_editMenu, "mnuInsertRow", QStringLiteral("Insert &Row"), &Form1::PushButton5_Click);
+    menuEntry(m_editMenu, "mnuInsertRow", QStringLiteral("Insert Ro&w"), &Form1::PushButton5_Click);
     menuEntry(m_editMenu, "mnuDeleteRow", QStringLiteral("&Delete Row"), &Form1::PushButton3_Click);
     menuEntry(m_editMenu, "mnuInsertColumn", QStringLiteral("Insert Co&lumn"), &Form1::PushButton4_Click);
     menuEntry(m_editMenu, "mnuDeleteColumn", QStringLiteral("Delete Colu&mn"), &Form1::PushButton1_Click);
     m_editMenu->addSeparator();
     menuEntry(m_editMenu, "mnuFindAndReplace", QStringLiteral("&Find and Replace\u2026"), &Form1::PushButton23_Click,
-              {QKeySequence(Qt::CTRL | Qt::Key_H)});
-    menuEntry(m_editMenu, "mnuFilter", QStringLiteral("F&ilter\u2026"), &Form1::PushButton8_Click, {QKeySequence(Qt::CTRL | Qt::Key_F)});
+              {QKeySequence::Find, QKeySequence::Replace});
+    menuEntry(m_editMenu, "mnuFilter", QStringLiteral("F&ilter\u2026"), &Form1::PushButton8_Click,
+              {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F)});
 
     QMenu* view = m_menuBar->addMenu(QStringLiteral("&View"));
     m_profileAction = menuEntry(view, "mnuColumnProfile", QStringLiteral("Column &Profile"), &Form1::ColumnProfile_Click,
@@ -92,21 +93,21 @@ void Form1::createMenus()
     m_profileAction->setCheckable(true);
 
     QMenu* tools = m_menuBar->addMenu(QStringLiteral("&Tools"));
-    menuEntry(tools, "mnuRemoveDuplicates", QStringLiteral("Remove Entire Row Duplicates"), &Form1::PushButton11_Click);
-    menuEntry(tools, "mnuRemovePartialDuplicates", QStringLiteral("Remove Partial Duplicates\u2026"), &Form1::PushButton13_Click);
-    menuEntry(tools, "mnuSortByColumn", QStringLiteral("Sort By Column\u2026"), &Form1::PushButton14_Click);
-    menuEntry(tools, "mnuSort", QStringLiteral("Sort\u2026"), &Form1::Sort_Click);
-    menuEntry(tools, "mnuSplitColumns", QStringLiteral("Split Columns\u2026"), &Form1::PushButton16_Click);
-    menuEntry(tools, "mnuJoinColumns", QStringLiteral("Join Columns\u2026"), &Form1::PushButton17_Click);
-    menuEntry(tools, "mnuChangeCase", QStringLiteral("Change Case Of Text\u2026"), &Form1::PushButton18_Click);
-    menuEntry(tools, "mnuPrefixSuffix", QStringLiteral("Add Prefix-Suffix To All Column Data\u2026"), &Form1::PushButton15_Click);
-    menuEntry(tools, "mnuRearrangeColumns", QStringLiteral("Rearrange Column Order\u2026"), &Form1::PushButton22_Click);
-    menuEntry(tools, "mnuClusterValues", QStringLiteral("Cluster Similar Values\u2026"), &Form1::ClusterValues_Click);
+    menuEntry(tools, "mnuRemoveDuplicates", QStringLiteral("Remove Entire Row &Duplicates"), &Form1::PushButton11_Click);
+    menuEntry(tools, "mnuRemovePartialDuplicates", QStringLiteral("Remove &Partial Duplicates\u2026"), &Form1::PushButton13_Click);
+    menuEntry(tools, "mnuSortByColumn", QStringLiteral("Sort &By Column\u2026"), &Form1::PushButton14_Click);
+    menuEntry(tools, "mnuSort", QStringLiteral("&Sort\u2026"), &Form1::Sort_Click);
+    menuEntry(tools, "mnuSplitColumns", QStringLiteral("Spli&t Columns\u2026"), &Form1::PushButton16_Click);
+    menuEntry(tools, "mnuJoinColumns", QStringLiteral("&Join Columns\u2026"), &Form1::PushButton17_Click);
+    menuEntry(tools, "mnuChangeCase", QStringLiteral("&Change Case Of Text\u2026"), &Form1::PushButton18_Click);
+    menuEntry(tools, "mnuPrefixSuffix", QStringLiteral("Add Prefix-Su&ffix To All Column Data\u2026"), &Form1::PushButton15_Click);
+    menuEntry(tools, "mnuRearrangeColumns", QStringLiteral("&Rearrange Column Order\u2026"), &Form1::PushButton22_Click);
+    menuEntry(tools, "mnuClusterValues", QStringLiteral("C&luster Similar Values\u2026"), &Form1::ClusterValues_Click);
     tools->addSeparator();
-    menuEntry(tools, "mnuAppendFile", QStringLiteral("Append File (Up and Down)\u2026"), &Form1::PushButton24_Click);
-    menuEntry(tools, "mnuMergeFile", QStringLiteral("Merge File (Left and Right)\u2026"), &Form1::PushButton25_Click);
+    menuEntry(tools, "mnuAppendFile", QStringLiteral("&Append File (Up and Down)\u2026"), &Form1::PushButton24_Click);
+    menuEntry(tools, "mnuMergeFile", QStringLiteral("&Merge File (Left and Right)\u2026"), &Form1::PushButton25_Click);
     tools->addSeparator();
-    menuEntry(tools, "mnuSaveOptions", QStringLiteral("Save Options\u2026"), &Form1::PushButton28_Click);
+    menuEntry(tools, "mnuSaveOptions", QStringLiteral("Save &Options\u2026"), &Form1::PushButton28_Click);
 
     QMenu* help = m_menuBar->addMenu(QStringLiteral("&Help"));
     menuEntry(help, "mnuHelp", QStringLiteral("&Help"), &Form1::PushButton9_Click, {QKeySequence::HelpContents});

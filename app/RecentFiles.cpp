@@ -19,9 +19,9 @@ QString entryText(int number, const QString& path)
     if (!home.isEmpty() && home != QStringLiteral("/") && shown.startsWith(home + QLatin1Char('/')))
         shown = QLatin1Char('~') + shown.mid(home.size());
     shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
-    // Numbers 1 to 9 give the first nine entries a key; the tenth shows its number as it is.
+    // Numbers 1 to 9 give the first nine entries a key; the tenth takes the 0 of its 10.
     return number < 10 ? QStringLiteral("&%1  %2").arg(number).arg(shown)
-                       : QStringLiteral("%1  %2").arg(number).arg(shown);
+                       : QStringLiteral("%1&%2  %3").arg(number / 10).arg(number % 10).arg(shown);
 }
 
 } // namespace
@@ -69,7 +69,7 @@ void RecentFiles::fillMenu(QMenu* menu, const std::function<void(const QString&)
         QObject::connect(entry, &QAction::triggered, menu, [open, file] { open(file); });
     }
     menu->addSeparator();
-    QAction* clear = menu->addAction(QStringLiteral("Clear"));
+    QAction* clear = menu->addAction(QStringLiteral("&Clear"));
     clear->setEnabled(!files.isEmpty());
     QObject::connect(clear, &QAction::triggered, menu, [] { RecentFiles().clear(); });
 }

@@ -33,6 +33,10 @@ QPushButton* dialogButton(QWidget* dialog, const QString& caption, int minimumWi
 {
     auto* b = new QPushButton(caption, dialog);
     b->setAutoDefault(false);
+    // Enter in any field of a dialog presses its OK; Escape is the dialog's
+    // own Cancel.
+    if (caption == QLatin1String("OK"))
+        b->setDefault(true);
     b->setMinimumWidth(minimumWidth);
     return b;
 }

@@ -254,7 +254,7 @@ TEST_F(DeskEditing, MenusHoldEveryCommandWithItsShortcut)
     EXPECT_EQ(m_ask.asked.back().title, "Add File(s) - Hold Ctrl to select multiple files");
     const std::vector<std::tuple<const char*, const char*, const char*>> shortcuts = {
         {"File", "Save As", "Ctrl+Shift+S"}, {"File", "Quit", "Ctrl+Q"},
-        {"Edit", "Find and Replace", "Ctrl+H"}, {"Edit", "Filter", "Ctrl+F"}};
+        {"Edit", "Find and Replace", "Ctrl+F"}, {"Edit", "Filter", "Ctrl+Shift+F"}};
     for (const auto& [where, name, keys] : shortcuts)
         EXPECT_EQ(entry(menu(where), name)->shortcut(), QKeySequence(QString::fromLatin1(keys))) << name;
     for (const char* e : {"TXT", "XLS", "PDF", "XML", "DOC", "HTML"})
@@ -266,7 +266,7 @@ TEST_F(DeskEditing, MenusHoldEveryCommandWithItsShortcut)
     const auto byColumn = std::find(tools.begin(), tools.end(), entry(menu(QStringLiteral("Tools")), QStringLiteral("Sort By Column")));
     ASSERT_NE(byColumn, tools.end());
     ASSERT_NE(byColumn + 1, tools.end());
-    EXPECT_EQ((*(byColumn + 1))->text(), QStringLiteral("Sort\u2026")) << "Sort... right after Sort By Column...";
+    EXPECT_EQ((*(byColumn + 1))->text(), QStringLiteral("&Sort\u2026")) << "Sort... right after Sort By Column...";
     entry(menu(QStringLiteral("Help")), QStringLiteral("About"))->trigger();
     EXPECT_EQ(m_ask.asked.back().text, "Tabvane Software\r\nVersion 1.0");
 }

@@ -181,7 +181,7 @@ TEST_F(Opening, RecentFilesKeepTheLastTenOpenedOrSavedAndTheMenuOpensThem)
     ASSERT_EQ(entries.size(), 5); // three files, a separator, Clear
     EXPECT_TRUE(entries[0]->text().startsWith("&1  "));
     EXPECT_TRUE(entries[0]->text().endsWith("b&&c.csv")) << entries[0]->text().toStdString();
-    EXPECT_EQ(entries[4]->text(), "Clear");
+    EXPECT_EQ(entries[4]->text(), "&Clear");
     EXPECT_TRUE(entries[4]->isEnabled());
     m_window->store().PutValue(1, 1, "x");
     m_ask.yesNo = {true};
