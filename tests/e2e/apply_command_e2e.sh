@@ -102,6 +102,7 @@ says err.txt "cannot hold"
 run 0 --apply "$source/examples/clean-sample.tabvane-recipe" "$source/app/Samples/sample1.csv" -o sample.csv
 says err.txt "Remove Entire Row Duplicates: 5 rows removed"
 [ "$(wc -l < sample.csv)" -eq 36 ] && ! grep -q germany sample.csv || fail "the example recipe cleans the sample"
-"$tabvane" --help | grep -q -- "--apply RECIPE INPUT -o OUTPUT" || fail "--help names --apply"
-"$tabvane" --help | grep -q "6  the output cannot be written" || fail "--help lists the exit statuses"
+help=$("$tabvane" --help) # read whole: grep -q leaving early would cut the writer off
+grep -q -- "--apply RECIPE INPUT -o OUTPUT" <<<"$help" || fail "--help names --apply"
+grep -q "6  the output cannot be written" <<<"$help" || fail "--help lists the exit statuses"
 exit $failed

@@ -41,5 +41,6 @@ said 'The key column "id" repeats "1" in twice.csv (2 times).'
 run 2 --compare old.csv missing.csv
 run 2 --compare old.csv
 run 2 --compare old.csv new.csv --key
-"$tabvane" --help | grep -qF -- "--compare OLD NEW" || fail "--help lacks --compare"
+help=$("$tabvane" --help) # whole: grep -q would stop reading early
+grep -qF -- "--compare OLD NEW" <<<"$help" || fail "--help lacks --compare"
 exit $failed
