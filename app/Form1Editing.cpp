@@ -99,11 +99,11 @@ void Form1::runWithStatus(CSVDBS& store, const QString& text, const std::functio
 void Form1::PushButton5_Click()
 {
     Procedure p(QStringLiteral("Form1"), QStringLiteral("PushButton5_Click"));
-    // The new record and every value typed into it are one step.
-    std::optional<StepScope> step;
-    p.step([&] { step.emplace(*m_store, "Insert Row", StepOperation{"InsertRow", {}}); });
-    p.step([&] { m_store->NewRecord(); });
+    // Every value is asked before the row is made, so that the step's data
+    // holds them all: the new record and its values are one step that a
+    // recipe or the crash journal makes again.
     const int columns = m_grid->columnCount();
+    std::vector<std::string> values(static_cast<std::size_t>(columns));
     for (int i = 0; i < columns; ++i) {
         QString answer;
         p.step([&] {
@@ -112,10 +112,9 @@ void Form1::PushButton5_Click()
         });
         // Column i shows field i, whatever its heading says: a headerless file's
         // headings are not its field names.
-        if (!answer.isEmpty())
-            p.step([&] { m_store->PutValue(m_store->RecordCount(), i + 1, answer.toStdString()); });
+        values[static_cast<std::size_t>(i)] = answer.toStdString();
     }
-    step.reset();
+    p.step([&] { InsertRowOf(*m_store, values); });
     p.step([&] { loadCSVToListview(); });
 }
 

@@ -103,6 +103,18 @@ std::unordered_map<std::string, Run> storeOperations()
                      s.PutValue(s.RecordCount(), s.FieldIndex(p.text("keyField")), value);
                  }
          }},
+        {"InsertRow", [](CSVDBS& s, P p) {
+             std::vector<std::string> values;
+             try {
+                 values = textsOfList(p.text("values"));
+             } catch (const std::invalid_argument&) {
+                 throw ReplayError("InsertRow: \"values\" is not a list of values.");
+             }
+             if (static_cast<std::int64_t>(values.size()) > s.FieldCount())
+                 throw ReplayError("InsertRow has " + std::to_string(values.size()) + " values for "
+                                   + std::to_string(s.FieldCount()) + " columns.");
+             InsertRowOf(s, values);
+         }},
         {"InsertRecordAt", [](CSVDBS& s, P p) {
              const long long at = p.number("record");
              if (at < 1 || at > std::max<long long>(s.RecordCount(), 0) + 1)

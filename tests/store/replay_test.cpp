@@ -50,6 +50,12 @@ TEST(Replay, RecordedOperationsRunAgainToTheSameBytes)
             [&] { if (s.FieldCount() > 2) live.step([&] { s.DeleteFieldsAt({live.field(), live.field()}); }); },
             [&] { live.step([&] { s.InsertRecordAt(1 + live.pick(static_cast<int>(std::max<CSVDBS::RecordNo>(s.RecordCount(), 0)) + 1)); }); },
             [&] { live.step([&] { s.NewRecord(); }); },
+            [&, value] {
+                std::vector<std::string> values;
+                for (int f = 1; f <= s.FieldCount(); ++f)
+                    values.push_back(live.pick(2) ? value() : "");
+                live.step([&] { InsertRowOf(s, values); });
+            },
             [&] { if (s.RecordCount() > 1) live.step([&] { s.DeleteRecord(live.record()); }); },
             [&] { if (s.RecordCount() > 1) live.step([&] { s.DeleteRecords({live.record(), live.record()}); }); },
             [&] { live.step([&] { s.MoveRecordsToTop(live.pick(static_cast<int>(s.RecordCount()) + 1)); }); },
