@@ -228,7 +228,9 @@ void nameFieldsOf(StepOperation& operation, const std::vector<std::string>& head
             // "after" 0 names no field: such a step stays by position.
             nameable = error == std::errc() && end == piece.data() + piece.size() && field >= 1
                 && static_cast<std::size_t>(field) <= headings.size()
-                && headings[static_cast<std::size_t>(field - 1)].find('\n') == std::string::npos;
+                && headings[static_cast<std::size_t>(field - 1)].find('\n') == std::string::npos
+                // A heading that two columns share finds neither again.
+                && std::count(headings.begin(), headings.end(), headings[static_cast<std::size_t>(field - 1)]) == 1;
             if (nameable) {
                 if (!first)
                     names += '\n';
