@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTableView>
 
 #include "app/GridModel.h"
@@ -130,7 +131,7 @@ void Form1::installPointerRules()
     for (QPushButton* b : buttons())
         installButtonRule(b, this);
     for (QWidget* surface : {static_cast<QWidget*>(this), static_cast<QWidget*>(ListView1),
-                             ListView1->viewport(), static_cast<QWidget*>(Text1),
+                             ListView1->viewport(), m_page, m_body->viewport(), static_cast<QWidget*>(Text1),
                              static_cast<QWidget*>(Frame1), static_cast<QWidget*>(Frame2)})
         installSurfaceRule(surface, this);
 }
@@ -183,6 +184,7 @@ void Form1::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
+    SaveSettings::setWindowGeometry(saveGeometry());
     // Closing the main window ends the program, whatever else is open.
     QApplication::closeAllWindows();
     QApplication::quit();
@@ -203,6 +205,8 @@ bool Form1::event(QEvent* event)
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_page && event->type() == QEvent::Resize)
+        layoutPage();
     if (watched == ListView1 && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         // An open editor takes its own keys; these reach the grid only outside it.

@@ -31,6 +31,7 @@ class QMenuBar;
 class StatusLine;
 class QPushButton;
 class QAction;
+class QScrollArea;
 class QTableView;
 
 // The main window: the open file in a grid and one button per operation. It
@@ -159,6 +160,9 @@ public:
 
     // The client size the window was designed for, in pixels at this screen's dpi.
     QSize designedSize() const;
+    // The least client size that shows every control without scrolling: the
+    // grid a few rows high, and the profile beside it when it is shown.
+    QSize compactSize() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -219,6 +223,12 @@ private:
     void createControls();
     void createMenus();
     void fitWindowToContent();
+    // As small as the compact layout, or the screen where that is larger.
+    void updateMinimumSize();
+    // The size and place the window had when it last closed, if still on a screen.
+    void restoreWindowGeometry();
+    // How much shorter than designed the grid may become.
+    int gridShrink() const;
     // `name` is the entry's object name: its handler's without "_Click", or
     // for an entry that does what a button does, "mnu" and the entry's words.
     QAction* menuEntry(QMenu* menu, const char* name, const QString& text, void (Form1::*handler)(),
@@ -236,6 +246,8 @@ private:
     QPushButton* button(QWidget* parent, const QString& caption, QRect twips, Anchor anchor);
     void place(QWidget* widget, QRect twips, Anchor anchor);
     void layoutControls();
+    // The controls within the body, at its present size.
+    void layoutPage();
     void connectHandlers();
     void installPointerRules();
     int px(int twips) const;
@@ -312,6 +324,10 @@ private:
     bool m_released = false;
 
     QMenuBar* m_menuBar = nullptr;
+    // Between the menu bar and the status line: the controls, on a page that
+    // scrolls when the window is too small for even the compact layout.
+    QScrollArea* m_body = nullptr;
+    QWidget* m_page = nullptr;
     // Heights of the menu bar and the status line, fixed when the window is made.
     int m_menuHeight = 0;
     int m_statusHeight = 0;

@@ -73,6 +73,8 @@ void Form1::startNewFile()
 {
     // A new file: its own widths, no sorted heading, nothing to report yet.
     m_widths.clear();
+    // Fitted now, before the widths the grid had are kept as the user's.
+    fitColumns();
     m_headerSorted = -1;
     ListView1->horizontalHeader()->setSortIndicatorShown(false);
     m_seenPosition = m_store->StepHistory().position();
@@ -216,29 +218,23 @@ void Form1::rememberColumnWidths()
 void Form1::fitColumns()
 {
     // A column keeps the width it had (the user's own, or fitted before);
-    // a new one is fitted to its heading and to rows from all through the
-    // file, since ids and the like grow longer further down. Never so wide
-    // that one long value pushes every other column out of sight.
-    const int widest = px(4500);
+    // a new one is fitted to its heading and its first thousand values:
+    // enough to see what a column holds, without reading a million rows.
+    // Never wider than a third of the grid, so that one long value does not
+    // push every other column out of sight.
+    // Before the window is first laid out the grid is no wider than designed.
+    const int widest = std::max(px(9480), ListView1->viewport()->width()) / 3;
     const QFontMetrics text = ListView1->fontMetrics();
     const QFontMetrics heading = ListView1->horizontalHeader()->fontMetrics();
-    const int rows = m_grid->rowCount();
-    constexpr int Samples = 400;
+    const int rows = std::min(m_grid->rowCount(), 1000);
     for (int c = 0; c < m_grid->columnCount(); ++c) {
         if (const auto kept = m_widths.constFind(m_grid->heading(c)); kept != m_widths.constEnd()) {
             ListView1->setColumnWidth(c, kept.value());
             continue;
         }
         int width = heading.horizontalAdvance(m_grid->heading(c)) + 24;
-        const auto measure = [&](int row) {
-            width = std::max(width, text.horizontalAdvance(m_grid->data(m_grid->index(row, c), Qt::DisplayRole).toString()) + 12);
-        };
-        for (int r = 0; r < std::min(rows, 100); ++r)
-            measure(r);
-        for (int r = std::max(0, rows - 100); r < rows; ++r)
-            measure(r);
-        for (int i = 1; i < Samples && rows > 200; ++i)
-            measure(static_cast<int>(static_cast<std::int64_t>(rows) * i / Samples));
+        for (int r = 0; r < rows && width < widest; ++r)
+            width = std::max(width, text.horizontalAdvance(m_grid->data(m_grid->index(r, c), Qt::DisplayRole).toString()) + 12);
         ListView1->setColumnWidth(c, std::min(width, widest));
     }
 }

@@ -1,6 +1,8 @@
 // The main window's controls and where they sit. Positions are in twips as
 // the window was designed (15 twips to a pixel at 96 dpi); when the window is
-// enlarged the grid takes the extra room and the buttons keep together below it.
+// enlarged the grid takes the extra room and the buttons keep together below
+// it. A shorter window shortens the grid, down to a few rows; shorter still,
+// the controls scroll between the menu bar and the status line.
 #include "app/Form1.h"
 
 #include <algorithm>
@@ -17,11 +19,16 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <QTableView>
 
 #include "app/GridModel.h"
 #include "app/ProfilePanel.h"
+#include "app/SaveSettings.h"
 #include "app/StatusLine.h"
+#include "app/WindowPlacement.h"
 #include "window/Look.h"
 #include "window/Twips.h"
 #include "window/ControlNames.h"
@@ -30,6 +37,9 @@ namespace {
 constexpr int ClientWidth = 9720;
 constexpr int ClientHeight = 9270;
 constexpr int Margin = 120;
+constexpr int GridHeight = 3300;
+// The fewest rows the grid shows when the window is short.
+constexpr int ShortestGridRows = 3;
 } // namespace
 
 int Form1::px(int twips) const
@@ -44,18 +54,59 @@ QRect Form1::clientArea() const
     return QRect(0, m_menuHeight, width(), height() - m_menuHeight - m_statusHeight);
 }
 
+int Form1::gridShrink() const
+{
+    // The grid's own scroll bar below its rows takes room too.
+    const int shortest = ListView1->horizontalHeader()->sizeHint().height()
+        + ShortestGridRows * ListView1->verticalHeader()->defaultSectionSize() + 2 * ListView1->frameWidth()
+        + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    return std::max(0, px(GridHeight) - shortest);
+}
+
+QSize Form1::compactSize() const
+{
+    return designedSize() - QSize(0, gridShrink()) + QSize(profileWidth(), 0);
+}
+
+void Form1::updateMinimumSize()
+{
+    const QSize chrome(0, m_menuHeight + m_statusHeight);
+    // Never more than the screen holds: the body scrolls instead.
+    setMinimumSize((compactSize() + chrome).boundedTo(screen()->availableGeometry().size()));
+    m_page->setMinimumSize(compactSize());
+}
+
 void Form1::fitWindowToContent()
 {
-    // The menu bar and the status line add to the designed client area.
+    // The menu bar and the status line add to the client area.
     // Measured with the style and font they are shown with: a bar too low
     // for its entries folds them all behind its extension button.
     m_menuBar->ensurePolished();
     m_status->ensurePolished();
     m_menuHeight = std::max(m_menuBar->sizeHint().height(), m_menuBar->heightForWidth(designedSize().width()));
     m_statusHeight = m_status->sizeHint().height();
+    updateMinimumSize();
     const QSize chrome(0, m_menuHeight + m_statusHeight);
-    setMinimumSize(designedSize() + chrome);
-    resize(designedSize() + chrome);
+    const QRect available = screen()->availableGeometry();
+    QSize least = compactSize() + chrome;
+    // A screen too low for the controls: they scroll, and the scroll bar
+    // takes its width beside them rather than hiding their right edge.
+    if (least.height() > available.height())
+        least.rwidth() += style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QRect opening = openingGeometry(available, least);
+    resize(opening.size());
+    move(opening.topLeft());
+    restoreWindowGeometry();
+}
+
+void Form1::restoreWindowGeometry()
+{
+    const QByteArray saved = SaveSettings::windowGeometry();
+    QList<QRect> screens;
+    for (const QScreen* s : QGuiApplication::screens())
+        screens << s->geometry();
+    if (!saved.isEmpty() && landsOnScreen(saved, screens))
+        restoreGeometry(saved);
 }
 
 void Form1::place(QWidget* widget, QRect twips, Anchor anchor)
@@ -73,7 +124,19 @@ QPushButton* Form1::button(QWidget* parent, const QString& caption, QRect twips,
 
 void Form1::createControls()
 {
-    Frame1 = new QGroupBox(QStringLiteral("CSV File"), this);
+    m_body = new QScrollArea(this);
+    m_body->setObjectName(QStringLiteral("body"));
+    m_body->setFrameShape(QFrame::NoFrame);
+    m_body->setWidgetResizable(true);
+    m_page = new QWidget;
+    m_page->setObjectName(QStringLiteral("page"));
+    m_body->setWidget(m_page);
+    // The window's own background shows through.
+    m_body->viewport()->setAutoFillBackground(false);
+    m_page->setAutoFillBackground(false);
+    m_page->installEventFilter(this);
+
+    Frame1 = new QGroupBox(QStringLiteral("CSV File"), m_page);
     place(Frame1, {120, 120, 9480, 1275}, Anchor::Widen);
     Text1 = new QLineEdit(Frame1);
     place(Text1, {180, 270, 9120, 345}, Anchor::Widen);
@@ -81,18 +144,18 @@ void Form1::createControls()
     PushButton7 = button(Frame1, QStringLiteral("Load Sample/Example CSV File"), {4800, 720, 4485, 405},
                          Anchor::FrameButton);
 
-    Frame2 = new QGroupBox(QStringLiteral("First Line Option"), this);
+    Frame2 = new QGroupBox(QStringLiteral("First Line Option"), m_page);
     place(Frame2, {120, 1440, 9480, 765}, Anchor::Widen);
     Check12 = new QCheckBox(QStringLiteral("Use first line in file as header (do not use first line as data)"),
                             Frame2);
     Check12->setChecked(true);
     place(Check12, {180, 300, 5805, 285}, Anchor::Fixed);
 
-    lblLoading = new QLabel(this);
+    lblLoading = new QLabel(m_page);
     // On the check box's line, inside the frame rather than across its border.
     place(lblLoading, {8715, 1740, 0, 0}, Anchor::Label);
 
-    ListView1 = new QTableView(this);
+    ListView1 = new QTableView(m_page);
     m_grid = new GridModel(this);
     ListView1->setModel(m_grid);
     // Cells are selected and edited one by one, as in a spreadsheet.
@@ -115,7 +178,7 @@ void Form1::createControls()
     place(ListView1, {120, 2310, 9480, 3300}, Anchor::Grid);
 
     const auto blockButton = [&](const char* caption, QRect twips) {
-        return button(this, QString::fromUtf8(caption), twips, Anchor::ButtonBlock);
+        return button(m_page, QString::fromUtf8(caption), twips, Anchor::ButtonBlock);
     };
     PushButton6 = blockButton("Save Changes", {120, 5700, 2280, 405});
     PushButton28 = blockButton("Save Options", {2520, 5700, 2280, 405});
@@ -167,12 +230,27 @@ void Form1::createControls()
 
 void Form1::layoutControls()
 {
-    const QSize designed = designedSize();
+    if (m_menuBar)
+        m_menuBar->setGeometry(0, 0, width(), m_menuHeight);
     const QRect client = clientArea();
+    m_body->setGeometry(client);
+    if (m_status)
+        m_status->setGeometry(0, client.bottom() + 1, width(), height() - client.bottom() - 1);
+    layoutPage();
+}
+
+void Form1::layoutPage()
+{
+    // The grid's heading grows once a file gives it its headings.
+    if (m_page->minimumSize() != compactSize())
+        m_page->setMinimumSize(compactSize());
+    const QSize designed = designedSize();
+    const QRect client = m_page->rect();
     // The profile takes a strip at the right; the designed controls the rest.
     const int panel = profileWidth();
     const int dx = std::max(0, client.width() - panel - designed.width());
-    const int dy = std::max(0, client.height() - designed.height());
+    // Shorter than designed, the grid gives up rows and the buttons move up.
+    const int dy = std::max(-gridShrink(), client.height() - designed.height());
     // Rows of buttons widen with the grid, keeping their proportions.
     const double stretch = double(designed.width() - 2 * px(Margin) + dx) / (designed.width() - 2 * px(Margin));
     const auto scaledX = [&](int left, int origin) {
@@ -216,16 +294,8 @@ void Form1::layoutControls()
             break;
         }
         }
-        // Widgets in a frame are placed within it; the others under the menu bar.
-        if (p.widget->parentWidget() == this)
-            r.translate(0, client.top());
         p.widget->setGeometry(r);
     }
     if (panel > 0)
-        m_profilePanel->setGeometry(client.width() - panel, client.top() + px(120), panel - px(120),
-                                    client.height() - px(240));
-    if (m_menuBar)
-        m_menuBar->setGeometry(0, 0, width(), client.top());
-    if (m_status)
-        m_status->setGeometry(0, client.bottom() + 1, width(), height() - client.bottom() - 1);
+        m_profilePanel->setGeometry(client.width() - panel, px(120), panel - px(120), client.height() - px(240));
 }

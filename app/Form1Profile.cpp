@@ -27,7 +27,7 @@ int Form1::profileWidth() const { return m_profilePanel && !m_profilePanel->isHi
 
 void Form1::createProfilePanel()
 {
-    m_profilePanel = new ProfilePanel(this, *m_store);
+    m_profilePanel = new ProfilePanel(m_page, *m_store);
     m_profilePanel->hide();
     m_profilePanel->onFacet = [this](int field, std::vector<std::string> values) { showOnlyRows(field, std::move(values)); };
     m_profilePanel->onFix = [this](int field, ProfilePanel::Fix fix) { applyQuickFix(field, static_cast<int>(fix)); };
@@ -48,9 +48,8 @@ void Form1::ColumnProfile_Click()
     const bool show = m_profilePanel->isHidden();
     const int panel = px(PanelTwips);
     m_profileAction->setChecked(show);
-    const QSize chrome(0, height() - clientArea().height());
-    setMinimumSize(designedSize() + chrome + QSize(show ? panel : 0, 0));
     m_profilePanel->setVisible(show);
+    updateMinimumSize();
     if (!isMaximized() && !isFullScreen())
         resize(width() + (show ? panel : -panel), height());
     if (show) {

@@ -9,6 +9,7 @@ const QString OtherSeparatorKey = QStringLiteral("Other Separator");
 const QString SaveQuotesKey = QStringLiteral("Save Quotes");
 const QString StandardQuotingKey = QStringLiteral("Standard Quoting");
 const QString RecentFilesKey = QStringLiteral("Recent Files");
+const QString WindowGeometryKey = QStringLiteral("Window Geometry");
 
 QVariant read(const QString& key, const QVariant& fallback) { return SettingsStorage::current().value(key, fallback); }
 
@@ -106,5 +107,9 @@ void clearAll() { SettingsStorage::current().clear(); }
 QStringList recentFiles() { return read(RecentFilesKey, QStringList()).toStringList(); }
 
 void setRecentFiles(const QStringList& files) { write(RecentFilesKey, files); }
+
+QByteArray windowGeometry() { return read(WindowGeometryKey, QByteArray()).toByteArray(); }
+
+void setWindowGeometry(const QByteArray& geometry) { write(WindowGeometryKey, geometry); }
 
 } // namespace SaveSettings

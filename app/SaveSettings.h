@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -42,5 +43,9 @@ void clearAll();
 // The files opened or saved last, newest first (RecentFiles keeps the list in order).
 QStringList recentFiles();
 void setRecentFiles(const QStringList& files);
+
+// The main window's size, place and maximised state, as saveGeometry gives them.
+QByteArray windowGeometry();
+void setWindowGeometry(const QByteArray& geometry);
 
 } // namespace SaveSettings

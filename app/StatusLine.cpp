@@ -3,12 +3,61 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
+#include <QPainter>
 #include <QProgressBar>
+#include <QStyle>
 #include <QToolButton>
 
 #include "app/SaveSettings.h"
 
 namespace {
+
+// A line of text that shortens with an ellipsis where the window is too
+// narrow for it, rather than being cut off; the pointer resting on it then
+// shows it whole, above what it shows there anyway (`detail`).
+class ElidedLabel final : public QLabel {
+public:
+    explicit ElidedLabel(QWidget* parent) : QLabel(parent) {}
+
+    void setLine(const QString& text, const QString& detail)
+    {
+        m_detail = detail;
+        setText(text);
+        updateTip();
+    }
+
+    QSize minimumSizeHint() const override
+    {
+        return {fontMetrics().horizontalAdvance(QStringLiteral("\u2026")) * 4, QLabel::minimumSizeHint().height()};
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        const QRect room = contentsRect();
+        style()->drawItemText(&painter, room, static_cast<int>(alignment()), palette(), isEnabled(),
+                              fontMetrics().elidedText(text(), Qt::ElideRight, room.width()), foregroundRole());
+    }
+
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QLabel::resizeEvent(event);
+        updateTip();
+    }
+
+private:
+    void updateTip()
+    {
+        const bool shortened = fontMetrics().horizontalAdvance(text()) > contentsRect().width();
+        if (!shortened)
+            setToolTip(m_detail);
+        else
+            setToolTip(m_detail.isEmpty() ? text() : text() + QStringLiteral("\n\n") + m_detail);
+    }
+
+    QString m_detail;
+};
 
 QString plural(std::int64_t n, const char* one, const char* many)
 {
@@ -67,7 +116,7 @@ QString reportStep(const std::string& stepName, const DataCounts& before, const 
 }
 
 StatusLine::StatusLine(QWidget* parent)
-    : QWidget(parent), m_facts(new QLabel(this)), m_message(new QLabel(this)), m_action(new QToolButton(this)),
+    : QWidget(parent), m_facts(new ElidedLabel(this)), m_message(new ElidedLabel(this)), m_action(new QToolButton(this)),
       m_bar(new QProgressBar(this))
 {
     setObjectName(QStringLiteral("statusLine"));
@@ -94,10 +143,9 @@ StatusLine::StatusLine(QWidget* parent)
 
 void StatusLine::showFacts(const QString& facts, const QString& detail)
 {
-    m_facts->setText(facts);
-    m_facts->setToolTip(detail);
+    static_cast<ElidedLabel*>(m_facts)->setLine(facts, detail);
 }
-void StatusLine::say(const QString& message) { m_message->setText(message); }
+void StatusLine::say(const QString& message) { static_cast<ElidedLabel*>(m_message)->setLine(message, {}); }
 QString StatusLine::facts() const { return m_facts->text(); }
 QString StatusLine::message() const { return m_message->text(); }
 bool StatusLine::progressShown() const { return !m_bar->isHidden(); }
