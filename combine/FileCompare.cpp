@@ -15,36 +15,31 @@ using RecordNo = CSVDBS::RecordNo;
 
 std::string retryHint() { return " Compare by row position, or choose another key."; }
 
-// One file's keys: open addressing over one array, so that a million
-// look-ups touch a slot each rather than chase nodes.
+// Keys by open addressing over one array of 8-byte slots, so that a million
+// look-ups touch a slot each rather than chase nodes, and the index of a
+// million keys costs 16 MB.
 class KeyIndex {
 public:
-    void build(const CSVDBS& store, int field)
+    KeyIndex(const CSVDBS& store, int field, std::size_t keys) : m_store(store), m_field(field)
     {
-        const RecordNo records = store.RecordsHeld();
         std::size_t size = 16;
-        while (size < 2 * static_cast<std::size_t>(records))
+        while (size < 2 * keys)
             size *= 2;
         m_slots.assign(size, Slot{});
         m_mask = size - 1;
-        m_store = &store;
-        m_field = field;
-        for (RecordNo r = 1; r <= records; ++r) {
-            const std::string_view key = store.ValueAt(r, field);
-            if (key.empty()) {
-                m_empty = r;
-                return;
-            }
-            const std::uint64_t h = std::hash<std::string_view>{}(key);
-            std::size_t i = h & m_mask;
-            while (m_slots[i].record != 0 && !(m_slots[i].hash == h && keyOf(m_slots[i]) == key))
-                i = (i + 1) & m_mask;
-            if (m_slots[i].record != 0) {
-                m_repeat = r;
-                return;
-            }
-            m_slots[i] = Slot{h, r};
-        }
+    }
+
+    // Adds the key of `record`; the record that holds the key already, or 0.
+    RecordNo insert(RecordNo record)
+    {
+        const std::string_view key = m_store.ValueAt(record, m_field);
+        const std::uint64_t h = std::hash<std::string_view>{}(key);
+        std::size_t i = h & m_mask;
+        for (; m_slots[i].record != 0; i = (i + 1) & m_mask)
+            if (m_slots[i].tag == tagOf(h) && keyOf(m_slots[i]) == key)
+                return m_slots[i].record;
+        m_slots[i] = Slot{tagOf(h), record};
+        return 0;
     }
 
     RecordNo find(std::string_view key) const
@@ -54,39 +49,39 @@ public:
             const Slot& slot = m_slots[i];
             if (slot.record == 0)
                 return 0;
-            if (slot.hash == h && keyOf(slot) == key)
+            if (slot.tag == tagOf(h) && keyOf(slot) == key)
                 return slot.record;
         }
     }
 
-    // The first record, in file order, whose key is empty or repeats one
-    // before it; 0 when every key is there and unique.
-    RecordNo emptyAt() const { return m_empty; }
-    RecordNo repeatAt() const { return m_repeat; }
-
 private:
     struct Slot {
-        std::uint64_t hash = 0;
-        RecordNo record = 0; // 0: an empty slot
+        std::uint32_t tag = 0; // the hash's high half
+        RecordNo record = 0;   // 0: an empty slot
     };
-    std::string_view keyOf(const Slot& slot) const { return m_store->ValueAt(slot.record, m_field); }
+    static std::uint32_t tagOf(std::uint64_t h) { return static_cast<std::uint32_t>(h >> 32); }
+    std::string_view keyOf(const Slot& slot) const { return m_store.ValueAt(slot.record, m_field); }
 
+    const CSVDBS& m_store;
+    int m_field;
     std::vector<Slot> m_slots;
     std::size_t m_mask = 0;
-    const CSVDBS* m_store = nullptr;
-    int m_field = 0;
-    RecordNo m_empty = 0, m_repeat = 0;
 };
 
-void checkKeys(const CSVDBS& store, const KeyIndex& index, int field, const std::string& key,
-               const std::string& file)
+// The first record, in file order, whose key is empty or repeats one before
+// it; none when every key is there and unique.
+struct KeyFault {
+    RecordNo empty = 0, repeat = 0;
+};
+
+void checkKeys(const CSVDBS& store, KeyFault fault, int field, const std::string& key, const std::string& file)
 {
-    if (index.emptyAt() != 0)
-        throw CompareError("The key column \"" + key + "\" is empty in row " + std::to_string(index.emptyAt()) + " of "
+    if (fault.empty != 0)
+        throw CompareError("The key column \"" + key + "\" is empty in row " + std::to_string(fault.empty) + " of "
                            + file + "." + retryHint());
-    if (index.repeatAt() == 0)
+    if (fault.repeat == 0)
         return;
-    const std::string_view repeated = store.ValueAt(index.repeatAt(), field);
+    const std::string_view repeated = store.ValueAt(fault.repeat, field);
     std::int64_t times = 0;
     for (RecordNo r = 1; r <= store.RecordsHeld(); ++r)
         times += store.ValueAt(r, field) == repeated;
@@ -181,66 +176,72 @@ std::vector<Row> byKey(const CSVDBS& older, const CSVDBS& newer, const std::stri
         if (field < 1)
             throw CompareError("The key column \"" + key + "\" is not in " + *file + "." + retryHint());
 
-    // The two files' keys are indexed side by side, a core each.
-    KeyIndex oldIndex, newIndex;
-    const std::size_t sides = older.RecordsHeld() + newer.RecordsHeld() >= 200'000 ? parallel::partsFor(2, 1) : 1;
-    parallel::run(sides, [&](std::size_t part) {
-        if (part == 0)
-            oldIndex.build(older, oldKey);
-        if (part == 1 || sides == 1)
-            newIndex.build(newer, newKey);
-    });
-    checkKeys(older, oldIndex, oldKey, key, oldName);
-    checkKeys(newer, newIndex, newKey, key, newName);
-
+    // Only the older file's keys are indexed. A newer key repeats when the
+    // older record it finds was found before, or, among the keys the older
+    // file lacks (the added rows, usually few), when their own index has it.
     const RecordNo oldCount = older.RecordsHeld(), newCount = newer.RecordsHeld();
+    KeyIndex oldIndex(older, oldKey, static_cast<std::size_t>(oldCount));
+    KeyFault oldFault;
+    for (RecordNo r = 1; r <= oldCount && !oldFault.empty && !oldFault.repeat; ++r) {
+        if (older.ValueAt(r, oldKey).empty())
+            oldFault.empty = r;
+        else if (oldIndex.insert(r) != 0)
+            oldFault.repeat = r;
+    }
+    checkKeys(older, oldFault, oldKey, key, oldName);
+
     std::vector<RecordNo> oldOfNew(static_cast<std::size_t>(newCount) + 1, 0);
-    std::vector<RecordNo> newOfOld(static_cast<std::size_t>(oldCount) + 1, 0);
     const std::size_t parts = parallel::partsFor(static_cast<std::size_t>(newCount), 100'000);
     parallel::run(parts, [&](std::size_t part) {
-        // Keys are unique, so no two parts write the same old record's entry.
         const RecordNo begin = static_cast<RecordNo>(newCount * static_cast<std::int64_t>(part) / static_cast<std::int64_t>(parts)) + 1;
         const RecordNo end = static_cast<RecordNo>(newCount * static_cast<std::int64_t>(part + 1) / static_cast<std::int64_t>(parts));
-        for (RecordNo r = begin; r <= end; ++r) {
-            const RecordNo match = oldIndex.find(newer.ValueAt(r, newKey));
-            oldOfNew[static_cast<std::size_t>(r)] = match;
-            if (match != 0)
-                newOfOld[static_cast<std::size_t>(match)] = r;
-        }
+        for (RecordNo r = begin; r <= end; ++r)
+            oldOfNew[static_cast<std::size_t>(r)] = oldIndex.find(newer.ValueAt(r, newKey));
     });
+    std::vector<RecordNo> newOfOld(static_cast<std::size_t>(oldCount) + 1, 0);
+    std::vector<RecordNo> added;
+    for (RecordNo r = 1; r <= newCount; ++r)
+        if (oldOfNew[static_cast<std::size_t>(r)] == 0)
+            added.push_back(r);
+    KeyIndex addedIndex(newer, newKey, added.size());
+    KeyFault newFault;
+    for (RecordNo r = 1; r <= newCount && !newFault.empty && !newFault.repeat; ++r) {
+        const RecordNo match = oldOfNew[static_cast<std::size_t>(r)];
+        if (match != 0) {
+            RecordNo& paired = newOfOld[static_cast<std::size_t>(match)];
+            if (paired != 0)
+                newFault.repeat = r;
+            paired = r;
+        } else if (newer.ValueAt(r, newKey).empty()) {
+            newFault.empty = r;
+        } else if (addedIndex.insert(r) != 0) {
+            newFault.repeat = r;
+        }
+    }
+    checkKeys(newer, newFault, newKey, key, newName);
 
     // Each removed row goes after the newer row its predecessor in the older
-    // file became: a counting sort by that row, so the whole is one pass.
-    std::vector<RecordNo> anchorOf(static_cast<std::size_t>(oldCount) + 1, 0);
-    std::vector<RecordNo> start(static_cast<std::size_t>(newCount) + 2, 0);
+    // file became (0: before the first).
+    std::vector<std::pair<RecordNo, RecordNo>> removed; // (that newer row, the removed row)
     RecordNo anchor = 0;
     for (RecordNo r = 1; r <= oldCount; ++r) {
-        if (newOfOld[static_cast<std::size_t>(r)] != 0) {
+        if (newOfOld[static_cast<std::size_t>(r)] != 0)
             anchor = newOfOld[static_cast<std::size_t>(r)];
-            continue;
-        }
-        anchorOf[static_cast<std::size_t>(r)] = anchor;
-        ++start[static_cast<std::size_t>(anchor) + 1];
+        else
+            removed.emplace_back(anchor, r);
     }
-    for (std::size_t a = 1; a < start.size(); ++a)
-        start[a] += start[a - 1];
-    std::vector<RecordNo> removed(static_cast<std::size_t>(start.back()));
-    {
-        std::vector<RecordNo> fill(start.begin(), start.end() - 1);
-        for (RecordNo r = 1; r <= oldCount; ++r)
-            if (newOfOld[static_cast<std::size_t>(r)] == 0)
-                removed[static_cast<std::size_t>(fill[static_cast<std::size_t>(anchorOf[static_cast<std::size_t>(r)])]++)] = r;
-    }
+    std::stable_sort(removed.begin(), removed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
 
     std::vector<Row> rows;
     rows.reserve(static_cast<std::size_t>(newCount) + removed.size());
+    auto next = removed.begin();
     for (RecordNo n = 0; n <= newCount; ++n) {
         if (n > 0) {
             const RecordNo o = oldOfNew[static_cast<std::size_t>(n)];
             rows.push_back(Row{o, n, o == 0 ? Change::Added : Change::Same});
         }
-        for (RecordNo i = start[static_cast<std::size_t>(n)]; i < start[static_cast<std::size_t>(n) + 1]; ++i)
-            rows.push_back(Row{removed[static_cast<std::size_t>(i)], 0, Change::Removed});
+        for (; next != removed.end() && next->first == n; ++next)
+            rows.push_back(Row{next->second, 0, Change::Removed});
     }
     return rows;
 }
