@@ -7,8 +7,16 @@
 #include "window/NewFileName.h"
 #include "window/Procedure.h"
 
+namespace {
+// What the message means on this system, said under it.
+const QString SpreadsheetHere = QStringLiteral(
+    "\n\nHere that means a spreadsheet program that opens .xlsx files, such as LibreOffice Calc "
+    "(sudo apt install libreoffice-calc).");
+} // namespace
+
 const QString NoSpreadsheetForFeature =
-    QStringLiteral("Excel is not installed on this computer. You need to have it installed to use this feature.");
+    QStringLiteral("Excel is not installed on this computer. You need to have it installed to use this feature.")
+    + SpreadsheetHere;
 
 bool spreadsheetProgramOrSay()
 {
@@ -21,7 +29,8 @@ bool spreadsheetProgramOrSay()
     }
     if (!installed)
         tellUser(QStringLiteral(
-            "Excel is not installed on this computer. You need to have it installed to use this software without error."));
+            "Excel is not installed on this computer. You need to have it installed to use this software without error.")
+                 + SpreadsheetHere);
     return installed;
 }
 

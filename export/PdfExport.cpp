@@ -103,7 +103,9 @@ void CheckPdfWriterInstalled()
              QStringLiteral(")'' on Select a Printer Port dialog box, click Next.\r\n") +
              QStringLiteral("3) Choose a Postscript printer (e.g. HP Color LaserJet PS), click Next.\r\n") +
              QStringLiteral("4) Enter ") + PdfWriterName +
-             QStringLiteral(" as Printer name, click Next -> Finish."));
+             QStringLiteral(" as Printer name, click Next -> Finish.") +
+             QStringLiteral("\r\n\r\nOn Linux: sudo tabvane-add-pdf-printer adds it (with the packages cups and "
+                            "printer-driver-cups-pdf installed)."));
 }
 
 void printGridToPdf(Procedure& procedure, const GridText& grid)

@@ -106,8 +106,10 @@ TEST_F(ExportsTest, OfficeEntriesOpenTheShownRowsInTheDesktopsPrograms)
     choose("mnuXLS");
     EXPECT_EQ(messages(),
               (std::vector<std::string>{
-                  "Excel is not installed on this computer. You need to have it installed to use this software without error.",
-                  "Excel is not installed on this computer. You need to have it installed to use this feature."}));
+                  "Excel is not installed on this computer. You need to have it installed to use this software without error."
+                  "\n\nHere that means a spreadsheet program that opens .xlsx files, such as LibreOffice Calc (sudo apt install libreoffice-calc).",
+                  "Excel is not installed on this computer. You need to have it installed to use this feature."
+                  "\n\nHere that means a spreadsheet program that opens .xlsx files, such as LibreOffice Calc (sudo apt install libreoffice-calc)."}));
     for (int left = rows(); left > 0; --left) {
         listView()->selectRow(0);
         QTest::keyClick(listView(), Qt::Key_Delete);

@@ -73,7 +73,9 @@ TEST_F(FilterWindowTest, SaveAsExcelTestsFirstThenOpensTheResults)
     desktop.installed = false;
     clickControl(m_window, QStringLiteral("PushButton1"));
     ASSERT_EQ(m_ask.asked.size(), 2u) << "both messages, though there are no results";
-    EXPECT_EQ(m_ask.asked[1].text, "Excel is not installed on this computer. You need to have it installed to use this feature.");
+    EXPECT_EQ(m_ask.asked[1].text, "Excel is not installed on this computer. You need to have it installed to use this feature.\n\n"
+                                    "Here that means a spreadsheet program that opens .xlsx files, such as LibreOffice Calc "
+                                    "(sudo apt install libreoffice-calc).");
     desktop.installed = true;
     clickControl(m_window, QStringLiteral("PushButton1"));
     EXPECT_TRUE(desktop.opened.empty()) << "no results, no workbook";

@@ -26,7 +26,8 @@ const std::string Instructions =
     "1) Go to Control Panel -> Printers and Faxes to add a local printer.\r\n"
     "2) Choose ''CPW2: (Varnhold PDF Writer)'' on Select a Printer Port dialog box, click Next.\r\n"
     "3) Choose a Postscript printer (e.g. HP Color LaserJet PS), click Next.\r\n"
-    "4) Enter Varnhold PDF Writer as Printer name, click Next -> Finish.";
+    "4) Enter Varnhold PDF Writer as Printer name, click Next -> Finish.\r\n\r\n"
+    "On Linux: sudo tabvane-add-pdf-printer adds it (with the packages cups and printer-driver-cups-pdf installed).";
 
 class PdfExportTest : public ::testing::Test {
 protected:
