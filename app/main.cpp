@@ -11,6 +11,7 @@
 #include "app/RowCountCheck.h"
 #include "platform/DesktopPrompter.h"
 #include "platform/FreedesktopHandOff.h"
+#include "window/AppFiles.h"
 #include "window/GuardedApplication.h"
 
 int main(int argc, char** argv)
@@ -32,6 +33,8 @@ int main(int argc, char** argv)
     }
     GuardedApplication app(argc, argv);
     setDesktopIdentity();
+    // Every window, message boxes included, carries the program's icon.
+    QApplication::setWindowIcon(applicationIcon());
     const QString& file = request.file;
     DesktopPrompter dialogs;
     RowCountCheck check;
