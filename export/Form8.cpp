@@ -5,8 +5,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "export/FilterResults.h"
@@ -38,10 +40,10 @@ Form8::Form8(QWidget* parent, const GridText& grid, std::vector<int> columnWidth
     nameControls({
         {Label1, "Label1"}, {Text1, "Text1"}, {Frame1, "Frame1"}, {ListView2, "ListView2"},
         {PushButton7, "PushButton7"}, {PushButton19, "PushButton19"}, {PushButton21, "PushButton21"},
-        {PushButton1, "PushButton1"}, {lblProgress, "lblProgress"}});
+        {PushButton1, "PushButton1"}, {lblProgress, "lblProgress"}, {lblMatches, "lblMatches"}});
 }
 
-Form8::~Form8() = default;
+Form8::~Form8() { stopSearch(); }
 
 void Form8::createControls()
 {
@@ -65,6 +67,8 @@ void Form8::createControls()
     search->addWidget(Text1, 1);
     auto* frame = new QVBoxLayout(Frame1);
     frame->addWidget(ListView2);
+    lblMatches = new QLabel(Frame1);
+    frame->addWidget(lblMatches);
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {PushButton7, PushButton19, PushButton21, PushButton1})
         buttons->addWidget(b);
@@ -76,6 +80,10 @@ void Form8::createControls()
     window->addWidget(Frame1, 1);
     window->addLayout(buttons);
     resize(820, 520);
+    m_pause = new QTimer(this);
+    m_pause->setSingleShot(true);
+    m_pause->setInterval(SearchPause);
+    connect(m_pause, &QTimer::timeout, this, &Form8::startSearch);
 
     connect(Text1, &QLineEdit::textChanged, this, &Form8::Text1_Change);
     connect(PushButton7, &QPushButton::clicked, this, &Form8::PushButton7_Click);
@@ -110,11 +118,74 @@ void Form8::Text1_Change()
 {
     Procedure p(FormName, QStringLiteral("Text1_Change"));
     const std::string text = Text1->text().toStdString();
-    // A search box emptied (or left with spaces only) keeps the last results.
-    if (trimSpaces(text).empty())
+    if (trimSpaces(text).empty()) {
+        // Results for a text no longer in the box would be wrong: an empty
+        // box shows what the window showed when it opened, nothing.
+        p.step([&] {
+            stopSearch();
+            m_results->clear();
+            lblMatches->clear();
+        });
         return;
-    p.step([&] { m_results->search(text); });
+    }
+    // Every key starts the pause again; the search runs when the typing rests.
+    p.step([&] {
+        stopSearch();
+        m_pending = true;
+        m_pause->start();
+    });
+}
+
+void Form8::stopSearch()
+{
+    m_pause->stop();
+    m_pending = false;
+    ++m_searchNumber;
+    if (m_stop)
+        m_stop->store(true);
+    // A stopped search ends within a few thousand rows, so this wait is short.
+    if (m_search.joinable())
+        m_search.join();
+    m_stop.reset();
+}
+
+void Form8::startSearch()
+{
+    Procedure p(FormName, QStringLiteral("Text1_Change"));
+    p.step([&] {
+        const std::uint64_t number = ++m_searchNumber;
+        m_stop = std::make_shared<std::atomic<bool>>(false);
+        m_pending = true;
+        // The grid is only read, and cannot change while this modal window
+        // is open; the thread is joined before the window goes.
+        m_search = std::thread([this, number, stop = m_stop, text = Text1->text().toStdString(),
+                                &grid = m_results->source()] {
+            std::optional<std::vector<int>> rows = FilterResults::matchingRows(grid, text, *stop);
+            if (!rows)
+                return;
+            QMetaObject::invokeMethod(
+                this, [this, number, found = std::move(*rows)]() mutable { showFound(number, std::move(found)); },
+                Qt::QueuedConnection);
+        });
+    });
+}
+
+void Form8::showFound(std::uint64_t search, std::vector<int> rows)
+{
+    if (search != m_searchNumber)
+        return;
+    Procedure p(FormName, QStringLiteral("Text1_Change"));
+    if (m_search.joinable())
+        m_search.join();
+    m_stop.reset();
+    m_pending = false;
+    const int matches = static_cast<int>(rows.size());
+    p.step([&] { m_results->show(std::move(rows)); });
     p.step([&] { showResultColumns(); });
+    p.step([&] {
+        lblMatches->setText(QLocale().toString(matches) + (matches == 1 ? QStringLiteral(" match") : QStringLiteral(" matches")));
+    });
+    emit searchFinished(matches);
 }
 
 void Form8::PushButton7_Click()

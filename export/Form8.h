@@ -1,5 +1,8 @@
 #pragma once
 
+#include <atomic>
+#include <memory>
+#include <thread>
 #include <vector>
 
 #include <QDialog>
@@ -11,10 +14,13 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableView;
+class QTimer;
 
 // The Filter window: lists, live while the user types, the rows of the main
 // grid that contain the search text, and saves them. It reads the grid and
-// never changes it or the store.
+// never changes it or the store. The search runs on a thread of its own a
+// moment after the last key, so typing never waits for it; a newer text
+// stops the older search.
 class Form8 final : public QDialog {
     Q_OBJECT
 
@@ -32,6 +38,11 @@ public:
     bool SaveResultsAsExcelFileIsExcelInstalled();
 
     const FilterResults& results() const { return *m_results; }
+    // Whether a search is waiting for its pause or running.
+    bool searching() const { return m_pending; }
+
+    // How long the window waits after a change before it searches.
+    static constexpr int SearchPause = 150;
 
     QLabel* Label1 = nullptr;
     QLineEdit* Text1 = nullptr;
@@ -43,11 +54,26 @@ public:
     QPushButton* PushButton1 = nullptr;
     // Where a long save says how far it got.
     QLabel* lblProgress = nullptr;
+    // How many rows the last search found.
+    QLabel* lblMatches = nullptr;
+
+signals:
+    // A search has shown its results.
+    void searchFinished(int matches);
 
 private:
     void createControls();
     void showResultColumns();
+    void startSearch();
+    void stopSearch();
+    void showFound(std::uint64_t search, std::vector<int> rows);
 
     FilterResults* m_results;
     std::vector<int> m_columnWidths;
+    QTimer* m_pause = nullptr;
+    std::thread m_search;
+    std::shared_ptr<std::atomic<bool>> m_stop;
+    // The number of the latest search; an older one's results are not shown.
+    std::uint64_t m_searchNumber = 0;
+    bool m_pending = false;
 };

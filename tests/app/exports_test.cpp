@@ -4,6 +4,7 @@
 
 #include "export/FilterResults.h"
 #include "export/Form8.h"
+#include "tests/export/FilterSearch.h"
 #include "tests/app/AppFixture.h"
 #include "tests/support/RecordingHandOff.h"
 
@@ -68,7 +69,7 @@ TEST_F(ExportsTest, FilterSearchesTheGridAsShown)
     QTimer::singleShot(0, [&] {
         auto* filter = qobject_cast<Form8*>(QApplication::activeModalWidget());
         ASSERT_NE(filter, nullptr);
-        filter->Text1->setText(QStringLiteral("o"));
+        EXPECT_TRUE(searchFor(*filter, QStringLiteral("o")));
         found = filter->results().shownRows();
         filter->close();
     });

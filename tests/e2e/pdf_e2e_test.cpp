@@ -11,6 +11,7 @@
 #include "app/Form1.h"
 #include "app/GridModel.h"
 #include "export/Form8.h"
+#include "tests/export/FilterSearch.h"
 #include "platform/Printers.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TempDir.h"
@@ -83,7 +84,7 @@ TEST(PdfPrinter, MainGridAndFilterResultsBecomePdfs)
     const std::string before = system.userDefault().name;
     std::vector<int> widths(3, 100);
     Form8 filter(&window, window.grid(), widths);
-    filter.Text1->setText(QStringLiteral("odra"));
+    ASSERT_TRUE(searchFor(filter, QStringLiteral("odra")));
     clickControl(filter, QStringLiteral("PushButton19"));
     const std::string results = nextPdfText(folder, seen);
     EXPECT_NE(results.find("Wrocław"), std::string::npos) << results;
