@@ -1,5 +1,6 @@
 #pragma once
 
+class QPalette;
 class QWidget;
 
 // How every window of the program looks: colours, font and skin.
@@ -10,6 +11,10 @@ void SetFormColors(QWidget* form);
 
 // Arial bold on the window and every control in it, as the windows were designed.
 void useWindowFont(QWidget* window);
+
+// The palette the skin paints with: the light look's colours over a light
+// `desktop` palette; a dark one kept, with the shades the skin uses made to match.
+QPalette skinPalette(const QPalette& desktop);
 
 // Skins the main window when x/o.cjs is present: it is a Qt style sheet.
 void ApplySkin(QWidget* window);

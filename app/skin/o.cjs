@@ -1,13 +1,15 @@
-/* Tabvane's look: a quiet, light theme with one accent colour. */
+/* Tabvane's look: quiet, with one accent colour. Every colour comes from the
+   palette, which the program fills with the light look's colours on a light
+   desktop and leaves dark on a dark one. */
 QWidget {
-    color: #1f2a37;
+    color: palette(window-text);
 }
 Form1, QDialog {
-    background: #eef2f6;
+    background: palette(window);
 }
 QGroupBox {
-    background: #f7f9fb;
-    border: 1px solid #c9d3de;
+    background: palette(alternate-base);
+    border: 1px solid palette(midlight);
     border-radius: 4px;
     margin-top: 8px;
     padding-top: 4px;
@@ -16,59 +18,65 @@ QGroupBox::title {
     subcontrol-origin: margin;
     left: 8px;
     padding: 0 4px;
-    color: #2b5d8a;
+    color: palette(link);
 }
 QPushButton {
-    background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #e3e9f0);
-    border: 1px solid #a9b7c6;
+    background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 palette(light), stop:1 palette(button));
+    color: palette(button-text);
+    border: 1px solid palette(mid);
     border-radius: 3px;
     padding: 2px 8px;
 }
 QPushButton:hover {
-    background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #d4e4f4);
-    border-color: #2f6fa6;
+    background: palette(light);
+    border-color: palette(highlight);
 }
 QPushButton:pressed {
-    background: #c5d9ee;
+    background: palette(midlight);
 }
 QPushButton:disabled {
-    color: #8a96a3;
+    color: palette(dark);
 }
 QLineEdit, QComboBox {
-    background: #ffffff;
-    border: 1px solid #a9b7c6;
+    background: palette(base);
+    color: palette(text);
+    border: 1px solid palette(mid);
     border-radius: 2px;
     padding: 1px 4px;
-    selection-background-color: #2f6fa6;
+    selection-background-color: palette(highlight);
+    selection-color: palette(highlighted-text);
 }
 QLineEdit:focus, QComboBox:focus {
-    border-color: #2f6fa6;
+    border-color: palette(highlight);
 }
 QLineEdit:disabled {
-    background: #eef2f6;
-    color: #8a96a3;
+    background: palette(window);
+    color: palette(dark);
 }
 QTableView {
-    background: #ffffff;
-    alternate-background-color: #f4f7fa;
-    gridline-color: #dde4eb;
-    border: 1px solid #a9b7c6;
-    selection-background-color: #2f6fa6;
-    selection-color: #ffffff;
+    background: palette(base);
+    color: palette(text);
+    alternate-background-color: palette(alternate-base);
+    gridline-color: palette(midlight);
+    border: 1px solid palette(mid);
+    selection-background-color: palette(highlight);
+    selection-color: palette(highlighted-text);
 }
 QHeaderView::section {
-    background: #e3e9f0;
+    background: palette(button);
+    color: palette(button-text);
     border: none;
-    border-right: 1px solid #c9d3de;
-    border-bottom: 1px solid #c9d3de;
+    border-right: 1px solid palette(midlight);
+    border-bottom: 1px solid palette(midlight);
     padding: 3px 6px;
     font-weight: bold;
 }
 QMenu {
-    background: #ffffff;
-    border: 1px solid #a9b7c6;
+    background: palette(base);
+    color: palette(text);
+    border: 1px solid palette(mid);
 }
 QMenu::item:selected {
-    background: #2f6fa6;
-    color: #ffffff;
+    background: palette(highlight);
+    color: palette(highlighted-text);
 }

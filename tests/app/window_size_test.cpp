@@ -1,5 +1,6 @@
 // The main window's size on screens large and small, what it remembers of
 // it, and the widths and texts that must fit inside it.
+#include <QApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -173,4 +174,50 @@ TEST_F(WindowSize, TheStatusLineShortensRatherThanCutsOff)
         }
     }
     EXPECT_EQ(line->facts(), facts);
+}
+
+TEST_F(WindowSize, TheSkinFollowsADarkPaletteAndKeepsTheLightLook)
+{
+    const QPalette before = QApplication::palette();
+    QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x2b, 0x2b, 0x2b));
+    dark.setColor(QPalette::WindowText, QColor(0xe8, 0xe8, 0xe8));
+    dark.setColor(QPalette::Text, QColor(0xe8, 0xe8, 0xe8));
+    dark.setColor(QPalette::ButtonText, QColor(0xe8, 0xe8, 0xe8));
+    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+    struct Case {
+        const char* name;
+        QPalette palette;
+        bool dark;
+    } cases[] = {{"light", before, false}, {"dark", dark, true}};
+    for (const Case& c : cases) {
+        QApplication::setPalette(c.palette);
+        m_window.reset();
+        open("Name,City\r\nAda,London\r\nGrace,Arlington\r\n");
+        Form1& w = window();
+        w.show();
+        const QImage shot = w.grab().toImage();
+        if (const QByteArray folder = qgetenv("TABVANE_SCREENSHOTS"); !folder.isEmpty())
+            shot.save(QString::fromLocal8Bit(folder) + QStringLiteral("/main-window-") + QLatin1String(c.name) + ".png");
+        const auto lightness = [&](QWidget* at, QPoint p) { return shot.pixelColor(at->mapTo(&w, p)).lightness(); };
+        QPushButton* b = control<QPushButton>("PushButton6");
+        const int background = lightness(w.findChild<QWidget*>(QStringLiteral("page")), QPoint(2, 2));
+        const int face = lightness(b, QPoint(4, b->height() / 2));
+        const int grid = lightness(listView()->viewport(), QPoint(listView()->viewport()->width() - 4,
+                                                                  listView()->viewport()->height() - 4));
+        const int text = b->palette().color(QPalette::ButtonText).lightness();
+        if (c.dark) {
+            EXPECT_LT(background, 90);
+            EXPECT_LT(face, 110);
+            EXPECT_LT(grid, 90);
+            EXPECT_GT(text, 180) << "light text on the dark buttons";
+        } else {
+            EXPECT_EQ(shot.pixelColor(w.findChild<QWidget*>(QStringLiteral("page"))->mapTo(&w, QPoint(2, 2))),
+                      QColor(0xeef2f6));
+            EXPECT_GT(face, 200);
+            EXPECT_EQ(grid, 255);
+            EXPECT_LT(text, 80);
+        }
+        EXPECT_GT(std::abs(text - face), 100) << c.name << ": readable";
+    }
+    QApplication::setPalette(before);
 }
