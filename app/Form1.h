@@ -138,6 +138,8 @@ public:
     void Cut_Click();
     void Copy_Click();
     void Paste_Click();
+    // F1 and Help > Manual: the manual installed with the program.
+    void Manual_Click();
     void About_Click();
     // A click on a column heading: sorts by it, ascending, then descending.
     void ListView1_HeaderClick(int column);
@@ -301,6 +303,7 @@ private:
     QAction* m_profileAction = nullptr;
     // The one comparison window, while it is open; told before the store changes.
     QPointer<CompareWindow> m_compareWindow;
+    QPointer<QWidget> m_manual;
     void createProfilePanel();
     void stopProfile();
     void followCurrentColumn();

@@ -23,9 +23,11 @@
 #include "platform/Prompter.h"
 #include "store/CSVDBS.h"
 #include "store/StepScope.h"
+#include "window/AppFiles.h"
 #include "window/AppTitle.h"
 #include "window/CommandScope.h"
 #include "window/LongWork.h"
+#include "window/ManualWindow.h"
 #include "window/Procedure.h"
 
 #ifndef TABVANE_VERSION
@@ -110,12 +112,35 @@ void Form1::createMenus()
     menuEntry(tools, "mnuSaveOptions", QStringLiteral("Save &Options\u2026"), &Form1::PushButton28_Click);
 
     QMenu* help = m_menuBar->addMenu(QStringLiteral("&Help"));
-    menuEntry(help, "mnuHelp", QStringLiteral("&Help"), &Form1::PushButton9_Click, {QKeySequence::HelpContents});
+    menuEntry(help, "mnuManual", QStringLiteral("&Manual"), &Form1::Manual_Click, {QKeySequence::HelpContents});
+    menuEntry(help, "mnuHelp", QStringLiteral("&Help"), &Form1::PushButton9_Click);
     menuEntry(help, "About", QStringLiteral("&About Tabvane Software"), &Form1::About_Click);
 
     m_status = new StatusLine(this);
     // Long work shows its progress here too, whichever window runs it.
     LongWork::setWatcher(m_status);
+}
+
+void Form1::Manual_Click()
+{
+    Procedure p(QStringLiteral("Form1"), QStringLiteral("Manual_Click"));
+    p.step([&] {
+        if (m_manual) {
+            m_manual->raise();
+            m_manual->activateWindow();
+            return;
+        }
+        const QString page = ManualWindow::page();
+        if (page.isEmpty()) {
+            prompter().message(QStringLiteral("The manual is not installed: ") + appFile(QStringLiteral("doc/manual.html")),
+                               appTitle(), Prompter::Icon::Exclamation);
+            return;
+        }
+        auto* manual = new ManualWindow(this, page);
+        manual->setAttribute(Qt::WA_DeleteOnClose);
+        manual->show();
+        m_manual = manual;
+    });
 }
 
 void Form1::About_Click()

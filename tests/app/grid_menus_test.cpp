@@ -14,7 +14,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <QTextBrowser>
+
 #include "store/Replay.h"
+#include "window/ManualWindow.h"
 #include "tests/app/AppFixture.h"
 
 namespace {
@@ -165,6 +168,20 @@ TEST_F(GridMenus, KeysMoveAsOnEveryDesktop)
     EXPECT_EQ(entryFor(QKeySequence::Find), "mnuFindAndReplace");
     EXPECT_EQ(entryFor(QKeySequence::Replace), "mnuFindAndReplace");
     EXPECT_EQ(entryFor(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F)), "mnuFilter");
+
+    // F1 opens the manual made from the README's sections for users, once.
+    EXPECT_EQ(entryFor(QKeySequence::HelpContents), "mnuManual");
+    for (int times = 0; times < 2; ++times)
+        QTest::keyClick(&w, Qt::Key_F1);
+    const QList<ManualWindow*> manuals = w.findChildren<ManualWindow*>();
+    ASSERT_EQ(manuals.size(), 1);
+    const QString text = manuals[0]->browser()->toPlainText();
+    EXPECT_TRUE(text.contains(QStringLiteral("Comparing two files"))) << text.left(200).toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("Benchmarks"))) << "the builders' sections stay out";
+    if (const QByteArray folder = qgetenv("TABVANE_SCREENSHOTS"); !folder.isEmpty()) {
+        EXPECT_TRUE(manuals[0]->grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/manual.png")));
+    }
+    manuals[0]->close();
 }
 
 TEST_F(GridMenus, EveryMenuEntryHasItsOwnMnemonic)

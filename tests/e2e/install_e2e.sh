@@ -27,7 +27,7 @@ for f in bin/tabvane libexec/tabvane/tabvane-print sbin/tabvane-add-pdf-printer;
 done
 for f in share/tabvane/Samples/sample1.csv share/tabvane/x/o.cjs share/tabvane/HAND-M.CUR \
          share/tabvane/tabvane.png share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
-         share/icons/hicolor/scalable/apps/$id.svg; do
+         share/icons/hicolor/scalable/apps/$id.svg share/doc/tabvane/manual.html; do
     [ -s "$usr/$f" ] || fail "$f is not installed"
 done
 # A PNG's width and height are the big-endian words at bytes 16 and 20.
@@ -39,7 +39,7 @@ for size in 48 128 256; do
     [ "$w" = "$size" ] && [ "$h" = "$size" ] || fail "the ${size} px icon is ${w}x${h}"
 done
 # Nothing of the build tree or the tests comes along.
-unexpected=$(cd "$usr" && find . -type f | grep -Ev "^\./(bin/tabvane|libexec/tabvane/|sbin/tabvane-add-pdf-printer|share/(tabvane|applications|metainfo|icons/hicolor)/)" || true)
+unexpected=$(cd "$usr" && find . -type f | grep -Ev "^\./(bin/tabvane|libexec/tabvane/|sbin/tabvane-add-pdf-printer|share/(tabvane|applications|metainfo|icons/hicolor|doc/tabvane)/)" || true)
 [ -z "$unexpected" ] || fail "unexpected files installed: $unexpected"
 
 desktop-file-validate "$usr/share/applications/$id.desktop"
