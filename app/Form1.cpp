@@ -77,7 +77,8 @@ void Form1::Form_Load()
     });
     p.step([&] {
         static int windows = 0;
-        m_journal = std::make_unique<StoreJournal>(*m_store, journal::folder(), "w" + std::to_string(++windows));
+        m_journal = std::make_unique<StoreJournal>(*m_store, journal::folder(),
+                                                 std::string("w").append(std::to_string(++windows)));
     });
     p.step([&] { readStartSeparator(); });
     p.step([&] { CheckPdfWriterInstalled(); });
