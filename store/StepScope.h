@@ -1,10 +1,12 @@
 #pragma once
 
+#include <exception>
 #include <string>
 #include <type_traits>
 #include <utility>
 
 #include "store/CSVDBS.h"
+#include "store/Progress.h"
 
 // Everything a store does while the outermost scope is alive becomes one
 // undoable step, named for the Edit menu ("Split Columns"), with the
@@ -36,7 +38,13 @@ public:
     }
     ~StepScope()
     {
-        if (!m_abandoned)
+        if (m_abandoned)
+            return;
+        // Work the user cancelled leaves nothing behind: the step this scope
+        // opened is taken back, not kept half done.
+        if (m_opened && std::uncaught_exceptions() > m_uncaught && WorkCancelled::inFlight() > 0)
+            abandon();
+        else
             m_store.m_history.close();
     }
     // Takes back everything the step did, leaving nothing to undo or redo;
@@ -58,4 +66,5 @@ private:
     CSVDBS& m_store;
     bool m_opened = false;
     bool m_abandoned = false;
+    int m_uncaught = std::uncaught_exceptions();
 };

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "store/StepScope.h"
+#include "store/replace/TextReplace.h"
 #include "tests/store/StoreFixture.h"
 #include "tests/support/CaseName.h"
 
@@ -386,4 +387,42 @@ TEST_F(HistoryTest, StepsKeepOnlyWhatTheyReplaced)
     EXPECT_EQ(m_store.ValueAt(1, 1), "1000");
     EXPECT_EQ(m_store.ValueAt(1000, 2), "name9");
     EXPECT_FALSE(m_store.ChangesMade());
+}
+
+// Cancel pressed during long work: the progress callback throws, and the
+// store is left as it was, its history too (the redo kept).
+TEST_F(HistoryTest, WorkCancelledFromItsProgressLeavesTheStoreAndHistoryAsTheyWere)
+{
+    std::string text = "A,B,C\r\n";
+    for (int r = 0; r < 20000; ++r)
+        text += "a" + std::to_string(r) + ",xa,ya\r\n";
+    load(text);
+    m_store.PutValue(1, 1, "first step");
+    m_store.PutValue(2, 1, "second step");
+    ASSERT_TRUE(m_store.Undo());
+    const std::string before = joinedText(m_store, ",");
+    const auto history = [&] {
+        const History& h = m_store.StepHistory();
+        return std::tuple(h.stepCount(), h.doneCount(), m_store.UndoName(), m_store.RedoName(), m_store.ChangesMade());
+    };
+    const auto historyBefore = history();
+    const int interval = ProgressTicker::intervalMs().exchange(0);
+    const textreplace::Choice replace{textreplace::Mode::Contains, "a", "b", false, {}, {}};
+    for (int cancelAt : {1, 3, 8}) {
+        int calls = 0;
+        const ProgressScope reporting(m_store, [&](std::int64_t, std::int64_t) {
+            if (++calls == cancelAt)
+                throw WorkCancelled();
+        });
+        EXPECT_THROW(textreplace::replaceAll(m_store, replace), WorkCancelled) << cancelAt;
+        EXPECT_EQ(joinedText(m_store, ","), before) << "cancelled at report " << cancelAt;
+        EXPECT_EQ(history(), historyBefore) << cancelAt;
+        EXPECT_EQ(WorkCancelled::inFlight(), 0);
+    }
+    ProgressTicker::intervalMs() = interval;
+    // Not cancelled, the same work is one step as ever.
+    EXPECT_EQ(textreplace::replaceAll(m_store, replace), 59999) << "all but the edited value";
+    EXPECT_EQ(m_store.UndoName(), "Find and Replace");
+    ASSERT_TRUE(m_store.Undo());
+    EXPECT_EQ(joinedText(m_store, ","), before);
 }
