@@ -256,6 +256,8 @@ long long Parameters::number(std::string_view name) const { return parseNumber(t
 
 int Parameters::field(const CSVDBS& store, std::string_view name) const { return fieldNumber(store, number(name)); }
 
+std::vector<std::string_view> Parameters::list(std::string_view name) const { return pieces(text(name)); }
+
 std::vector<int> Parameters::fields(const CSVDBS& store, std::string_view name) const
 {
     std::vector<int> out;

@@ -32,6 +32,8 @@ public:
     // has.
     int field(const CSVDBS& store, std::string_view name) const;
     std::vector<int> fields(const CSVDBS& store, std::string_view name) const;
+    // "a,b,c" as its pieces; an empty text has none.
+    std::vector<std::string_view> list(std::string_view name) const;
     // "3-7,12": the numbers of every run.
     std::vector<long long> runs(std::string_view name) const;
     const std::vector<std::pair<std::string, std::string>>& all() const { return m_operation.parameters; }

@@ -29,17 +29,6 @@ void countingSort(Positions& positions, Positions& spare, const keysort::Ranks& 
     positions.swap(spare);
 }
 
-std::vector<std::string_view> listOf(std::string_view text)
-{
-    std::vector<std::string_view> out;
-    while (!text.empty()) {
-        const std::size_t comma = text.find(',');
-        out.push_back(text.substr(0, comma));
-        text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
-    }
-    return out;
-}
-
 template <typename Each>
 std::string joined(const std::vector<SortKey>& keys, Each each)
 {
@@ -131,7 +120,7 @@ std::vector<SortKey> KeySort::keysOf(const CSVDBS& store, const replay::Paramete
         keys[k].field = fields[k];
     // Reads one list of words, one for each key.
     const auto each = [&](const char* name, auto read) {
-        const std::vector<std::string_view> words = listOf(parameters.text(name));
+        const std::vector<std::string_view> words = parameters.list(name);
         if (words.size() != keys.size())
             throw replay::ReplayError("SortByKeys: \"" + std::string(name) + "\" has " + std::to_string(words.size())
                                       + " entries for " + std::to_string(keys.size()) + " columns.");
