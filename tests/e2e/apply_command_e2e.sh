@@ -3,15 +3,8 @@
 # result's bytes, standard output, the dry run, every exit status and every
 # warning, and that a failed run leaves the output as it was.
 #   apply_command_e2e.sh <tabvane>
-set -uo pipefail
-unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
-tabvane=$1
 source=$(cd "$(dirname "$0")/../.." && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
-failed=0
-fail() { echo "FAIL: $*"; failed=1; }
+source "$(dirname "$0")/command_e2e_lib.sh" "$1"
 
 printf 'Name,City,Age\r\nAnn,paris,30\r\nBob,Oslo,25\r\nAnn,paris,30\r\nCid,Rome,41\r\n' > in.csv
 # The same columns in another order, as next month's export may have them.

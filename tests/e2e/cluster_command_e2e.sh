@@ -2,22 +2,7 @@
 # `tabvane --cluster` with no display: the clusters as JSON on standard
 # output, each method, a column by heading or number, and the exit statuses.
 #   cluster_command_e2e.sh <tabvane>
-set -uo pipefail
-unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
-tabvane=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
-failed=0
-fail() { echo "FAIL: $*"; failed=1; }
-run() { # run STATUS ARGS...
-    local want=$1
-    shift
-    "$tabvane" "$@" > out.txt 2> err.txt
-    local got=$?
-    [ "$got" -eq "$want" ] || fail "status $got, not $want: tabvane $* ($(cat err.txt))"
-}
-has() { grep -qF -- "$1" out.txt || fail "output lacks $1: $(cat out.txt)"; }
+source "$(dirname "$0")/command_e2e_lib.sh" "$1"
 
 printf 'Id,Name\r\n1,Anna M\xc3\xbcller\r\n2,"M\xc3\xbcller, Anna"\r\n3,Meier\r\n4,Mayr\r\n5,Jonathan\r\n6,Jonathan\r\n7,Jonathon\r\n8,"say ""hi"""\r\n9,Say hi\r\n' > in.csv
 run 0 --cluster Name --method fingerprint in.csv --standard

@@ -2,21 +2,7 @@
 # `tabvane --compare` with no display: the differences as CSV on standard
 # output, by key and by position, and the exit statuses of diff.
 #   compare_command_e2e.sh <tabvane>
-set -uo pipefail
-unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
-tabvane=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
-failed=0
-fail() { echo "FAIL: $*"; failed=1; }
-run() { # run STATUS ARGS...
-    local want=$1
-    shift
-    "$tabvane" "$@" > out.txt 2> err.txt
-    local got=$?
-    [ "$got" -eq "$want" ] || fail "status $got, not $want: tabvane $* ($(cat err.txt))"
-}
+source "$(dirname "$0")/command_e2e_lib.sh" "$1"
 is() { [ "$(cat out.txt)" = "$1" ] || fail "output is $(cat out.txt), not $1"; }
 said() { grep -qF -- "$1" err.txt || fail "standard error lacks $1: $(cat err.txt)"; }
 

@@ -2,22 +2,7 @@
 # `tabvane --profile` with no display: every column's profile, or one by
 # heading or number, as JSON on standard output, and the exit statuses.
 #   profile_command_e2e.sh <tabvane>
-set -uo pipefail
-unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
-tabvane=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
-failed=0
-fail() { echo "FAIL: $*"; failed=1; }
-run() { # run STATUS ARGS...
-    local want=$1
-    shift
-    "$tabvane" "$@" > out.txt 2> err.txt
-    local got=$?
-    [ "$got" -eq "$want" ] || fail "status $got, not $want: tabvane $* ($(cat err.txt))"
-}
-has() { grep -qF -- "$1" out.txt || fail "output lacks $1: $(cat out.txt)"; }
+source "$(dirname "$0")/command_e2e_lib.sh" "$1"
 lacks() { ! grep -qF -- "$1" out.txt || fail "output has $1: $(cat out.txt)"; }
 # A byte that is not UTF-8 must not make the output something JSON cannot read.
 json() { ! command -v python3 > /dev/null || python3 -m json.tool out.txt > /dev/null || fail "not JSON: $(cat out.txt)"; }
