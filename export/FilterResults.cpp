@@ -1,52 +1,44 @@
 #include "export/FilterResults.h"
 
-#include <algorithm>
-#include <thread>
+#include <cstdint>
 
 #include "export/TextSearch.h"
+#include "store/ParallelParse.h"
 
 namespace {
 
-// The matching rows of [begin, end); false when stopped on the way.
-bool matchIn(const GridText& source, const TextSearch& search, int begin, int end, const std::atomic<bool>& stop,
+// The matching rows of [begin, end), up to where `stop` was seen set.
+void matchIn(const GridText& source, const TextSearch& search, int begin, int end, const std::atomic<bool>& stop,
              std::vector<int>& rows)
 {
     const int columns = source.headingCount();
     for (int r = begin; r < end; ++r) {
         if ((r & 0xFFF) == 0 && stop.load(std::memory_order_relaxed))
-            return false;
+            return;
         for (int c = 0; c < columns; ++c)
             if (search.foundIn(source.cellBytes(r, c))) {
                 rows.push_back(r);
                 break;
             }
     }
-    return !stop.load(std::memory_order_relaxed);
 }
 
 } // namespace
 
 std::optional<std::vector<int>> FilterResults::matchingRows(const GridText& source, const std::string& text,
-                                                            const std::atomic<bool>& stop, int threads)
+                                                            const std::atomic<bool>& stop)
 {
     const TextSearch search(text);
     const int rows = source.shownRows();
     // Below some thousands of rows a second thread costs more than it saves.
-    const int parts = rows < 20000 ? 1 : std::max(1, threads);
-    std::vector<std::vector<int>> found(static_cast<std::size_t>(parts));
-    std::vector<char> finished(static_cast<std::size_t>(parts), 0);
-    const auto part = [&](int i) {
-        const int begin = static_cast<int>(static_cast<std::int64_t>(rows) * i / parts);
-        const int end = static_cast<int>(static_cast<std::int64_t>(rows) * (i + 1) / parts);
-        finished[static_cast<std::size_t>(i)] = matchIn(source, search, begin, end, stop, found[static_cast<std::size_t>(i)]);
-    };
-    std::vector<std::thread> helpers;
-    for (int i = 1; i < parts; ++i)
-        helpers.emplace_back(part, i);
-    part(0);
-    for (std::thread& t : helpers)
-        t.join();
-    if (std::find(finished.begin(), finished.end(), 0) != finished.end())
+    const std::size_t parts = parallel::partsFor(static_cast<std::size_t>(rows), 10000);
+    std::vector<std::vector<int>> found(parts);
+    parallel::run(parts, [&](std::size_t i) {
+        const int begin = static_cast<int>(static_cast<std::int64_t>(rows) * static_cast<std::int64_t>(i) / static_cast<std::int64_t>(parts));
+        const int end = static_cast<int>(static_cast<std::int64_t>(rows) * static_cast<std::int64_t>(i + 1) / static_cast<std::int64_t>(parts));
+        matchIn(source, search, begin, end, stop, found[i]);
+    });
+    if (stop.load())
         return std::nullopt;
     std::vector<int> all = std::move(found[0]);
     for (std::size_t i = 1; i < found.size(); ++i)

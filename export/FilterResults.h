@@ -19,10 +19,10 @@ public:
 
     // The numbers of the source rows with a cell that holds `text`, case
     // aside; each row once. Reads the source only, so it may run on any
-    // thread, on up to `threads` cores; gives nothing once `stop` is set,
-    // which it looks at every few thousand rows.
+    // thread, on two cores; gives nothing once `stop` is set, which it looks
+    // at every few thousand rows.
     static std::optional<std::vector<int>> matchingRows(const GridText& source, const std::string& text,
-                                                        const std::atomic<bool>& stop, int threads = 2);
+                                                        const std::atomic<bool>& stop);
 
     // Takes the source's headings and lists every row with a cell that holds
     // `text`, here and now.
