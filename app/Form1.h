@@ -361,6 +361,8 @@ private:
     void insertRowAtSelection(bool below);
     void deleteSelectedRows();
     bool columnNameFree(const QString& name, int except);
+    // Whether a heading's command may run on `column` (0-based) now.
+    bool headingCommandReady(int column) const;
     void insertColumnBeside(int column, bool right);
     void renameColumn(int column);
     void deleteColumnsAt(int column);

@@ -183,7 +183,7 @@ bool Form1::columnNameFree(const QString& name, int except)
 void Form1::insertColumnBeside(int column, bool right)
 {
     Procedure p(QStringLiteral("Form1"), right ? QStringLiteral("InsertColumnRight_Click") : QStringLiteral("InsertColumnLeft_Click"));
-    if (!m_store || !m_store->HasFieldList() || isBusy(this) || column < 0 || column >= m_store->FieldCount())
+    if (!headingCommandReady(column))
         return;
     QString name;
     p.step([&] { name = prompter().inputBox(QStringLiteral("Enter Column Name: "), QStringLiteral("Input Column"), QString()); });
@@ -195,10 +195,15 @@ void Form1::insertColumnBeside(int column, bool right)
     ListView1->selectColumn(after);
 }
 
+bool Form1::headingCommandReady(int column) const
+{
+    return m_store && m_store->HasFieldList() && !isBusy(this) && column >= 0 && column < m_store->FieldCount();
+}
+
 void Form1::renameColumn(int column)
 {
     Procedure p(QStringLiteral("Form1"), QStringLiteral("RenameColumn_Click"));
-    if (!m_store || !m_store->HasFieldList() || isBusy(this) || column < 0 || column >= m_store->FieldCount())
+    if (!headingCommandReady(column))
         return;
     const QString old = QString::fromStdString(m_store->GetFieldList()[static_cast<std::size_t>(column)]);
     QString name;
@@ -213,7 +218,7 @@ void Form1::renameColumn(int column)
 void Form1::deleteColumnsAt(int column)
 {
     Procedure p(QStringLiteral("Form1"), QStringLiteral("DeleteColumns_Click"));
-    if (!m_store || !m_store->HasFieldList() || isBusy(this) || column < 0 || column >= m_store->FieldCount())
+    if (!headingCommandReady(column))
         return;
     // The selected columns when the clicked one is among them, else that one.
     std::vector<int> fields;
