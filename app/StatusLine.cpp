@@ -180,8 +180,10 @@ void StatusLine::progress(std::int64_t done, std::int64_t total)
     m_bar->show();
 }
 
-void StatusLine::endWork()
+void StatusLine::endWork(bool cancelled)
 {
     m_work.invalidate();
     m_bar->hide();
+    if (cancelled)
+        say(QStringLiteral("Cancelled; the data is as it was."));
 }

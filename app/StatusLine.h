@@ -67,7 +67,7 @@ public:
     // A long operation starts; the bar shows once it has run half a second.
     void startWork() override;
     void progress(std::int64_t done, std::int64_t total) override;
-    void endWork() override;
+    void endWork(bool cancelled) override;
     bool progressShown() const;
     // A button after the message ("Show All Rows") while what it undoes
     // holds; withdrawn by withdrawAction().

@@ -23,7 +23,7 @@ ToolDialog::ToolDialog(QWidget* parent, CSVDBS& store, QString formName, const Q
 
 void ToolDialog::applyLoadPattern() { setUpDialog(this); }
 
-void ToolDialog::runWork(const std::function<void()>& work) { LongWork::run(this, m_progress, &m_store, work); }
+bool ToolDialog::runWork(const std::function<void()>& work) { return LongWork::run(this, m_progress, &m_store, work); }
 
 QTreeWidget* ToolDialog::makeColumnList(QWidget* parent)
 {

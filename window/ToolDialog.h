@@ -36,8 +36,9 @@ protected:
     // Colours, icon and hand pointer; then Arial bold on every control.
     void applyLoadPattern();
     // Runs `work` through the long-work runner; the store's progress shows in
-    // the dialog's progress line.
-    void runWork(const std::function<void()>& work);
+    // the dialog's progress line. False when the user cancelled it: the work
+    // was taken back, and the dialog stays open to be changed or closed.
+    bool runWork(const std::function<void()>& work);
 
     // The store's columns as a one-column list; item i is field i. With
     // `tickable` each item has a check box, unticked.
