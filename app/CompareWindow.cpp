@@ -273,7 +273,7 @@ void CompareWindow::Compare_Click()
     ReadOutcome read;
     std::unique_ptr<FileCompare::Result> result;
     std::string problem;
-    LongWork::run(this, m_status, other.get(), [&] {
+    const bool finished = LongWork::run(this, m_status, other.get(), [&] {
         // The other file is read by its own separator and encoding, as the
         // command line reads a file.
         read = readForCommand(*other, path.toStdString(), ReadingOptions{}, m_open.HeaderLine());
@@ -286,6 +286,10 @@ void CompareWindow::Compare_Click()
             problem = error.what();
         }
     });
+    if (!finished) {
+        m_status->setText(QStringLiteral("Cancelled."));
+        return;
+    }
     if (!read.loaded) {
         m_status->setText(QString());
         tellUser(QStringLiteral("Error loading CSV file.\n%1").arg(QString::fromStdString(read.error)));

@@ -13,6 +13,7 @@
 #include "app/CompareWindow.h"
 #include "store/Progress.h"
 #include "store/RowScope.h"
+#include "window/LongWork.h"
 
 class CSVDBS;
 class GridModel;
@@ -283,11 +284,13 @@ private:
     void clearSelection(const char* stepName);
     void clearAndEditCurrent();
     // Runs work through the long-work runner; the store's progress shows in
-    // lblLoading while it runs.
-    void runLongWork(const std::function<void()>& work);
+    // lblLoading while it runs. False when the user cancelled it (the work
+    // was taken back). Work that can't be taken back offers no Cancel.
+    bool runLongWork(const std::function<void()>& work, Cancelling cancelling = Cancelling::Offered);
     // The runner with `text` for the progress line, the status line's bar
     // following the same count.
-    void runWithStatus(CSVDBS& store, const QString& text, const std::function<void()>& work);
+    bool runWithStatus(CSVDBS& store, const QString& text, const std::function<void()>& work,
+                       Cancelling cancelling);
     // Fresh widths, no sorted heading and the status line's "Opened" after a load.
     void startNewFile();
     template <typename Tool, typename... Extra>

@@ -84,16 +84,22 @@ void Form1::clearAndEditCurrent()
         editor->clear();
 }
 
-void Form1::runLongWork(const std::function<void()>& work)
+bool Form1::runLongWork(const std::function<void()>& work, Cancelling cancelling)
 {
-    runWithStatus(*m_store, QStringLiteral("Working on %1 of %2"), work);
+    return runWithStatus(*m_store, QStringLiteral("Working on %1 of %2"), work, cancelling);
 }
 
-void Form1::runWithStatus(CSVDBS& store, const QString& text, const std::function<void()>& work)
+bool Form1::runWithStatus(CSVDBS& store, const QString& text, const std::function<void()>& work,
+                          Cancelling cancelling)
 {
     // The status line watches every long work, this one included.
-    const LongWork running(this, lblLoading, &store, [this] { layoutControls(); }, text);
-    work();
+    const LongWork running(this, lblLoading, &store, [this] { layoutControls(); }, text, cancelling);
+    try {
+        work();
+        return true;
+    } catch (const WorkCancelled&) {
+        return false;
+    }
 }
 
 void Form1::PushButton5_Click()

@@ -43,7 +43,8 @@ bool Form1::mayDiscardChanges()
 bool Form1::loadWithProgress(CSVDBS& store)
 {
     bool loaded = false;
-    runWithStatus(store, QStringLiteral("Loading line %1 of %2"), [&] { loaded = store.LoadFile(); });
+    runWithStatus(store, QStringLiteral("Loading line %1 of %2"), [&] { loaded = store.LoadFile(); },
+                  Cancelling::NotOffered);
     if (loaded && &store == m_store.get()) {
         // The grid shows the new contents before anything else can paint it,
         // such as a question about how the file reads best.
@@ -279,13 +280,14 @@ void Form1::PushButton6_Click()
 bool Form1::writeWithProgress(Procedure& p)
 {
     bool written = false;
+    // A save half written is no save; it runs to the end.
     runLongWork([&] {
         p.step([&] { m_store->Seperator(m_currentSeparator.toStdString()); });
         p.step([&] { m_store->StandardQuoting(SaveSettings::standardQuoting()); });
         bool quotes = false;
         p.step([&] { quotes = SaveSettings::saveQuotes(); });
         p.step([&] { written = m_store->WriteFile(quotes); });
-    });
+    }, Cancelling::NotOffered);
     refreshState();
     if (written)
         noteRecentFile(QString::fromStdString(m_store->FileName()));

@@ -231,13 +231,16 @@ void Form1::ListView1_HeaderClick(int column)
         return;
     const bool descending = column == m_headerSorted && m_headerDescends;
     const QString heading = m_grid->heading(column);
+    bool sorted = true;
     p.step([&] {
-        runLongWork([&] {
+        sorted = runLongWork([&] {
             const StepScope step(*m_store, "Sort By Column",
                                  {"SortDataAt", {{"direction", descending ? "2" : "1"}, {"field", std::to_string(column + 1)}}});
             m_store->SortDataAt(descending ? 2 : 1, column + 1);
         });
     });
+    if (!sorted)
+        return;
     m_headerSorted = column;
     m_headerDescends = !descending;
     m_sortedBy = heading;

@@ -31,7 +31,7 @@ bool Form1::openAsRead(const QString& path, const journal::ReadChoices& choices,
     }
     m_newFileOnly = false;
     p.step([&] { Text1->setText(path); });
-    p.step([&] { runLongWork([&] { then(store); }); });
+    p.step([&] { runLongWork([&] { then(store); }, Cancelling::NotOffered); });
     p.step([&] { loadCSVToListview(); });
     p.step([&] { enableCommands(); });
     noteRecentFile(path);

@@ -106,7 +106,10 @@ void RecipeDialog::apply()
             QStringLiteral("Step %1 of %2: %3").arg(done + 1).arg(of).arg(qText(m_recipe.label(index))));
     };
     RecipeOutcome outcome;
-    runWork([&] { outcome = applyRecipe(store(), m_recipe, choices); });
+    if (!runWork([&] { outcome = applyRecipe(store(), m_recipe, choices); })) {
+        progressLabel()->clear();
+        return;
+    }
     tellOutcome(outcome);
     // Taken back or done, the run is over either way.
     outcome.applied() ? accept() : reject();

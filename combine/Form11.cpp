@@ -62,8 +62,8 @@ void Form11::PushButton1_Click()
         return;
     }
     const auto where = Option1->isChecked() ? CombineFiles::AppendPlace::Above : CombineFiles::AppendPlace::Below;
-    p.step([&] {
-        runWork([&] { CombineFiles::appendRecords(store(), second, where); });
-    });
-    accept();
+    bool finished = false;
+    p.step([&] { finished = runWork([&] { CombineFiles::appendRecords(store(), second, where); }); });
+    if (finished)
+        accept();
 }

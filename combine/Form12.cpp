@@ -138,10 +138,10 @@ void Form12::PushButton1_Click()
     if (!readSecondFile(p, second, true))
         return;
     const auto where = Option1->isChecked() ? CombineFiles::MergePlace::Left : CombineFiles::MergePlace::Right;
-    p.step([&] {
-        runWork([&] { CombineFiles::mergeFields(store(), second, where); });
-    });
-    accept();
+    bool finished = false;
+    p.step([&] { finished = runWork([&] { CombineFiles::mergeFields(store(), second, where); }); });
+    if (finished)
+        accept();
 }
 
 void Form12::mergeByKey(Procedure& p)
@@ -166,12 +166,14 @@ void Form12::mergeByKey(Procedure& p)
     bool go = true;
     p.step([&] {
         try {
-            runWork([&] { plan = planKeyMerge(store(), *m_second, choice); });
+            go = runWork([&] { plan = planKeyMerge(store(), *m_second, choice); });
         } catch (const KeyMergeError& bad) {
             tellUser(QString::fromStdString(bad.what()));
             go = false;
             return;
         }
+        if (!go)
+            return;
         if (plan.repeatedKeys > 0) {
             choice.everyMatch = prompter().askYesNo(
                 QStringLiteral("%1 key(s) appear more than once in the other file, the first being \"%2\" (%3 rows).\n\n"
@@ -179,8 +181,10 @@ void Form12::mergeByKey(Procedure& p)
                     .arg(numbered(plan.repeatedKeys), QString::fromStdString(plan.firstRepeat),
                          numbered(plan.firstRepeatRows)),
                 QStringLiteral("Repeated Keys"), Prompter::Icon::Question);
-            if (choice.everyMatch)
-                runWork([&] { plan = planKeyMerge(store(), *m_second, choice); });
+            if (choice.everyMatch && !runWork([&] { plan = planKeyMerge(store(), *m_second, choice); })) {
+                go = false;
+                return;
+            }
         }
         // A key that many rows share can multiply the rows: say how many
         // before memory is spent on them.
@@ -194,8 +198,10 @@ void Form12::mergeByKey(Procedure& p)
     if (!go)
         return;
     p.step([&] {
-        runWork([&] { plan = CombineFiles::mergeByKey(store(), *m_second, choice); });
-        tellUser(QString::fromStdString(describe(plan)));
+        go = runWork([&] { plan = CombineFiles::mergeByKey(store(), *m_second, choice); });
+        if (go)
+            tellUser(QString::fromStdString(describe(plan)));
     });
-    accept();
+    if (go)
+        accept();
 }

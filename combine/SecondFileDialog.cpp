@@ -87,8 +87,9 @@ bool SecondFileDialog::readSecondFile(Procedure& p, CSVDBS& second, bool headerL
         return false;
     }
     bool loaded = false;
+    bool finished = true;
     p.step([&] {
-        runWork([&] {
+        finished = runWork([&] {
             const ProgressScope reporting(second, store().progressCallback());
             // The second file is read by the rule the open file was read by.
             second.StandardQuoting(store().StandardQuoting());
@@ -96,6 +97,8 @@ bool SecondFileDialog::readSecondFile(Procedure& p, CSVDBS& second, bool headerL
                                                   m_separator.toStdString(), headerLine);
         });
     });
+    if (!finished)
+        return false;
     if (!loaded) {
         p.step([&] {
             tellUser(QStringLiteral("Error loading CSV file.\n") + QString::fromStdString(second.LastFileError()));

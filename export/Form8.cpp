@@ -221,7 +221,12 @@ void Form8::PushButton1_Click()
         return;
     p.step([&] {
         // The results are a grid, not a store: the export takes the runner's progress itself.
-        const LongWork running(this, lblProgress);
-        OfficeExport::exportToSpreadsheet(*m_results, running.progress());
+        const LongWork running(this, lblProgress, nullptr, {}, QStringLiteral("Working on %1 of %2"),
+                               Cancelling::Offered);
+        try {
+            OfficeExport::exportToSpreadsheet(*m_results, running.progress());
+        } catch (const WorkCancelled&) {
+            // Nothing was handed to the spreadsheet program; the results stay.
+        }
     });
 }

@@ -125,6 +125,8 @@ bool CSVDBS::LoadFile()
         m_changesMade = false;
         m_history.clear();
         return true;
+    } catch (const WorkCancelled&) {
+        throw; // the user stopped the read: the table stays as it was
     } catch (const std::bad_alloc&) {
         m_lastFileError = "There is not enough memory to load the file.";
     } catch (const std::exception& e) {
@@ -265,6 +267,8 @@ bool CSVDBS::WriteFile(bool saveWithDoubleQuotes)
         m_loneLineFeedsEndLines = false;
         m_history.markSaved();
         return true;
+    } catch (const WorkCancelled&) {
+        throw; // the file on disk stays as it was
     } catch (const std::bad_alloc&) {
         m_lastFileError = "There is not enough memory to save the file.";
     } catch (const std::exception& e) {

@@ -114,6 +114,8 @@ RecipeOutcome applyRecipe(CSVDBS& store, const Recipe& recipe, const RecipeChoic
         const std::int64_t valuesBefore = store.StepHistory().openValuesChanged();
         try {
             replay::run(store, recipe.steps[i], choices.columns);
+        } catch (const WorkCancelled&) {
+            throw; // the whole recipe is taken back, with no step to blame
         } catch (const std::exception& error) {
             outcome.failure = error.what();
             outcome.failedStep = i;

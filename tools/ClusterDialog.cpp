@@ -255,9 +255,10 @@ bool ClusterDialog::mergeSelected()
 {
     const std::vector<cluster::Edit> edits = selectedEdits();
     if (edits.empty())
-        return false;
+        return true;
     std::int64_t changed = 0;
-    runWork([&] { changed = cluster::mergeValues(store(), m_field, edits); });
+    if (!runWork([&] { changed = cluster::mergeValues(store(), m_field, edits); }))
+        return false;
     m_merged = changed == 1 ? QStringLiteral("1 value changed.")
                             : QStringLiteral("%1 values changed.").arg(QLocale().toString(static_cast<qlonglong>(changed)));
     return true;
@@ -266,15 +267,19 @@ bool ClusterDialog::mergeSelected()
 void ClusterDialog::MergeRecluster_Click()
 {
     Procedure p = procedure(QStringLiteral("MergeRecluster_Click"));
-    p.step([&] { mergeSelected(); });
-    p.step([&] { runClustering(); });
+    bool merged = true;
+    p.step([&] { merged = mergeSelected(); });
+    if (merged)
+        p.step([&] { runClustering(); });
 }
 
 void ClusterDialog::MergeClose_Click()
 {
     Procedure p = procedure(QStringLiteral("MergeClose_Click"));
-    p.step([&] { mergeSelected(); });
-    accept();
+    bool merged = true;
+    p.step([&] { merged = mergeSelected(); });
+    if (merged)
+        accept();
 }
 
 void ClusterDialog::Close_Click()

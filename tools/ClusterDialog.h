@@ -59,7 +59,7 @@ private:
     void runClustering();
     void fillClusters(const cluster::Result& result);
     void tickAll(bool ticked);
-    // Merges what is ticked; false when nothing was.
+    // Merges what is ticked (nothing when nothing is); false when the user cancelled it.
     bool mergeSelected();
 
     int m_field;

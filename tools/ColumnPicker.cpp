@@ -120,8 +120,10 @@ void ColumnPicker::PushButton2_Click()
         p.step([&] { tellUser(QStringLiteral("You must select first columns.")); });
         return;
     }
-    p.step([&] { apply(fields); });
-    accept();
+    bool cancelled = false;
+    p.step([&] { cancelled = !apply(fields); });
+    if (!cancelled)
+        accept();
 }
 
 void ColumnPicker::PushButton4_Click()

@@ -216,7 +216,7 @@ void Form10::PushButton2_Click()
             refused = true;
             return;
         }
-        runWork([&] { changed = textreplace::replaceAll(store(), chosen); });
+        refused = !runWork([&] { changed = textreplace::replaceAll(store(), chosen); });
     });
     if (refused)
         return;
@@ -260,8 +260,8 @@ void Form10::Count_Click()
             std::int64_t count = 0;
             const textreplace::Choice chosen = choice();
             const textreplace::Matcher check(chosen);
-            runWork([&] { count = textreplace::countChanges(store(), chosen); });
-            say(Result, valuesWouldChange(count));
+            if (runWork([&] { count = textreplace::countChanges(store(), chosen); }))
+                say(Result, valuesWouldChange(count));
         } catch (const textreplace::ChoiceError& error) {
             showError(error);
         }

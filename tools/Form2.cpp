@@ -19,7 +19,7 @@ Form2::Form2(QWidget* parent, CSVDBS& store)
     nameControls({{Frame1, "Frame1"}, {PushButton11, "PushButton11"}, {PushButton33, "PushButton33"}});
 }
 
-void Form2::apply(const std::vector<int>& fields)
+bool Form2::apply(const std::vector<int>& fields)
 {
-    runWork([&] { ColumnEdits::removePartialDuplicates(store(), fields); });
+    return runWork([&] { ColumnEdits::removePartialDuplicates(store(), fields); });
 }

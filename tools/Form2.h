@@ -15,5 +15,5 @@ public:
     QPushButton* PushButton33 = nullptr;
 
 protected:
-    void apply(const std::vector<int>& fields) override;
+    bool apply(const std::vector<int>& fields) override;
 };

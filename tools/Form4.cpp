@@ -39,8 +39,8 @@ CaseStyle Form4::chosenStyle() const
     return CaseStyle::Sentence;
 }
 
-void Form4::apply(const std::vector<int>& fields)
+bool Form4::apply(const std::vector<int>& fields)
 {
     const CaseStyle style = chosenStyle();
-    runWork([&] { ColumnEdits::changeCase(store(), fields, style); });
+    return runWork([&] { ColumnEdits::changeCase(store(), fields, style); });
 }

@@ -24,5 +24,5 @@ public:
     QPushButton* PushButton3 = nullptr;
 
 protected:
-    void apply(const std::vector<int>& fields) override;
+    bool apply(const std::vector<int>& fields) override;
 };

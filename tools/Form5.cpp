@@ -46,11 +46,11 @@ bool Form5::optionsAreValid()
     return false;
 }
 
-void Form5::apply(const std::vector<int>& fields)
+bool Form5::apply(const std::vector<int>& fields)
 {
     const std::string prefix = Text1->text().toStdString();
     const std::string suffix = Text2->text().toStdString();
-    runWork([&] {
+    return runWork([&] {
         ColumnEdits::addPrefixSuffix(store(), fields, prefix, suffix);
     });
 }

@@ -39,8 +39,8 @@ std::string Form6::divider() const
     return Text1->text().toStdString();
 }
 
-void Form6::apply(const std::vector<int>& fields)
+bool Form6::apply(const std::vector<int>& fields)
 {
     const std::string cutAt = divider();
-    runWork([&] { ColumnEdits::splitColumns(store(), fields, cutAt); });
+    return runWork([&] { ColumnEdits::splitColumns(store(), fields, cutAt); });
 }

@@ -58,8 +58,8 @@ ColumnEdits::JoinOptions Form7::chosenOptions() const
     return options;
 }
 
-void Form7::apply(const std::vector<int>& fields)
+bool Form7::apply(const std::vector<int>& fields)
 {
     const ColumnEdits::JoinOptions options = chosenOptions();
-    runWork([&] { ColumnEdits::joinColumns(store(), fields, options); });
+    return runWork([&] { ColumnEdits::joinColumns(store(), fields, options); });
 }

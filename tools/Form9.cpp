@@ -97,11 +97,13 @@ std::vector<int> Form9::listedOrder() const
 void Form9::PushButton2_Click()
 {
     Procedure p = procedure(QStringLiteral("PushButton2_Click"));
+    bool cancelled = false;
     p.step([&] {
         const std::vector<int> order = listedOrder();
-        runWork([&] { ColumnEdits::rearrangeColumns(store(), order); });
+        cancelled = !runWork([&] { ColumnEdits::rearrangeColumns(store(), order); });
     });
-    accept();
+    if (!cancelled)
+        accept();
 }
 
 void Form9::PushButton4_Click()

@@ -344,8 +344,10 @@ void SortDialog::OK_Click()
         p.step([&] { tellUser(QStringLiteral("Add a column to sort by.")); });
         return;
     }
-    p.step([&] { runWork([&] { KeySort::sortByKeys(store(), m_keys); }); });
-    accept();
+    bool cancelled = false;
+    p.step([&] { cancelled = !runWork([&] { KeySort::sortByKeys(store(), m_keys); }); });
+    if (!cancelled)
+        accept();
 }
 
 void SortDialog::Cancel_Click()

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -220,7 +221,7 @@ TEST_F(DeskEditing, LongWorkOfAToolDialogShowsInTheStatusLine)
     QDialog tool(&w);
     QLabel line(&tool);
     bool shownEarly = true, shownLate = false;
-    LongWork::run(&tool, &line, &w.store(), [&] {
+    const bool finished = LongWork::run(&tool, &line, &w.store(), [&] {
         w.store().progressCallback()(1, 4);
         shownEarly = w.statusLine()->progressShown();
         QThread::msleep(600);
@@ -230,11 +231,27 @@ TEST_F(DeskEditing, LongWorkOfAToolDialogShowsInTheStatusLine)
             w.show();
             QApplication::processEvents();
             EXPECT_TRUE(w.grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/dialog-work.png")));
+            ASSERT_NE(LongWork::progressWindow(), nullptr);
+            EXPECT_TRUE(LongWork::progressWindow()->grab().save(QString::fromLocal8Bit(folder) +
+                                                                QStringLiteral("/progress-window.png")));
         }
     });
+    EXPECT_TRUE(finished);
     EXPECT_FALSE(shownEarly) << "no bar for work shorter than half a second";
     EXPECT_TRUE(shownLate) << "the main window's bar shows the dialog's work";
     EXPECT_FALSE(w.statusLine()->progressShown()) << "and goes when the work ends";
+
+    // Cancel in the progress window stops the work at its next report.
+    bool reachedAfterCancel = false;
+    const bool stopped = !LongWork::run(&tool, &line, &w.store(), [&] {
+        ASSERT_NE(LongWork::progressWindow(), nullptr);
+        LongWork::progressWindow()->findChild<QPushButton*>()->click();
+        w.store().progressCallback()(1, 4);
+        reachedAfterCancel = true;
+    });
+    EXPECT_TRUE(stopped);
+    EXPECT_FALSE(reachedAfterCancel);
+    EXPECT_EQ(w.statusLine()->message(), QStringLiteral("Cancelled; the data is as it was."));
 }
 
 TEST_F(DeskEditing, MenusHoldEveryCommandWithItsShortcut)

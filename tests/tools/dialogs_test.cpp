@@ -4,8 +4,10 @@
 #include <QLabel>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "tests/store/StoreFixture.h"
@@ -18,6 +20,7 @@
 #include "tools/Form6.h"
 #include "tools/Form7.h"
 #include "tools/Form9.h"
+#include "window/LongWork.h"
 #include "tests/support/UserInput.h"
 
 using Names = std::vector<std::string>;
@@ -345,5 +348,58 @@ TEST_F(ToolDialogTest, FindAndReplaceByPatternOrContainsInAScopeCountsFindsAndRe
             EXPECT_TRUE(again.grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/find-and-replace.png")));
         }
     }
+    EXPECT_TRUE(messages().empty());
+}
+
+namespace {
+
+// Presses Cancel in the progress window as soon as work shows one; a timer,
+// since the click comes from the event loop the work pumps.
+class CancelPresser {
+public:
+    CancelPresser()
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            if (QProgressDialog* window = LongWork::progressWindow()) {
+                window->findChild<QPushButton*>()->click();
+                m_timer.stop();
+            }
+        });
+        m_timer.start(0);
+    }
+
+private:
+    QTimer m_timer;
+};
+
+} // namespace
+
+TEST_F(ToolDialogTest, CancelInTheProgressWindowLeavesTheTableAndTheDialogAsTheyWere)
+{
+    std::string text = "A,B\r\n";
+    for (int r = 0; r < 20000; ++r)
+        text += "oslo " + std::to_string(r) + ",x y\r\n";
+    load(text);
+    const Rows loaded = rowsOf(m_store);
+    const int interval = ProgressTicker::intervalMs().exchange(0);
+    const std::vector<std::pair<const char*, std::function<std::unique_ptr<QDialog>()>>> tools = {
+        {"case", [&] { auto d = opened<Form4>(); d->Option2->setChecked(true); tick(d->ListView1, {0, 1}); return d; }},
+        {"split", [&] { auto d = opened<Form6>(); tick(d->ListView1, {0}); return d; }},
+        {"replace", [&] { auto d = opened<Form10>(); d->Text1->setText("x y"); d->Text2->setText("z"); return d; }},
+        {"sort", [&] { auto d = opened<Form3>(); d->Combo1->setCurrentIndex(0); return d; }},
+    };
+    for (const auto& [name, open] : tools) {
+        const std::unique_ptr<QDialog> d = open();
+        {
+            const CancelPresser pressing;
+            clickControl(*d, QStringLiteral("PushButton2"));
+        }
+        EXPECT_TRUE(LongWork::cancelled()) << name;
+        EXPECT_TRUE(d->isVisible()) << name << ": the dialog stays, for another go";
+        EXPECT_EQ(rowsOf(m_store), loaded) << name;
+        EXPECT_FALSE(m_store.CanUndo()) << name << ": no step was left behind";
+        EXPECT_EQ(LongWork::progressWindow(), nullptr) << name;
+    }
+    ProgressTicker::intervalMs() = interval;
     EXPECT_TRUE(messages().empty());
 }
