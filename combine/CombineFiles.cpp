@@ -24,24 +24,41 @@ std::string mergedName(const CSVDBS& open, const std::string& name)
     return std::to_string(open.FreeNumberedName(name)) + name;
 }
 
-bool readSecondFile(CSVDBS& second, const std::string& path, const std::string& separator, bool headerLine)
+bool readSecondFile(CSVDBS& second, const std::string& path, const std::string& separator, bool headerLine,
+                    bool fillShort)
 {
     second.FileName(path);
     second.Seperator(separator);
     second.HeaderLine(headerLine);
+    second.FillShortLines(fillShort);
     // Column names alone are a file of zero records: nothing to append, or
     // empty columns to merge.
     second.HeadingsSuffice(true);
     return second.LoadFile();
 }
 
+StepOperation secondFileStep(std::string name, const CSVDBS& second,
+                             std::vector<std::pair<std::string, std::string>> rest)
+{
+    StepOperation operation{std::move(name),
+                            {{"file", second.FileName()},
+                             {"separator", second.Seperator()},
+                             {"header", second.HeaderLine() ? "1" : "0"}}};
+    // Only a file whose short lines were filled says so: the steps of every
+    // other file read as they always have.
+    if (second.FillShortLines())
+        operation.parameters.emplace_back("fillShort", "1");
+    operation.parameters.insert(operation.parameters.end(), std::make_move_iterator(rest.begin()),
+                                std::make_move_iterator(rest.end()));
+    return operation;
+}
+
 bool sameFieldCount(const CSVDBS& open, const CSVDBS& second) { return open.FieldCount() == second.FieldCount(); }
 
 void appendRecords(CSVDBS& open, const CSVDBS& second, AppendPlace where)
 {
-    const StepScope step(open, "Append File", {"AppendRecords", {{"file", second.FileName()}, {"separator", second.Seperator()},
-                                                                 {"header", second.HeaderLine() ? "1" : "0"},
-                                                                 {"above", where == AppendPlace::Above ? "1" : "0"}}});
+    const StepScope step(open, "Append File",
+                         secondFileStep("AppendRecords", second, {{"above", where == AppendPlace::Above ? "1" : "0"}}));
     const std::int64_t added = second.RecordsHeld();
     const int fields = second.FieldCount();
     ProgressTicker ticker(open.progressCallback(), 2 * added);
@@ -63,9 +80,8 @@ void appendRecords(CSVDBS& open, const CSVDBS& second, AppendPlace where)
 
 void mergeFields(CSVDBS& open, const CSVDBS& second, MergePlace where)
 {
-    const StepScope step(open, "Merge File", {"MergeFields", {{"file", second.FileName()}, {"separator", second.Seperator()},
-                                                              {"header", second.HeaderLine() ? "1" : "0"},
-                                                              {"left", where == MergePlace::Left ? "1" : "0"}}});
+    const StepScope step(open, "Merge File",
+                         secondFileStep("MergeFields", second, {{"left", where == MergePlace::Left ? "1" : "0"}}));
     const int added = second.FieldCount();
     const std::vector<std::string> names = second.GetFieldList();
     const auto paired = static_cast<CSVDBS::RecordNo>(std::min(open.RecordsHeld(), second.RecordsHeld()));

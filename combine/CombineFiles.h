@@ -1,7 +1,10 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "store/history/StepOperation.h"
 
 class CSVDBS;
 
@@ -15,8 +18,16 @@ enum class AppendPlace { Above, Below };
 enum class MergePlace { Left, Right };
 
 // Reads `path` into `second` with the separator and header choice the user
-// works with; false when the file cannot be read.
-bool readSecondFile(CSVDBS& second, const std::string& path, const std::string& separator, bool headerLine);
+// works with; false when the file cannot be read. `fillShort` opens lines
+// with fewer values than there are fields with the rest empty; without it
+// they fail the read.
+bool readSecondFile(CSVDBS& second, const std::string& path, const std::string& separator, bool headerLine,
+                    bool fillShort = false);
+
+// The operation data of a step that adds `second`: how the file was read,
+// then `rest`. Replaying it reads the file the same way.
+StepOperation secondFileStep(std::string name, const CSVDBS& second,
+                             std::vector<std::pair<std::string, std::string>> rest);
 
 // Appending needs the same number of columns; a store with no file has none.
 bool sameFieldCount(const CSVDBS& open, const CSVDBS& second);

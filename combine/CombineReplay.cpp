@@ -10,10 +10,20 @@ namespace CombineFiles {
 
 namespace {
 
+// Whether the step filled out the second file's short lines; steps that
+// did not say so read it strictly.
+bool fillsShortLines(const replay::Parameters& p)
+{
+    for (const auto& [key, value] : p.all())
+        if (key == "fillShort")
+            return p.flag("fillShort");
+    return false;
+}
+
 // The second file, read as it was read when the step was done.
 void readSecond(CSVDBS& second, const replay::Parameters& p)
 {
-    if (!readSecondFile(second, p.text("file"), p.text("separator"), p.flag("header")))
+    if (!readSecondFile(second, p.text("file"), p.text("separator"), p.flag("header"), fillsShortLines(p)))
         throw replay::ReplayError("The file \"" + p.text("file") + "\" cannot be read: " + second.LastFileError());
 }
 

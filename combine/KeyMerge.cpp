@@ -260,17 +260,14 @@ KeyPlan mergeByKey(CSVDBS& open, const CSVDBS& second, const KeyChoice& choice)
 
 StepOperation keyMergeOperation(const CSVDBS& second, const KeyChoice& choice)
 {
-    return StepOperation{"MergeByKey",
-                         {{"file", second.FileName()},
-                          {"separator", second.Seperator()},
-                          {"header", second.HeaderLine() ? "1" : "0"},
-                          {"left", choice.where == MergePlace::Left ? "1" : "0"},
-                          {"field", std::to_string(choice.openKey)},
-                          {"secondKey", choice.secondKey},
-                          {"columns", textList(choice.columns)},
-                          {"join", std::string(kindName(choice.kind))},
-                          {"keys", choice.looseKeys ? "loose" : "exact"},
-                          {"repeats", choice.everyMatch ? "every" : "first"}}};
+    return secondFileStep("MergeByKey", second,
+                          {{"left", choice.where == MergePlace::Left ? "1" : "0"},
+                           {"field", std::to_string(choice.openKey)},
+                           {"secondKey", choice.secondKey},
+                           {"columns", textList(choice.columns)},
+                           {"join", std::string(kindName(choice.kind))},
+                           {"keys", choice.looseKeys ? "loose" : "exact"},
+                           {"repeats", choice.everyMatch ? "every" : "first"}});
 }
 
 JoinKind joinKindNamed(std::string_view name)

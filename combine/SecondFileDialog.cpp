@@ -75,6 +75,15 @@ void SecondFileDialog::PushButton4_Click()
     p.step([&] { reject(); });
 }
 
+QString SecondFileDialog::shortLinesQuestion(const CSVDBS& second)
+{
+    const CSVDBS::LoadFindings& found = second.LastLoad();
+    return QStringLiteral("%1 line(s) of the second file have fewer values than there are fields, the first being "
+                          "line %2.\n\nAdd them with the missing values empty?")
+        .arg(found.shortLines)
+        .arg(found.firstShortLine);
+}
+
 bool SecondFileDialog::readSecondFile(Procedure& p, CSVDBS& second, bool headerLine)
 {
     const QString path = Text1->text();
@@ -88,15 +97,25 @@ bool SecondFileDialog::readSecondFile(Procedure& p, CSVDBS& second, bool headerL
     }
     bool loaded = false;
     bool finished = true;
-    p.step([&] {
+    const auto read = [&](bool fillShort) {
         finished = runWork([&] {
             const ProgressScope reporting(second, store().progressCallback());
             // The second file is read by the rule the open file was read by.
             second.StandardQuoting(store().StandardQuoting());
             loaded = CombineFiles::readSecondFile(second, QFile::encodeName(path).toStdString(),
-                                                  m_separator.toStdString(), headerLine);
+                                                  m_separator.toStdString(), headerLine, fillShort);
         });
-    });
+    };
+    p.step([&] { read(false); });
+    // Short lines, as when opening a file: with a Yes they come in with the
+    // missing values empty; a No keeps the failure and its reason.
+    if (finished && !loaded && second.LastLoad().tooFewValues) {
+        bool fill = false;
+        p.step([&] { fill = prompter().askYesNo(shortLinesQuestion(second), QStringLiteral("Short Lines?"),
+                                                Prompter::Icon::Question); });
+        if (fill)
+            p.step([&] { read(true); });
+    }
     if (!finished)
         return false;
     if (!loaded) {

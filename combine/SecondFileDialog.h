@@ -41,5 +41,7 @@ protected:
     void connectButtons();
 
 private:
+    static QString shortLinesQuestion(const CSVDBS& second);
+
     QString m_separator;
 };

@@ -201,21 +201,38 @@ TEST_F(CombineTest, BrowseFillsThePathUnlessCancelled)
     EXPECT_EQ(d->result(), QDialog::Rejected);
 }
 
-TEST_F(CombineTest, SecondFileValuesLeftOutAreAskedAbout)
+// Too many values or too few in the second file's lines: a Yes goes on
+// (short lines filled out with empty values), a No keeps the dialog open.
+TEST_F(CombineTest, SecondFileValuesLeftOutOrMissingAreAskedAbout)
 {
-    for (const bool goOn : {false, true}) {
-        SCOPED_TRACE(goOn ? "go on" : "stop");
+    struct Case {
+        const char* file;
+        bool goOn;
+        const char* title;
+        Rows after;
+    };
+    const Case cases[] = {
+        {"A,B\r\n3,4,5\r\n", false, "Go On Without Them?", {{"1", "2"}}},
+        {"A,B\r\n3,4,5\r\n", true, "Go On Without Them?", {{"1", "2"}, {"3", "4"}}},
+        {"A,B\r\n3\r\n5,6\r\n", true, "Short Lines?", {{"1", "2"}, {"3", ""}, {"5", "6"}}},
+        {"A,B\r\n3\r\n5,6\r\n", false, "Short Lines?", {{"1", "2"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.title) + (c.goOn ? " yes" : " no"));
         load("A,B\r\n1,2\r\n");
+        m_ask.asked.clear();
         auto d = opened<Form11>();
-        d->Text1->setText(second("A,B\r\n3,4,5\r\n"));
+        d->Text1->setText(second(c.file));
         d->Option2->setChecked(true);
-        m_ask.yesNo.push_back(goOn);
+        m_ask.yesNo.push_back(c.goOn);
         clickControl(*d, QStringLiteral("PushButton1"));
         ASSERT_FALSE(m_ask.asked.empty());
-        EXPECT_EQ(m_ask.asked.back().title, "Go On Without Them?");
-        EXPECT_EQ(d->isVisible(), !goOn);
-        EXPECT_EQ(m_store.RecordCount(), goOn ? 2 : 1);
+        EXPECT_EQ(m_ask.asked.front().title, c.title);
+        EXPECT_EQ(d->isVisible(), !c.goOn);
+        EXPECT_EQ(rowsOf(m_store), c.after);
     }
+    // A No to short lines keeps the reason the file could not be read.
+    EXPECT_EQ(messages().back(), "Error loading CSV file.\nLine 2 has fewer values than there are fields.");
 }
 
 // By key: the other file's columns are offered once it is read, its key of
