@@ -10,6 +10,7 @@ printf 'Name,City,Age\r\nAnn,paris,30\r\nBob,Oslo,25\r\nAnn,paris,30\r\nCid,Rome
 # The same columns in another order, as next month's export may have them.
 printf 'Age,Name,City\r\n30,Ann,paris\r\n25,Bob,Oslo\r\n30,Ann,paris\r\n41,Cid,Rome\r\n' > moved.csv
 printf 'Name,City,Age\r\nAnn,paris,30,extra\r\nBob,Oslo,25\r\n' > long.csv
+printf 'Name,City,Age\r\nAnn,paris\r\nBob,Oslo,25\r\n' > short.csv
 printf 'Name,City\r\nZo\xe9,Li\xe8ge\r\n' > western.csv
 recipe() { # recipe FILE HEADINGS STEPS...
     local file=$1 headings=$2
@@ -88,6 +89,13 @@ run 5 --strict --apply plain.json long.csv -o x.csv
 says err.txt "the values beyond the last field are left out"
 run 0 --apply plain.json long.csv -o x.csv
 says err.txt "warning: 1 line(s) have more values than there are fields, the first being line 2"
+# A short line fails the read unless --fill-short reads it with empty values.
+run 3 --apply plain.json short.csv -o x.csv
+says err.txt "Line 2 has fewer values than there are fields"
+run 5 --strict --fill-short --apply plain.json short.csv -o x.csv
+run 0 --fill-short --apply plain.json short.csv -o x.csv
+says err.txt "warning: 1 line(s) have fewer values than there are fields, the first being line 2: the missing values are empty"
+cmp -s x.csv <(printf 'Name,City,Age\r\nAnn,Paris,\r\nBob,Oslo,25\r\n') || fail "short line filled out: $(od -c x.csv)"
 run 6 --apply plain.json in.csv -o "$work/no/such/folder/x.csv"
 run 6 --apply wide.json western.csv -o x.csv --encoding windows-1252
 says err.txt "cannot hold"
