@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 
 #include <QTreeWidget>
@@ -23,7 +24,18 @@ ToolDialog::ToolDialog(QWidget* parent, CSVDBS& store, QString formName, const Q
 
 void ToolDialog::applyLoadPattern() { setUpDialog(this); }
 
-bool ToolDialog::runWork(const std::function<void()>& work) { return LongWork::run(this, m_progress, &m_store, work); }
+bool ToolDialog::runWork(const std::function<void()>& work)
+{
+    // A long progress line widens the dialog while the work runs; once it is
+    // cleared the dialog goes back to the size the user had.
+    const QSize before = size();
+    const bool finished = LongWork::run(this, m_progress, &m_store, work);
+    if (layout())
+        layout()->activate();
+    if (size() != before)
+        resize(before);
+    return finished;
+}
 
 QTreeWidget* ToolDialog::makeColumnList(QWidget* parent)
 {

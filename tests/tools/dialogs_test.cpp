@@ -390,6 +390,7 @@ TEST_F(ToolDialogTest, CancelInTheProgressWindowLeavesTheTableAndTheDialogAsThey
     };
     for (const auto& [name, open] : tools) {
         const std::unique_ptr<QDialog> d = open();
+        const QSize size = d->size();
         {
             const CancelPresser pressing;
             clickControl(*d, QStringLiteral("PushButton2"));
@@ -399,6 +400,7 @@ TEST_F(ToolDialogTest, CancelInTheProgressWindowLeavesTheTableAndTheDialogAsThey
         EXPECT_EQ(rowsOf(m_store), loaded) << name;
         EXPECT_FALSE(m_store.CanUndo()) << name << ": no step was left behind";
         EXPECT_EQ(LongWork::progressWindow(), nullptr) << name;
+        EXPECT_EQ(d->size(), size) << name << ": the progress line widened it only while the work ran";
     }
     ProgressTicker::intervalMs() = interval;
     EXPECT_TRUE(messages().empty());
