@@ -10,20 +10,12 @@ namespace CombineFiles {
 
 namespace {
 
-// Whether the step filled out the second file's short lines; steps that
-// did not say so read it strictly.
-bool fillsShortLines(const replay::Parameters& p)
-{
-    for (const auto& [key, value] : p.all())
-        if (key == "fillShort")
-            return p.flag("fillShort");
-    return false;
-}
-
 // The second file, read as it was read when the step was done.
 void readSecond(CSVDBS& second, const replay::Parameters& p)
 {
-    if (!readSecondFile(second, p.text("file"), p.text("separator"), p.flag("header"), fillsShortLines(p)))
+    // A step that does not say it filled out short lines reads them strictly.
+    const bool fillShort = p.has("fillShort") && p.flag("fillShort");
+    if (!readSecondFile(second, p.text("file"), p.text("separator"), p.flag("header"), fillShort))
         throw replay::ReplayError("The file \"" + p.text("file") + "\" cannot be read: " + second.LastFileError());
 }
 

@@ -140,9 +140,6 @@ std::unordered_map<std::string, Run> storeOperations()
         {"SortByKeys", [](CSVDBS& s, P p) { KeySort::sortByKeys(s, KeySort::keysOf(s, p)); }},
         {"FindAndReplace", [](CSVDBS& s, P p) { s.FindAndReplace(p.text("find"), p.text("replace")); }},
         {"ReplaceText", [](CSVDBS& s, P p) {
-             const auto given = [&](const char* name) {
-                 return std::any_of(p.all().begin(), p.all().end(), [&](const auto& kv) { return kv.first == name; });
-             };
              textreplace::Choice choice;
              try {
                  choice.mode = textreplace::modeNamed(p.text("mode"));
@@ -152,9 +149,9 @@ std::unordered_map<std::string, Run> storeOperations()
              choice.find = p.text("find");
              choice.replace = p.text("replace");
              choice.matchCase = p.flag("matchCase");
-             if (given("fields"))
+             if (p.has("fields"))
                  choice.fields = p.fields(s, "fields");
-             if (given("records"))
+             if (p.has("records"))
                  for (const long long r : p.runs("records"))
                      choice.records.push_back(recordNumber(s, r));
              try {
@@ -168,8 +165,7 @@ std::unordered_map<std::string, Run> storeOperations()
          }},
         {"RemoveDuplicateRows", [](CSVDBS& s, P) { RemoveDuplicateRows(s); }},
         {"Paste", [](CSVDBS& s, P p) {
-             const bool listed = std::any_of(p.all().begin(), p.all().end(), [](const auto& kv) { return kv.first == "rows"; });
-             if (!listed) {
+             if (!p.has("rows")) {
                  cellblocks::paste(s, recordNumber(s, p.number("row")), p.field(s, "column"), p.text("text"));
                  return;
              }
@@ -250,6 +246,12 @@ const std::string& Parameters::text(std::string_view name) const
         if (key == name)
             return value;
     throw ReplayError(m_operation.name + " has no \"" + std::string(name) + "\".");
+}
+
+bool Parameters::has(std::string_view name) const
+{
+    return std::any_of(m_operation.parameters.begin(), m_operation.parameters.end(),
+                       [&](const auto& parameter) { return parameter.first == name; });
 }
 
 long long Parameters::number(std::string_view name) const { return parseNumber(text(name), name); }

@@ -25,6 +25,8 @@ struct ReplayError : std::runtime_error {
 class Parameters {
 public:
     explicit Parameters(const StepOperation& operation) : m_operation(operation) {}
+    // Whether the step's data gives `name`, for a parameter it may leave out.
+    bool has(std::string_view name) const;
     const std::string& text(std::string_view name) const;
     long long number(std::string_view name) const;
     bool flag(std::string_view name) const { return number(name) != 0; }
