@@ -1,6 +1,8 @@
 #include "window/LongWork.h"
 
+#include <QDialog>
 #include <QLabel>
+#include <QLayout>
 #include <QProgressDialog>
 
 namespace {
@@ -9,8 +11,7 @@ WorkWatcher* s_watcher = nullptr;
 // Work started inside other work is part of it for the watcher.
 int s_running = 0;
 QProgressDialog* s_window = nullptr;
-// Cancel was pressed; and the work stopped for it (a report threw).
-bool s_cancelled = false;
+// The work stopped for Cancel (a report threw).
 bool s_stopped = false;
 
 // Short work finishes before the window would show and never flashes it.
@@ -37,15 +38,15 @@ QProgressDialog* LongWork::progressWindow() { return s_window; }
 
 LongWork::LongWork(QWidget* window, QLabel* label, CSVDBS* store, std::function<void()> relayout,
                    const QString& text, Cancelling cancelling)
-    : m_scope(window), m_label(label), m_relayout(std::move(relayout)), m_text(text),
+    : m_scope(window), m_dialog(qobject_cast<QDialog*>(window->window())), m_label(label), m_relayout(std::move(relayout)), m_text(text),
       m_offersCancel(cancelling == Cancelling::Offered),
       m_show([this](std::int64_t done, std::int64_t total) { report(done, total); })
 {
+    if (m_dialog)
+        m_sizeBefore = m_dialog->size();
     if (m_offersCancel && !s_window) {
         m_window = makeProgressWindow(window, text);
         s_window = m_window.get();
-        s_cancelled = false;
-        QObject::connect(s_window, &QProgressDialog::canceled, s_window, [] { s_cancelled = true; });
     }
     if (s_running == 0)
         s_stopped = false;
@@ -58,6 +59,13 @@ LongWork::LongWork(QWidget* window, QLabel* label, CSVDBS* store, std::function<
 LongWork::~LongWork()
 {
     m_label->clear();
+    // A long progress line widens a dialog while the work runs; once it is
+    // cleared the dialog goes back to the size the user had.
+    if (m_dialog && m_dialog->size() != m_sizeBefore) {
+        if (m_dialog->layout())
+            m_dialog->layout()->activate();
+        m_dialog->resize(m_sizeBefore);
+    }
     if (m_window)
         s_window = nullptr;
     if (--s_running == 0 && s_watcher)
@@ -78,7 +86,7 @@ void LongWork::report(std::int64_t done, std::int64_t total)
             s_window->setValue(static_cast<int>(std::min<std::int64_t>(999, done * 1000 / total)));
     }
     CommandScope::pumpEvents();
-    if (m_offersCancel && s_cancelled) {
+    if (m_offersCancel && s_window && s_window->wasCanceled()) {
         s_stopped = true;
         throw WorkCancelled();
     }

@@ -4,11 +4,14 @@
 #include <memory>
 #include <optional>
 
+#include <QPointer>
+#include <QSize>
 #include <QString>
 
 #include "store/CSVDBS.h"
 #include "window/CommandScope.h"
 
+class QDialog;
 class QLabel;
 class QProgressDialog;
 
@@ -35,8 +38,9 @@ enum class Cancelling { Offered, NotOffered };
 // as "Working on r of n" in `label` with a repaint, and that progress handed
 // to `store`'s own long loops for the run, the store's previous callback
 // restored after. The progress line is cleared when the work ends, however it
-// ends. Work over a grid rather than a store (the exports) reads the same
-// progress from progress().
+// ends, and a dialog the line widened goes back to its size. Work over a
+// grid rather than a store (the exports) reads the same progress from
+// progress().
 //
 // Work that offers cancelling also gets a progress window with a bar and
 // Cancel, once it has run a moment. Cancel makes the next progress report
@@ -75,6 +79,8 @@ private:
     void report(std::int64_t done, std::int64_t total);
 
     CommandScope m_scope;
+    QPointer<QDialog> m_dialog;
+    QSize m_sizeBefore;
     QLabel* m_label;
     std::function<void()> m_relayout;
     QString m_text;

@@ -3,7 +3,6 @@
 
 #include <QAbstractButton>
 #include <QLabel>
-#include <QLayout>
 #include <QPushButton>
 
 #include <QTreeWidget>
@@ -24,18 +23,7 @@ ToolDialog::ToolDialog(QWidget* parent, CSVDBS& store, QString formName, const Q
 
 void ToolDialog::applyLoadPattern() { setUpDialog(this); }
 
-bool ToolDialog::runWork(const std::function<void()>& work)
-{
-    // A long progress line widens the dialog while the work runs; once it is
-    // cleared the dialog goes back to the size the user had.
-    const QSize before = size();
-    const bool finished = LongWork::run(this, m_progress, &m_store, work);
-    if (layout())
-        layout()->activate();
-    if (size() != before)
-        resize(before);
-    return finished;
-}
+bool ToolDialog::runWork(const std::function<void()>& work) { return LongWork::run(this, m_progress, &m_store, work); }
 
 QTreeWidget* ToolDialog::makeColumnList(QWidget* parent)
 {
