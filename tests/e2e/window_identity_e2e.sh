@@ -25,7 +25,8 @@ trap 'rm -rf "$home"' EXIT
 check() {
     XDG_CONFIG_HOME=$home XDG_STATE_HOME=$home/state QT_QPA_PLATFORM=xcb "$program" 2>/dev/null &
     local pid=$! window="" i
-    for i in $(seq 1 50); do
+    # Up to 30 s: a program starting beside a busy test run may be slow.
+    for i in $(seq 1 150); do
         # The start-up message about the PDF printer comes first, over the
         # main window; Enter answers it where a key can be sent.
         if command -v xdotool >/dev/null && xwininfo -root -tree | grep -q '"Tabvane": ("'; then
