@@ -62,8 +62,5 @@ void Form11::PushButton1_Click()
         return;
     }
     const auto where = Option1->isChecked() ? CombineFiles::AppendPlace::Above : CombineFiles::AppendPlace::Below;
-    bool finished = false;
-    p.step([&] { finished = runWork([&] { CombineFiles::appendRecords(store(), second, where); }); });
-    if (finished)
-        accept();
+    runWorkThenAccept(p, [&] { CombineFiles::appendRecords(store(), second, where); });
 }

@@ -138,10 +138,7 @@ void Form12::PushButton1_Click()
     if (!readSecondFile(p, second, true))
         return;
     const auto where = Option1->isChecked() ? CombineFiles::MergePlace::Left : CombineFiles::MergePlace::Right;
-    bool finished = false;
-    p.step([&] { finished = runWork([&] { CombineFiles::mergeFields(store(), second, where); }); });
-    if (finished)
-        accept();
+    runWorkThenAccept(p, [&] { CombineFiles::mergeFields(store(), second, where); });
 }
 
 void Form12::mergeByKey(Procedure& p)

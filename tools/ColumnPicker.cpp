@@ -120,10 +120,7 @@ void ColumnPicker::PushButton2_Click()
         p.step([&] { tellUser(QStringLiteral("You must select first columns.")); });
         return;
     }
-    bool cancelled = false;
-    p.step([&] { cancelled = !apply(fields); });
-    if (!cancelled)
-        accept();
+    runWorkThenAccept(p, [&] { apply(fields); });
 }
 
 void ColumnPicker::PushButton4_Click()

@@ -60,9 +60,9 @@ protected:
     // A check of the tool's own inputs made before the column check; false
     // keeps the dialog open (the tool has said why).
     virtual bool optionsAreValid() { return true; }
-    // The tool's change to the store, for the ticked fields; false when the
-    // user cancelled it.
-    virtual bool apply(const std::vector<int>& fields) = 0;
+    // The tool's change to the store, for the ticked fields; it runs as long
+    // work the user may cancel.
+    virtual void apply(const std::vector<int>& fields) = 0;
 
 private:
     void setAllTicks(bool ticked);

@@ -19,7 +19,4 @@ Form2::Form2(QWidget* parent, CSVDBS& store)
     nameControls({{Frame1, "Frame1"}, {PushButton11, "PushButton11"}, {PushButton33, "PushButton33"}});
 }
 
-bool Form2::apply(const std::vector<int>& fields)
-{
-    return runWork([&] { ColumnEdits::removePartialDuplicates(store(), fields); });
-}
+void Form2::apply(const std::vector<int>& fields) { ColumnEdits::removePartialDuplicates(store(), fields); }

@@ -15,5 +15,5 @@ public:
     QPushButton* PushButton33 = nullptr;
 
 protected:
-    bool apply(const std::vector<int>& fields) override;
+    void apply(const std::vector<int>& fields) override;
 };

@@ -72,18 +72,15 @@ void Form3::PushButton2_Click()
         return;
     }
     const int direction = Option1->isChecked() ? 1 : Option2->isChecked() ? 2 : 0;
-    bool cancelled = false;
-    if (direction != 0) {
-        p.step([&] {
-            cancelled = !runWork([&] {
-                const StepScope step(store(), "Sort By Column",
-                                     {"SortDataAt", {{"direction", std::to_string(direction)}, {"field", std::to_string(index + 1)}}});
-                store().SortDataAt(direction, index + 1);
-            });
-        });
-    }
-    if (!cancelled)
+    if (direction == 0) {
         accept();
+        return;
+    }
+    runWorkThenAccept(p, [&] {
+        const StepScope step(store(), "Sort By Column",
+                             {"SortDataAt", {{"direction", std::to_string(direction)}, {"field", std::to_string(index + 1)}}});
+        store().SortDataAt(direction, index + 1);
+    });
 }
 
 void Form3::PushButton4_Click()

@@ -39,8 +39,4 @@ CaseStyle Form4::chosenStyle() const
     return CaseStyle::Sentence;
 }
 
-bool Form4::apply(const std::vector<int>& fields)
-{
-    const CaseStyle style = chosenStyle();
-    return runWork([&] { ColumnEdits::changeCase(store(), fields, style); });
-}
+void Form4::apply(const std::vector<int>& fields) { ColumnEdits::changeCase(store(), fields, chosenStyle()); }

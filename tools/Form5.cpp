@@ -46,11 +46,7 @@ bool Form5::optionsAreValid()
     return false;
 }
 
-bool Form5::apply(const std::vector<int>& fields)
+void Form5::apply(const std::vector<int>& fields)
 {
-    const std::string prefix = Text1->text().toStdString();
-    const std::string suffix = Text2->text().toStdString();
-    return runWork([&] {
-        ColumnEdits::addPrefixSuffix(store(), fields, prefix, suffix);
-    });
+    ColumnEdits::addPrefixSuffix(store(), fields, Text1->text().toStdString(), Text2->text().toStdString());
 }

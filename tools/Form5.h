@@ -22,5 +22,5 @@ public:
 
 protected:
     bool optionsAreValid() override;
-    bool apply(const std::vector<int>& fields) override;
+    void apply(const std::vector<int>& fields) override;
 };

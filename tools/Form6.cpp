@@ -39,8 +39,4 @@ std::string Form6::divider() const
     return Text1->text().toStdString();
 }
 
-bool Form6::apply(const std::vector<int>& fields)
-{
-    const std::string cutAt = divider();
-    return runWork([&] { ColumnEdits::splitColumns(store(), fields, cutAt); });
-}
+void Form6::apply(const std::vector<int>& fields) { ColumnEdits::splitColumns(store(), fields, divider()); }

@@ -25,5 +25,5 @@ public:
     QPushButton* PushButton3 = nullptr;
 
 protected:
-    bool apply(const std::vector<int>& fields) override;
+    void apply(const std::vector<int>& fields) override;
 };

@@ -58,8 +58,4 @@ ColumnEdits::JoinOptions Form7::chosenOptions() const
     return options;
 }
 
-bool Form7::apply(const std::vector<int>& fields)
-{
-    const ColumnEdits::JoinOptions options = chosenOptions();
-    return runWork([&] { ColumnEdits::joinColumns(store(), fields, options); });
-}
+void Form7::apply(const std::vector<int>& fields) { ColumnEdits::joinColumns(store(), fields, chosenOptions()); }

@@ -97,13 +97,7 @@ std::vector<int> Form9::listedOrder() const
 void Form9::PushButton2_Click()
 {
     Procedure p = procedure(QStringLiteral("PushButton2_Click"));
-    bool cancelled = false;
-    p.step([&] {
-        const std::vector<int> order = listedOrder();
-        cancelled = !runWork([&] { ColumnEdits::rearrangeColumns(store(), order); });
-    });
-    if (!cancelled)
-        accept();
+    runWorkThenAccept(p, [&] { ColumnEdits::rearrangeColumns(store(), listedOrder()); });
 }
 
 void Form9::PushButton4_Click()

@@ -344,10 +344,7 @@ void SortDialog::OK_Click()
         p.step([&] { tellUser(QStringLiteral("Add a column to sort by.")); });
         return;
     }
-    bool cancelled = false;
-    p.step([&] { cancelled = !runWork([&] { KeySort::sortByKeys(store(), m_keys); }); });
-    if (!cancelled)
-        accept();
+    runWorkThenAccept(p, [&] { KeySort::sortByKeys(store(), m_keys); });
 }
 
 void SortDialog::Cancel_Click()

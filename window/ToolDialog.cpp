@@ -25,6 +25,14 @@ void ToolDialog::applyLoadPattern() { setUpDialog(this); }
 
 bool ToolDialog::runWork(const std::function<void()>& work) { return LongWork::run(this, m_progress, &m_store, work); }
 
+void ToolDialog::runWorkThenAccept(Procedure& p, const std::function<void()>& work)
+{
+    bool cancelled = false;
+    p.step([&] { cancelled = !runWork(work); });
+    if (!cancelled)
+        accept();
+}
+
 QTreeWidget* ToolDialog::makeColumnList(QWidget* parent)
 {
     auto* list = new QTreeWidget(parent);

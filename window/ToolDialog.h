@@ -39,6 +39,9 @@ protected:
     // the dialog's progress line. False when the user cancelled it: the work
     // was taken back, and the dialog stays open to be changed or closed.
     bool runWork(const std::function<void()>& work);
+    // The last step of an OK: `work` through runWork, then the dialog closes
+    // accepted, unless the user cancelled the work.
+    void runWorkThenAccept(Procedure& p, const std::function<void()>& work);
 
     // The store's columns as a one-column list; item i is field i. With
     // `tickable` each item has a check box, unticked.
